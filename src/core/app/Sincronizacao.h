@@ -1,0 +1,22 @@
+#pragma once
+// The run: parameters, log, the company list, and for each company its connections, identity and
+// report set. Failures are not caught here; they end the run where they happen.
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvelanti {
+
+struct ContextoExecucao;
+class LigacaoBD;
+
+void Sincronizar(ContextoExecucao& ctx);
+// The lines between "[EMPRESAS]" and "[FIM]" (markers in any letter case, whole lines), unchanged.
+std::vector<std::string> LerEmpresas(const std::string& ficheiro);
+void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
+                 const std::string& caminho);
+void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
+                    const std::string& caminho, bool& aberta);
+void getNomeEmpresa(ContextoExecucao& ctx);
+
+}  // namespace quorvelanti

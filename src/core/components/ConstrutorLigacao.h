@@ -1,0 +1,44 @@
+#pragma once
+// Builds the connection string for LigacaoBD from a company section's settings.
+//
+//   ConstrutorLigacao c;
+//   c.DefinirFornecedor("MSDataShape"); c.DefinirModo(1);
+//   c.DefinirServidor("sql01\\ERP"); c.DefinirBaseDados("EMP01");
+//   c.DefinirUtilizador("rel"); c.DefinirPassword("a;b}c");
+//   c.TextoLigacao();  // Driver={FreeTDS};Server=sql01\ERP;Database=EMP01;UID=rel;PWD={a;b}}c};...
+//
+// Values are brace-quoted by the ODBC rules whenever they need it, so any password works.
+// With Motor "SQLite" the base de dados is a file; a relative path is taken from PastaRelativa.
+#include <string>
+
+namespace quorvelanti {
+
+class ConstrutorLigacao {
+public:
+    // Accepted as the callers pass them; they name the original provider and mode and do
+    // not change the string.
+    void DefinirFornecedor(const std::string& fornecedor);
+    void DefinirModo(int modo);
+    void DefinirServidor(const std::string& servidor);  // "host", "host,porta", "host\instância"
+    void DefinirBaseDados(const std::string& baseDados);
+    void DefinirUtilizador(const std::string& utilizador);
+    void DefinirPassword(const std::string& password);
+
+    // Company-section keys of this port: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
+    // (default FreeTDS), "TimeoutLigacao" (seconds, default 30), "Encriptacao" ("pedir" by
+    // default, "exigir", "nao"). Invalid values raise Erro naming the key.
+    void DefinirMotor(const std::string& motor);
+    void DefinirDriverOdbc(const std::string& driver);
+    void DefinirTimeout(const std::string& segundos);
+    void DefinirEncriptacao(const std::string& encriptacao);
+    void DefinirPastaRelativa(const std::string& pasta);
+
+    std::string TextoLigacao() const;
+
+private:
+    std::string servidor_, baseDados_, utilizador_, password_;
+    std::string motor_, driver_ = "FreeTDS", encriptacao_ = "pedir", pastaRelativa_;
+    int timeout_ = 30;
+};
+
+}  // namespace quorvelanti

@@ -1,0 +1,55 @@
+#pragma once
+// A connection to one company database, and the statements run on it.
+//
+// The connection string names the engine:
+//   "Motor=SQLite;Database={/path/empresa.db}"          embedded SQLite file; the T-SQL texts are
+//                                                        rewritten for it (ReescritaTsql)
+//   "Driver={FreeTDS};Server=...;Database=...;UID=...;PWD={...};TimeoutLigacao=30;..."
+//                                                        any ODBC driver through the driver manager;
+//                                                        statements go to the server unchanged
+// Keys of our own ("Motor", "TimeoutLigacao") are taken out before the rest reaches the driver.
+//
+//   LigacaoBD ligacao;
+//   ligacao.AbrirLigacao(construtor.TextoLigacao());
+//   ConjuntoResultados rs;
+//   ligacao.AbrirConsulta("", "SELECT NOME, NumContr FROM dbo.EMPRESA", rs, true, 0);
+//
+// Failures raise Erro with the driver's or engine's own message as detail.
+#include <memory>
+#include <string>
+
+#include "data/ConjuntoResultados.h"
+
+namespace quorvelanti {
+
+class LigacaoBD {
+public:
+    LigacaoBD();
+    ~LigacaoBD();
+    LigacaoBD(LigacaoBD&&) noexcept;
+    LigacaoBD& operator=(LigacaoBD&&) noexcept;
+
+    // Opens the connection; raises Erro (LigacaoFalhou, TempoLigacaoEsgotado) with the reason.
+    bool AbrirLigacao(const std::string& textoLigacao);
+    // Runs one statement and puts all its rows, with typed fields named by the statement's
+    // aliases, into rs (replacing what it held). The source text and the two flags are what
+    // every caller passes ("", true, 0); all rows are read, so the row count is always known.
+    bool AbrirConsulta(const std::string& fonte, const std::string& sql, ConjuntoResultados& rs,
+                       bool lerTudo = true, int opcoes = 0);
+    bool FecharLigacao();
+    bool Aberta() const;
+
+    // Appends every statement, as built (before any rewrite), one per line, to this file.
+    void DefinirRegistoSql(const std::string& ficheiro);
+    // Statements sent since the connection was made.
+    long ConsultasExecutadas() const;
+
+    class Motor;  // one per engine, defined next to LigacaoBD.cpp
+
+private:
+    std::unique_ptr<Motor> motor_;
+    std::string registoSql_;
+    long consultas_ = 0;
+};
+
+}  // namespace quorvelanti

@@ -1,0 +1,41 @@
+#pragma once
+// The mail service: sends one message with one attachment over SMTP (libcurl), or writes it as
+// an .eml file into a pickup folder. Its settings are the "SMTP" section of the parameter file:
+//   Servidor, Porta, Seguranca (nenhuma | starttls | ssl), Utilizador, Password, Timeout (s),
+//   PastaSaida (pickup folder; when set nothing is sent), Tentativas (sends tried, default 1).
+//
+//   ServicoCorreio correio(relogio);
+//   correio.Configurar("/etc/dorvam/Quorvelanti.qel");
+//   correio.Enviar("rel@emp.pt", "adm@emp.pt;dir@emp.pt", "", "", "Assunto", "Texto",
+//                  "/var/rel/x.xlsx", 1, 0);
+//
+// Every failure (refused sender or recipient, server down, closed connection, failed login,
+// a 4xx or 5xx reply) raises Erro whose detail carries the server's reply.
+#include <memory>
+#include <string>
+
+namespace quorvelanti {
+
+class Relogio;
+
+class ServicoCorreio {
+public:
+    explicit ServicoCorreio(const Relogio& relogio);
+    ~ServicoCorreio();
+
+    // Reads the "SMTP" settings of the parameter file.
+    void Configurar(const std::string& ficheiroParametros);
+    // Recipients separated by ";" or ","; bcc is the blind-copy list; comAnexo 1 attaches the
+    // file; prioridade 0 is normal. Returns 0 on success; failures raise Erro.
+    long Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
+                const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
+                const std::string& anexo, int comAnexo, int prioridade);
+
+    struct Definicoes;  // the "SMTP" settings as read
+
+private:
+    const Relogio& relogio_;
+    std::unique_ptr<Definicoes> definicoes_;
+};
+
+}  // namespace quorvelanti

@@ -1,0 +1,163 @@
+#include "Texto.h"
+
+#include <array>
+#include <cstdint>
+
+namespace quorvelanti::texto {
+
+namespace {
+// Code points of bytes 0x80..0x9F in Windows-1252; 0 marks the undefined ones.
+constexpr std::array<std::uint16_t, 32> kAlto = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void acrescentarUtf8(std::string& s, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        s += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        s += static_cast<char>(0xC0 | (cp >> 6));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        s += static_cast<char>(0xE0 | (cp >> 12));
+        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (cp >> 18));
+        s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Length of the UTF-8 sequence starting with byte b (1 for a stray byte).
+std::size_t comprimentoSequencia(unsigned char b)
+{
+    if (b < 0x80) return 1;
+    if ((b & 0xE0) == 0xC0) return 2;
+    if ((b & 0xF0) == 0xE0) return 3;
+    if ((b & 0xF8) == 0xF0) return 4;
+    return 1;
+}
+}  // namespace
+
+bool Utf8Valido(const std::string& bytes)
+{
+    for (std::size_t i = 0; i < bytes.size();) {
+        unsigned char b = static_cast<unsigned char>(bytes[i]);
+        std::size_t n = comprimentoSequencia(b);
+        if (n == 1 && b >= 0x80) return false;
+        if (i + n > bytes.size()) return false;
+        std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
+        for (std::size_t k = 1; k < n; ++k) {
+            unsigned char c = static_cast<unsigned char>(bytes[i + k]);
+            if ((c & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        static const std::uint32_t minimo[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < minimo[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string DeWindows1252(const std::string& bytes)
+{
+    std::string s;
+    s.reserve(bytes.size() + bytes.size() / 8);
+    for (unsigned char b : bytes) {
+        if (b < 0x80)
+            s += static_cast<char>(b);
+        else if (b < 0xA0)
+            acrescentarUtf8(s, kAlto[b - 0x80] ? kAlto[b - 0x80] : 0xFFFD);
+        else
+            acrescentarUtf8(s, b);
+    }
+    return s;
+}
+
+std::string ParaWindows1252(const std::string& utf8)
+{
+    std::string s;
+    s.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        unsigned char b = static_cast<unsigned char>(utf8[i]);
+        std::size_t n = comprimentoSequencia(b);
+        if (i + n > utf8.size()) n = 1;
+        std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
+        for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += n;
+        if (n == 1 && b >= 0x80) {
+            s += '?';
+        } else if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            s += static_cast<char>(cp);
+        } else {
+            char c = '?';
+            for (std::size_t k = 0; k < kAlto.size(); ++k)
+                if (kAlto[k] == cp) c = static_cast<char>(0x80 + k);
+            s += c;
+        }
+    }
+    return s;
+}
+
+std::string Aparar(const std::string& s)
+{
+    std::size_t i = s.find_first_not_of(' ');
+    if (i == std::string::npos) return {};
+    return s.substr(i, s.find_last_not_of(' ') - i + 1);
+}
+
+std::string MaiusculasAscii(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+std::string MinusculasAscii(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool IguaisSemCaixa(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && MinusculasAscii(a) == MinusculasAscii(b);
+}
+
+std::size_t Caracteres(const std::string& utf8)
+{
+    std::size_t n = 0;
+    for (unsigned char b : utf8)
+        if ((b & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::string Primeiros(const std::string& utf8, std::size_t n)
+{
+    std::size_t contados = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) {
+            if (contados == n) return utf8.substr(0, i);
+            ++contados;
+        }
+    }
+    return utf8;
+}
+
+std::vector<std::string> Dividir(const std::string& s, char separador)
+{
+    std::vector<std::string> partes;
+    std::size_t inicio = 0;
+    for (std::size_t i = s.find(separador); i != std::string::npos; i = s.find(separador, inicio)) {
+        partes.push_back(s.substr(inicio, i - inicio));
+        inicio = i + 1;
+    }
+    partes.push_back(s.substr(inicio));
+    return partes;
+}
+
+}  // namespace quorvelanti::texto

@@ -1,0 +1,30 @@
+#pragma once
+// Text helpers. Inside the program every text is UTF-8; files written for Windows peers (the run
+// log, parameter files read as such) are Windows-1252 and are converted only at their edge.
+#include <string>
+#include <vector>
+
+namespace quorvelanti::texto {
+
+// True when the bytes are well-formed UTF-8.
+bool Utf8Valido(const std::string& bytes);
+// Windows-1252 bytes to UTF-8 (the five undefined bytes map to U+FFFD).
+std::string DeWindows1252(const std::string& bytes);
+// UTF-8 to Windows-1252; characters outside the code page become '?'.
+std::string ParaWindows1252(const std::string& utf8);
+
+// Removes leading and trailing blanks (spaces only, as the parameter-file rules say).
+std::string Aparar(const std::string& s);
+std::string MaiusculasAscii(std::string s);
+std::string MinusculasAscii(std::string s);
+bool IguaisSemCaixa(const std::string& a, const std::string& b);
+
+// Number of characters (code points) of a UTF-8 text.
+std::size_t Caracteres(const std::string& utf8);
+// The first n characters of a UTF-8 text.
+std::string Primeiros(const std::string& utf8, std::size_t n);
+
+// Splits at every occurrence of the separator; "a,,b" gives "a", "", "b"; "" gives one "".
+std::vector<std::string> Dividir(const std::string& s, char separador);
+
+}  // namespace quorvelanti::texto

@@ -1,0 +1,23 @@
+#pragma once
+// The workbook writer: turns the run context's result sets for a workbook kind into one
+// formatted .xlsx file (titles, header rows, column widths and formats, band, totals formulas).
+//
+//   std::vector<std::string> folhas{"", "Enc.Pend.Resumo", ...}, titulos{"", "...", ...};
+//   ExportaExcel(ctx, folhas, titulos, ctx.PastaLog + "20261207230459_Adm_EMP.xlsx", 1);
+//
+// Element 0 of both lists is ignored; elements 1..N name and title the N sheets. Kinds: 1
+// administration (6 sheets), 2 salesperson (5), 3 client-supplier orders (1), 4 weekly client (1).
+// The file is written under a temporary name in the same folder and renamed, replacing any
+// file of that name. On any failure the writer logs "Situação Anómala" to ctx.Log and ends the
+// program (TerminarPrograma with status 2); nothing is saved.
+#include <string>
+#include <vector>
+
+namespace quorvelanti {
+
+struct ContextoExecucao;
+
+void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
+                  const std::vector<std::string>& Titulos, const std::string& Ficheiro, int Tipo);
+
+}  // namespace quorvelanti

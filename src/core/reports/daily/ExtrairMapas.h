@@ -1,0 +1,11 @@
+#pragma once
+// The daily report set of one company: fills the report result sets, then writes, mails and
+// deletes the administration workbook, one workbook per salesperson and, except for the special
+// company, the client-supplier orders workbook. The first failure ends it and goes up unchanged.
+namespace quorvelanti {
+
+struct ContextoExecucao;
+
+void ExtrairMapas(ContextoExecucao& ctx);
+
+}  // namespace quorvelanti

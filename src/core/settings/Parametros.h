@@ -1,0 +1,49 @@
+#pragma once
+// The global settings of the parameter file: mail subject, sender and log folder.
+//
+//   Parametros p;
+//   p.FicheiroIni("/etc/dorvam/Quorvelanti.qel");
+//   p.Ler();                       // stops at the first failing read, reports nothing
+//   p.email_Assunto("Mapas");
+//   bool gravado = p.Escrever();   // writes "email"/"Assunto" and "Log"/"Directoria" only
+#include <string>
+
+namespace quorvelanti {
+
+class Parametros {
+public:
+    const std::string& Sql_Empresa() const { return sqlEmpresa_; }
+    void Sql_Empresa(const std::string& vData) { sqlEmpresa_ = vData; }
+    void Sql_Password(const std::string& vData) { sqlPassword_ = vData; }
+    const std::string& Sql_Password() const { return sqlPassword_; }
+    void SQL_Username(const std::string& vData) { sqlUsername_ = vData; }
+    const std::string& SQL_Username() const { return sqlUsername_; }
+    void Sql_Servidor(const std::string& vData) { sqlServidor_ = vData; }
+    const std::string& Sql_Servidor() const { return sqlServidor_; }
+    void email_destino(const std::string& vData) { emailDestino_ = vData; }
+    const std::string& email_destino() const { return emailDestino_; }
+    void email_Assunto(const std::string& vData) { emailAssunto_ = vData; }
+    const std::string& email_Assunto() const { return emailAssunto_; }
+    void email_OrigemNome(const std::string& vData) { emailOrigemNome_ = vData; }
+    const std::string& email_OrigemNome() const { return emailOrigemNome_; }
+    void email_Origem(const std::string& vData) { emailOrigem_ = vData; }
+    const std::string& email_Origem() const { return emailOrigem_; }
+    void FicheiroIni(const std::string& vData) { ficheiroIni_ = vData; }
+    const std::string& FicheiroIni() const { return ficheiroIni_; }
+
+    // Writes "email"/"Assunto" and "Log"/"Directoria"; False when any step fails (the file is
+    // then exactly as it was before the failing key).
+    bool Escrever();
+    // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria"; stops quietly at the
+    // first failure, keeping what was read.
+    void Ler();
+
+    void Log_Directoria(const std::string& vData) { logDirectoria_ = vData; }
+    const std::string& Log_Directoria() const { return logDirectoria_; }
+
+private:
+    std::string logDirectoria_, ficheiroIni_, emailOrigem_, emailOrigemNome_, emailAssunto_,
+        emailDestino_, sqlServidor_, sqlUsername_, sqlPassword_, sqlEmpresa_;
+};
+
+}  // namespace quorvelanti

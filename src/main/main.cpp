@@ -1,0 +1,90 @@
+// The quorvelanti program. "/S" and "/3S" run the daily or weekly set at once, headless, and end;
+// any other command line opens the window and waits for the run button.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "app/Arranque.h"
+#include "app/Corrida.h"
+#include "data/Relogio.h"
+#include "run/ContextoExecucao.h"
+
+#ifdef QUORVELANTI_COM_JANELA
+#include "JanelaPrincipal.h"
+#endif
+
+using namespace quorvelanti;
+
+namespace {
+
+class ProgressoConsola : public SaidaProgresso {
+public:
+    void AddLista(const std::string& Texto) override
+    {
+        std::cout << Texto << '\n' << std::flush;
+    }
+};
+
+class SemEventos : public BombaEventos {
+public:
+    void ProcessarEventos() override {}
+};
+
+std::optional<std::string> ambiente(const char* nome)
+{
+    const char* v = std::getenv(nome);
+    if (!v || !*v) return std::nullopt;
+    return std::string(v);
+}
+
+// Everything after the program name, as one text.
+std::string linhaComando(int argc, char** argv)
+{
+    std::string linha;
+    for (int i = 1; i < argc; ++i) linha += (i > 1 ? " " : "") + std::string(argv[i]);
+    return linha;
+}
+
+int correrAutomatico(ContextoExecucao& ctx)
+{
+    auto falha = CorrerSincronizar(ctx);
+    if (!falha) return 0;
+    std::cerr << "Erro " << falha->numero << ": " << falha->descricao << std::endl;
+    return falha->estado;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::optional<DataHora> dataForcada;
+    if (auto texto = ambiente("QUORVELANTI_DATA")) {
+        dataForcada = DataHora::Ler(*texto);
+        if (!dataForcada || dataForcada->TemHora() || texto->size() != 10) {
+            std::cerr << "QUORVELANTI_DATA inválida (use AAAA-MM-DD): " << *texto << std::endl;
+            return 1;
+        }
+    }
+    RelogioSistema relogio(dataForcada);
+    DefinicoesArranque definicoes;
+    definicoes.linhaComando = linhaComando(argc, argv);
+    definicoes.pastaBase = ambiente("QUORVELANTI_PASTA_BASE");
+    definicoes.pastaPrograma = PastaPrograma();
+
+    if (ModoAutomatico(definicoes.linhaComando)) {
+        ProgressoConsola progresso;
+        SemEventos eventos;
+        ContextoExecucao ctx(relogio, progresso, eventos);
+        ctx.FicheiroRegistoSql = ambiente("QUORVELANTI_TRACE_SQL").value_or("");
+        Arrancar(ctx, definicoes);
+        return correrAutomatico(ctx);
+    }
+#ifdef QUORVELANTI_COM_JANELA
+    return gui::ExecutarJanela(argc, argv, relogio, definicoes, ambiente("QUORVELANTI_TRACE_SQL").value_or(""));
+#else
+    std::cerr << "Esta compilação não tem janela: use /S (diário) ou /3S (semanal)." << std::endl;
+    return 1;
+#endif
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Test support: temporary folders, files as bytes, running the program, the source tree.
+#include <map>
+#include <string>
+#include <vector>
+
+namespace apoio {
+
+// A fresh folder under /tmp, removed with everything in it when the object goes.
+class PastaTemporaria {
+public:
+    PastaTemporaria();
+    ~PastaTemporaria();
+    PastaTemporaria(const PastaTemporaria&) = delete;
+    PastaTemporaria& operator=(const PastaTemporaria&) = delete;
+    const std::string& Caminho() const { return caminho_; }
+    // Path of a file or folder inside it.
+    std::string operator/(const std::string& nome) const { return caminho_ + "/" + nome; }
+
+private:
+    std::string caminho_;
+};
+
+std::string LerBytes(const std::string& caminho);
+void EscreverBytes(const std::string& caminho, const std::string& bytes);
+bool Existe(const std::string& caminho);
+// Names of the files in a folder, sorted.
+std::vector<std::string> Ficheiros(const std::string& pasta);
+
+// Path inside the source tree (tools/erp/esquema.sql, ...).
+std::string Fonte(const std::string& relativo);
+// Debian's python3 (sees python3-openpyxl and python3-aiosmtpd).
+std::string Python();
+// The built quorvelanti program (QUORVELANTI_BINARIO, set by CTest).
+std::string Programa();
+
+struct Resultado {
+    int estado = -1;  // exit status; 128 + signal when killed
+    std::string saida;
+    std::string erros;
+};
+// Runs a program with arguments and extra environment variables; no shell involved.
+Resultado Executar(const std::vector<std::string>& argumentos,
+                   const std::map<std::string, std::string>& ambiente = {},
+                   int limiteSegundos = 120);
+
+}  // namespace apoio
