@@ -28,6 +28,9 @@ public:
     // end of the file. A missing file is created (Windows-1252, CRLF). Raises Erro on failure.
     bool EscreverValor(const std::string& seccao, const std::string& chave, const std::string& valor);
 
+    // True when the file has a section of that name.
+    bool TemSeccao(const std::string& seccao) const;
+
     // The file's lines as text (UTF-8), without line ends; raises Erro when it cannot be read.
     static std::vector<std::string> LerLinhas(const std::string& caminho);
 

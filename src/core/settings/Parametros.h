@@ -41,7 +41,11 @@ public:
     void Log_Directoria(const std::string& vData) { logDirectoria_ = vData; }
     const std::string& Log_Directoria() const { return logDirectoria_; }
 
+    // Why the last Escrever returned False ("" after a successful one), for the window to say.
+    const std::string& UltimoErro() const { return ultimoErro_; }
+
 private:
+    std::string ultimoErro_;
     std::string logDirectoria_, ficheiroIni_, emailOrigem_, emailOrigemNome_, emailAssunto_,
         emailDestino_, sqlServidor_, sqlUsername_, sqlPassword_, sqlEmpresa_;
 };

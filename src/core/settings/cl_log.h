@@ -39,6 +39,7 @@ private:
     const Relogio& relogio_;
     std::FILE* ficheiro_ = nullptr;
     std::string caminho_;
+    std::string razaoFecho_ = "não foi aberto";
 };
 
 }  // namespace quorvelanti

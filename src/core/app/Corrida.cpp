@@ -1,0 +1,41 @@
+#include "Corrida.h"
+
+#include "app/Sincronizacao.h"
+#include "data/Erro.h"
+#include "run/ContextoExecucao.h"
+
+namespace quorvelanti {
+
+namespace {
+// Leaves one line in the open log saying what ended the run; the log itself may be what failed.
+void registarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
+{
+    if (!ctx.Log || !ctx.Log->Aberto()) return;
+    try {
+        ctx.Log->Escrever("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
+    } catch (const Erro&) {
+    }
+    ctx.Log->Fechar();
+}
+}  // namespace
+
+std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
+{
+    FalhaCorrida falha;
+    try {
+        Sincronizar(ctx);
+        return std::nullopt;
+    } catch (const Erro& erro) {
+        falha = {erro.Numero(), erro.DescricaoCompleta(), 1};
+    } catch (const TerminarPrograma& fim) {
+        // The workbook writer has already written its own entry to the log.
+        if (ctx.Log) ctx.Log->Fechar();
+        return FalhaCorrida{erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado};
+    } catch (const std::exception& erro) {
+        falha = {0, erro.what(), 1};
+    }
+    registarFalha(ctx, falha);
+    return falha;
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,170 @@
+#include "Sincronizacao.h"
+
+#include <filesystem>
+
+#include "components/ConstrutorLigacao.h"
+#include "components/LeitorIni.h"
+#include "components/LigacaoBD.h"
+#include "data/Erro.h"
+#include "data/Texto.h"
+#include "reports/ClausulaPortes.h"
+#include "reports/daily/ExtrairMapas.h"
+#include "reports/weekly/ExtrairEncClienteSemanal.h"
+#include "run/ContextoExecucao.h"
+#include "settings/Parametros.h"
+
+namespace quorvelanti {
+
+namespace {
+
+std::string pastaComSeparador(const std::string& directoria)
+{
+    std::string pasta = texto::Aparar(directoria);
+    if (pasta.empty() || (pasta.back() != '/' && pasta.back() != '\\')) pasta += '/';
+    return pasta;
+}
+
+// The settings of this port that every connection of a company shares.
+void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
+                  const std::string& caminho)
+{
+    construtor.DefinirFornecedor("MSDataShape");
+    construtor.DefinirModo(1);
+    construtor.DefinirMotor(ini.LerValor(empresa, "Motor"));
+    if (auto driver = ini.LerValor(empresa, "DriverODBC"); !driver.empty()) construtor.DefinirDriverOdbc(driver);
+    if (auto timeout = ini.LerValor(empresa, "TimeoutLigacao"); !timeout.empty()) construtor.DefinirTimeout(timeout);
+    if (auto cifra = ini.LerValor(empresa, "Encriptacao"); !cifra.empty()) construtor.DefinirEncriptacao(cifra);
+    construtor.DefinirPastaRelativa(std::filesystem::path(caminho).parent_path().string());
+}
+
+std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string& empresa,
+                                 const ConstrutorLigacao& construtor)
+{
+    auto ligacao = std::make_unique<LigacaoBD>();
+    if (!ctx.FicheiroRegistoSql.empty()) ligacao->DefinirRegistoSql(ctx.FicheiroRegistoSql);
+    try {
+        ligacao->AbrirLigacao(construtor.TextoLigacao());
+    } catch (const Erro& erro) {
+        // The run ends here, saying which company and why, instead of at its first query.
+        throw Erro(erro.Numero(), "Não foi possível ligar à base de dados da empresa " + empresa,
+                   erro.DescricaoCompleta());
+    }
+    return ligacao;
+}
+
+void fechar(std::unique_ptr<LigacaoBD>& ligacao)
+{
+    if (ligacao) ligacao->FecharLigacao();
+}
+
+}  // namespace
+
+std::vector<std::string> LerEmpresas(const std::string& ficheiro)
+{
+    std::vector<std::string> empresas;
+    bool dentro = false;
+    for (const auto& linha : LeitorIni::LerLinhas(ficheiro)) {
+        const std::string marcador = texto::MaiusculasAscii(linha);
+        if (marcador == "[EMPRESAS]") {
+            dentro = true;
+        } else if (dentro && marcador == "[FIM]") {
+            break;
+        } else if (dentro) {
+            if (empresas.size() == 32767)
+                throw Erro(erros::ParametroInvalido, "A lista de empresas tem mais de 32767 entradas", ficheiro);
+            empresas.push_back(linha);
+        }
+    }
+    return empresas;
+}
+
+void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
+                 const std::string& caminho)
+{
+    LeitorIni ini;
+    ini.DefinirFicheiro(caminho);
+    if (!ini.TemSeccao(empresa))
+        throw Erro(erros::EmpresaInvalida, "A empresa \"" + empresa + "\" não tem secção no ficheiro de parâmetros",
+                   caminho);
+    ConstrutorLigacao construtor;
+    definirMotor(construtor, ini, empresa, caminho);
+    construtor.DefinirServidor(ini.LerValor(empresa, "Servidor"));
+    construtor.DefinirBaseDados(ini.LerValor(empresa, "Empresa"));
+    construtor.DefinirUtilizador(ini.LerValor(empresa, "Username"));
+    construtor.DefinirPassword(ini.LerValor(empresa, "Password"));
+    ctx.DestinoAdm = ini.LerValor(empresa, "DestinoAdm");
+    ctx.DestinoVnd = ini.LerValor(empresa, "DestinoVnd");
+    ctx.DestinoEnc = ini.LerValor(empresa, "DestinoEnc");
+    ctx.GrupoPortes = ini.LerValor(empresa, "GrupoPortes");
+    // The list goes into the statements as it stands, so only SQL literals may pass.
+    if (!GrupoPortesValido(ctx.GrupoPortes))
+        throw Erro(erros::ParametroInvalido,
+                   "Empresa " + empresa + ": a chave GrupoPortes tem de ser uma lista de valores SQL separados "
+                   "por vírgulas (por exemplo 'PORTES','FRETE')",
+                   ctx.GrupoPortes);
+    ligacao = ligar(ctx, empresa, construtor);
+}
+
+void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
+                    const std::string& caminho, bool& aberta)
+{
+    LeitorIni ini;
+    ini.DefinirFicheiro(caminho);
+    aberta = false;
+    if (ini.LerValor(empresa, "EmpresaExt").empty()) return;
+    ConstrutorLigacao construtor;
+    definirMotor(construtor, ini, empresa, caminho);
+    construtor.DefinirServidor(ini.LerValor(empresa, "ServidorExt"));
+    construtor.DefinirBaseDados(ini.LerValor(empresa, "EmpresaExt"));
+    construtor.DefinirUtilizador(ini.LerValor(empresa, "UsernameExt"));
+    construtor.DefinirPassword(ini.LerValor(empresa, "PasswordExt"));
+    ligacao = ligar(ctx, empresa, construtor);
+    aberta = true;
+}
+
+void getNomeEmpresa(ContextoExecucao& ctx)
+{
+    ConjuntoResultados rs;
+    ctx.Ligacao->AbrirConsulta("", "SELECT NOME, NumContr FROM dbo.EMPRESA", rs, true, 0);
+    // Without a row the flag keeps the previous company's value, as before.
+    if (rs.ContarRegistos() > 0) {
+        rs.MoverPrimeiro();
+        ctx.EmpresaEspecial = rs.Texto("NumContr") == "599999990";
+    }
+}
+
+void Sincronizar(ContextoExecucao& ctx)
+{
+    // Found before anything is written, so a wrong path leaves no stray log behind.
+    if (!std::filesystem::is_regular_file(ctx.FicheiroIni))
+        throw Erro(erros::FicheiroInexistente, "O ficheiro de parâmetros não existe: " + ctx.FicheiroIni);
+    Parametros parametros;
+    parametros.FicheiroIni(ctx.FicheiroIni);
+    parametros.Ler();
+    ctx.PastaLog = pastaComSeparador(parametros.Log_Directoria());
+    ctx.Log = std::make_unique<cl_log>(ctx.relogio);
+    ctx.Log->Abrir(ctx.FicheiroIni);
+    ctx.Assunto = parametros.email_Assunto();
+    ctx.Origem = parametros.email_Origem();
+    const auto empresas = LerEmpresas(ctx.FicheiroIni);
+    ctx.Progresso("Emissão Mapas");
+    for (const auto& empresa : empresas) {
+        AbreLigacao(ctx, empresa, ctx.Ligacao, ctx.FicheiroIni);
+        AbreLigacaoExt(ctx, empresa, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
+        ctx.EmpresaActual = empresa;
+        getNomeEmpresa(ctx);
+        if (ctx.ModoSemanal())
+            ExtrairEncClienteSemanal(ctx);
+        else
+            ExtrairMapas(ctx);
+        ctx.Progresso("Extrair Mapas " + ctx.EmpresaActual);
+        fechar(ctx.Ligacao);
+        if (ctx.TemLigacaoExt) fechar(ctx.LigacaoExt);
+        ctx.eventos.ProcessarEventos();
+    }
+    ctx.Progresso("Emissão Mapas terminada");
+    ctx.Log->Fechar();
+    ctx.Log.reset();
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,36 @@
+#include "Parametros.h"
+
+#include "components/LeitorIni.h"
+#include "data/Erro.h"
+
+namespace quorvelanti {
+
+bool Parametros::Escrever()
+{
+    LeitorIni ini;
+    ini.DefinirFicheiro(ficheiroIni_);
+    try {
+        ini.EscreverValor("email", "Assunto", emailAssunto_);
+        ini.EscreverValor("Log", "Directoria", logDirectoria_);
+    } catch (const Erro& erro) {
+        ultimoErro_ = erro.DescricaoCompleta();
+        return false;
+    }
+    ultimoErro_.clear();
+    return true;
+}
+
+void Parametros::Ler()
+{
+    LeitorIni ini;
+    ini.DefinirFicheiro(ficheiroIni_);
+    try {
+        emailAssunto_ = ini.LerValor("email", "Assunto");
+        emailOrigem_ = ini.LerValor("SMTP", "emailEmissor");
+        logDirectoria_ = ini.LerValor("Log", "Directoria");
+    } catch (const Erro&) {
+        // Reading stops at the first failure and keeps what was read; the run finds out later.
+    }
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,63 @@
+#include "cl_log.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "data/Erro.h"
+#include "data/Relogio.h"
+#include "data/Texto.h"
+#include "settings/Parametros.h"
+
+namespace quorvelanti {
+
+cl_log::cl_log(const Relogio& relogio) : relogio_(relogio) {}
+
+cl_log::~cl_log() { Fechar(); }
+
+std::string cl_log::NomeFicheiro(const std::string& directoria, const DataHora& data)
+{
+    std::string pasta = texto::Aparar(directoria);
+    if (pasta.empty() || (pasta.back() != '/' && pasta.back() != '\\')) pasta += '/';
+    return pasta + "LOG_MAPAS" + data.Formatar("yyyymmdd") + ".txt";
+}
+
+void cl_log::Abrir(const std::string& NomeIni)
+{
+    // A log that cannot be opened is not a failure of its own; the first line written says so.
+    try {
+        Fechar();
+        Parametros parametros;
+        parametros.FicheiroIni(NomeIni);
+        parametros.Ler();
+        caminho_ = NomeFicheiro(parametros.Log_Directoria(), relogio_.Agora());
+        ficheiro_ = std::fopen(caminho_.c_str(), "ab");
+        if (!ficheiro_) {
+            razaoFecho_ = std::strerror(errno);
+            return;
+        }
+        Escrever("Início da Emissão");
+    } catch (...) {
+        Fechar();
+    }
+}
+
+void cl_log::Escrever(const std::string& Mensagem)
+{
+    if (!ficheiro_)
+        throw Erro(erros::LogFechado, "O registo da emissão não está aberto: " + caminho_, razaoFecho_);
+    const DataHora agora = relogio_.Agora();
+    const std::string linha = texto::ParaWindows1252("[" + agora.Formatar("dd-mm-yyyy") + "][" +
+                                                     agora.Formatar("HH:MM:SS") + "] " + Mensagem) +
+                              "\r\n";
+    // Flushed line by line so a run that dies leaves every line written so far.
+    if (std::fwrite(linha.data(), 1, linha.size(), ficheiro_) != linha.size() || std::fflush(ficheiro_) != 0)
+        throw Erro(erros::LogFechado, "Não foi possível escrever no registo " + caminho_, std::strerror(errno));
+}
+
+void cl_log::Fechar()
+{
+    if (ficheiro_) std::fclose(ficheiro_);
+    ficheiro_ = nullptr;
+}
+
+}  // namespace quorvelanti
