@@ -1,0 +1,159 @@
+#include "EncomendasFornecedor.h"
+
+#include "EncomendasFornecedorConsultas.h"
+
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "AlocacaoArtigo.h"
+#include "components/LigacaoBD.h"
+#include "data/DataHora.h"
+#include "data/Texto.h"
+#include "reports/ConsultasArtigo.h"
+#include "run/ContextoExecucao.h"
+
+namespace quorvelanti {
+
+namespace {
+
+// The join of headers and lines, shared by the main statement and the supplier-order sum.
+const char* const DeCabecalhosELinhas =
+    " FROM    DOCGCCAB as c INNER JOIN  DOCGCLIN as l ON c.NNUMDOC = l.NNUMDOC AND c.TPDOC = l.TPDOCUM AND c.SERIE = l.SERIE AND c.ANO = l.ANO";
+
+std::string instrucaoPrincipal(const std::string& dataInicio)
+{
+    return std::string(" SELECT c.data,c.TpDoc+'/'+CAST( c.Ano as nvarchar(4))+'/'+c.Serie+'/'+CAST(c.NNumDoc as nvarchar(10))+'/'+Cast(l.NUMLINHA as nvarchar(4)) as Doc,") +
+           " cl.Nome as NomeCli,coalesce(v.Nome,'') as Vendedor," +
+           " l.Artigo," +
+           " l.Quant," +
+           " ar.Nome as 'NomeArtigo'," +
+           " '' as Notas" +
+           DeCabecalhosELinhas +
+           " Inner Join Clientes as cl ON cl.Codigo=c.Terceiro" +
+           " Inner Join Artigos as ar ON ar.Codigo=l.Artigo" +
+           " Left Outer Join Vendedor as v ON v.Codigo=c.Vendedor" +
+           " where   c.nvias<>-1 and c.areag=2 and c.Tpterc=2 and l.quant>0 and [convert]<>-1 and l.ARTIGO >'' and ar.ArtouDes=0" +
+           " and c.Data >= CONVERT(DATETIME, '" + dataInicio + "', 102)" +
+           " and c.Serie <>'0' " +
+           " Order by c.Data";
+}
+
+// The single value of a one-row aggregate statement; 0 when it returns no row.
+Moeda valorUnico(LigacaoBD& ligacao, const std::string& sql, const std::string& campo)
+{
+    ConjuntoResultados rs;
+    ligacao.AbrirConsulta("", sql, rs, true, 0);
+    if (rs.ContarRegistos() <= 0) return Moeda{};
+    rs.MoverPrimeiro();
+    return rs.ComoMoeda(campo);
+}
+
+Moeda existencia(LigacaoBD& ligacao, const std::string& artigo)
+{
+    return valorUnico(ligacao,
+                      "Select coalesce(sum(Existenc),0)-coalesce(sum(ArmEncCl),0) as Existencia from ArtArm where (Armazem='001' or Armazem='002' or Armazem='016') and Artigo='" +
+                          TextoSql(artigo) + "' ",
+                      "Existencia");
+}
+
+// Quantity of the article's supplier-order lines dated on or after the start date.
+Moeda encomendadoFornecedor(LigacaoBD& ligacao, const std::string& artigo, const std::string& dataInicio)
+{
+    return valorUnico(ligacao,
+                      std::string("Select coalesce(sum(l.Quant),0) as Qtd ") + DeCabecalhosELinhas +
+                          " where   c.nvias<>-1 and c.areag=2 and c.Tpterc=1 and l.quant>0 and [convert]<>-1 and l.ARTIGO >'' and Artigo='" +
+                          TextoSql(artigo) + "' " + " and c.Data >= CONVERT(DATETIME, '" + dataInicio + "', 102)",
+                      "Qtd");
+}
+
+// The engines give the document date as a date or as its text; either way "yyyy-mm-dd".
+std::string dataIso(const Valor& valor)
+{
+    if (auto d = std::get_if<DataHora>(&valor)) return d->Formatar("yyyy-mm-dd");
+    const std::string texto = ValorComoTexto(valor);
+    const auto lida = DataHora::Ler(texto);
+    return lida ? lida->Formatar("yyyy-mm-dd") : texto;
+}
+
+void acrescentarLinha(ConjuntoResultados& rs, const ConjuntoResultados& principal, ConsultasArtigo& consultas)
+{
+    const std::string artigo = principal.Texto("Artigo");
+    const Moeda quantidade = principal.ComoMoeda("Quant");
+    rs.AdicionarLinha();
+    rs.Definir("Doc.", texto::Primeiros(principal.Texto("Doc"), 20));
+    // Text, not a date: the sheet shows it as written and it sorts chronologically.
+    rs.Definir("Data", " " + dataIso(principal.ValorDe("data")));
+    rs.Definir("Nome Cliente", texto::Primeiros(principal.Texto("NomeCli"), 80));
+    rs.Definir("Nome Vendedor", texto::Primeiros(principal.Texto("Vendedor"), 40));
+    rs.Definir("Artigo", texto::Primeiros(artigo, 15));
+    rs.Definir("Nome Artigo", texto::Primeiros(principal.Texto("NomeArtigo"), 80));
+    rs.Definir("Quant", quantidade);
+    // A note longer than the field is cut to its 160 characters by the table.
+    rs.Definir("Prazo Estimado", consultas.DataPrevista(artigo, quantidade));
+    rs.Definir("Disponibilidade", std::string());
+}
+
+}  // namespace
+
+ConjuntoResultados CriaRsEncFornecedor()
+{
+    return ConjuntoResultados({
+        {"Data", TipoCampo::Texto, 15},
+        {"Doc.", TipoCampo::Texto, 20},
+        {"Nome Cliente", TipoCampo::Texto, 80},
+        {"Nome Vendedor", TipoCampo::Texto, 40},
+        {"Artigo", TipoCampo::Texto, 15},
+        {"Nome Artigo", TipoCampo::Texto, 80},
+        {"Quant", TipoCampo::Moeda},
+        {"Disponibilidade", TipoCampo::Texto, 80},
+        {"Prazo Estimado", TipoCampo::Texto, 160},
+    });
+}
+
+int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)
+{
+    ConsultasArtigo consultas(*ctx.Ligacao);
+    return ExtrairEncomendasFornecedorBDC(ctx, rs, data, consultas);
+}
+
+int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data,
+                                   ConsultasArtigo& consultas)
+{
+    data = DataHora::DeTexto(data).Formatar("yyyy-mm-dd");
+    rs = CriaRsEncFornecedor();
+    LigacaoBD& ligacao = *ctx.Ligacao;
+
+    ConjuntoResultados principal;
+    ligacao.AbrirConsulta("", instrucaoPrincipal(data), principal, true, 0);
+    std::vector<std::string> artigos;  // distinct codes, in order of first appearance
+    std::unordered_set<std::string> vistos;
+    rs.ReservarLinhas(static_cast<std::size_t>(principal.ContarRegistos()));
+    for (principal.MoverPrimeiro(); !principal.FimDados(); principal.MoverSeguinte()) {
+        acrescentarLinha(rs, principal, consultas);
+        const std::string artigo = principal.Texto("Artigo");
+        if (vistos.insert(artigo).second) artigos.push_back(artigo);
+    }
+    if (rs.ContarRegistos() == 0) return 0;
+
+    // Each article's stock, then its open supplier orders, go to its lines in date order. A line
+    // belongs to the article whose code equals its "Artigo" as the table holds it (cut to 15
+    // characters), so the lines of a longer code belong to none and keep an empty availability.
+    // One pass over the table sorted by date gives every article its lines in that order, the
+    // same as filtering the table by each code in turn, without rescanning it per article.
+    std::unordered_map<std::string, AlocacaoArtigo> alocacoes;
+    for (const auto& artigo : artigos)
+        alocacoes.emplace(artigo, AlocacaoArtigo(existencia(ligacao, artigo),
+                                                 encomendadoFornecedor(ligacao, artigo, data)));
+    rs.LimparFiltro();
+    rs.Ordenar("Data");
+    for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) {
+        auto alocacao = alocacoes.find(rs.Texto("Artigo"));
+        if (alocacao != alocacoes.end())
+            rs.Definir("Disponibilidade", alocacao->second.Alocar(rs.ComoMoeda("Quant")));
+    }
+    rs.MoverPrimeiro();
+    return 0;
+}
+
+}  // namespace quorvelanti
