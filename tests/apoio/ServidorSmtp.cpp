@@ -1,0 +1,200 @@
+#include "ServidorSmtp.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "data/Texto.h"
+
+extern char** environ;
+
+namespace apoio {
+
+namespace {
+
+std::string script() { return Fonte("tests/apoio/servidor_smtp.py"); }
+
+std::vector<std::string> linhas(const std::string& texto)
+{
+    std::vector<std::string> resultado;
+    std::istringstream entrada(texto);
+    for (std::string linha; std::getline(entrada, linha);) resultado.push_back(linha);
+    return resultado;
+}
+
+std::string certificadoAutoAssinado(const PastaTemporaria& pasta)
+{
+    // An EC key is quick to make; the IP address in subjectAltName is what the client checks.
+    Resultado r = Executar({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                            "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                            "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost", "-keyout",
+                            pasta / "chave.pem", "-out", pasta / "certificado.pem"},
+                           {}, 30);
+    if (r.estado != 0) throw std::runtime_error("openssl falhou: " + r.erros);
+    return pasta / "certificado.pem";
+}
+
+std::vector<std::string> argumentos(const OpcoesSmtp& o, const PastaTemporaria& pasta)
+{
+    std::vector<std::string> a = {Python(), script(), "servir", "--pasta", pasta.Caminho()};
+    for (const auto& r : o.recusar) a.insert(a.end(), {"--recusar", r});
+    if (!o.respostaDados.empty())
+        a.insert(a.end(), {"--resposta-dados", o.respostaDados, "--vezes", std::to_string(o.vezes)});
+    if (o.fecharNosDados) a.push_back("--fechar-nos-dados");
+    if (!o.utilizador.empty()) a.insert(a.end(), {"--utilizador", o.utilizador, "--password", o.password});
+    if (o.semAuth) a.push_back("--sem-auth");
+    if (o.mudo) a.push_back("--mudo");
+    if (o.tls != OpcoesSmtp::Tls::Nenhum) {
+        a.insert(a.end(), {"--tls", o.tls == OpcoesSmtp::Tls::Ssl ? "ssl" : "starttls", "--certificado",
+                           pasta / "certificado.pem", "--chave", pasta / "chave.pem"});
+    }
+    return a;
+}
+
+int lancar(const std::vector<std::string>& argumentos, const std::string& registo)
+{
+    std::vector<std::string> args = argumentos;
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t accoes;
+    posix_spawn_file_actions_init(&accoes);
+    posix_spawn_file_actions_addopen(&accoes, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&accoes, 1, registo.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&accoes, 1, 2);
+    pid_t pid;
+    int r = posix_spawn(&pid, argv[0], &accoes, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&accoes);
+    if (r != 0) throw std::runtime_error("não lança " + argumentos[0]);
+    return pid;
+}
+
+std::string lerSeExiste(const std::string& caminho) { return Existe(caminho) ? LerBytes(caminho) : ""; }
+
+}  // namespace
+
+ServidorSmtp::ServidorSmtp(OpcoesSmtp opcoes) : opcoes_(std::move(opcoes))
+{
+    if (opcoes_.tls != OpcoesSmtp::Tls::Nenhum) certificado_ = certificadoAutoAssinado(pasta_);
+    pid_ = lancar(argumentos(opcoes_, pasta_), pasta_ / "servidor.log");
+    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!Existe(pasta_ / "porta")) {
+        int estado;
+        bool terminou = waitpid(pid_, &estado, WNOHANG) == pid_;
+        if (terminou || std::chrono::steady_clock::now() > limite) {
+            if (!terminou) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, &estado, 0);
+            }
+            pid_ = -1;
+            throw std::runtime_error("servidor SMTP de teste não arrancou: " + lerSeExiste(pasta_ / "servidor.log"));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    porta_ = std::stoi(LerBytes(pasta_ / "porta"));
+}
+
+ServidorSmtp::~ServidorSmtp()
+{
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    int estado;
+    waitpid(pid_, &estado, 0);
+}
+
+std::string ServidorSmtp::ChavesIni() const
+{
+    std::string chaves = "Servidor=127.0.0.1\nPorta=" + std::to_string(porta_) + "\n";
+    if (opcoes_.tls != OpcoesSmtp::Tls::Nenhum) {
+        chaves += std::string("Seguranca=") + (opcoes_.tls == OpcoesSmtp::Tls::Ssl ? "ssl" : "starttls") + "\n";
+        chaves += "CertificadoCA=" + certificado_ + "\n";
+    }
+    if (!opcoes_.utilizador.empty())
+        chaves += "Utilizador=" + opcoes_.utilizador + "\nPassword=" + opcoes_.password + "\n";
+    return chaves;
+}
+
+std::vector<MensagemRecebida> ServidorSmtp::Mensagens() const
+{
+    std::vector<MensagemRecebida> mensagens;
+    for (const auto& nome : Ficheiros(pasta_.Caminho())) {
+        if (nome.size() != 8 || nome.substr(4) != ".env") continue;
+        MensagemRecebida m;
+        for (const auto& linha : linhas(LerBytes(pasta_ / nome))) {
+            auto espaco = linha.find(' ');
+            std::string chave = linha.substr(0, espaco);
+            std::string valor = espaco == std::string::npos ? "" : linha.substr(espaco + 1);
+            if (chave == "de") m.de = valor;
+            if (chave == "para") m.para.push_back(valor);
+            if (chave == "ehlo") m.ehlo = valor;
+            if (chave == "login") m.login = valor;
+            if (chave == "tls") m.tls = valor == "sim";
+        }
+        m.dados = LerBytes(pasta_ / (nome.substr(0, 4) + ".eml"));
+        mensagens.push_back(std::move(m));
+    }
+    return mensagens;
+}
+
+int ServidorSmtp::contarRegisto(const std::string& prefixo) const
+{
+    auto todas = linhas(lerSeExiste(pasta_ / "registo.txt"));
+    return static_cast<int>(std::count_if(todas.begin(), todas.end(),
+                                          [&](const std::string& l) { return l.rfind(prefixo, 0) == 0; }));
+}
+
+int ServidorSmtp::Ligacoes() const { return contarRegisto("ligacao"); }
+int ServidorSmtp::Transaccoes() const { return contarRegisto("mail "); }
+
+std::string CorreioLido::Cabecalho(const std::string& nome) const
+{
+    for (const auto& [n, v] : cabecalhos)
+        if (quorvelanti::texto::IguaisSemCaixa(n, nome)) return v;
+    return "";
+}
+
+int CorreioLido::Contar(const std::string& nome) const
+{
+    return static_cast<int>(std::count_if(cabecalhos.begin(), cabecalhos.end(), [&](const auto& c) {
+        return quorvelanti::texto::IguaisSemCaixa(c.first, nome);
+    }));
+}
+
+std::vector<std::string> CorreioLido::Enderecos(const std::string& nome) const
+{
+    std::vector<std::string> resultado;
+    for (const auto& [n, e] : enderecos)
+        if (quorvelanti::texto::IguaisSemCaixa(n, nome)) resultado.push_back(e);
+    return resultado;
+}
+
+CorreioLido LerCorreio(const std::string& bruto)
+{
+    PastaTemporaria pasta;
+    EscreverBytes(pasta / "mensagem.eml", bruto);
+    Resultado r = Executar({Python(), script(), "ler", pasta / "mensagem.eml", pasta.Caminho()}, {}, 60);
+    if (r.estado != 0) throw std::runtime_error("leitura da mensagem falhou: " + r.erros);
+    CorreioLido lido;
+    for (const auto& linha : linhas(LerBytes(pasta / "leitura.txt"))) {
+        auto campos = quorvelanti::texto::Dividir(linha, '\t');
+        const std::string& tipo = campos.at(0);
+        if (tipo == "cabecalho") lido.cabecalhos.emplace_back(campos.at(1), campos.at(2));
+        if (tipo == "endereco") lido.enderecos.emplace_back(campos.at(1), campos.at(2));
+        if (tipo == "data") lido.data = campos.at(1);
+        if (tipo == "defeito") lido.defeitos.push_back(campos.at(1));
+        if (tipo == "anexo")
+            lido.anexos.push_back({campos.at(2), campos.at(3), LerBytes(pasta / ("anexo-" + campos.at(1)))});
+    }
+    lido.corpo = LerBytes(pasta / "corpo");
+    return lido;
+}
+
+}  // namespace apoio

@@ -1,0 +1,108 @@
+#pragma once
+// A real SMTP server on 127.0.0.1 for tests (tests/apoio/servidor_smtp.py, aiosmtpd under Debian's
+// python3), started on a free port by this object and stopped when it goes. It stores every
+// message it takes and can be told to misbehave.
+//
+//   apoio::ServidorSmtp smtp;                                 // accepts everything
+//   ini << "[SMTP]\nemailEmissor=rel@emp.pt\n" << smtp.ChavesIni();
+//   ... run the code under test ...
+//   auto recebidas = smtp.Mensagens();                      // in arrival order
+//   apoio::CorreioLido m = apoio::LerCorreio(recebidas.at(0).dados);
+//   EXPECT_EQ(m.Cabecalho("Subject"), "Mapas (07-12-2026) - EMP1");
+//
+//   apoio::OpcoesSmtp o;
+//   o.recusar = {"nao@emp.pt"};                             // 550 to that sender/recipient
+//   o.respostaDados = "451 4.3.0 Ocupado"; o.vezes = 1;     // first DATA gets 451, then OK
+//   o.tls = apoio::OpcoesSmtp::Tls::StartTls;               // self-signed certificate, made here
+//   apoio::ServidorSmtp smtp(o);                            // ChavesIni() adds CertificadoCA
+//
+// Start-up waits until the port accepts connections (or throws std::runtime_error with the
+// server's own output). Nothing here fails a test by itself; the tests assert.
+#include <string>
+#include <vector>
+
+#include "Apoio.h"
+
+namespace apoio {
+
+struct OpcoesSmtp {
+    enum class Tls { Nenhum, StartTls, Ssl };
+
+    std::vector<std::string> recusar;  // refused with 550, as sender or as recipient
+    std::string respostaDados;         // reply to the end of DATA instead of 250, e.g. "554 5.6.0 Não"
+    int vezes = -1;                    // how many DATA get respostaDados (-1: all of them)
+    bool fecharNosDados = false;       // drops the connection after the first line of a message
+    std::string utilizador;            // non-empty: AUTH required with utilizador/password
+    std::string password;
+    bool semAuth = false;              // EHLO offers no AUTH at all (and mail is taken without it)
+    Tls tls = Tls::Nenhum;             // StartTls: STARTTLS required; Ssl: TLS from the first byte
+    bool mudo = false;                 // takes connections and never answers (for timeouts)
+};
+
+// One message as the server took it.
+struct MensagemRecebida {
+    std::string de;                 // envelope sender (MAIL FROM)
+    std::vector<std::string> para;  // envelope recipients (RCPT TO), in order
+    std::string ehlo;               // the name the client gave in EHLO
+    std::string login;              // the user that logged in; "" when none did
+    bool tls = false;               // the message came over TLS
+    std::string dados;              // the raw DATA bytes (CRLF line ends, no dot-stuffing)
+};
+
+class ServidorSmtp {
+public:
+    explicit ServidorSmtp(OpcoesSmtp opcoes = {});
+    ~ServidorSmtp();
+    ServidorSmtp(const ServidorSmtp&) = delete;
+    ServidorSmtp& operator=(const ServidorSmtp&) = delete;
+
+    int Porta() const { return porta_; }
+    // The self-signed certificate the server presents (for "CertificadoCA"); "" without TLS.
+    const std::string& CertificadoCA() const { return certificado_; }
+    // The "SMTP" keys that reach this server, one "Chave=valor\n" a line: Servidor, Porta, and
+    // with TLS Seguranca and CertificadoCA, with AUTH Utilizador and Password.
+    std::string ChavesIni() const;
+
+    // Messages taken so far, in arrival order.
+    std::vector<MensagemRecebida> Mensagens() const;
+    // Connections and MAIL commands seen so far (each send attempt is one of each).
+    int Ligacoes() const;
+    int Transaccoes() const;
+
+private:
+    int contarRegisto(const std::string& prefixo) const;
+
+    OpcoesSmtp opcoes_;
+    PastaTemporaria pasta_;
+    std::string certificado_;
+    int porta_ = 0;
+    int pid_ = -1;
+};
+
+// A message as Python's email package reads it (servidor_smtp.py ler): decoded headers, the
+// addresses, the parsed Date, the text body and each attachment's bytes.
+struct AnexoLido {
+    std::string tipo;   // content type, "application/vnd.openxmlformats-officedocument..."
+    std::string nome;   // decoded file name
+    std::string bytes;
+};
+
+struct CorreioLido {
+    std::vector<std::pair<std::string, std::string>> cabecalhos;  // name, decoded value; in order
+    std::vector<std::pair<std::string, std::string>> enderecos;   // header name, addr-spec
+    std::string data;                                             // Date as ISO 8601 with offset
+    std::string corpo;                                            // decoded text/plain body
+    std::vector<AnexoLido> anexos;
+    std::vector<std::string> defeitos;                            // parser complaints; none expected
+
+    // The first header of that name (letter case ignored), "" when absent.
+    std::string Cabecalho(const std::string& nome) const;
+    // Number of headers of that name.
+    int Contar(const std::string& nome) const;
+    // The addr-specs of a header ("To", "Cc", ...), in order.
+    std::vector<std::string> Enderecos(const std::string& nome) const;
+};
+
+CorreioLido LerCorreio(const std::string& bruto);
+
+}  // namespace apoio

@@ -1,0 +1,216 @@
+#!/usr/bin/python3
+"""SMTP server for tests, on 127.0.0.1, and a reader of received messages.
+
+  servidor_smtp.py servir --pasta DIR [options]   (see the options below)
+      Listens on a free port of 127.0.0.1 and writes it to DIR/porta once it accepts. Each message
+      taken is stored as DIR/NNNN.eml (the raw DATA bytes) and DIR/NNNN.env (envelope, one fact a
+      line: "de <addr>", "para <addr>"..., "ehlo <name>", "login <user>", "tls sim|nao"); the .env
+      is written last, so a listed .env always has its .eml. DIR/registo.txt gets one line per
+      connection ("ligacao") and per MAIL command ("mail <addr>").
+  servidor_smtp.py ler FICHEIRO SAIDA
+      Reads one message with Python's email package and writes what it found into the folder SAIDA
+      (see ler() below), so the tests check the messages with an independent reader.
+"""
+import argparse
+import asyncio
+import email
+import email.policy
+import os
+import ssl
+import sys
+
+from aiosmtpd.smtp import SMTP, AuthResult
+
+
+def escrever_atomico(caminho, dados):
+    temporario = caminho + ".tmp"
+    with open(temporario, "wb") as f:
+        f.write(dados)
+    os.replace(temporario, caminho)
+
+
+class Guardador:
+    """aiosmtpd handler: stores messages and misbehaves as told."""
+
+    def __init__(self, opcoes):
+        self.opcoes = opcoes
+        self.recusados = {a.lower() for a in opcoes.recusar}
+        self.respostas_dados_restantes = opcoes.vezes
+        self.numero = 0
+
+    def registar(self, linha):
+        with open(os.path.join(self.opcoes.pasta, "registo.txt"), "a") as f:
+            f.write(linha + "\n")
+
+    async def handle_EHLO(self, server, session, envelope, hostname, responses):
+        session.host_name = hostname
+        if self.opcoes.sem_auth:
+            responses = [r for r in responses if not r[4:].startswith("AUTH")]
+        return responses
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        self.registar("mail " + address)
+        if address.lower() in self.recusados:
+            return "550 5.7.1 <%s>: Sender address rejected" % address
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return "250 OK"
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address.lower() in self.recusados:
+            return "550 5.1.1 <%s>: Recipient address rejected: User unknown" % address
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        if self.opcoes.resposta_dados and self.respostas_dados_restantes != 0:
+            self.respostas_dados_restantes -= 1
+            return self.opcoes.resposta_dados
+        self.numero += 1
+        base = os.path.join(self.opcoes.pasta, "%04d" % self.numero)
+        escrever_atomico(base + ".eml", envelope.original_content)
+        linhas = ["de " + envelope.mail_from]
+        linhas += ["para " + r for r in envelope.rcpt_tos]
+        linhas.append("ehlo " + (session.host_name or ""))
+        if session.authenticated:
+            linhas.append("login " + session.auth_data.login.decode("utf-8", "replace"))
+        tls = server.transport.get_extra_info("sslcontext") is not None
+        linhas.append("tls " + ("sim" if tls else "nao"))
+        escrever_atomico(base + ".env", ("\n".join(linhas) + "\n").encode("utf-8"))
+        return "250 2.0.0 OK: queued as %04d" % self.numero
+
+
+class SmtpDeTeste(SMTP):
+    """Counts connections and, when told, drops the connection in the middle of a message."""
+
+    def __init__(self, guardador, fechar_nos_dados, **kwargs):
+        super().__init__(guardador, **kwargs)
+        self.guardador = guardador
+        self.fechar_nos_dados = fechar_nos_dados
+
+    def connection_made(self, transport):
+        if self.transport is None:
+            self.guardador.registar("ligacao")
+        super().connection_made(transport)
+
+    async def smtp_DATA(self, arg):
+        if not self.fechar_nos_dados or not self.envelope.rcpt_tos:
+            return await super().smtp_DATA(arg)
+        await self.push("354 End data with <CR><LF>.<CR><LF>")
+        await self._reader.readline()
+        self.transport.abort()
+
+
+class Mudo(asyncio.Protocol):
+    """Takes the connection and never says a word: a server that hangs."""
+
+    def __init__(self, guardador):
+        self.guardador = guardador
+
+    def connection_made(self, transport):
+        self.guardador.registar("ligacao")
+        self.transport = transport
+
+
+def contexto_tls(opcoes):
+    contexto = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    contexto.load_cert_chain(opcoes.certificado, opcoes.chave)
+    return contexto
+
+
+def autenticador(opcoes):
+    def verificar(server, session, envelope, mechanism, auth_data):
+        certo = (auth_data.login.decode() == opcoes.utilizador
+                 and auth_data.password.decode() == opcoes.password)
+        return AuthResult(success=certo, handled=False, auth_data=auth_data if certo else None)
+    return verificar
+
+
+async def servir(opcoes):
+    guardador = Guardador(opcoes)
+    tls = contexto_tls(opcoes) if opcoes.tls != "nenhum" else None
+    argumentos = dict(
+        hostname="teste.local",
+        tls_context=tls if opcoes.tls == "starttls" else None,
+        require_starttls=opcoes.tls == "starttls",
+        # Implicit TLS has no STARTTLS step, so AUTH would never be offered; plain-text AUTH
+        # is what the client's "Seguranca=nenhuma" tests need.
+        auth_require_tls=opcoes.tls == "starttls",
+        auth_required=bool(opcoes.utilizador) and not opcoes.sem_auth,
+        authenticator=autenticador(opcoes) if opcoes.utilizador else None,
+    )
+    loop = asyncio.get_running_loop()
+    if opcoes.mudo:
+        fabrica = lambda: Mudo(guardador)
+    else:
+        fabrica = lambda: SmtpDeTeste(guardador, opcoes.fechar_nos_dados, **argumentos)
+    servidor = await loop.create_server(fabrica, "127.0.0.1", 0,
+                                        ssl=tls if opcoes.tls == "ssl" else None)
+    porta = servidor.sockets[0].getsockname()[1]
+    escrever_atomico(os.path.join(opcoes.pasta, "porta"), str(porta).encode())
+    async with servidor:
+        await servidor.serve_forever()
+
+
+def ler(ficheiro, saida):
+    """Writes into SAIDA: leitura.txt, one fact a line, tab-separated:
+         cabecalho <Name> <decoded value>     every header, in order
+         endereco <Name> <addr-spec>          each address of From, To, Cc, Bcc, Reply-To
+         data <ISO 8601 with offset>          the Date header as parsed
+         defeito <text>                       each defect the parser noticed
+         anexo <n> <content type> <file name> attachment n, its bytes in SAIDA/anexo-<n>
+       and the decoded text/plain body in SAIDA/corpo (UTF-8)."""
+    with open(ficheiro, "rb") as f:
+        mensagem = email.message_from_binary_file(f, policy=email.policy.default)
+    linhas = []
+    for nome, valor in mensagem.items():
+        linhas.append(("cabecalho", nome, str(valor)))
+        if nome.lower() in ("from", "to", "cc", "bcc", "reply-to"):
+            linhas += [("endereco", nome, a.addr_spec) for a in valor.addresses]
+        if nome.lower() == "date" and valor.datetime is not None:
+            linhas.append(("data", valor.datetime.isoformat()))
+    for parte in mensagem.walk():
+        linhas += [("defeito", type(d).__name__ + ": " + str(d)) for d in parte.defects]
+    corpo = mensagem.get_body(preferencelist=("plain",))
+    texto = corpo.get_content() if corpo is not None else ""
+    with open(os.path.join(saida, "corpo"), "wb") as f:
+        f.write(texto.encode("utf-8"))
+    for n, anexo in enumerate(mensagem.iter_attachments()):
+        linhas.append(("anexo", str(n), anexo.get_content_type(), anexo.get_filename() or ""))
+        with open(os.path.join(saida, "anexo-%d" % n), "wb") as f:
+            f.write(anexo.get_payload(decode=True) or b"")
+    with open(os.path.join(saida, "leitura.txt"), "wb") as f:
+        for campos in linhas:
+            f.write(("\t".join(c.replace("\t", " ").replace("\n", " ") for c in campos) + "\n")
+                    .encode("utf-8"))
+
+
+def main():
+    analisador = argparse.ArgumentParser()
+    modos = analisador.add_subparsers(dest="modo", required=True)
+    s = modos.add_parser("servir")
+    s.add_argument("--pasta", required=True)
+    s.add_argument("--recusar", action="append", default=[],
+                   help="address refused with 550 as sender or recipient")
+    s.add_argument("--resposta-dados", default="", help='reply to DATA, e.g. "451 4.3.0 Ocupado"')
+    s.add_argument("--vezes", type=int, default=-1, help="DATA commands given that reply (-1: all)")
+    s.add_argument("--fechar-nos-dados", action="store_true")
+    s.add_argument("--utilizador", default="", help="AUTH required with this user")
+    s.add_argument("--password", default="")
+    s.add_argument("--sem-auth", action="store_true", help="EHLO offers no AUTH")
+    s.add_argument("--tls", choices=["nenhum", "starttls", "ssl"], default="nenhum")
+    s.add_argument("--certificado", default="")
+    s.add_argument("--chave", default="")
+    s.add_argument("--mudo", action="store_true", help="accept connections, never answer")
+    l = modos.add_parser("ler")
+    l.add_argument("ficheiro")
+    l.add_argument("saida")
+    opcoes = analisador.parse_args()
+    if opcoes.modo == "ler":
+        ler(opcoes.ficheiro, opcoes.saida)
+    else:
+        asyncio.run(servir(opcoes))
+
+
+if __name__ == "__main__":
+    sys.exit(main())
