@@ -1,0 +1,218 @@
+// The client-supplier orders table built from a company database.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "EmpresaEncomendas.h"
+#include "data/Texto.h"
+#include "reports/daily/EncomendasFornecedor.h"
+#include "reports/daily/EncomendasFornecedorConsultas.h"
+
+using namespace quorvelanti;
+using teste::ContextoTeste;
+using teste::EmpresaEncomendas;
+
+namespace {
+
+const DataHora Agora(2026, 12, 7, 23, 4, 59);
+
+// The chosen fields of every row, in the table's order.
+std::vector<std::vector<std::string>> linhas(ConjuntoResultados rs, const std::vector<std::string>& campos)
+{
+    std::vector<std::vector<std::string>> resultado;
+    for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) {
+        std::vector<std::string> linha;
+        for (const auto& c : campos) linha.push_back(rs.Texto(c));
+        resultado.push_back(linha);
+    }
+    return resultado;
+}
+
+class EncomendasFornecedor : public ::testing::Test {
+protected:
+    EncomendasFornecedor() : emp(pasta / "emp.db")
+    {
+        emp.Cliente("C1", "Cliente Um", "c1@cli.pt");
+        emp.Vendedor("V1", "Vendedora Ana");
+    }
+
+    // Runs the report as the daily driver does, from the clock one year back.
+    ConjuntoResultados extrair()
+    {
+        t = std::make_unique<ContextoTeste>(emp, Agora);
+        data = Agora.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
+        ConjuntoResultados rs;
+        EXPECT_EQ(ExtrairEncomendasFornecedorBDC(t->ctx, rs, data), 0);
+        return rs;
+    }
+
+    apoio::PastaTemporaria pasta;
+    EmpresaEncomendas emp;
+    std::unique_ptr<ContextoTeste> t;
+    std::string data;
+};
+
+}  // namespace
+
+TEST(CriaRsEncFornecedor, NoveCamposPorOrdemComTiposETamanhos)
+{
+    const ConjuntoResultados rs = CriaRsEncFornecedor();
+    const std::vector<std::pair<std::string, int>> esperados{
+        {"Data", 15},          {"Doc.", 20},  {"Nome Cliente", 80},     {"Nome Vendedor", 40}, {"Artigo", 15},
+        {"Nome Artigo", 80}, {"Quant", 0}, {"Disponibilidade", 80}, {"Prazo Estimado", 160}};
+    ASSERT_EQ(rs.NumeroCampos(), esperados.size());
+    for (std::size_t i = 0; i < esperados.size(); ++i) {
+        EXPECT_EQ(rs.CampoEm(i).nome, esperados[i].first);
+        const TipoCampo tipo = esperados[i].first == "Quant" ? TipoCampo::Moeda : TipoCampo::Texto;
+        EXPECT_EQ(rs.CampoEm(i).tipo, tipo) << esperados[i].first;
+        if (esperados[i].second) EXPECT_EQ(rs.CampoEm(i).tamanho, esperados[i].second);
+    }
+    EXPECT_EQ(rs.ContarRegistos(), 0);
+}
+
+TEST_F(EncomendasFornecedor, SemEncomendasDaOQuadroVazioEDataReescrita)
+{
+    emp.Artigo("A1", "Artigo Um");
+    emp.EncomendaCliente(1, "2025-12-06", "C1", "V1", {{"A1", 4}});  // one day before the start
+    const auto rs = extrair();
+    EXPECT_EQ(data, "2025-12-07");
+    EXPECT_EQ(rs.ContarRegistos(), 0);
+    EXPECT_EQ(rs.NumeroCampos(), 9u);
+    EXPECT_EQ(t->Contar("ARTARM"), 0);  // no lookups at all
+}
+
+TEST_F(EncomendasFornecedor, DataInicioDe29DeFevereiroE28DoAnoAnterior)
+{
+    t = std::make_unique<ContextoTeste>(emp, DataHora(2028, 2, 29, 8, 0, 0));
+    data = DataHora(2028, 2, 29, 8, 0, 0).MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
+    ConjuntoResultados rs;
+    ExtrairEncomendasFornecedorBDC(t->ctx, rs, data);
+    EXPECT_EQ(data, "2027-02-28");
+    EXPECT_EQ(t->Contar("CONVERT(DATETIME, '2027-02-28', 102)"), 1);
+}
+
+TEST_F(EncomendasFornecedor, StockDezComLinhasDeQuatroPorOrdemDeData)
+{
+    emp.Artigo("A1", "Artigo Um");
+    emp.Stock("A1", "001", 6);
+    emp.Stock("A1", "016", 5, 1);  // 6 + 5 - 1 = 10
+    emp.Stock("A1", "003", 100);   // other warehouses do not count
+    // Created out of date order: the allocation follows the dates, not the insertion.
+    emp.EncomendaCliente(3, "2026-12-03", "C1", "V1", {{"A1", 4}});
+    emp.EncomendaCliente(1, "2026-12-01", "C1", "V1", {{"A1", 4}});
+    emp.EncomendaCliente(2, "2026-12-02", "C1", "V1", {{"A1", 4}});
+    emp.EncomendaFornecedor(9, "2026-11-01", {{"A1", 5}}, "Semana 50");
+    emp.EncomendaFornecedor(8, "2025-10-01", {{"A1", 50}}, std::nullopt);  // before the start date
+    const auto rs = extrair();
+    EXPECT_EQ(linhas(rs, {"Data", "Doc.", "Quant", "Disponibilidade", "Prazo Estimado"}),
+              (std::vector<std::vector<std::string>>{
+                  {" 2026-12-01", "ECL/2026/A/1/1", "4", "Em Stock", "Imediata"},
+                  {" 2026-12-02", "ECL/2026/A/2/1", "4", "Em Stock", "Imediata"},
+                  {" 2026-12-03", "ECL/2026/A/3/1", "4", "2  em Stock   2 Enc.For", "Imediata"},
+              }));
+}
+
+TEST_F(EncomendasFornecedor, SemStockEncomendasDeCincoELinhaTardiaImediataSemDisponibilidade)
+{
+    emp.Artigo("A1", "Artigo Um");
+    emp.EncomendaCliente(1, "2026-12-01", "C1", "V1", {{"A1", 3}});
+    emp.EncomendaCliente(2, "2026-12-02", "C1", "V1", {{"A1", 3}});
+    emp.EncomendaCliente(3, "2026-12-03", "C1", "V1", {{"A1", 3}});
+    emp.EncomendaFornecedor(7, "2026-11-01", {{"A1", 2}}, "Antiga");
+    emp.EncomendaFornecedor(8, "2026-11-20", {{"A1", 3}}, "Semana 51");
+    emp.EncomendaFornecedor(9, "2026-11-30", {{"A1", 0.001}}, std::nullopt);  // latest, but no note row
+    emp.Artigo("B2", "Artigo Dois");
+    emp.Stock("B2", "002", 5);
+    emp.EncomendaCliente(4, "2026-12-01", "C1", "V1", {{"B2", 3}});
+    emp.EncomendaCliente(5, "2026-12-02", "C1", "V1", {{"B2", 3}});
+    emp.EncomendaCliente(6, "2026-12-04", "C1", "V1", {{"B2", 3}});
+    auto rs = extrair();
+    rs.Filtrar("Artigo", "A1");
+    // E = 2 + 3 + 0.001: T(x) keeps the decimals the amount has.
+    EXPECT_EQ(linhas(rs, {"Disponibilidade", "Prazo Estimado"}),
+              (std::vector<std::vector<std::string>>{
+                  {"  3 Enc.For", "Semana 51"}, {"  2,001  Enc.For", "Semana 51"}, {"", "Semana 51"}}));
+    rs.Filtrar("Artigo", "B2");
+    // Each line alone fits the stock of 5, so all are "Imediata", whatever the allocation says.
+    EXPECT_EQ(linhas(rs, {"Disponibilidade", "Prazo Estimado"}),
+              (std::vector<std::vector<std::string>>{{"Em Stock", "Imediata"}, {"2  em Stock ", "Imediata"}, {"", "Imediata"}}));
+    rs.LimparFiltro();
+    const auto datas = linhas(rs, {"Data"});
+    EXPECT_TRUE(std::is_sorted(datas.begin(), datas.end()));
+}
+
+TEST_F(EncomendasFornecedor, CamposCortadosENotaLongaCortadaA160)
+{
+    const std::string codigoLongo = "ARTIGO-COM-17-CAR";
+    const std::string nomeLongo(100, 'n');
+    emp.Cliente("C2", std::string(90, 'c'), "c2@cli.pt");
+    emp.Vendedor("V2", std::string(45, 'v'));
+    emp.Artigo(codigoLongo, nomeLongo);
+    emp.Stock(codigoLongo, "001", 1);
+    emp.EncomendaCliente(1234567, "2026-12-01", "C2", "V2", {{codigoLongo, 3}}, "SERIEX");
+    emp.EncomendaFornecedor(7, "2026-11-01", {{codigoLongo, 5}}, std::string(200, 'x'));
+    const auto rs = extrair();
+    ASSERT_EQ(rs.ContarRegistos(), 1);
+    EXPECT_EQ(linhas(rs, {"Doc.", "Artigo", "Disponibilidade"}).front(),
+              (std::vector<std::string>{"ECL/2026/SERIEX/1234", codigoLongo.substr(0, 15), ""}));
+    EXPECT_EQ(rs.Texto("Nome Cliente"), std::string(80, 'c'));
+    EXPECT_EQ(rs.Texto("Nome Vendedor"), std::string(40, 'v'));
+    EXPECT_EQ(rs.Texto("Nome Artigo"), std::string(80, 'n'));
+    // The lookups use the whole code: the note is found, though the allocation finds no line.
+    EXPECT_EQ(rs.Texto("Prazo Estimado"), std::string(160, 'x'));
+}
+
+TEST_F(EncomendasFornecedor, CodigoComApostrofoEProcuradoEAlocado)
+{
+    emp.Artigo("O'BRIEN", "Artigo Irlandês");
+    emp.Stock("O'BRIEN", "001", 2);
+    emp.EncomendaCliente(1, "2026-12-01", "C1", "", {{"O'BRIEN", 1.5}});
+    emp.EncomendaCliente(2, "2026-12-02", "C1", "", {{"O'BRIEN", 1}});
+    const auto rs = extrair();
+    EXPECT_EQ(linhas(rs, {"Artigo", "Nome Vendedor", "Disponibilidade", "Prazo Estimado"}),
+              (std::vector<std::vector<std::string>>{{"O'BRIEN", "", "Em Stock", "Imediata"},
+                                                     {"O'BRIEN", "", "0,5  em Stock ", "Imediata"}}));
+}
+
+TEST_F(EncomendasFornecedor, ExcluiDocumentosForaDoCriterioEIncluiFuturos)
+{
+    emp.Artigo("A1", "Artigo Um");
+    emp.Artigo("D1", "Descritivo", "G1", 0, 1);  // not an article: ArtouDes 1
+    emp.EncomendaCliente(1, "2025-12-07", "C1", "V1", {{"A1", 1}});   // exactly on the start date
+    emp.EncomendaCliente(2, "2027-01-15", "C1", "V1", {{"A1", 1}});   // future
+    emp.EncomendaCliente(3, "2026-12-01", "C1", "V1", {{"A1", 1}}, "0");  // series "0"
+    emp.EncomendaCliente(4, "2026-12-01", "C1", "V1", {{"D1", 1}});
+    emp.EncomendaCliente(5, "2026-12-01", "C1", "V1", {{"A1", 0}});   // no quantity
+    emp.EncomendaCliente(6, "2026-12-01", "C9", "V1", {{"A1", 1}});   // unknown client
+    const auto rs = extrair();
+    EXPECT_EQ(linhas(rs, {"Data", "Doc."}),
+              (std::vector<std::vector<std::string>>{{" 2025-12-07", "ECL/2025/A/1/1"}, {" 2027-01-15", "ECL/2027/A/2/1"}}));
+}
+
+TEST_F(EncomendasFornecedor, ConsultasPorArtigoReutilizadasComOMesmoQuadro)
+{
+    for (const char* a : {"A1", "A2"}) emp.Artigo(a, std::string("Artigo ") + a);
+    emp.Stock("A1", "001", 2);
+    for (int i = 1; i <= 6; ++i)
+        emp.EncomendaCliente(i, "2026-12-0" + std::to_string(i), "C1", "V1", {{"A1", 1.0 * i}, {"A2", 1}});
+    emp.EncomendaFornecedor(9, "2026-11-01", {{"A1", 4}, {"A2", 4}}, "Janeiro");
+
+    const auto comReutilizacao = extrair();
+    EXPECT_EQ(t->Contar("as stock  from ARTARM"), 2);                  // once per article
+    EXPECT_EQ(t->Contar("SELECT TOP(1) ll.Obs as DataPrev"), 2);
+    EXPECT_EQ(t->Contar("as Existencia from ArtArm"), 2);
+    EXPECT_EQ(t->Contar("as Qtd "), 2);
+    const auto campos = std::vector<std::string>{"Data", "Doc.", "Artigo", "Disponibilidade", "Prazo Estimado"};
+    const auto esperado = linhas(comReutilizacao, campos);
+
+    t->ctx.Ligacao->DefinirRegistoSql(t->registo / "sem.txt");
+    ConjuntoResultados rs;
+    data = Agora.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
+    ConsultasArtigo semReutilizacao(*t->ctx.Ligacao, false);
+    ExtrairEncomendasFornecedorBDC(t->ctx, rs, data, semReutilizacao);
+    EXPECT_EQ(linhas(rs, campos), esperado);
+    const std::string sem = apoio::LerBytes(t->registo / "sem.txt");
+    std::size_t porLinha = 0;
+    for (std::size_t p = 0; (p = sem.find("as stock  from ARTARM", p)) != std::string::npos; ++p) ++porLinha;
+    EXPECT_EQ(porLinha, 12u);  // one per line without reuse
+}
