@@ -1,8 +1,163 @@
 #include "ExtrairMapas.h"
 
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "ApoioRelatorio.h"
+#include "EncomendasDia.h"
+#include "EncomendasFornecedor.h"
+#include "EncomendasPendentes.h"
+#include "TrataVendedor.h"
+#include "VendasDia.h"
+#include "VendasMesCliente.h"
+#include "data/Erro.h"
+#include "data/Relogio.h"
+#include "output/EnvioMail.h"
+#include "output/ExportaExcel.h"
+#include "run/ContextoExecucao.h"
+
 namespace quorvelanti {
 
-// The daily reports are not built yet: the company loop walks the companies only.
-void ExtrairMapas(ContextoExecucao&) {}
+namespace {
+// Every date text reads the clock when it is built, so a run that crosses midnight shows the
+// date of the moment each title, name and message was made.
+std::string hoje(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("dd-mm-yyyy"); }
+std::string carimbo(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("yyyymmddhhmmss"); }
+std::string agora(const ContextoExecucao& ctx) { return TextoDataHora(ctx.relogio.Agora()); }
+
+// A code or company entry becomes part of a file name: a path separator in it would point the
+// workbook into a folder that does not exist.
+std::string parteNome(std::string s)
+{
+    for (char& c : s)
+        if (c == '/' || c == '\\') c = '_';
+    return s;
+}
+
+std::string mensagemDia(const ContextoExecucao& ctx)
+{
+    return "Informação relativa ao dia " + hoje(ctx) + " - " + ctx.EmpresaActual;
+}
+
+// Sheet names and titles; position 0 stays empty, as the workbook writer expects.
+struct Folhas {
+    std::vector<std::string> nomes{""};
+    std::vector<std::string> titulos{""};
+    void Acrescentar(std::string nome, std::string titulo)
+    {
+        nomes.push_back(std::move(nome));
+        titulos.push_back(std::move(titulo));
+    }
+};
+
+void apagar(const std::string& ficheiro)
+{
+    std::error_code erro;
+    if (!std::filesystem::remove(ficheiro, erro))
+        throw Erro(erros::FicheiroNaoGravado, "Não foi possível apagar o livro enviado: " + ficheiro,
+                   erro ? erro.message() : "o ficheiro não existe");
+}
+
+// Mails a written workbook and deletes it; without a recipient it stays in PastaLog.
+void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const std::string& ficheiro,
+                   const std::string& mensagem)
+{
+    if (destino.empty()) return;
+    EnvioMail(ctx, destino, ficheiro, mensagem, "", 0);
+    apagar(ficheiro);
+}
+
+void extrairRelatorios(ContextoExecucao& ctx)
+{
+    ExtrairEncomendasPendentesResumo(ctx, ctx.RsEncPendentesResumo);
+    ExtrairEncomendasPendentesDetalhe(ctx, ctx.RsEncPendentesDetalhe, ctx.RsEncPendentesLinhas);
+    std::string data = agora(ctx);
+    ExtrairEncomendasDiaResumo(ctx, ctx.RsEncDiaResumo, data);
+    data = agora(ctx);
+    ExtrairEncomendasDiaDetalhe(ctx, ctx.RsEncDiaDetalhe, data);
+    data = agora(ctx);
+    ExtrairVendasDiaResumo(ctx, ctx.RsVendasDiaResumo, data);
+    data = agora(ctx);
+    ExtrairVendasDiaDetalhe(ctx, ctx.RsVendasDiaDetalhe, data);
+    data = agora(ctx);
+    ExtrairVendasMesCliente(ctx, ctx.RsVendasMesCliente, data);
+    if (!ctx.EmpresaEspecial) {
+        data = TextoDataHora(ctx.relogio.Agora().MenosUmAno());
+        ExtrairEncomendasFornecedorBDC(ctx, ctx.RsEncFornecedorBDC, data);
+    }
+}
+
+void livroAdministracao(ContextoExecucao& ctx)
+{
+    Folhas folhas;
+    folhas.Acrescentar("Enc.Pend.Resumo", "Encomendas Pendentes Resumo a " + hoje(ctx));
+    folhas.Acrescentar("Enc.Pend.Detalhe", "Encomendas Pendentes Detalhe a " + hoje(ctx));
+    folhas.Acrescentar("Enc.Dia Resumo", "Encomendas Dia Resumo de " + hoje(ctx));
+    folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
+    folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
+    folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
+    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Adm_" + parteNome(ctx.EmpresaActual) + ".xlsx";
+    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 1);
+    enviarEApagar(ctx, ctx.DestinoAdm, ficheiro, mensagemDia(ctx));
+}
+
+// The five per-salesperson copies; true when any of them has rows.
+bool copiasVendedor(ContextoExecucao& ctx, Folhas& folhas, const std::string& codigo)
+{
+    TrataVendedorPendente(ctx, ctx.RsVendedorPendente, codigo);
+    folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
+    TrataVendedorVenda(ctx, ctx.RsVendedorVenda, codigo);
+    folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
+    TrataVendedorEncPendentes(ctx, ctx.RsVendedorEncPendentes, codigo);
+    folhas.Acrescentar("Enc.Pend.Detalhe", "Encomendas Pendentes Detalhe a  " + hoje(ctx));
+    TrataVendedorAcumulado(ctx, ctx.RsVendedorAcumulado, codigo);
+    folhas.Acrescentar("Vendas Acum.", "Vendas Acumuladas de  " + hoje(ctx));
+    TrataVendedorCliente(ctx, ctx.RsVendedorCliente, codigo);
+    folhas.Acrescentar("Vendas Acum. Mês", "Vendas Acumuladas do Mês corrente  ");
+    for (const auto* rs : {&ctx.RsVendedorPendente, &ctx.RsVendedorVenda, &ctx.RsVendedorEncPendentes,
+                           &ctx.RsVendedorAcumulado, &ctx.RsVendedorCliente})
+        if (rs->ContarRegistos() > 0) return true;
+    return false;
+}
+
+void livrosVendedores(ContextoExecucao& ctx)
+{
+    ConjuntoResultados vendedores;
+    AbrirRelatorio(ctx, "Select * from Vendedor order by Codigo", vendedores);
+    if (vendedores.ContarRegistos() <= 0) return;
+    for (vendedores.MoverPrimeiro(); !vendedores.FimDados(); vendedores.MoverSeguinte()) {
+        const std::string codigo = vendedores.Texto("Codigo");
+        Folhas folhas;
+        if (!copiasVendedor(ctx, folhas, codigo)) continue;
+        std::string email;
+        LerMailVendedor(ctx, email, codigo);
+        if (email.empty()) continue;
+        const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_" + parteNome(codigo) + "_Vnd_" +
+                                     parteNome(ctx.EmpresaActual) + ".xlsx";
+        ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 2);
+        enviarEApagar(ctx, email, ficheiro, mensagemDia(ctx));
+    }
+}
+
+void livroEncomendas(ContextoExecucao& ctx)
+{
+    if (ctx.EmpresaEspecial || ctx.RsEncFornecedorBDC.ContarRegistos() <= 0) return;
+    Folhas folhas;
+    folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
+    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Enc_" + parteNome(ctx.EmpresaActual) + ".xlsx";
+    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 3);
+    enviarEApagar(ctx, ctx.DestinoEnc, ficheiro,
+                  "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
+}
+}  // namespace
+
+void ExtrairMapas(ContextoExecucao& ctx)
+{
+    extrairRelatorios(ctx);
+    livroAdministracao(ctx);
+    livrosVendedores(ctx);
+    livroEncomendas(ctx);
+}
 
 }  // namespace quorvelanti

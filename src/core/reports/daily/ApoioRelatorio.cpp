@@ -1,0 +1,35 @@
+#include "ApoioRelatorio.h"
+
+#include "data/Erro.h"
+#include "run/ContextoExecucao.h"
+
+namespace quorvelanti {
+
+std::string TextoDataHora(const DataHora& momento) { return momento.Formatar("dd-mm-yyyy hh:mm:ss"); }
+
+DataHora ReescreverData(std::string& data)
+{
+    const DataHora dia = DataHora::DeTexto(data).SoData();
+    data = dia.Formatar("yyyy-mm-dd");
+    return dia;
+}
+
+std::string CondicaoDataDia(const std::string& alias, const std::string& data)
+{
+    return " and " + alias + ".DATA = CONVERT(DATETIME, '" + data + "', 102)";
+}
+
+std::string CondicaoDataMes(const std::string& alias, int ano, int mes)
+{
+    return " and year(" + alias + ".DATA) = " + std::to_string(ano) + " and month(" + alias
+         + ".data)=" + std::to_string(mes);
+}
+
+void AbrirRelatorio(ContextoExecucao& ctx, const std::string& sql, ConjuntoResultados& rs)
+{
+    // A report called outside the company loop would otherwise dereference nothing.
+    if (!ctx.Ligacao) throw Erro(erros::LigacaoFechada, "Não há ligação aberta à empresa", ctx.EmpresaActual);
+    ctx.Ligacao->AbrirConsulta("", sql, rs, true, 0);
+}
+
+}  // namespace quorvelanti
