@@ -65,7 +65,9 @@ TEST(CriaRsEncFornecedor, NoveCamposPorOrdemComTiposETamanhos)
         EXPECT_EQ(rs.CampoEm(i).nome, esperados[i].first);
         const TipoCampo tipo = esperados[i].first == "Quant" ? TipoCampo::Moeda : TipoCampo::Texto;
         EXPECT_EQ(rs.CampoEm(i).tipo, tipo) << esperados[i].first;
-        if (esperados[i].second) EXPECT_EQ(rs.CampoEm(i).tamanho, esperados[i].second);
+        if (esperados[i].second) {
+            EXPECT_EQ(rs.CampoEm(i).tamanho, esperados[i].second);
+        }
     }
     EXPECT_EQ(rs.ContarRegistos(), 0);
 }
