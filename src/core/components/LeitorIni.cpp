@@ -141,18 +141,16 @@ std::size_t indiceCabecalho(const FicheiroIni& f, const std::string& seccao)
     return f.linhas.size();
 }
 
-// Index after the last line that belongs to the section starting at the header: blank lines and
-// comments right before the next header belong to that next section.
+// Index after the last line that belongs to the section starting at the header: the comment
+// block right above the next header, and the blank lines before it, belong to that next section.
 std::size_t fimDaSeccao(const FicheiroIni& f, std::size_t cabecalhoSeccao)
 {
     std::size_t proximo = cabecalhoSeccao + 1;
     while (proximo < f.linhas.size() && !cabecalho(f.paraTexto(f.linhas[proximo].bytes))) ++proximo;
     std::size_t fim = proximo;
-    while (fim > cabecalhoSeccao + 1) {
-        const std::string t = aparar(f.linhas[fim - 1].bytes);
-        if (!t.empty() && !comentario(t)) break;
-        --fim;
-    }
+    if (proximo < f.linhas.size())
+        while (fim > cabecalhoSeccao + 1 && comentario(f.linhas[fim - 1].bytes)) --fim;
+    while (fim > cabecalhoSeccao + 1 && aparar(f.linhas[fim - 1].bytes).empty()) --fim;
     return fim;
 }
 

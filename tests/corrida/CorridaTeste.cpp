@@ -1,0 +1,141 @@
+// The program run as the scheduler runs it: "/S" and "/3S" over embedded companies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "Apoio.h"
+#include "EmpresaTeste.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Corrida : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(base / "dorvam");
+        fs::create_directories(base / "log");
+    }
+
+    void criarEmpresa(const std::string& ficheiro, const std::string& numContr)
+    {
+        apoio::EmpresaTeste emp(base / ("dorvam/" + ficheiro));
+        emp.Executar("INSERT INTO EMPRESA VALUES ('Empresa " + ficheiro + "', '" + numContr + "')");
+    }
+
+    std::string seccao(const std::string& nome, const std::string& ficheiro)
+    {
+        return "[" + nome + "]\r\nMotor=SQLite\r\nEmpresa=" + ficheiro + "\r\n";
+    }
+
+    void escreverParametros(const std::string& nome, const std::string& lista, const std::string& seccoes)
+    {
+        apoio::EscreverBytes(base / ("dorvam/" + nome), "[EMPRESAS]\r\n" + lista + "[FIM]\r\n" + seccoes +
+                                                             "[Log]\r\nDirectoria=" + (base / "log") + "\r\n");
+    }
+
+    apoio::Resultado correr(const std::string& modo)
+    {
+        return apoio::Executar({apoio::Programa(), modo},
+                               {{"QUORVELANTI_PASTA_BASE", base.Caminho()}, {"QUORVELANTI_DATA", "2026-12-07"}});
+    }
+
+    // The log's messages without their stamps; checks every line's stamp and CRLF on the way.
+    std::vector<std::string> mensagensDoRegisto()
+    {
+        const std::string bytes = apoio::LerBytes(base / "log/LOG_MAPAS20261207.txt");
+        std::vector<std::string> mensagens;
+        std::size_t inicio = 0;
+        for (std::size_t fim; (fim = bytes.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2) {
+            const std::string linha = bytes.substr(inicio, fim - inicio);
+            EXPECT_EQ(linha.substr(0, 14), "[07-12-2026][") << linha;
+            EXPECT_EQ(linha.substr(22, 2), "] ") << linha;
+            mensagens.push_back(linha.substr(24));
+        }
+        EXPECT_EQ(inicio, bytes.size()) << "the log ends with a whole CRLF line";
+        return mensagens;
+    }
+
+    apoio::PastaTemporaria base;
+};
+
+const std::vector<std::string> kBlocoTresEmpresas = {
+    "In\xED" "cio da Emiss\xE3o", "Emiss\xE3o Mapas", "Extrair Mapas B", "Extrair Mapas A", "Extrair Mapas C",
+    "Emiss\xE3o Mapas terminada"};
+
+}  // namespace
+
+TEST_F(Corrida, DiarioAutomaticoPercorreAsEmpresasPelaOrdemDaLista)
+{
+    criarEmpresa("a.db", "599999990");
+    criarEmpresa("b.db", "500000000");
+    criarEmpresa("c.db", "500000001");
+    escreverParametros("Quorvelanti.qel", "B\r\nA\r\nC\r\n",
+                       seccao("A", "a.db") + seccao("B", "b.db") + seccao("C", "c.db"));
+
+    auto r = correr("/S");
+    ASSERT_EQ(r.estado, 0) << r.erros;
+    EXPECT_EQ(r.saida, "Emissão Mapas\nExtrair Mapas B\nExtrair Mapas A\nExtrair Mapas C\nEmissão Mapas terminada\n");
+    EXPECT_EQ(mensagensDoRegisto(), kBlocoTresEmpresas);
+
+    ASSERT_EQ(correr("/S").estado, 0);
+    auto duasCorridas = kBlocoTresEmpresas;
+    duasCorridas.insert(duasCorridas.end(), kBlocoTresEmpresas.begin(), kBlocoTresEmpresas.end());
+    EXPECT_EQ(mensagensDoRegisto(), duasCorridas);
+}
+
+TEST_F(Corrida, SemanalAutomaticoLeOutroFicheiro)
+{
+    criarEmpresa("s.db", "500000000");
+    escreverParametros("MapaEncSemana.qel", "S\r\n", seccao("S", "s.db"));
+    auto r = correr("/3S");
+    ASSERT_EQ(r.estado, 0) << r.erros;
+    EXPECT_EQ(r.saida, "Emissão Mapas\nExtrair Mapas S\nEmissão Mapas terminada\n");
+    EXPECT_EQ(correr("/S").estado, 1) << "the daily file does not exist";
+}
+
+TEST_F(Corrida, FicheiroDeParametrosEmFaltaNaoDeixaRegistoNemOutroFicheiro)
+{
+    auto r = correr("/S");
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_NE(r.erros.find(base / "dorvam/Quorvelanti.qel"), std::string::npos) << r.erros;
+    EXPECT_TRUE(apoio::Ficheiros(base / "log").empty());
+    EXPECT_TRUE(apoio::Ficheiros(base / "dorvam").empty());
+}
+
+TEST_F(Corrida, SeccaoDeEmpresaEmFaltaTerminaARunComOMotivoNoRegisto)
+{
+    criarEmpresa("a.db", "500000000");
+    escreverParametros("Quorvelanti.qel", "A\r\nFALTA\r\nA\r\n", seccao("A", "a.db"));
+    auto r = correr("/S");
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_NE(r.erros.find("FALTA"), std::string::npos) << r.erros;
+    const auto mensagens = mensagensDoRegisto();
+    ASSERT_EQ(mensagens.size(), 4u);
+    EXPECT_EQ(mensagens[2], "Extrair Mapas A");
+    EXPECT_NE(mensagens[3].find("FALTA"), std::string::npos) << mensagens[3];
+}
+
+TEST_F(Corrida, BaseDeDadosEmFaltaNomeiaAEmpresaENaoCriaOFicheiro)
+{
+    escreverParametros("Quorvelanti.qel", "X\r\n", seccao("X", "nao-existe.db"));
+    auto r = correr("/S");
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_NE(r.erros.find("empresa X"), std::string::npos) << r.erros;
+    EXPECT_NE(r.erros.find("nao-existe.db"), std::string::npos) << r.erros;
+    EXPECT_FALSE(apoio::Existe(base / "dorvam/nao-existe.db"));
+    const auto mensagens = mensagensDoRegisto();
+    ASSERT_EQ(mensagens.size(), 3u);
+    EXPECT_NE(mensagens[2].find("empresa X"), std::string::npos);
+}
+
+TEST_F(Corrida, GrupoPortesQueNaoEListaSqlTerminaAntesDeQualquerConsulta)
+{
+    criarEmpresa("a.db", "500000000");
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db") + "GrupoPortes='P1'); DROP TABLE ARTIGOS; --\r\n");
+    auto r = correr("/S");
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_NE(r.erros.find("GrupoPortes"), std::string::npos) << r.erros;
+    EXPECT_NE(r.erros.find("Empresa A"), std::string::npos) << r.erros;
+}

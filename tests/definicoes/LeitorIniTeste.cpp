@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "Apoio.h"
+#include "components/LeitorIni.h"
+#include "data/Erro.h"
+
+using quorvelanti::LeitorIni;
+
+namespace {
+const std::string kFicheiro =
+    "; par\xE2metros da emiss\xE3o\r\n"  // Windows-1252
+    "[EMPRESAS]\r\n"
+    "EMP01\r\n"
+    "  bare line  \r\n"
+    "[FIM]\r\n"
+    "\r\n"
+    "[EMP01]\r\n"
+    "Servidor = sql01\\ERP \r\n"
+    "Password=a;b}=c\r\n"
+    "# comment inside\r\n"
+    "\r\n"
+    "; belongs to the next section\r\n"
+    "[email]\r\n"
+    "Assunto=Mapas\r\n"
+    "[Log]\r\n"
+    "Directoria=";  // last line without a line end
+
+LeitorIni abrir(const std::string& caminho)
+{
+    LeitorIni ini;
+    ini.DefinirFicheiro(caminho);
+    return ini;
+}
+}  // namespace
+
+TEST(LeitorIni, LeValoresIgnorandoCaixaEBrancos)
+{
+    apoio::PastaTemporaria pasta;
+    apoio::EscreverBytes(pasta / "p.qel", kFicheiro);
+    auto ini = abrir(pasta / "p.qel");
+    EXPECT_EQ(ini.LerValor("emp01", "SERVIDOR"), "sql01\\ERP");
+    EXPECT_EQ(ini.LerValor("EMP01", "Password"), "a;b}=c");
+    EXPECT_EQ(ini.LerValor("EMP01", "Inexistente"), "");
+    EXPECT_EQ(ini.LerValor("Nada", "Assunto"), "");
+    EXPECT_EQ(ini.LerValor("Log", "Directoria"), "");
+    EXPECT_EQ(abrir(pasta / "nao-existe.qel").LerValor("email", "Assunto"), "");
+    EXPECT_TRUE(ini.TemSeccao("email"));
+    EXPECT_FALSE(ini.TemSeccao("EMP02"));
+}
+
+TEST(LeitorIni, EscreverUmaChaveMudaSoOsBytesDoValor)
+{
+    apoio::PastaTemporaria pasta;
+    apoio::EscreverBytes(pasta / "p.qel", kFicheiro);
+    auto ini = abrir(pasta / "p.qel");
+    ini.EscreverValor("EMAIL", "assunto", "Relatórios");
+    ini.EscreverValor("EMP01", "Servidor", "sql02");
+    std::string esperado = kFicheiro;
+    esperado.replace(esperado.find("Mapas"), 5, "Relat\xF3rios");  // the file's own code page
+    esperado.replace(esperado.find("sql01\\ERP"), 9, "sql02");
+    EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), esperado);
+    EXPECT_EQ(ini.LerValor("email", "Assunto"), "Relatórios");
+}
+
+TEST(LeitorIni, ChaveEmFaltaEntraNoFimDaSuaSeccaoAntesDosComentariosDaSeguinte)
+{
+    apoio::PastaTemporaria pasta;
+    apoio::EscreverBytes(pasta / "p.qel", kFicheiro);
+    auto ini = abrir(pasta / "p.qel");
+    ini.EscreverValor("EMP01", "DestinoAdm", "adm@x.pt");
+    ini.EscreverValor("Log", "Nivel", "1");
+    ini.EscreverValor("SMTP", "emailEmissor", "rel@x.pt");
+    std::string esperado = kFicheiro;
+    esperado.insert(esperado.find("# comment inside\r\n") + 18, "DestinoAdm=adm@x.pt\r\n");
+    esperado += "\r\nNivel=1\r\n[SMTP]\r\nemailEmissor=rel@x.pt\r\n";
+    EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), esperado);
+}
+
+TEST(LeitorIni, GuardaUtf8EFinsDeLinhaLF)
+{
+    apoio::PastaTemporaria pasta;
+    const std::string utf8 = "[email]\nAssunto=Emissão\n[Log]\nDirectoria=/tmp\n";
+    apoio::EscreverBytes(pasta / "u.qel", utf8);
+    auto ini = abrir(pasta / "u.qel");
+    EXPECT_EQ(ini.LerValor("email", "Assunto"), "Emissão");
+    ini.EscreverValor("Log", "Directoria", "/var/relatórios");
+    EXPECT_EQ(apoio::LerBytes(pasta / "u.qel"), "[email]\nAssunto=Emissão\n[Log]\nDirectoria=/var/relatórios\n");
+}
+
+TEST(LeitorIni, FicheiroNovoEmWindows1252ComCrlf)
+{
+    apoio::PastaTemporaria pasta;
+    auto ini = abrir(pasta / "novo.qel");
+    ini.EscreverValor("email", "Assunto", "Emissão");
+    EXPECT_EQ(apoio::LerBytes(pasta / "novo.qel"), "[email]\r\nAssunto=Emiss\xE3o\r\n");
+}
+
+TEST(LeitorIni, EscritaFalhadaDeixaOFicheiroComoEstava)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    apoio::PastaTemporaria pasta;
+    apoio::EscreverBytes(pasta / "p.qel", kFicheiro);
+    chmod(pasta.Caminho().c_str(), 0500);
+    auto ini = abrir(pasta / "p.qel");
+    EXPECT_THROW(ini.EscreverValor("email", "Assunto", "X"), quorvelanti::Erro);
+    chmod(pasta.Caminho().c_str(), 0700);
+    EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), kFicheiro);
+    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()), std::vector<std::string>{"p.qel"});
+}
+
+TEST(LeitorIni, ValorComMudancaDeLinhaERecusado)
+{
+    apoio::PastaTemporaria pasta;
+    apoio::EscreverBytes(pasta / "p.qel", kFicheiro);
+    EXPECT_THROW(abrir(pasta / "p.qel").EscreverValor("email", "Assunto", "a\r\n[EMP99]"), quorvelanti::Erro);
+    EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), kFicheiro);
+}
