@@ -1,0 +1,128 @@
+// The weekly run of one company end to end in the process: workbooks written, mailed to a real
+// SMTP server on loopback and deleted.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "../fornecedor/EmpresaEncomendas.h"
+#include "ServidorSmtp.h"
+#include "data/Erro.h"
+#include "reports/weekly/ExtrairEncClienteSemanal.h"
+
+using namespace quorvelanti;
+using teste::ContextoTeste;
+using teste::EmpresaEncomendas;
+
+namespace {
+
+const DataHora Agora(2026, 12, 7, 23, 4, 59);
+const std::string Assunto = "Encomendas Pendentes (07-12-2026) ";
+
+class SemanalCorreio : public ::testing::Test {
+protected:
+    SemanalCorreio() : emp(pasta / "emp.db")
+    {
+        emp.Vendedor("V1", "Ana");
+        emp.Vendedor("V2", "Rui");
+        emp.Vendedor("V3", "Eva");
+        emp.Artigo("A1", "Parafuso");
+        emp.Artigo("VELHO", "Inactivo", "G1", 1);
+        emp.Stock("A1", "001", 100);
+        emp.Cliente("C1", "Cliente Um", "c1@cli.pt");
+        emp.Cliente("C2", "Sem endereço", std::nullopt);
+        emp.Cliente("C3", "Cliente Três", "c3@cli.pt");
+        emp.Cliente("C4", "Só inactivos", "c4@cli.pt");
+        // C1 has lines of two salespeople: the client list gives it twice.
+        emp.EncomendaCliente(1, "2026-11-01", "C1", "V1", {{"A1", 1, 10, "V1"}, {"A1", 2, 20, "V2"}});
+        emp.EncomendaCliente(2, "2026-11-02", "C2", "V1", {{"A1", 1, 10, "V1"}});
+        emp.EncomendaCliente(3, "2026-11-03", "C3", "V3", {{"A1", 1, 10, "V3"}});
+        emp.EncomendaCliente(4, "2026-11-04", "C4", "V1", {{"VELHO", 1, 10, "V1"}});
+        std::filesystem::create_directory(pasta / "log");
+    }
+
+    // Runs the weekly set of the company against the server.
+    void correr(const apoio::ServidorSmtp& smtp)
+    {
+        apoio::EscreverBytes(pasta / "MapaEncSemana.qel", "[SMTP]\r\nemailEmissor=rel@emp.pt\r\n" + smtp.ChavesIni());
+        t = std::make_unique<ContextoTeste>(emp, Agora, pasta / "log/");
+        t->ctx.FicheiroIni = pasta / "MapaEncSemana.qel";
+        t->ctx.Origem = "rel@emp.pt";
+        t->ctx.LinhaComando = "/3S";
+        t->ctx.EmpresaActual = "EMP1";
+        t->ctx.Assunto = "Mapas";
+        t->ctx.DestinoVnd = "V1,ana@emp.pt,V2,rui@emp.pt,V3";  // V3 has no address
+        ExtrairEncClienteSemanal(t->ctx);
+    }
+
+    apoio::PastaTemporaria pasta;
+    EmpresaEncomendas emp;
+    std::unique_ptr<ContextoTeste> t;
+};
+
+}  // namespace
+
+TEST_F(SemanalCorreio, UmCorreioPorLinhaDeClienteComVendedorEmCopia)
+{
+    apoio::ServidorSmtp smtp;
+    correr(smtp);
+    const auto recebidas = smtp.Mensagens();
+    ASSERT_EQ(recebidas.size(), 3u);
+
+    const std::vector<std::vector<std::string>> envelopes{
+        {"c1@cli.pt", "ana@emp.pt"}, {"c1@cli.pt", "rui@emp.pt"}, {"c3@cli.pt"}};
+    const std::vector<std::string> nomesCliente{"C1", "C1", "C3"};
+    for (std::size_t i = 0; i < recebidas.size(); ++i) {
+        SCOPED_TRACE(i);
+        auto para = recebidas[i].para, esperados = envelopes[i];
+        std::sort(para.begin(), para.end());
+        std::sort(esperados.begin(), esperados.end());
+        EXPECT_EQ(para, esperados);
+        EXPECT_EQ(recebidas[i].de, "rel@emp.pt");
+        const auto m = apoio::LerCorreio(recebidas[i].dados);
+        EXPECT_EQ(m.Cabecalho("Subject"), Assunto);
+        EXPECT_EQ(m.Enderecos("To"), std::vector<std::string>{envelopes[i][0]});
+        EXPECT_EQ(m.Enderecos("Cc").size(), envelopes[i].size() - 1);
+        EXPECT_NE(m.corpo.find("Informação relativa às Encomendas Pendentes"), std::string::npos);
+        ASSERT_EQ(m.anexos.size(), 1u);
+        EXPECT_EQ(m.anexos[0].nome, "20261207230459_Enc_" + nomesCliente[i] + ".xlsx");
+        EXPECT_EQ(m.anexos[0].bytes.substr(0, 2), "PK");
+    }
+    EXPECT_EQ(apoio::LerCorreio(recebidas[0].dados).Enderecos("Cc"), std::vector<std::string>{"ana@emp.pt"});
+    EXPECT_EQ(apoio::LerCorreio(recebidas[1].dados).Enderecos("Cc"), std::vector<std::string>{"rui@emp.pt"});
+
+    // Every mailed workbook is gone; the client without an address left no statement behind.
+    EXPECT_TRUE(apoio::Ficheiros(pasta / "log").empty());
+    EXPECT_EQ(t->Contar("c.Terceiro='C2'"), 0);
+    EXPECT_EQ(t->Contar("c.Terceiro='C4'"), 1);
+    EXPECT_EQ(t->ctx.Assunto, "Encomendas Pendentes");
+    EXPECT_EQ(t->ctx.ClienteActual, "C3");
+    EXPECT_EQ(t->ctx.NomeClienteActual, "Cliente Três");
+    EXPECT_EQ(t->ctx.NomeVendedorActual, "Eva");
+    EXPECT_TRUE(t->progresso.linhas.empty());
+    EXPECT_EQ(t->eventos.vezes, 3);  // once before each mail
+}
+
+TEST_F(SemanalCorreio, CorreioRecusadoDeixaOLivroEAcabaACorrida)
+{
+    apoio::OpcoesSmtp opcoes;
+    opcoes.recusar = {"c1@cli.pt"};
+    apoio::ServidorSmtp smtp(opcoes);
+    EXPECT_THROW(correr(smtp), Erro);
+    EXPECT_TRUE(smtp.Mensagens().empty());  // C3 is never reached
+    EXPECT_EQ(apoio::Ficheiros(pasta / "log"), std::vector<std::string>{"20261207230459_Enc_C1.xlsx"});
+}
+
+TEST_F(SemanalCorreio, CodigoDeClienteComBarraNaoMudaDePasta)
+{
+    emp.Cliente("C/5", "Com barra", "c5@cli.pt");
+    emp.EncomendaCliente(5, "2026-11-05", "C/5", "V1", {{"A1", 1, 10, "V1"}});
+    apoio::ServidorSmtp smtp;
+    correr(smtp);
+    const auto recebidas = smtp.Mensagens();
+    ASSERT_EQ(recebidas.size(), 4u);
+    const auto m = apoio::LerCorreio(recebidas[0].dados);  // "C/5" comes before "C1"
+    ASSERT_EQ(m.anexos.size(), 1u);
+    EXPECT_EQ(m.anexos[0].nome, "20261207230459_Enc_C_5.xlsx");
+    EXPECT_TRUE(apoio::Ficheiros(pasta / "log").empty());
+}
