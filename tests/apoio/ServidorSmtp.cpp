@@ -176,25 +176,36 @@ std::vector<std::string> CorreioLido::Enderecos(const std::string& nome) const
     return resultado;
 }
 
-CorreioLido LerCorreio(const std::string& bruto)
+std::vector<CorreioLido> LerCorreios(const std::vector<std::string>& brutos)
 {
     PastaTemporaria pasta;
-    EscreverBytes(pasta / "mensagem.eml", bruto);
-    Resultado r = Executar({Python(), script(), "ler", pasta / "mensagem.eml", pasta.Caminho()}, {}, 60);
-    if (r.estado != 0) throw std::runtime_error("leitura da mensagem falhou: " + r.erros);
-    CorreioLido lido;
-    for (const auto& linha : linhas(LerBytes(pasta / "leitura.txt"))) {
-        auto campos = quorvelanti::texto::Dividir(linha, '\t');
-        const std::string& tipo = campos.at(0);
-        if (tipo == "cabecalho") lido.cabecalhos.emplace_back(campos.at(1), campos.at(2));
-        if (tipo == "endereco") lido.enderecos.emplace_back(campos.at(1), campos.at(2));
-        if (tipo == "data") lido.data = campos.at(1);
-        if (tipo == "defeito") lido.defeitos.push_back(campos.at(1));
-        if (tipo == "anexo")
-            lido.anexos.push_back({campos.at(2), campos.at(3), LerBytes(pasta / ("anexo-" + campos.at(1)))});
+    std::vector<std::string> comando = {Python(), script(), "ler", pasta.Caminho()};
+    for (std::size_t n = 0; n < brutos.size(); ++n) {
+        comando.push_back(pasta / ("mensagem-" + std::to_string(n) + ".eml"));
+        EscreverBytes(comando.back(), brutos[n]);
     }
-    lido.corpo = LerBytes(pasta / "corpo");
-    return lido;
+    Resultado r = Executar(comando, {}, 60);
+    if (r.estado != 0) throw std::runtime_error("leitura das mensagens falhou: " + r.erros);
+    std::vector<CorreioLido> lidos;
+    for (std::size_t n = 0; n < brutos.size(); ++n) {
+        std::string saida = pasta / std::to_string(n);
+        CorreioLido lido;
+        for (const auto& linha : linhas(LerBytes(saida + "/leitura.txt"))) {
+            auto campos = quorvelanti::texto::Dividir(linha, '\t');
+            const std::string& tipo = campos.at(0);
+            if (tipo == "cabecalho") lido.cabecalhos.emplace_back(campos.at(1), campos.at(2));
+            if (tipo == "endereco") lido.enderecos.emplace_back(campos.at(1), campos.at(2));
+            if (tipo == "data") lido.data = campos.at(1);
+            if (tipo == "defeito") lido.defeitos.push_back(campos.at(1));
+            if (tipo == "anexo")
+                lido.anexos.push_back({campos.at(2), campos.at(3), LerBytes(saida + "/anexo-" + campos.at(1))});
+        }
+        lido.corpo = LerBytes(saida + "/corpo");
+        lidos.push_back(std::move(lido));
+    }
+    return lidos;
 }
+
+CorreioLido LerCorreio(const std::string& bruto) { return LerCorreios({bruto}).front(); }
 
 }  // namespace apoio

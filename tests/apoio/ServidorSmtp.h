@@ -80,7 +80,8 @@ private:
 };
 
 // A message as Python's email package reads it (servidor_smtp.py ler): decoded headers, the
-// addresses, the parsed Date, the text body and each attachment's bytes.
+// addresses, the parsed Date, the text body and each attachment's bytes. The body comes back as
+// the reader gives it: "\n" line ends; with an attachment, no line end added after the text.
 struct AnexoLido {
     std::string tipo;   // content type, "application/vnd.openxmlformats-officedocument..."
     std::string nome;   // decoded file name
@@ -104,5 +105,7 @@ struct CorreioLido {
 };
 
 CorreioLido LerCorreio(const std::string& bruto);
+// Several at once: one interpreter start for all of them.
+std::vector<CorreioLido> LerCorreios(const std::vector<std::string>& brutos);
 
 }  // namespace apoio

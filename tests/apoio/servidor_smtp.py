@@ -7,9 +7,9 @@
       line: "de <addr>", "para <addr>"..., "ehlo <name>", "login <user>", "tls sim|nao"); the .env
       is written last, so a listed .env always has its .eml. DIR/registo.txt gets one line per
       connection ("ligacao") and per MAIL command ("mail <addr>").
-  servidor_smtp.py ler FICHEIRO SAIDA
-      Reads one message with Python's email package and writes what it found into the folder SAIDA
-      (see ler() below), so the tests check the messages with an independent reader.
+  servidor_smtp.py ler SAIDA FICHEIRO...
+      Reads each message with Python's email package and writes what it found into the folder
+      SAIDA/<n> (n from 0, see ler() below), so the tests check messages with an independent reader.
 """
 import argparse
 import asyncio
@@ -203,11 +203,14 @@ def main():
     s.add_argument("--chave", default="")
     s.add_argument("--mudo", action="store_true", help="accept connections, never answer")
     l = modos.add_parser("ler")
-    l.add_argument("ficheiro")
     l.add_argument("saida")
+    l.add_argument("ficheiros", nargs="+")
     opcoes = analisador.parse_args()
     if opcoes.modo == "ler":
-        ler(opcoes.ficheiro, opcoes.saida)
+        for n, ficheiro in enumerate(opcoes.ficheiros):
+            pasta = os.path.join(opcoes.saida, str(n))
+            os.mkdir(pasta)
+            ler(ficheiro, pasta)
     else:
         asyncio.run(servir(opcoes))
 

@@ -1,0 +1,174 @@
+#include "CorreioCurl.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "MensagemEnderecos.h"
+
+namespace quorvelanti {
+
+namespace {
+
+using Seguranca = ServicoCorreio::Definicoes::Seguranca;
+
+struct LibertarCurl {
+    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using Curl = std::unique_ptr<CURL, LibertarCurl>;
+using ListaCurl = std::unique_ptr<curl_slist, LibertarCurl>;
+
+// What the callbacks see of one transaction.
+struct Sessao {
+    Sessao(const std::string& m, bool login) : mensagem(m), exigeLogin(login) {}
+    const std::string& mensagem;
+    bool exigeLogin;
+    std::size_t lidos = 0;
+    bool autenticado = false;
+    bool semAutenticacao = false;  // the upload was stopped because no login took place
+    std::string pendente;          // server bytes not yet ended by a line end
+    std::vector<std::string> resposta;     // lines of the reply being read
+    std::vector<std::string> respostaErro; // the last complete 4xx/5xx reply
+    int codigoErro = 0;
+};
+
+void registarLinha(Sessao& s, const std::string& linha)
+{
+    s.resposta.push_back(linha);
+    if (linha.size() >= 4 && linha[3] == '-') return;  // more lines of this reply follow
+    int codigo = linha.size() >= 3 ? std::atoi(linha.substr(0, 3).c_str()) : 0;
+    if (codigo == 235) s.autenticado = true;            // RFC 4954: authentication succeeded
+    if (codigo >= 400) {
+        s.respostaErro = s.resposta;
+        s.codigoErro = codigo;
+    }
+    s.resposta.clear();
+}
+
+// Only the server's replies are kept: what the client sends includes the credentials.
+int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
+{
+    if (tipo != CURLINFO_HEADER_IN) return 0;
+    auto& s = *static_cast<Sessao*>(p);
+    s.pendente.append(dados, n);
+    for (auto fim = s.pendente.find('\n'); fim != std::string::npos; fim = s.pendente.find('\n')) {
+        std::string linha = s.pendente.substr(0, fim);
+        if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+        s.pendente.erase(0, fim + 1);
+        registarLinha(s, linha);
+    }
+    return 0;
+}
+
+// libcurl 7.88 goes on without login when the server offers no AUTH; the first read comes
+// after DATA was accepted and before any byte of the message, so stopping here sends nothing.
+std::size_t ler(char* destino, std::size_t tamanho, std::size_t n, void* p)
+{
+    auto& s = *static_cast<Sessao*>(p);
+    if (s.exigeLogin && !s.autenticado) {
+        s.semAutenticacao = true;
+        return CURL_READFUNC_ABORT;
+    }
+    std::size_t quantos = std::min(tamanho * n, s.mensagem.size() - s.lidos);
+    std::memcpy(destino, s.mensagem.data() + s.lidos, quantos);
+    s.lidos += quantos;
+    return quantos;
+}
+
+std::string url(const ServicoCorreio::Definicoes& d, const std::string& remetente)
+{
+    std::string anfitriao = d.servidor.find(':') != std::string::npos && d.servidor.front() != '['
+                                ? "[" + d.servidor + "]"
+                                : d.servidor;
+    // The path is the EHLO name; without it libcurl announces the local host name.
+    return std::string(d.seguranca == Seguranca::Ssl ? "smtps://" : "smtp://") + anfitriao + ":" +
+           std::to_string(d.porta) + "/" + mensagem::Dominio(remetente);
+}
+
+bool falhaDeLigacao(CURLcode c)
+{
+    return c == CURLE_COULDNT_CONNECT || c == CURLE_COULDNT_RESOLVE_HOST || c == CURLE_OPERATION_TIMEDOUT;
+}
+
+std::string juntar(const std::vector<std::string>& linhas)
+{
+    std::string texto;
+    for (const auto& l : linhas) texto += (texto.empty() ? "" : " / ") + l;
+    return texto;
+}
+
+std::string semPassword(std::string texto, const std::string& password)
+{
+    if (password.empty()) return texto;
+    for (auto p = texto.find(password); p != std::string::npos; p = texto.find(password, p))
+        texto.replace(p, password.size(), "****");
+    return texto;
+}
+
+ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Sessao& s, const std::string& password)
+{
+    ResultadoEnvio r;
+    if (s.semAutenticacao) {
+        r.detalhe = "o servidor não aceitou login (não oferece AUTH) e a chave Utilizador está definida; "
+                    "a mensagem não foi enviada";
+        return r;
+    }
+    r.enviado = codigo == CURLE_OK;
+    if (r.enviado) return r;
+    r.detalhe = curl_easy_strerror(codigo);
+    if (*erroCurl && r.detalhe != erroCurl) r.detalhe += " (" + std::string(erroCurl) + ")";
+    if (!s.respostaErro.empty()) r.detalhe += "; resposta do servidor: " + juntar(s.respostaErro);
+    r.detalhe = semPassword(r.detalhe, password);
+    // A 5xx is the server's final word; a 4xx or a failure to reach it may pass.
+    r.transitorio = s.codigoErro ? s.codigoErro < 500 : falhaDeLigacao(codigo);
+    return r;
+}
+
+}  // namespace
+
+ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vector<std::string>& destinatarios,
+                                   const std::string& mensagem) const
+{
+    const auto& d = definicoes_;
+    Curl curl(curl_easy_init());
+    if (!curl) return {false, false, "libcurl não inicializou"};
+    ListaCurl rcpt;
+    for (const auto& dest : destinatarios) {
+        curl_slist* nova = curl_slist_append(rcpt.get(), ("<" + dest + ">").c_str());
+        if (!nova) return {false, false, "sem memória para a lista de destinatários"};
+        rcpt.release();
+        rcpt.reset(nova);
+    }
+    Sessao sessao(mensagem, !d.utilizador.empty());
+    char erroCurl[CURL_ERROR_SIZE] = "";
+    CURL* c = curl.get();
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, erroCurl);
+    curl_easy_setopt(c, CURLOPT_URL, url(d, remetente).c_str());
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, d.timeout);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, d.timeout);
+    curl_easy_setopt(c, CURLOPT_MAIL_FROM, ("<" + remetente + ">").c_str());
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
+    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(mensagem.size()));
+    curl_easy_setopt(c, CURLOPT_READFUNCTION, ler);
+    curl_easy_setopt(c, CURLOPT_READDATA, &sessao);
+    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, depurar);
+    curl_easy_setopt(c, CURLOPT_DEBUGDATA, &sessao);
+    if (d.seguranca == Seguranca::StartTls) curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());
+    if (!d.utilizador.empty()) {
+        curl_easy_setopt(c, CURLOPT_USERNAME, d.utilizador.c_str());
+        curl_easy_setopt(c, CURLOPT_PASSWORD, d.password.c_str());
+    }
+    CURLcode codigo = curl_easy_perform(c);
+    return resultado(codigo, erroCurl, sessao, d.password);
+}
+
+}  // namespace quorvelanti

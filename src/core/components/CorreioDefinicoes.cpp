@@ -1,0 +1,84 @@
+#include "CorreioDefinicoes.h"
+
+#include <charconv>
+#include <filesystem>
+
+#include "LeitorIni.h"
+#include "data/Erro.h"
+#include "data/Texto.h"
+
+namespace quorvelanti {
+
+namespace {
+
+constexpr const char* kSeccao = "SMTP";
+
+Erro valorInvalido(const std::string& chave, const std::string& valor, const std::string& esperado)
+{
+    return Erro(erros::CorreioConfiguracao,
+                "Valor inválido na chave [SMTP] " + chave + ": \"" + valor + "\" (" + esperado + ")");
+}
+
+// A whole number within [minimo, maximo], or the default when the key is absent.
+long inteiro(const LeitorIni& ini, const std::string& chave, long predefinido, long minimo, long maximo)
+{
+    std::string valor = ini.LerValor(kSeccao, chave);
+    if (valor.empty()) return predefinido;
+    long numero = 0;
+    auto [fim, erro] = std::from_chars(valor.data(), valor.data() + valor.size(), numero);
+    if (erro != std::errc() || fim != valor.data() + valor.size() || numero < minimo || numero > maximo)
+        throw valorInvalido(chave, valor, "de " + std::to_string(minimo) + " a " + std::to_string(maximo));
+    return numero;
+}
+
+ServicoCorreio::Definicoes::Seguranca lerSeguranca(const std::string& valor)
+{
+    using S = ServicoCorreio::Definicoes::Seguranca;
+    std::string v = texto::MinusculasAscii(valor);
+    if (v.empty() || v == "nenhuma") return S::Nenhuma;
+    if (v == "starttls") return S::StartTls;
+    if (v == "ssl") return S::Ssl;
+    throw valorInvalido("Seguranca", valor, "nenhuma, starttls ou ssl");
+}
+
+int portaPredefinida(ServicoCorreio::Definicoes::Seguranca s)
+{
+    using S = ServicoCorreio::Definicoes::Seguranca;
+    return s == S::Ssl ? 465 : s == S::StartTls ? 587 : 25;
+}
+
+}  // namespace
+
+ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& ficheiroParametros)
+{
+    if (!std::filesystem::exists(ficheiroParametros))
+        throw Erro(erros::CorreioConfiguracao, "Ficheiro de parâmetros não existe: " + ficheiroParametros);
+    LeitorIni ini;
+    ini.DefinirFicheiro(ficheiroParametros);
+
+    Definicoes d;
+    std::string textoSeguranca = ini.LerValor(kSeccao, "Seguranca");
+    d.seguranca = lerSeguranca(textoSeguranca);
+    d.segurancaExplicita = !textoSeguranca.empty();
+    d.porta = static_cast<int>(inteiro(ini, "Porta", portaPredefinida(d.seguranca), 1, 65535));
+    d.timeout = inteiro(ini, "Timeout", 60, 1, 86400);
+    d.tentativas = static_cast<int>(inteiro(ini, "Tentativas", 1, 1, 20));
+    d.servidor = ini.LerValor(kSeccao, "Servidor");
+    d.certificadoCA = ini.LerValor(kSeccao, "CertificadoCA");
+    d.utilizador = ini.LerValor(kSeccao, "Utilizador");
+    d.password = ini.LerValor(kSeccao, "Password");
+    d.pastaSaida = ini.LerValor(kSeccao, "PastaSaida");
+
+    if (d.pastaSaida.empty() && d.servidor.empty())
+        throw Erro(erros::CorreioConfiguracao, "Falta a chave [SMTP] Servidor (ou PastaSaida)");
+    if (d.servidor.find_first_of("/@?# \t") != std::string::npos)
+        throw valorInvalido("Servidor", d.servidor, "nome ou endereço do servidor");
+    // A password over a plain connection must be asked for, not fallen into by a missing key.
+    if (!d.utilizador.empty() && !d.segurancaExplicita)
+        throw Erro(erros::CorreioConfiguracao,
+                   "Com a chave [SMTP] Utilizador, a chave Seguranca tem de ser definida "
+                   "(starttls ou ssl; nenhuma envia a password sem cifra)");
+    return d;
+}
+
+}  // namespace quorvelanti

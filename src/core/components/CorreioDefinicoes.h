@@ -1,0 +1,30 @@
+#pragma once
+// The "SMTP" settings of the parameter file, read and checked once per mail service.
+//
+//   auto d = ServicoCorreio::Definicoes::Ler("/etc/dorvam/Quorvelanti.qel");
+//   d.porta;   // 587 when Seguranca=starttls and no Porta is given
+#include <string>
+
+#include "ServicoCorreio.h"
+
+namespace quorvelanti {
+
+struct ServicoCorreio::Definicoes {
+    enum class Seguranca { Nenhuma, StartTls, Ssl };
+
+    std::string servidor;
+    int porta = 25;
+    Seguranca seguranca = Seguranca::Nenhuma;
+    bool segurancaExplicita = false;  // "Seguranca" was written in the file
+    std::string certificadoCA;        // "" uses the system's authorities
+    std::string utilizador;           // "" sends without login
+    std::string password;
+    long timeout = 60;                // seconds, for connecting and for the whole send
+    std::string pastaSaida;           // set: messages become .eml files there, nothing is sent
+    int tentativas = 1;
+
+    // Raises Erro(erros::CorreioConfiguracao) naming the key whose value is not valid.
+    static Definicoes Ler(const std::string& ficheiroParametros);
+};
+
+}  // namespace quorvelanti

@@ -1,0 +1,73 @@
+#include "CorreioPastaSaida.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "data/Erro.h"
+
+namespace quorvelanti {
+
+namespace {
+
+Erro falha(const std::string& caminho)
+{
+    return Erro(erros::FicheiroNaoGravado, "Não foi possível gravar a mensagem em " + caminho, std::strerror(errno));
+}
+
+// The temporary file: removed unless it was given its final name.
+class Temporario {
+public:
+    explicit Temporario(const std::string& pasta) : caminho_(pasta + "/.quorvelanti-XXXXXX.tmp")
+    {
+        fd_ = mkstemps(caminho_.data(), 4);
+        if (fd_ < 0) throw falha(pasta);
+    }
+    ~Temporario()
+    {
+        if (fd_ >= 0) close(fd_);
+        unlink(caminho_.c_str());
+    }
+    Temporario(const Temporario&) = delete;
+    Temporario& operator=(const Temporario&) = delete;
+
+    void Escrever(const std::string& bytes)
+    {
+        for (std::size_t feito = 0; feito < bytes.size();) {
+            ssize_t n = write(fd_, bytes.data() + feito, bytes.size() - feito);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw falha(caminho_);
+            feito += static_cast<std::size_t>(n);
+        }
+        // Readable like any file the program writes; on disk before it gets its final name.
+        if (fchmod(fd_, 0644) != 0 || fsync(fd_) != 0) throw falha(caminho_);
+        int fd = fd_;
+        fd_ = -1;
+        if (close(fd) != 0) throw falha(caminho_);
+    }
+    const std::string& Caminho() const { return caminho_; }
+
+private:
+    std::string caminho_;
+    int fd_ = -1;
+};
+
+}  // namespace
+
+std::string CorreioPastaSaida::Gravar(const std::string& mensagem, const DataHora& agora) const
+{
+    Temporario temporario(pasta_);
+    temporario.Escrever(mensagem);
+    // link() fails rather than replace, so two messages of the same second never meet.
+    std::string base = pasta_ + "/" + agora.Formatar("yyyymmddhhmmss") + "-";
+    for (int n = 1;; ++n) {
+        std::string final = base + std::to_string(n) + ".eml";
+        if (link(temporario.Caminho().c_str(), final.c_str()) == 0) return final;
+        if (errno != EEXIST) throw falha(final);
+    }
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,82 @@
+#include "MensagemMime.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "MensagemCodificacao.h"
+
+namespace quorvelanti::mensagem {
+
+namespace {
+
+constexpr const char* kTipoLivro = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+
+std::string cabecalhosTexto()
+{
+    return "Content-Type: text/plain; charset=UTF-8\r\n"
+           "Content-Transfer-Encoding: quoted-printable\r\n";
+}
+
+std::string prioridade(int valor)
+{
+    if (valor > 0) return "X-Priority: 1\r\nImportance: high\r\n";
+    if (valor < 0) return "X-Priority: 5\r\nImportance: low\r\n";
+    return "";
+}
+
+std::string parteAnexo(const ConteudoMensagem& c)
+{
+    return std::string("Content-Type: ") + kTipoLivro + ";\r\n " + Parametro("name", c.nomeAnexo) + "\r\n" +
+           "Content-Transfer-Encoding: base64\r\n"
+           "Content-Disposition: attachment;\r\n " +
+           Parametro("filename", c.nomeAnexo) + "\r\n\r\n" + Base64(c.bytesAnexo, true);
+}
+
+}  // namespace
+
+std::string DataRfc5322(const DataHora& data)
+{
+    static constexpr const char* kDias[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr const char* kMeses[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    // mktime only converts the given local time; it tells the weekday and the zone's offset then.
+    std::tm t{};
+    t.tm_year = data.Ano() - 1900;
+    t.tm_mon = data.Mes() - 1;
+    t.tm_mday = data.Dia();
+    t.tm_hour = data.Hora();
+    t.tm_min = data.Minuto();
+    t.tm_sec = data.Segundo();
+    t.tm_isdst = -1;
+    bool conhecido = std::mktime(&t) != static_cast<std::time_t>(-1);
+    long desvio = conhecido ? t.tm_gmtoff / 60 : 0;
+    char texto[64];
+    std::snprintf(texto, sizeof texto, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld", kDias[t.tm_wday % 7],
+                  data.Dia(), kMeses[data.Mes() - 1], data.Ano(), data.Hora(), data.Minuto(), data.Segundo(),
+                  desvio < 0 || !conhecido ? '-' : '+', std::labs(desvio) / 60, std::labs(desvio) % 60);
+    return texto;
+}
+
+std::string ComporMensagem(const ConteudoMensagem& c)
+{
+    std::string m = "Date: " + DataRfc5322(c.data) + "\r\n";
+    m += CabecalhoEnderecos("From", {c.remetente});
+    if (!c.para.empty()) m += CabecalhoEnderecos("To", c.para);
+    if (!c.copia.empty()) m += CabecalhoEnderecos("Cc", c.copia);
+    m += "Message-ID: <" + c.data.Formatar("yyyymmddhhmmss") + "." + c.unico + "@" +
+         Dominio(c.remetente.endereco) + ">\r\n";
+    m += CabecalhoNaoEstruturado("Subject", c.assunto);
+    m += prioridade(c.prioridade);
+    m += "MIME-Version: 1.0\r\n";
+    if (c.nomeAnexo.empty()) return m + cabecalhosTexto() + "\r\n" + QuotedPrintable(c.corpo) + "\r\n";
+
+    // "=_" cannot occur in quoted-printable or Base64 text, so the boundary never collides.
+    std::string fronteira = "=_quorvelanti." + c.unico;
+    m += "Content-Type: multipart/mixed;\r\n boundary=\"" + fronteira + "\"\r\n\r\n";
+    m += "--" + fronteira + "\r\n" + cabecalhosTexto() + "\r\n" + QuotedPrintable(c.corpo) + "\r\n";
+    m += "--" + fronteira + "\r\n" + parteAnexo(c);
+    return m + "--" + fronteira + "--\r\n";
+}
+
+}  // namespace quorvelanti::mensagem

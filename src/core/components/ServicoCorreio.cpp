@@ -1,0 +1,134 @@
+#include "ServicoCorreio.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "CorreioCurl.h"
+#include "CorreioDefinicoes.h"
+#include "CorreioPastaSaida.h"
+#include "MensagemMime.h"
+#include "data/Erro.h"
+#include "data/Relogio.h"
+#include "data/Texto.h"
+
+namespace quorvelanti {
+
+namespace {
+
+std::string lerAnexo(const std::string& caminho)
+{
+    std::ifstream f(caminho, std::ios::binary);
+    if (!f) throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o anexo " + caminho, std::strerror(errno));
+    std::ostringstream bytes;
+    bytes << f.rdbuf();
+    if (f.bad()) throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o anexo " + caminho);
+    return bytes.str();
+}
+
+std::string nomeFicheiro(const std::string& caminho)
+{
+    auto barra = caminho.find_last_of('/');
+    return barra == std::string::npos ? caminho : caminho.substr(barra + 1);
+}
+
+// Process id and 64 random bits: unique across runs, processes and mails of the same second
+// without a counter shared by every service object.
+std::string tokenUnico()
+{
+    std::random_device aleatorio;
+    std::uint64_t bits = (static_cast<std::uint64_t>(aleatorio()) << 32) | aleatorio();
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(bits));
+    return std::to_string(getpid()) + "." + hex;
+}
+
+// Everyone in To, Cc and Bcc, each address once.
+std::vector<std::string> envelope(const mensagem::ConteudoMensagem& c, const std::vector<mensagem::Endereco>& oculta)
+{
+    std::vector<std::string> todos;
+    for (const auto* lista : {&c.para, &c.copia, &oculta})
+        for (const auto& e : *lista) {
+            bool repetido = std::any_of(todos.begin(), todos.end(),
+                                        [&](const std::string& t) { return texto::IguaisSemCaixa(t, e.endereco); });
+            if (!repetido) todos.push_back(e.endereco);
+        }
+    return todos;
+}
+
+std::chrono::seconds pausa(int tentativa) { return std::chrono::seconds(std::min(1 << std::min(tentativa - 1, 5), 30)); }
+
+}  // namespace
+
+ServicoCorreio::ServicoCorreio(const Relogio& relogio) : relogio_(relogio) {}
+
+ServicoCorreio::~ServicoCorreio() = default;
+
+void ServicoCorreio::Configurar(const std::string& ficheiroParametros)
+{
+    definicoes_ = std::make_unique<Definicoes>(Definicoes::Ler(ficheiroParametros));
+}
+
+long ServicoCorreio::Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
+                            const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
+                            const std::string& anexo, int comAnexo, int prioridade)
+{
+    const std::string descricao = "Falha no envio de correio para " + destinos;
+    if (!definicoes_) throw Erro(erros::CorreioConfiguracao, "Serviço de correio sem configuração", descricao);
+
+    mensagem::ConteudoMensagem c;
+    std::vector<std::string> destinatarios;
+    try {
+        auto remetente = mensagem::LerEnderecos(origem);
+        if (remetente.size() != 1)
+            throw Erro(erros::ValorInvalido, "É preciso um remetente, e um só: \"" + origem + "\"");
+        c.remetente = remetente.front();
+        c.para = mensagem::LerEnderecos(destinos);
+        c.copia = mensagem::LerEnderecos(copia);
+        destinatarios = envelope(c, mensagem::LerEnderecos(copiaOculta));
+        if (destinatarios.empty()) throw Erro(erros::ValorInvalido, "Mensagem sem destinatários");
+        if (comAnexo == 1) {
+            c.bytesAnexo = lerAnexo(anexo);
+            c.nomeAnexo = nomeFicheiro(anexo);
+        }
+    } catch (const Erro& e) {
+        throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
+    }
+    c.assunto = assunto;
+    c.corpo = mensagem;
+    c.prioridade = prioridade;
+    c.data = relogio_.Agora();
+    c.unico = tokenUnico();
+    const std::string texto = mensagem::ComporMensagem(c);
+
+    if (!definicoes_->pastaSaida.empty()) {
+        try {
+            CorreioPastaSaida(definicoes_->pastaSaida).Gravar(texto, c.data);
+        } catch (const Erro& e) {
+            throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
+        }
+        return 0;
+    }
+
+    CorreioCurl smtp(*definicoes_);
+    for (int tentativa = 1;; ++tentativa) {
+        ResultadoEnvio r = smtp.Enviar(c.remetente.endereco, destinatarios, texto);
+        if (r.enviado) return 0;
+        if (!r.transitorio || tentativa >= definicoes_->tentativas) {
+            if (tentativa > 1) r.detalhe += " (" + std::to_string(tentativa) + " tentativas)";
+            throw Erro(erros::CorreioFalhou, descricao, r.detalhe);
+        }
+        std::this_thread::sleep_for(pausa(tentativa));
+    }
+}
+
+}  // namespace quorvelanti

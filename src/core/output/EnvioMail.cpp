@@ -1,0 +1,25 @@
+#include "EnvioMail.h"
+
+#include "components/ServicoCorreio.h"
+#include "data/Relogio.h"
+#include "run/ContextoExecucao.h"
+
+namespace quorvelanti {
+
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx, const std::string& sMsg,
+               const std::string& sCC, int iTipo)
+{
+    // The default stays in the run state, so every later subject of the run starts with it.
+    if (ctx.Assunto.empty()) ctx.Assunto = "Quorvelanti";
+    std::string assunto = ctx.Assunto + " (" + ctx.relogio.Agora().Formatar("dd-mm-yyyy") + ")";
+    assunto += iTipo == 1 ? " " : " - " + ctx.EmpresaActual;
+
+    ctx.eventos.ProcessarEventos();
+
+    // A new service per mail: settings edited between mails take effect at the next one.
+    ServicoCorreio correio(ctx.relogio);
+    correio.Configurar(ctx.FicheiroIni);
+    correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,135 @@
+// Mail dispatch of a finished workbook: subject rules, the event pump, settings per mail.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "Apoio.h"
+#include "ServidorSmtp.h"
+#include "data/Erro.h"
+#include "data/Relogio.h"
+#include "output/EnvioMail.h"
+#include "run/ContextoExecucao.h"
+
+using namespace quorvelanti;
+
+namespace {
+
+class SemProgresso : public SaidaProgresso {
+public:
+    void AddLista(const std::string&) override {}
+};
+
+// Counts the passes and notes how many messages had left by then.
+class BombaContada : public BombaEventos {
+public:
+    explicit BombaContada(std::function<std::size_t()> enviadas) : enviadas_(std::move(enviadas)) {}
+    void ProcessarEventos() override { enviadasEmCadaPassagem.push_back(enviadas_()); }
+    std::vector<std::size_t> enviadasEmCadaPassagem;
+
+private:
+    std::function<std::size_t()> enviadas_;
+};
+
+class EnvioMailTeste : public ::testing::Test {
+protected:
+    EnvioMailTeste()
+        : relogio_(DataHora(2026, 12, 7, 23, 4, 59)),
+          bomba_([this] { return apoio::Ficheiros(saida_).size(); }),
+          ctx_(relogio_, progresso_, bomba_)
+    {
+        std::filesystem::create_directory(saida_);
+        apoio::EscreverBytes(livro_, "PK\x03\x04 livro");
+        ctx_.FicheiroIni = pasta_ / "Quorvelanti.qel";
+        escreverParametros("PastaSaida=" + saida_ + "\n");
+        ctx_.Origem = "rel@emp.pt";
+        ctx_.EmpresaActual = "EMP1 Açores";
+    }
+
+    void escreverParametros(const std::string& chaves)
+    {
+        apoio::EscreverBytes(ctx_.FicheiroIni, "[SMTP]\nemailEmissor=rel@emp.pt\n" + chaves);
+    }
+
+    std::vector<apoio::CorreioLido> mensagens(const std::string& pasta) const
+    {
+        std::vector<std::string> brutos;
+        for (const auto& f : apoio::Ficheiros(pasta)) brutos.push_back(apoio::LerBytes(pasta + "/" + f));
+        return apoio::LerCorreios(brutos);
+    }
+
+    apoio::PastaTemporaria pasta_;
+    std::string saida_ = pasta_ / "saida";
+    std::string livro_ = pasta_ / "Mapas_Adm_20261207230459.xlsx";
+    RelogioFixo relogio_;
+    SemProgresso progresso_;
+    BombaContada bomba_;
+    ContextoExecucao ctx_;
+};
+
+TEST_F(EnvioMailTeste, AssuntoDosDoisTiposComADataDoMomento)
+{
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "Informação relativa ao dia 07-12-2026 - EMP1 Açores", "", 0);
+    EXPECT_EQ(ctx_.Assunto, "Quorvelanti");
+    relogio_.Definir(DataHora(2026, 12, 8, 0, 0, 5));  // past midnight: the new day counts
+    EnvioMail(ctx_, "cliente@cli.pt", livro_, "Informação relativa às Encomendas Pendentes", "vnd@emp.pt", 1);
+    ctx_.Assunto = "Mapas Diários — Açores";
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 7);
+    EnvioMail(ctx_, "cliente@cli.pt", livro_, "m", "", 1);
+
+    auto lidas = mensagens(saida_);
+    ASSERT_EQ(lidas.size(), 4u);
+    // File names sort by time, then by the counter of mails within one second.
+    EXPECT_EQ(lidas[0].Cabecalho("Subject"), "Quorvelanti (07-12-2026) - EMP1 Açores");
+    EXPECT_EQ(lidas[1].Cabecalho("Subject"), "Quorvelanti (08-12-2026) ");
+    EXPECT_EQ(lidas[2].Cabecalho("Subject"), "Mapas Diários — Açores (08-12-2026) - EMP1 Açores");
+    EXPECT_EQ(lidas[3].Cabecalho("Subject"), "Mapas Diários — Açores (08-12-2026) ");
+    EXPECT_EQ(ctx_.Assunto, "Mapas Diários — Açores");
+
+    EXPECT_EQ(lidas[0].corpo, "Informação relativa ao dia 07-12-2026 - EMP1 Açores");
+    EXPECT_EQ(lidas[1].Enderecos("To"), std::vector<std::string>{"cliente@cli.pt"});
+    EXPECT_EQ(lidas[1].Enderecos("Cc"), std::vector<std::string>{"vnd@emp.pt"});
+    EXPECT_EQ(lidas[0].Contar("Cc"), 0);
+    EXPECT_EQ(lidas[0].Enderecos("From"), std::vector<std::string>{"rel@emp.pt"});
+    EXPECT_EQ(lidas[0].anexos.at(0).bytes, apoio::LerBytes(livro_));
+}
+
+TEST_F(EnvioMailTeste, EventosUmaVezAntesDeCadaMail)
+{
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    EXPECT_EQ(bomba_.enviadasEmCadaPassagem, (std::vector<std::size_t>{0, 1}));
+}
+
+TEST_F(EnvioMailTeste, DefinicoesLidasDeNovoEmCadaMail)
+{
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    std::string outra = pasta_ / "outra";
+    std::filesystem::create_directory(outra);
+    escreverParametros("PastaSaida=" + outra + "\n");
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    EXPECT_EQ(apoio::Ficheiros(saida_).size(), 1u);
+    EXPECT_EQ(apoio::Ficheiros(outra).size(), 1u);
+}
+
+TEST_F(EnvioMailTeste, FalhaDoServidorChegaAoChamador)
+{
+    apoio::OpcoesSmtp o;
+    o.recusar = {"vnd@emp.pt"};
+    apoio::ServidorSmtp smtp(o);
+    escreverParametros(smtp.ChavesIni());
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    try {
+        EnvioMail(ctx_, "vnd@emp.pt", livro_, "m", "", 0);
+        ADD_FAILURE() << "devia falhar";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::CorreioFalhou);
+        EXPECT_NE(e.Detalhe().find("550"), std::string::npos);
+    }
+    EXPECT_TRUE(apoio::Existe(livro_));
+    ASSERT_EQ(smtp.Mensagens().size(), 1u);
+    EXPECT_EQ(apoio::LerCorreio(smtp.Mensagens()[0].dados).Cabecalho("Subject"),
+              "Quorvelanti (07-12-2026) - EMP1 Açores");
+}
+
+}  // namespace

@@ -1,0 +1,339 @@
+// The mail service against a real SMTP server on loopback; every message is read back with
+// Python's email package.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "Apoio.h"
+#include "ServidorSmtp.h"
+#include "components/ServicoCorreio.h"
+#include "data/Erro.h"
+#include "data/Relogio.h"
+
+using namespace quorvelanti;
+
+namespace {
+
+const DataHora kAgora(2026, 12, 7, 23, 4, 59);
+
+class ServicoCorreioTeste : public ::testing::Test {
+protected:
+    ServicoCorreioTeste() : relogio_(kAgora)
+    {
+        // Not a valid workbook, just bytes that survive only an exact transfer: every byte value,
+        // CR and LF alone, a lone "." line and a NUL.
+        for (int i = 0; i < 3000; ++i) livro_ += static_cast<char>(i * 7 % 256);
+        livro_ += "\r\n.\r\n\n.\r\x00 fim";
+        apoio::EscreverBytes(anexo(), livro_);
+    }
+
+    std::string anexo(const std::string& nome = "Mapas_Adm_20261207230459.xlsx") const { return pasta_ / nome; }
+
+    // The parameter file with the server's keys and whatever a test adds.
+    std::string parametros(const std::string& chaves) const
+    {
+        std::string caminho = pasta_ / "Quorvelanti.qel";
+        apoio::EscreverBytes(caminho, "[SMTP]\nemailEmissor=rel@emp.pt\n" + chaves + "[FIM]\n");
+        return caminho;
+    }
+
+    long enviar(const std::string& chaves, const std::string& para = "adm@emp.pt", const std::string& cc = "",
+                const std::string& bcc = "", const std::string& assunto = "Mapas (07-12-2026) - EMP1")
+    {
+        ServicoCorreio correio(relogio_);
+        correio.Configurar(parametros(chaves));
+        return correio.Enviar("Relatórios <rel@emp.pt>", para, cc, bcc, assunto,
+                              "Informação relativa ao dia 07-12-2026 - EMP1\nSegunda linha", anexo(), 1, 0);
+    }
+
+    // Runs a send that must fail and returns the error, after checking the workbook is still there.
+    Erro falha(const std::string& chaves, const std::string& para = "adm@emp.pt")
+    {
+        try {
+            enviar(chaves, para);
+        } catch (const Erro& e) {
+            EXPECT_EQ(e.Numero(), erros::CorreioFalhou);
+            EXPECT_EQ(e.Descricao(), "Falha no envio de correio para " + para);
+            EXPECT_EQ(apoio::LerBytes(anexo()), livro_);
+            return e;
+        }
+        ADD_FAILURE() << "o envio devia falhar";
+        return Erro(0, "");
+    }
+
+    RelogioFixo relogio_;
+    apoio::PastaTemporaria pasta_;
+    std::string livro_;
+};
+
+TEST_F(ServicoCorreioTeste, DestinatariosNoEnvelopeENosCabecalhos)
+{
+    apoio::ServidorSmtp smtp;
+    enviar(smtp.ChavesIni(), " adm@emp.pt; dir@emp.pt,,\"Sá, Ana\" <ana@emp.pt> ;", "cc1@emp.pt, cc2@emp.pt",
+           "oculto@emp.pt");
+
+    auto recebidas = smtp.Mensagens();
+    ASSERT_EQ(recebidas.size(), 1u);
+    const auto& m = recebidas[0];
+    EXPECT_EQ(m.de, "rel@emp.pt");
+    EXPECT_EQ(m.para, (std::vector<std::string>{"adm@emp.pt", "dir@emp.pt", "ana@emp.pt", "cc1@emp.pt",
+                                                "cc2@emp.pt", "oculto@emp.pt"}));
+    EXPECT_EQ(m.ehlo, "emp.pt");
+    EXPECT_EQ(m.login, "");
+
+    auto lido = apoio::LerCorreio(m.dados);
+    EXPECT_TRUE(lido.defeitos.empty()) << lido.defeitos.front();
+    EXPECT_EQ(lido.Enderecos("To"), (std::vector<std::string>{"adm@emp.pt", "dir@emp.pt", "ana@emp.pt"}));
+    EXPECT_EQ(lido.Enderecos("Cc"), (std::vector<std::string>{"cc1@emp.pt", "cc2@emp.pt"}));
+    EXPECT_EQ(lido.Contar("Bcc"), 0);
+    EXPECT_EQ(m.dados.find("oculto"), std::string::npos);
+    EXPECT_EQ(lido.Cabecalho("From"), "Relatórios <rel@emp.pt>");
+    EXPECT_NE(lido.Cabecalho("To").find("Sá, Ana"), std::string::npos) << lido.Cabecalho("To");
+}
+
+TEST_F(ServicoCorreioTeste, AssuntoCorpoAnexoECabecalhosChegamIntactos)
+{
+    apoio::ServidorSmtp smtp;
+    const std::string assunto = "Encomendas Pendentes — Açores e Évora, distribuição semanal (07-12-2026) ";
+    enviar(smtp.ChavesIni(), "adm@emp.pt", "", "", assunto);
+    ServicoCorreio outro(relogio_);
+    outro.Configurar(parametros(smtp.ChavesIni()));
+    outro.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "Mapas (07-12-2026) - EMP1", "corpo", anexo(), 1, 0);
+
+    auto recebidas = smtp.Mensagens();
+    ASSERT_EQ(recebidas.size(), 2u);
+    auto lidos = apoio::LerCorreios({recebidas[0].dados, recebidas[1].dados});
+    const auto& lido = lidos[0];
+    EXPECT_TRUE(lido.defeitos.empty());
+    EXPECT_EQ(lido.Cabecalho("Subject"), assunto);
+    EXPECT_EQ(lido.corpo, "Informação relativa ao dia 07-12-2026 - EMP1\nSegunda linha");
+    ASSERT_EQ(lido.anexos.size(), 1u);
+    EXPECT_EQ(lido.anexos[0].nome, "Mapas_Adm_20261207230459.xlsx");
+    EXPECT_EQ(lido.anexos[0].tipo, "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+    EXPECT_EQ(lido.anexos[0].bytes, livro_);
+    EXPECT_EQ(lido.Cabecalho("MIME-Version"), "1.0");
+    EXPECT_EQ(lido.data.substr(0, 19), "2026-12-07T23:04:59");
+    EXPECT_EQ(lido.Contar("Message-ID"), 1);
+    EXPECT_NE(lido.Cabecalho("Message-ID").find("@emp.pt>"), std::string::npos);
+
+    const auto& segundo = lidos[1];
+    EXPECT_EQ(segundo.Cabecalho("Subject"), "Mapas (07-12-2026) - EMP1");
+    EXPECT_NE(segundo.Cabecalho("Message-ID"), lido.Cabecalho("Message-ID"));
+    // Raw text: CRLF only, no line over the 998 limit.
+    for (const auto& m : recebidas) {
+        EXPECT_EQ(m.dados.find("\r\n\n"), std::string::npos);
+        std::size_t inicio = 0;
+        for (auto fim = m.dados.find("\r\n"); fim != std::string::npos; fim = m.dados.find("\r\n", inicio)) {
+            EXPECT_LE(fim - inicio, 998u);
+            inicio = fim + 2;
+        }
+    }
+}
+
+TEST_F(ServicoCorreioTeste, NomeDeAnexoComAcentos)
+{
+    apoio::ServidorSmtp smtp;
+    apoio::EscreverBytes(anexo("Vendas Março \"final\".xlsx"), livro_);
+    ServicoCorreio correio(relogio_);
+    correio.Configurar(parametros(smtp.ChavesIni()));
+    correio.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "s", "c", anexo("Vendas Março \"final\".xlsx"), 1, 0);
+
+    auto lido = apoio::LerCorreio(smtp.Mensagens().at(0).dados);
+    ASSERT_EQ(lido.anexos.size(), 1u);
+    EXPECT_EQ(lido.anexos[0].nome, "Vendas Março \"final\".xlsx");
+    EXPECT_EQ(lido.anexos[0].bytes, livro_);
+}
+
+TEST_F(ServicoCorreioTeste, CadaFalhaDoServidorLevantaErroComASuaResposta)
+{
+    {
+        apoio::OpcoesSmtp o;
+        o.recusar = {"nao@emp.pt"};
+        apoio::ServidorSmtp smtp(o);
+        Erro e = falha(smtp.ChavesIni(), "adm@emp.pt;nao@emp.pt");
+        EXPECT_NE(e.Detalhe().find("550 5.1.1 <nao@emp.pt>: Recipient address rejected"), std::string::npos)
+            << e.Detalhe();
+        EXPECT_TRUE(smtp.Mensagens().empty());  // nobody gets it when one is refused
+    }
+    {
+        apoio::OpcoesSmtp o;
+        o.recusar = {"rel@emp.pt"};
+        apoio::ServidorSmtp smtp(o);
+        EXPECT_NE(falha(smtp.ChavesIni()).Detalhe().find("Sender address rejected"), std::string::npos);
+    }
+    for (const std::string resposta : {"451 4.3.0 Fila cheia, tente depois", "554 5.6.0 Mensagem recusada"}) {
+        apoio::OpcoesSmtp o;
+        o.respostaDados = resposta;
+        apoio::ServidorSmtp smtp(o);
+        EXPECT_NE(falha(smtp.ChavesIni()).Detalhe().find(resposta), std::string::npos);
+    }
+    {
+        apoio::OpcoesSmtp o;
+        o.fecharNosDados = true;
+        apoio::ServidorSmtp smtp(o);
+        falha(smtp.ChavesIni());
+        EXPECT_TRUE(smtp.Mensagens().empty());
+    }
+}
+
+TEST_F(ServicoCorreioTeste, ServidorEmBaixoOuMudo)
+{
+    int porta;
+    {
+        apoio::ServidorSmtp desligado;
+        porta = desligado.Porta();
+    }
+    Erro e = falha("Servidor=127.0.0.1\nPorta=" + std::to_string(porta) + "\n");
+    EXPECT_NE(e.Detalhe().find("connect"), std::string::npos) << e.Detalhe();
+
+    apoio::OpcoesSmtp o;
+    o.mudo = true;
+    apoio::ServidorSmtp mudo(o);
+    e = falha(mudo.ChavesIni() + "Timeout=1\n");
+    EXPECT_NE(e.Detalhe().find("imeout"), std::string::npos) << e.Detalhe();
+}
+
+TEST_F(ServicoCorreioTeste, LoginCertoErradoEServidorSemAuth)
+{
+    apoio::OpcoesSmtp o;
+    o.utilizador = "rel";
+    o.password = "segredo-42";
+    apoio::ServidorSmtp smtp(o);
+    const std::string semCifra = "Seguranca=nenhuma\n";
+    enviar(smtp.ChavesIni() + semCifra);
+    ASSERT_EQ(smtp.Mensagens().size(), 1u);
+    EXPECT_EQ(smtp.Mensagens()[0].login, "rel");
+
+    std::string errada = "Servidor=127.0.0.1\nPorta=" + std::to_string(smtp.Porta()) +
+                         "\nSeguranca=nenhuma\nUtilizador=rel\nPassword=errada-99\n";
+    Erro e = falha(errada);
+    EXPECT_NE(e.Detalhe().find("535"), std::string::npos) << e.Detalhe();
+    EXPECT_EQ(e.Detalhe().find("errada-99"), std::string::npos);
+    EXPECT_EQ(smtp.Mensagens().size(), 1u);
+
+    // libcurl alone would send without login here and report success.
+    apoio::OpcoesSmtp s;
+    s.semAuth = true;
+    apoio::ServidorSmtp semAuth(s);
+    e = falha(semAuth.ChavesIni() + "Seguranca=nenhuma\nUtilizador=rel\nPassword=segredo-42\n");
+    EXPECT_NE(e.Detalhe().find("AUTH"), std::string::npos);
+    EXPECT_TRUE(semAuth.Mensagens().empty());
+}
+
+TEST_F(ServicoCorreioTeste, StartTlsESslComCertificadoVerificado)
+{
+    for (auto tls : {apoio::OpcoesSmtp::Tls::StartTls, apoio::OpcoesSmtp::Tls::Ssl}) {
+        apoio::OpcoesSmtp o;
+        o.tls = tls;
+        o.utilizador = "rel";
+        o.password = "segredo-42";
+        apoio::ServidorSmtp smtp(o);
+        enviar(smtp.ChavesIni());
+        ASSERT_EQ(smtp.Mensagens().size(), 1u);
+        EXPECT_TRUE(smtp.Mensagens()[0].tls);
+        EXPECT_EQ(smtp.Mensagens()[0].login, "rel");
+        EXPECT_EQ(apoio::LerCorreio(smtp.Mensagens()[0].dados).anexos.at(0).bytes, livro_);
+
+        // Without the test's authority the self-signed certificate must be refused.
+        std::string chaves = smtp.ChavesIni();
+        chaves.replace(chaves.find("CertificadoCA="), std::string("CertificadoCA=").size(), "CertificadoCAx=");
+        falha(chaves);
+        EXPECT_EQ(smtp.Mensagens().size(), 1u);
+    }
+}
+
+TEST_F(ServicoCorreioTeste, TentativasSoDepoisDeFalhaPassageira)
+{
+    {
+        apoio::OpcoesSmtp o;
+        o.respostaDados = "451 4.3.0 Ocupado";
+        o.vezes = 1;
+        apoio::ServidorSmtp smtp(o);
+        EXPECT_EQ(enviar(smtp.ChavesIni() + "Tentativas=2\n"), 0);
+        EXPECT_EQ(smtp.Mensagens().size(), 1u);
+        EXPECT_EQ(smtp.Transaccoes(), 2);
+    }
+    {
+        apoio::OpcoesSmtp o;
+        o.respostaDados = "554 5.6.0 Recusada";
+        apoio::ServidorSmtp smtp(o);
+        falha(smtp.ChavesIni() + "Tentativas=3\n");
+        EXPECT_EQ(smtp.Transaccoes(), 1);
+    }
+    {
+        apoio::OpcoesSmtp o;
+        o.respostaDados = "451 4.3.0 Ocupado";
+        apoio::ServidorSmtp smtp(o);
+        Erro e = falha(smtp.ChavesIni());  // Tentativas absent: one try only
+        EXPECT_EQ(smtp.Transaccoes(), 1);
+        EXPECT_NE(e.Detalhe().find("451 4.3.0 Ocupado"), std::string::npos);
+    }
+}
+
+TEST_F(ServicoCorreioTeste, PastaSaidaGuardaAMesmaMensagemSemEnviar)
+{
+    apoio::ServidorSmtp smtp;
+    std::string saida = pasta_ / "saida";
+    std::filesystem::create_directory(saida);
+    enviar(smtp.ChavesIni() + "PastaSaida=" + saida + "\n", "adm@emp.pt;dir@emp.pt", "cc@emp.pt", "oculto@emp.pt");
+    enviar(smtp.ChavesIni() + "PastaSaida=" + saida + "\n");
+    EXPECT_TRUE(smtp.Mensagens().empty());
+    EXPECT_EQ(smtp.Ligacoes(), 0);
+
+    auto ficheiros = apoio::Ficheiros(saida);
+    ASSERT_EQ(ficheiros, (std::vector<std::string>{"20261207230459-1.eml", "20261207230459-2.eml"}));
+    auto lido = apoio::LerCorreio(apoio::LerBytes(saida + "/" + ficheiros[0]));
+    EXPECT_TRUE(lido.defeitos.empty());
+    EXPECT_EQ(lido.Enderecos("To"), (std::vector<std::string>{"adm@emp.pt", "dir@emp.pt"}));
+    EXPECT_EQ(lido.Enderecos("Cc"), (std::vector<std::string>{"cc@emp.pt"}));
+    EXPECT_EQ(lido.Cabecalho("Subject"), "Mapas (07-12-2026) - EMP1");
+    EXPECT_EQ(lido.anexos.at(0).bytes, livro_);
+
+    Erro e = falha("PastaSaida=" + (pasta_ / "nao-existe") + "\n");
+    EXPECT_NE(e.Detalhe().find("nao-existe"), std::string::npos);
+}
+
+TEST_F(ServicoCorreioTeste, EntradasInvalidasFalhamAntesDeLigar)
+{
+    apoio::ServidorSmtp smtp;
+    falha(smtp.ChavesIni(), "adm@emp.pt\r\nBcc: x@y.pt");
+    falha(smtp.ChavesIni(), "sem-arroba");
+    falha(smtp.ChavesIni(), " ; ");
+    std::filesystem::remove(anexo());
+    try {
+        enviar(smtp.ChavesIni());
+        ADD_FAILURE() << "anexo inexistente devia falhar";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::CorreioFalhou);
+        EXPECT_NE(e.Detalhe().find("Mapas_Adm_20261207230459.xlsx"), std::string::npos);
+    }
+    EXPECT_EQ(smtp.Ligacoes(), 0);
+}
+
+TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
+{
+    auto erroDe = [&](const std::string& chaves) {
+        ServicoCorreio correio(relogio_);
+        try {
+            correio.Configurar(parametros(chaves));
+        } catch (const Erro& e) {
+            EXPECT_EQ(e.Numero(), erros::CorreioConfiguracao);
+            return e.Descricao();
+        }
+        return std::string("sem erro");
+    };
+    EXPECT_NE(erroDe("Servidor=s\nPorta=25x\n").find("Porta"), std::string::npos);
+    EXPECT_NE(erroDe("Servidor=s\nPorta=70000\n").find("Porta"), std::string::npos);
+    EXPECT_NE(erroDe("Servidor=s\nSeguranca=tls\n").find("Seguranca"), std::string::npos);
+    EXPECT_NE(erroDe("Servidor=s\nTimeout=0\n").find("Timeout"), std::string::npos);
+    EXPECT_NE(erroDe("Servidor=s\nTentativas=-1\n").find("Tentativas"), std::string::npos);
+    EXPECT_NE(erroDe("Porta=25\n").find("Servidor"), std::string::npos);
+    // A password is not sent in clear text by default: the choice must be written.
+    EXPECT_NE(erroDe("Servidor=s\nUtilizador=u\nPassword=p\n").find("Seguranca"), std::string::npos);
+    EXPECT_EQ(erroDe("Servidor=s\nSeguranca=STARTTLS\nUtilizador=u\n"), "sem erro");
+
+    ServicoCorreio semConfigurar(relogio_);
+    EXPECT_THROW(semConfigurar.Enviar("a@b.pt", "c@d.pt", "", "", "s", "m", anexo(), 1, 0), Erro);
+}
+
+}  // namespace
