@@ -1,0 +1,75 @@
+#include "ExportaExcel.h"
+
+#include <iostream>
+
+#include "data/Erro.h"
+#include "output/LivroFolha.h"
+#include "output/LivroTipo.h"
+#include "output/LivroXlsx.h"
+#include "run/ContextoExecucao.h"
+
+namespace quorvelanti {
+
+namespace {
+
+std::vector<std::string> linhasCliente(const ContextoExecucao& ctx, const LivroTipo& tipo)
+{
+    if (!tipo.Semanal()) return {};
+    return {"Cliente: " + ctx.ClienteActual, "Nome Cliente: " + ctx.NomeClienteActual,
+            "Nome Vendedor: " + ctx.NomeVendedorActual};
+}
+
+void escreverLivro(const ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
+                   const std::vector<std::string>& Titulos, const std::string& Ficheiro, int Tipo)
+{
+    const LivroTipo tipo(Tipo);
+    const std::size_t folhas = NomesFolhas.empty() ? 0 : NomesFolhas.size() - 1;
+    if (Titulos.size() < folhas + 1) throw Erro(erros::LivroFalhou, "Há folhas sem título no livro " + Ficheiro);
+    LivroXlsx livro(Ficheiro);
+    for (std::size_t i = 1; i <= folhas; ++i) {
+        // A clone, so the run context's own cursor is never moved.
+        ConjuntoResultados conjunto = tipo.Conjunto(ctx, static_cast<int>(i)).Clonar();
+        if (conjunto.ContarRegistos() <= 0) {
+            livro.AdicionarFolha("");  // keeps its place, empty, under the default name
+            continue;
+        }
+        livro.AdicionarFolha(NomesFolhas[i]);
+        LivroFolha(livro, tipo, std::move(conjunto))
+            .Escrever(Titulos[i], linhasCliente(ctx, tipo), tipo.Totais(static_cast<int>(i)));
+    }
+    livro.Gravar();
+}
+
+// A workbook that cannot be written ends the whole run: the log keeps the reason.
+[[noreturn]] void terminar(ContextoExecucao& ctx, const Erro& erro)
+{
+    const std::string linha = std::string("Situação Anómala") + '\n' + '\r' + "Erro: " + erro.DescricaoCompleta() +
+                              "  " + std::to_string(erro.Numero());
+    bool registado = false;
+    if (ctx.Log && ctx.Log->Aberto()) {
+        try {
+            ctx.Log->Escrever(linha);
+            registado = true;
+        } catch (const Erro&) {
+            // the log itself failed: the reason still goes to stderr below
+        }
+    }
+    if (!registado) std::cerr << linha << std::endl;
+    throw TerminarPrograma{2};
+}
+
+}  // namespace
+
+void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
+                  const std::vector<std::string>& Titulos, const std::string& Ficheiro, int Tipo)
+{
+    try {
+        escreverLivro(ctx, NomesFolhas, Titulos, Ficheiro, Tipo);
+    } catch (const Erro& erro) {
+        terminar(ctx, erro);
+    } catch (const std::exception& e) {
+        terminar(ctx, Erro(erros::LivroFalhou, "Falha ao escrever o livro " + Ficheiro, e.what()));
+    }
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,82 @@
+#pragma once
+// An .xlsx file being written, streamed row by row, that appears under its final name only when
+// it is complete. Owns the writer library's workbook and a temporary file in the destination
+// folder; whatever is not saved with Gravar is discarded when the object goes.
+//
+//   LivroXlsx livro("/var/rel/mapa.xlsx");
+//   livro.AdicionarFolha("Vendas");                     // "" keeps the default sheet name
+//   auto titulo = livro.FormatoDe({.negrito = true, .tamanhoLetra = 20});
+//   livro.Texto(0, 0, "Vendas do dia", titulo);         // rows in increasing order only
+//   livro.Numero(3, 2, 12.5, livro.FormatoDe({.formatoNumero = "###,###,##0.00"}));
+//   livro.Gravar();                                     // renamed onto /var/rel/mapa.xlsx
+//
+// Rows and columns are 0-based. Cells go to the sheet added last; within a sheet rows must be
+// written in increasing order (the rows of one row in any order). Every failure is an Erro
+// numbered erros::LivroFalhou carrying the library's own message.
+#include <map>
+#include <string>
+
+struct lxw_workbook;
+struct lxw_worksheet;
+struct lxw_format;
+
+namespace quorvelanti {
+
+class LivroXlsx {
+public:
+    static constexpr long SemCor = -1;
+
+    // A cell's look. Equal looks share one format in the file.
+    struct Estilo {
+        bool negrito = false;
+        int tamanhoLetra = 0;  // 0: the default size
+        long fundo = SemCor;   // solid fill, 0xRRGGBB
+        long corLetra = SemCor;
+        bool centrado = false;
+        std::string formatoNumero;  // "" : General
+
+        friend auto operator<=>(const Estilo&, const Estilo&) = default;
+    };
+    // A format handle of this workbook; nullptr is the default look.
+    using Formato = lxw_format*;
+
+    explicit LivroXlsx(const std::string& ficheiro);
+    ~LivroXlsx();
+    LivroXlsx(const LivroXlsx&) = delete;
+    LivroXlsx& operator=(const LivroXlsx&) = delete;
+
+    // Appends a sheet and makes it the one written to; an empty name keeps the default name.
+    void AdicionarFolha(const std::string& nome);
+    Formato FormatoDe(const Estilo& estilo);
+
+    void Texto(int linha, int coluna, const std::string& texto, Formato formato);
+    void Numero(int linha, int coluna, double valor, Formato formato);
+    // A cell without value; with the default look nothing is written.
+    void Vazio(int linha, int coluna, Formato formato);
+    void FormulaNumero(int linha, int coluna, const std::string& formula, double resultado, Formato formato);
+    void FormulaTexto(int linha, int coluna, const std::string& formula, const std::string& resultado,
+                      Formato formato);
+    // Merges the cells of one row from coluna to ultimaColuna, the text in the first of them.
+    void Fundir(int linha, int coluna, int ultimaColuna, const std::string& texto, Formato formato);
+    // Width in characters; the format is what the column's empty cells show.
+    void Coluna(int coluna, double largura, Formato formato);
+
+    // Writes the file and renames it onto the destination, replacing what was there.
+    void Gravar();
+
+    // "A" for 0, "Z" for 25, "AA" for 26.
+    static std::string NomeColuna(int coluna);
+    // The longest text a cell holds, in characters.
+    static constexpr std::size_t MaximoCaracteresCelula = 32767;
+
+private:
+    void descartar() noexcept;
+
+    std::string destino_;
+    std::string temporario_;
+    lxw_workbook* livro_ = nullptr;
+    lxw_worksheet* folha_ = nullptr;
+    std::map<Estilo, Formato> formatos_;
+};
+
+}  // namespace quorvelanti

@@ -1,0 +1,320 @@
+// Workbooks written by ExportaExcel, read back by openpyxl through verifica_livro.py, which
+// checks every filled sheet against the layout rules and each case's literal example cells.
+#include <gtest/gtest.h>
+
+#include "LivroTesteApoio.h"
+#include "data/Erro.h"
+#include "output/ExportaExcel.h"
+#include "settings/cl_log.h"
+
+using namespace quorvelanti;
+using livro_teste::Campos;
+using livro_teste::ConjuntoVariado;
+using T = TipoCampo;
+
+namespace {
+
+const std::vector<std::string> FolhasTipo1{"",
+                                           "Enc.Pend.Resumo",
+                                           "Enc.Pend.Detalhe",
+                                           "Enc.Dia Resumo",
+                                           "Enc.Dia Detalhe",
+                                           "Vendas Dia Resumo",
+                                           "Vendas Dia Detalhe"};
+const std::vector<std::string> TitulosTipo1{"",
+                                            "Encomendas Pendentes 07-12-2026",
+                                            "Encomendas Pendentes (detalhe)",
+                                            "Encomendas do Dia 07-12-2026",
+                                            "",
+                                            "Vendas do Dia 07-12-2026",
+                                            "Vendas do Dia (detalhe)"};
+
+// Vendas Dia Resumo: currency in C-G and J-N, percentages in H and O.
+std::vector<Campo> camposVendasResumo()
+{
+    return Campos({T::Texto, T::Texto, T::Moeda, T::Moeda, T::Moeda, T::Moeda, T::Moeda, T::Duplo, T::Texto,
+                   T::Moeda, T::Moeda, T::Moeda, T::Moeda, T::Moeda, T::Duplo});
+}
+
+// Vendas Dia Detalhe: J and L summed, M their percentage; a date with a long header.
+std::vector<Campo> camposVendasDetalhe()
+{
+    auto campos = Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::TextoFixo, T::Texto, T::Texto,
+                          T::Texto, T::Moeda, T::Inteiro, T::Moeda, T::Duplo});
+    campos[1].nome = "Data de entrega prevista";
+    return campos;
+}
+
+// The nine fields of the weekly set, with the rows of one order of two lines.
+ConjuntoResultados semanalUmaEncomenda()
+{
+    ConjuntoResultados rs(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Duplo, T::Moeda, T::Duplo, T::Moeda,
+                                  T::Data}));
+    auto linha = [&](std::vector<Valor> valores) {
+        rs.AdicionarLinha();
+        for (std::size_t k = 0; k < valores.size(); ++k) rs.Definir(k, valores[k]);
+    };
+    linha({"ENC 1/2026", DataHora(2026, 11, 30), "ART01", "Parafuso ção", 10.0, Moeda::DeTexto("1.25"), 0.0,
+           Moeda::DeTexto("12.5"), DataHora(2026, 12, 15)});
+    linha({"ENC 1/2026", DataHora(2026, 11, 30), "ART02", "Porca", 4.0, Moeda::DeTexto("0.5"), 5.0,
+           Moeda::DeTexto("1.9"), DataHora(2026, 12, 16)});
+    linha({Valor{}, Valor{}, Valor{}, "Total Encomenda", Valor{}, Valor{}, Valor{}, Moeda::DeTexto("14.4"), Valor{}});
+    linha({});
+    linha({Valor{}, Valor{}, Valor{}, "Total Geral", Valor{}, Valor{}, Valor{}, Moeda::DeTexto("14.4"), Valor{}});
+    return rs;
+}
+
+void preencherTipo1(ContextoExecucao& ctx)
+{
+    ctx.RsEncPendentesResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Inteiro, T::Moeda}), 3);
+    ctx.RsEncPendentesDetalhe =
+        ConjuntoVariado(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Numerico, T::Moeda}), 4, 1);
+    ctx.RsEncDiaResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Moeda, T::Moeda, T::Moeda, T::Duplo}), 2, 2);
+    ctx.RsEncDiaDetalhe = ConjuntoVariado(Campos({T::Texto, T::DataHora, T::Texto, T::Texto, T::Texto, T::Texto,
+                                                  T::Texto, T::Texto, T::Texto, T::Inteiro, T::Moeda}),
+                                          5, 3);
+    ctx.RsVendasDiaResumo = ConjuntoVariado(camposVendasResumo(), 10, 4);
+    ctx.RsVendasDiaDetalhe = ConjuntoVariado(camposVendasDetalhe(), 10, 5);
+}
+
+std::vector<std::string> ficheirosTemporarios(const std::string& pasta)
+{
+    std::vector<std::string> restos;
+    for (const auto& nome : apoio::Ficheiros(pasta))
+        if (nome.find(".tmp-") != std::string::npos) restos.push_back(nome);
+    return restos;
+}
+
+}  // namespace
+
+// Sheets 5 and 6 with ten rows each: the sums and percentages of the description's example,
+// every other sheet with its own totals list.
+TEST(ExportaExcel, LivroDiarioDeSeisFolhas)
+{
+    livro_teste::LivroTeste t;
+    preencherTipo1(t.ctx);
+    t.Exportar(FolhasTipo1, TitulosTipo1, 1);
+    t.Verificar("tipo1");
+    EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
+}
+
+TEST(ExportaExcel, FolhasSemRegistosFicamVaziasNoSeuLugar)
+{
+    livro_teste::LivroTeste t;
+    preencherTipo1(t.ctx);
+    t.ctx.RsEncPendentesDetalhe = ConjuntoResultados(Campos({T::Texto, T::Moeda}));  // fields, no rows
+    t.ctx.RsEncDiaResumo = ConjuntoResultados();                                  // nothing at all
+    t.ctx.RsEncDiaDetalhe.Filtrar("A_Texto", "nenhum");                           // rows, none visible
+    t.ctx.RsVendasDiaDetalhe = ConjuntoResultados(camposVendasDetalhe());
+    t.Exportar(FolhasTipo1, TitulosTipo1, 1);
+    t.Verificar("folhas_1_5");
+}
+
+TEST(ExportaExcel, UmSoRegistoSomaAPropriaLinha)
+{
+    livro_teste::LivroTeste t;
+    t.ctx.RsEncPendentesResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Inteiro, T::Numerico}), 1);
+    t.Exportar(FolhasTipo1, TitulosTipo1, 1);
+    t.Verificar("n1");
+}
+
+TEST(ExportaExcel, UmSoCampoNaoFundeETingeSoAColunaA)
+{
+    livro_teste::LivroTeste t;
+    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto}), 4);
+    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Encomendas Cliente/Fornecedor"}, 3);
+    t.Verificar("campo_unico");
+}
+
+TEST(ExportaExcel, LivroDoVendedorDeCincoFolhas)
+{
+    livro_teste::LivroTeste t;
+    t.ctx.RsVendedorPendente = ConjuntoVariado(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Texto,
+                                                       T::Texto, T::Inteiro, T::Moeda}),
+                                               6);
+    t.ctx.RsVendedorVenda = ConjuntoVariado(
+        Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Inteiro, T::Duplo, T::Moeda}), 7, 1);
+    t.ctx.RsVendedorEncPendentes = ConjuntoVariado(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Texto,
+                                                           T::Texto, T::Duplo, T::Numerico}),
+                                                   3, 2);
+    t.ctx.RsVendedorAcumulado = ConjuntoVariado(Campos({T::Texto, T::Moeda, T::Moeda}), 4, 3);
+    t.ctx.RsVendedorCliente = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Moeda}), 2, 4);
+    t.Exportar({"", "Enc.Dia Detalhe", "Vendas Dia Detalhe", "Enc.Pend.Detalhe", "Vendas Acum.", "Vendas Acum. Mês"},
+               {"", "Encomendas do dia", "Vendas do dia", "Pendentes", "Acumulado", "Acumulado do mês"}, 2);
+    t.Verificar();
+}
+
+TEST(ExportaExcel, PercentagemSobreTotalZeroMostraErroDeDivisao)
+{
+    livro_teste::LivroTeste t;
+    auto& rs = t.ctx.RsVendasDiaDetalhe;
+    rs = ConjuntoVariado(camposVendasDetalhe(), 3);
+    for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) rs.Definir("L_Moeda", Moeda{});
+    t.Exportar(FolhasTipo1, TitulosTipo1, 1);
+    t.Verificar("divisao_zero");
+}
+
+// The description's weekly example: two order lines, "Total Encomenda", an empty row and
+// "Total Geral" under the three client rows.
+TEST(ExportaExcel, LivroSemanalDeUmCliente)
+{
+    livro_teste::LivroTeste t;
+    t.ctx.LinhaComando = "/3S";
+    t.ctx.ClienteActual = "C0001";
+    t.ctx.NomeClienteActual = "Ferragens Conceição, Lda";
+    t.ctx.NomeVendedorActual = "Ana Simões";
+    t.ctx.RsEncSemanal = semanalUmaEncomenda();
+    t.Exportar({"", "Enc. Pendentes"}, {"", "Encomendas Pendentes em 07-12-2026"}, 4);
+    t.Verificar("semanal");
+}
+
+// Fewer rows than the band leaves out, and a weekly kind asked for outside the weekly mode:
+// the layout still follows the kind, so the header, data and colours stay where they belong.
+TEST(ExportaExcel, LivroSemanalPequenoOuForaDoModoSemanal)
+{
+    for (std::size_t linhas : {1u, 2u, 3u}) {
+        livro_teste::LivroTeste t;
+        t.ctx.LinhaComando = linhas == 3 ? "" : "3";
+        t.ctx.ClienteActual = "C2";
+        t.ctx.RsEncSemanal = ConjuntoVariado(Campos({T::Texto, T::Moeda, T::Data}), linhas);
+        t.Exportar({"", "Enc. Pendentes"}, {"", "Pendentes"}, 4);
+        SCOPED_TRACE(linhas);
+        t.Verificar();
+    }
+}
+
+// The writer works on a clone: the context's cursor stays put, and its filter and order are
+// the rows written.
+TEST(ExportaExcel, EscreveAVistaDoConjuntoSemMoverOCursor)
+{
+    livro_teste::LivroTeste t;
+    auto& rs = t.ctx.RsEncFornecedorBDC;
+    rs = ConjuntoVariado(Campos({T::Texto, T::Inteiro, T::Moeda, T::Texto}), 12);
+    rs.Filtrar("D_Texto", "");  // the rows whose D is null
+    rs.Ordenar("C_Moeda");
+    ASSERT_GT(rs.ContarRegistos(), 1);
+    rs.MoverSeguinte();
+    const std::vector<Valor> actual = rs.LinhaActual();
+    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"}, 3);
+    EXPECT_EQ(rs.LinhaActual(), actual);
+    t.Verificar();
+}
+
+TEST(ExportaExcel, SubstituiFicheiroExistente)
+{
+    livro_teste::LivroTeste t;
+    apoio::EscreverBytes(t.ficheiro, "um livro antigo");
+    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 3);
+    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Novo"}, 3);
+    EXPECT_EQ(apoio::LerBytes(t.ficheiro).substr(0, 2), "PK");
+    t.Verificar();
+    EXPECT_EQ(apoio::Ficheiros(t.pasta.Caminho()), (std::vector<std::string>{"descricao.json", "livro.xlsx"}));
+}
+
+// Sizes the spreadsheet cannot show as they are: a text without a size (width 0 would hide the
+// column), a size beyond the widest column, and a text longer than a cell holds.
+TEST(ExportaExcel, TamanhosForaDosLimitesNaoEscondemNemFalham)
+{
+    livro_teste::LivroTeste t;
+    ConjuntoResultados rs({{"Nota", T::Texto, 0}, {"Memo", T::Texto, 100000}});
+    rs.AcrescentarLinhaBruta({std::string(40000, 'x'), std::string("curto")});
+    t.ctx.RsEncFornecedorBDC = rs;
+    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Notas"}, 3);
+    const auto r = apoio::Executar({apoio::Python(), "-c",
+                                    "import openpyxl, sys\n"
+                                    "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
+                                    "a, b = ws.column_dimensions['A'], ws.column_dimensions['B']\n"
+                                    "print(len(ws['A4'].value), a.hidden, a.width > 8, 255 <= b.width < 256)\n",
+                                    t.ficheiro});
+    EXPECT_EQ(r.saida, "32767 False True True\n") << r.erros;
+}
+
+// Failures -----------------------------------------------------------------------------------
+
+namespace {
+
+struct Falha {
+    int estado = -1;
+    std::string log;     // the day's log file, Windows-1252
+    std::string erros;   // what went to stderr
+};
+
+// Runs a failing export with the run log open (or not) and collects what it left behind.
+Falha exportarComFalha(livro_teste::LivroTeste& t, const std::vector<std::string>& folhas, int tipo, bool comLog)
+{
+    const std::string ini = t.pasta / "Quorvelanti.qel";
+    apoio::EscreverBytes(ini, "[Log]\r\nDirectoria=" + t.pasta.Caminho() + "\r\n");
+    if (comLog) {
+        t.ctx.Log = std::make_unique<cl_log>(t.relogio);
+        t.ctx.Log->Abrir(ini);
+        EXPECT_TRUE(t.ctx.Log->Aberto());
+    }
+    Falha f;
+    std::vector<std::string> titulos(folhas.size(), "Título");
+    testing::internal::CaptureStderr();
+    try {
+        t.Exportar(folhas, titulos, tipo);
+    } catch (const TerminarPrograma& fim) {
+        f.estado = fim.estado;
+    }
+    f.erros = testing::internal::GetCapturedStderr();
+    if (comLog) {
+        t.ctx.Log->Fechar();
+        f.log = apoio::LerBytes(cl_log::NomeFicheiro(t.pasta.Caminho(), t.relogio.Agora()));
+    }
+    return f;
+}
+
+const std::string SituacaoAnomala = "[07-12-2026][23:04:59] Situa\xe7\xe3o An\xf3mala\n\rErro: ";
+
+}  // namespace
+
+TEST(ExportaExcelFalhas, PastaInexistenteRegistaETermina)
+{
+    livro_teste::LivroTeste t;
+    t.ficheiro = t.pasta / "nao-existe/livro.xlsx";
+    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto}), 2);
+    const Falha f = exportarComFalha(t, {"", "Encomendas Cliente_Fornecedor"}, 3, true);
+    EXPECT_EQ(f.estado, 2);
+    const auto inicio = f.log.find(SituacaoAnomala);
+    ASSERT_NE(inicio, std::string::npos) << f.log;
+    const std::string linha = f.log.substr(inicio + SituacaoAnomala.size());
+    EXPECT_NE(linha.find("nao-existe/livro.xlsx"), std::string::npos) << linha;
+    EXPECT_TRUE(linha.ends_with("  501\r\n")) << linha;
+    EXPECT_FALSE(apoio::Existe(t.ficheiro));
+}
+
+// A failure after the temporary file exists: the earlier workbook stays, nothing else is left.
+TEST(ExportaExcelFalhas, NomeDeFolhaInvalidoMantemOLivroAnterior)
+{
+    livro_teste::LivroTeste t;
+    apoio::EscreverBytes(t.ficheiro, "o livro de ontem");
+    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 2);
+    const Falha f = exportarComFalha(t, {"", "Encomendas/Fornecedor"}, 3, true);
+    EXPECT_EQ(f.estado, 2);
+    EXPECT_NE(f.log.find(SituacaoAnomala), std::string::npos) << f.log;
+    EXPECT_EQ(apoio::LerBytes(t.ficheiro), "o livro de ontem");
+    EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
+}
+
+TEST(ExportaExcelFalhas, SemLogOMotivoVaiParaOStderr)
+{
+    livro_teste::LivroTeste t;
+    const Falha f = exportarComFalha(t, {"", "Folha"}, 5, false);
+    EXPECT_EQ(f.estado, 2);
+    EXPECT_NE(f.erros.find("Situação Anómala\n\rErro: Tipo de livro desconhecido: 5  501"), std::string::npos)
+        << f.erros;
+    EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
+    EXPECT_FALSE(apoio::Existe(t.ficheiro));
+}
+
+TEST(ExportaExcelFalhas, FolhaSemConjuntoNoTipo)
+{
+    livro_teste::LivroTeste t;
+    t.ctx.RsVendedorPendente = ConjuntoVariado(Campos({T::Texto}), 1);
+    const Falha f = exportarComFalha(t, {"", "a", "b", "c", "d", "e", "f"}, 2, true);
+    EXPECT_EQ(f.estado, 2);
+    EXPECT_NE(f.log.find("n\xe3o tem folha 6  501"), std::string::npos) << f.log;
+    EXPECT_FALSE(apoio::Existe(t.ficheiro));
+    EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
+}

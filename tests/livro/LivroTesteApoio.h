@@ -1,0 +1,61 @@
+#pragma once
+// Support for the workbook tests: a run context without a window, result sets filled with
+// varied values, and the description of a call (kind, sheets, titles, the rows of every result
+// set) written as JSON for the independent reader in verifica_livro.py.
+//
+//   LivroTeste t;
+//   t.ctx.RsVendasDiaResumo = ConjuntoVariado(camposVendas, 10);
+//   t.Exportar({"", "Enc.Pend.Resumo", ...}, {"", "Título", ...}, 1);
+//   t.Verificar("tipo1");      // runs the reader on the workbook and its description
+#include <string>
+#include <vector>
+
+#include "Apoio.h"
+#include "data/ConjuntoResultados.h"
+#include "data/Relogio.h"
+#include "run/ContextoExecucao.h"
+
+namespace livro_teste {
+
+// Values chosen by type and position: texts with accents, currency with four decimals,
+// negative numbers, dates over several months, and a null now and then (never in column A).
+quorvelanti::ConjuntoResultados ConjuntoVariado(std::vector<quorvelanti::Campo> campos, std::size_t linhas,
+                                                int semente = 0);
+
+// Fields named after the columns they fill ("C_Moeda", ...), of the given types in order.
+std::vector<quorvelanti::Campo> Campos(const std::vector<quorvelanti::TipoCampo>& tipos);
+
+class SemProgresso : public quorvelanti::SaidaProgresso {
+public:
+    void AddLista(const std::string&) override {}
+};
+
+class SemEventos : public quorvelanti::BombaEventos {
+public:
+    void ProcessarEventos() override {}
+};
+
+class LivroTeste {
+public:
+    LivroTeste();
+
+    // Runs ExportaExcel into pasta/livro.xlsx and records the call for Verificar.
+    void Exportar(const std::vector<std::string>& folhas, const std::vector<std::string>& titulos, int tipo);
+    // Runs verifica_livro.py on the workbook; the test fails with its output when it fails.
+    void Verificar(const std::string& caso = "geral") const;
+    // The JSON description of the last call.
+    std::string Descricao() const;
+
+    apoio::PastaTemporaria pasta;
+    std::string ficheiro;
+    quorvelanti::RelogioFixo relogio;
+    SemProgresso progresso;
+    SemEventos eventos;
+    quorvelanti::ContextoExecucao ctx;
+
+private:
+    std::vector<std::string> folhas_, titulos_;
+    int tipo_ = 0;
+};
+
+}  // namespace livro_teste
