@@ -25,6 +25,7 @@ public:
     {
         std::cout << Texto << '\n' << std::flush;
     }
+    void Aviso(const std::string& texto) override { std::cerr << texto << std::endl; }
 };
 
 class SemEventos : public BombaEventos {

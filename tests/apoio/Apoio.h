@@ -31,7 +31,7 @@ std::vector<std::string> Ficheiros(const std::string& pasta);
 std::string Fonte(const std::string& relativo);
 // Debian's python3 (sees python3-openpyxl and python3-aiosmtpd).
 std::string Python();
-// The built quorvelanti program (QUORVELANTI_BINARIO, set by CTest).
+// The built quorvelanti program (or QUORVELANTI_BINARIO when set).
 std::string Programa();
 
 struct Resultado {

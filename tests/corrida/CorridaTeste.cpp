@@ -1,6 +1,11 @@
 // The program run as the scheduler runs it: "/S" and "/3S" over embedded companies.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "Apoio.h"
@@ -33,6 +38,7 @@ protected:
     {
         apoio::EscreverBytes(base / ("dorvam/" + nome), "[EMPRESAS]\r\n" + lista + "[FIM]\r\n" + seccoes +
                                                              "[Log]\r\nDirectoria=" + (base / "log") + "\r\n");
+        chmod((base / ("dorvam/" + nome)).c_str(), 0600);  // it holds passwords
     }
 
     apoio::Resultado correr(const std::string& modo)
@@ -49,9 +55,9 @@ protected:
         std::size_t inicio = 0;
         for (std::size_t fim; (fim = bytes.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2) {
             const std::string linha = bytes.substr(inicio, fim - inicio);
-            EXPECT_EQ(linha.substr(0, 14), "[07-12-2026][") << linha;
-            EXPECT_EQ(linha.substr(22, 2), "] ") << linha;
-            mensagens.push_back(linha.substr(24));
+            EXPECT_EQ(linha.substr(0, 13), "[07-12-2026][") << linha;
+            EXPECT_EQ(linha.substr(21, 2), "] ") << linha;
+            mensagens.push_back(linha.substr(23));
         }
         EXPECT_EQ(inicio, bytes.size()) << "the log ends with a whole CRLF line";
         return mensagens;
@@ -138,4 +144,35 @@ TEST_F(Corrida, GrupoPortesQueNaoEListaSqlTerminaAntesDeQualquerConsulta)
     EXPECT_EQ(r.estado, 1);
     EXPECT_NE(r.erros.find("GrupoPortes"), std::string::npos) << r.erros;
     EXPECT_NE(r.erros.find("Empresa A"), std::string::npos) << r.erros;
+}
+
+TEST_F(Corrida, SegundaCorridaComOMesmoFicheiroTerminaLogoComEstado3)
+{
+    criarEmpresa("a.db", "500000000");
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"));
+    const std::string ficheiro = base / "dorvam/Quorvelanti.qel";
+    const int fd = open(ficheiro.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);  // a run in progress holds this lock
+    auto r = correr("/S");
+    close(fd);
+    EXPECT_EQ(r.estado, 3);
+    EXPECT_NE(r.erros.find("em curso"), std::string::npos) << r.erros;
+    EXPECT_EQ(r.saida, "");
+    EXPECT_FALSE(apoio::Existe(base / "log/LOG_MAPAS20261207.txt"));
+    EXPECT_EQ(correr("/S").estado, 0) << "the lock goes with the run";
+}
+
+TEST_F(Corrida, AvisaQuandoOutrosPodemLerAsPalavrasPasse)
+{
+    criarEmpresa("a.db", "500000000");
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"));
+    const std::string ficheiro = base / "dorvam/Quorvelanti.qel";
+    chmod(ficheiro.c_str(), 0644);
+    auto r = correr("/S");
+    ASSERT_EQ(r.estado, 0) << r.erros;
+    EXPECT_NE(r.erros.find("chmod 600"), std::string::npos) << r.erros;
+    EXPECT_NE(apoio::LerBytes(base / "log/LOG_MAPAS20261207.txt").find("chmod 600"), std::string::npos);
+    chmod(ficheiro.c_str(), 0600);
+    r = correr("/S");
+    EXPECT_EQ(r.erros.find("chmod 600"), std::string::npos) << r.erros;
 }

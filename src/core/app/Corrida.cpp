@@ -1,5 +1,6 @@
 #include "Corrida.h"
 
+#include "app/BloqueioExecucao.h"
 #include "app/Sincronizacao.h"
 #include "data/Erro.h"
 #include "run/ContextoExecucao.h"
@@ -23,10 +24,11 @@ std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
 {
     FalhaCorrida falha;
     try {
+        BloqueioExecucao bloqueio(ctx.FicheiroIni);
         Sincronizar(ctx);
         return std::nullopt;
     } catch (const Erro& erro) {
-        falha = {erro.Numero(), erro.DescricaoCompleta(), 1};
+        falha = {erro.Numero(), erro.DescricaoCompleta(), erro.Numero() == erros::ExecucaoEmCurso ? 3 : 1};
     } catch (const TerminarPrograma& fim) {
         // The workbook writer has already written its own entry to the log.
         if (ctx.Log) ctx.Log->Fechar();

@@ -1,5 +1,7 @@
 #include "Sincronizacao.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "components/ConstrutorLigacao.h"
@@ -50,6 +52,17 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
                    erro.DescricaoCompleta());
     }
     return ligacao;
+}
+
+// The parameter file holds passwords: say so when other users can read it.
+void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
+{
+    struct stat atributos {};
+    if (stat(ctx.FicheiroIni.c_str(), &atributos) != 0 || (atributos.st_mode & (S_IRGRP | S_IROTH)) == 0) return;
+    const std::string aviso = "Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
+                              " tem palavras-passe e pode ser lido por outros utilizadores (use chmod 600)";
+    ctx.progresso.Aviso(aviso);
+    if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
 }
 
 void fechar(std::unique_ptr<LigacaoBD>& ligacao)
@@ -144,6 +157,7 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.PastaLog = pastaComSeparador(parametros.Log_Directoria());
     ctx.Log = std::make_unique<cl_log>(ctx.relogio);
     ctx.Log->Abrir(ctx.FicheiroIni);
+    avisarSeLegivelPorOutros(ctx);
     ctx.Assunto = parametros.email_Assunto();
     ctx.Origem = parametros.email_Origem();
     const auto empresas = LerEmpresas(ctx.FicheiroIni);

@@ -9,6 +9,8 @@ class SaidaProgresso {
 public:
     virtual ~SaidaProgresso() = default;
     virtual void AddLista(const std::string& Texto) = 0;
+    // A warning that is no progress line (headless: stderr); by default it joins the list.
+    virtual void Aviso(const std::string& texto) { AddLista(texto); }
 };
 
 // "Let the window process its pending events once"; does nothing headless.
