@@ -1,0 +1,73 @@
+#include "LigacaoBD.h"
+
+#include <fstream>
+
+#include "Motor.h"
+#include "MotorOdbc.h"
+#include "MotorSqlite.h"
+#include "TextoLigacaoOdbc.h"
+#include "data/Erro.h"
+#include "MotorTipos.h"
+#include "data/Texto.h"
+
+namespace quorvelanti {
+
+namespace {
+void registar(const std::string& ficheiro, std::string sql)
+{
+    for (char& c : sql)
+        if (c == '\n' || c == '\r') c = ' ';
+    std::ofstream f(ficheiro, std::ios::app | std::ios::binary);
+    f << sql << '\n';
+    f.flush();
+    if (!f) throw Erro(erros::FicheiroNaoGravado, "Registo de SQL não gravado", ficheiro);
+}
+}  // namespace
+
+LigacaoBD::LigacaoBD() = default;
+LigacaoBD::~LigacaoBD() = default;
+LigacaoBD::LigacaoBD(LigacaoBD&&) noexcept = default;
+LigacaoBD& LigacaoBD::operator=(LigacaoBD&&) noexcept = default;
+
+bool LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
+{
+    motor_.reset();
+    consultas_ = 0;
+    TextoLigacaoOdbc t = TextoLigacaoOdbc::Ler(textoLigacao);
+    // Our own keys never reach a driver: unknown keys are silently ignored by some of them.
+    std::string motor = texto::Aparar(t.Retirar("Motor").value_or(""));
+    int timeout = TextoLigacaoOdbc::SegundosTimeout(t.Retirar("TimeoutLigacao").value_or(""));
+    if (texto::IguaisSemCaixa(motor, "SQLite")) {
+        std::string caminho = t.Valor("Database").value_or("");
+        if (caminho.empty()) throw Erro(erros::LigacaoFalhou, "Texto de ligação SQLite sem Database");
+        motor_ = std::make_unique<MotorSqlite>(caminho);
+    } else if (motor.empty() || texto::IguaisSemCaixa(motor, "SQLServer")) {
+        motor_ = std::make_unique<MotorOdbc>(t.Texto(), timeout, t.TextoMascarado());
+    } else {
+        throw Erro(erros::ParametroInvalido, "Valor inválido na chave Motor", "\"" + motor + "\"");
+    }
+    return true;
+}
+
+bool LigacaoBD::AbrirConsulta(const std::string&, const std::string& sql, ConjuntoResultados& rs, bool, int)
+{
+    if (!motor_) throw Erro(erros::LigacaoFechada, "Consulta numa ligação fechada", motor::Resumo(sql));
+    if (!registoSql_.empty()) registar(registoSql_, sql);
+    ++consultas_;
+    motor_->Executar(sql, rs);
+    return true;
+}
+
+bool LigacaoBD::FecharLigacao()
+{
+    motor_.reset();
+    return true;
+}
+
+bool LigacaoBD::Aberta() const { return motor_ != nullptr; }
+
+void LigacaoBD::DefinirRegistoSql(const std::string& ficheiro) { registoSql_ = ficheiro; }
+
+long LigacaoBD::ConsultasExecutadas() const { return consultas_; }
+
+}  // namespace quorvelanti

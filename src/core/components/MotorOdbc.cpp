@@ -1,0 +1,247 @@
+#include "MotorOdbc.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdint>
+
+#include "MotorTipos.h"
+#include "TextoLigacaoOdbc.h"
+#include "data/Erro.h"
+#include "data/Texto.h"
+
+namespace quorvelanti {
+
+namespace {
+// One ODBC handle, freed with its owner.
+class Pega {
+public:
+    Pega(SQLSMALLINT tipo, SQLHANDLE pai) : tipo_(tipo)
+    {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(tipo, pai, &h_)))
+            throw Erro(erros::LigacaoFalhou, "Gestor de controladores ODBC indisponível");
+    }
+    ~Pega() { SQLFreeHandle(tipo_, h_); }
+    Pega(const Pega&) = delete;
+    Pega& operator=(const Pega&) = delete;
+    SQLHANDLE h() const { return h_; }
+    SQLSMALLINT tipo() const { return tipo_; }
+
+private:
+    SQLSMALLINT tipo_;
+    SQLHANDLE h_ = SQL_NULL_HANDLE;
+};
+
+struct Diagnostico {
+    std::string texto;    // "SQLSTATE mensagem" for every record, joined by "; "
+    bool tempoEsgotado = false;
+};
+
+Diagnostico diagnostico(const Pega& pega)
+{
+    Diagnostico d;
+    for (SQLSMALLINT i = 1;; ++i) {
+        SQLCHAR estado[6] = {};
+        SQLINTEGER nativo = 0;
+        SQLCHAR mensagem[SQL_MAX_MESSAGE_LENGTH + 1] = {};
+        SQLSMALLINT comprimento = 0;
+        SQLRETURN r = SQLGetDiagRec(pega.tipo(), pega.h(), i, estado, &nativo, mensagem, sizeof mensagem, &comprimento);
+        if (!SQL_SUCCEEDED(r)) break;
+        std::string sqlstate(reinterpret_cast<char*>(estado));
+        if (sqlstate == "HYT00" || sqlstate == "HYT01") d.tempoEsgotado = true;
+        if (!d.texto.empty()) d.texto += "; ";
+        d.texto += sqlstate + " " + reinterpret_cast<char*>(mensagem);
+    }
+    if (d.texto.empty()) d.texto = "sem diagnóstico do controlador";
+    return d;
+}
+
+void verificar(SQLRETURN r, const Pega& pega, const std::string& descricao)
+{
+    if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) throw Erro(erros::ConsultaFalhou, descricao, diagnostico(pega).texto);
+}
+
+std::string atributoTexto(const Pega& instrucao, SQLUSMALLINT coluna, SQLUSMALLINT atributo)
+{
+    char buf[256] = {};
+    SQLSMALLINT comprimento = 0;
+    SQLColAttribute(instrucao.h(), coluna, atributo, buf, sizeof buf, &comprimento, nullptr);
+    return buf;
+}
+
+struct Coluna {
+    Campo campo;
+    bool tipado = true;  // false: a type ODBC names but we do not; typed later by its values
+};
+
+// The field of a result column: the driver's SQL type, refined by the type's own name where the
+// SQL type is shared (money and smallmoney are DECIMAL to ODBC).
+Coluna colunaDe(const Pega& instrucao, SQLUSMALLINT coluna)
+{
+    SQLCHAR nome[1024] = {};
+    SQLSMALLINT comprimentoNome = 0, tipoSql = 0, decimais = 0, anulavel = 0;
+    SQLULEN tamanho = 0;
+    verificar(SQLDescribeCol(instrucao.h(), coluna, nome, sizeof nome, &comprimentoNome, &tipoSql, &tamanho,
+                             &decimais, &anulavel),
+              instrucao, "Descrição de coluna falhou");
+    // The label is the alias as written; the SQLite driver cuts the name at its last '.'.
+    std::string rotulo = atributoTexto(instrucao, coluna, SQL_DESC_LABEL);
+    Campo campo{rotulo.empty() ? std::string(reinterpret_cast<char*>(nome)) : rotulo};
+    campo.anulavel = anulavel != SQL_NO_NULLS;
+    std::string nomeTipo = texto::MinusculasAscii(atributoTexto(instrucao, coluna, SQL_DESC_TYPE_NAME));
+    switch (tipoSql) {
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+    case SQL_BIT: campo.tipo = TipoCampo::Inteiro; break;
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE: campo.tipo = TipoCampo::Duplo; break;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+        campo.tipo = nomeTipo.find("money") != std::string::npos ? TipoCampo::Moeda : TipoCampo::Numerico;
+        break;
+    case SQL_TYPE_DATE:
+    case SQL_DATE: campo.tipo = TipoCampo::Data; break;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP: campo.tipo = TipoCampo::DataHora; break;
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR: {
+        // A driver that keeps the declared name (the SQLite one) may know better: MONEY, DECIMAL.
+        auto declarado = motor::CampoDeclarado(campo.nome, nomeTipo);
+        if (declarado && declarado->tipo != TipoCampo::Texto) {
+            campo.tipo = declarado->tipo;
+            break;
+        }
+        campo.tipo = TipoCampo::Texto;
+        campo.tamanho = tamanho > 0 && tamanho < 0x7fffffff ? static_cast<int>(tamanho) : 0;
+        return {campo};
+    }
+    default: return {campo, false};
+    }
+    campo.tamanho = TamanhoDefinido(campo.tipo);
+    return {campo};
+}
+
+// Reads one field of the current row as text, growing the buffer for long texts; nullopt for null.
+std::optional<std::string> lerTexto(const Pega& instrucao, SQLUSMALLINT coluna)
+{
+    std::string valor;
+    char buf[4096];
+    for (;;) {
+        SQLLEN indicador = 0;
+        SQLRETURN r = SQLGetData(instrucao.h(), coluna, SQL_C_CHAR, buf, sizeof buf, &indicador);
+        if (r == SQL_NO_DATA) break;
+        verificar(r, instrucao, "Leitura de valor falhou");
+        if (indicador == SQL_NULL_DATA) return std::nullopt;
+        // Each part but the last fills the buffer less its terminating zero.
+        bool truncado = indicador == SQL_NO_TOTAL || indicador >= static_cast<SQLLEN>(sizeof buf);
+        valor.append(buf, truncado ? sizeof buf - 1 : static_cast<std::size_t>(indicador));
+        if (r == SQL_SUCCESS || !truncado) break;
+    }
+    return valor;
+}
+
+Valor lerValor(const Pega& instrucao, SQLUSMALLINT coluna, const Coluna& c)
+{
+    SQLLEN indicador = 0;
+    const Campo* campo = c.tipado ? &c.campo : nullptr;
+    if (campo && campo->tipo == TipoCampo::Inteiro) {
+        SQLBIGINT i = 0;
+        verificar(SQLGetData(instrucao.h(), coluna, SQL_C_SBIGINT, &i, sizeof i, &indicador), instrucao,
+                  "Leitura de valor falhou");
+        return indicador == SQL_NULL_DATA ? Valor() : Valor(static_cast<std::int64_t>(i));
+    }
+    if (campo && campo->tipo == TipoCampo::Duplo) {
+        double d = 0;
+        verificar(SQLGetData(instrucao.h(), coluna, SQL_C_DOUBLE, &d, sizeof d, &indicador), instrucao,
+                  "Leitura de valor falhou");
+        return indicador == SQL_NULL_DATA ? Valor() : Valor(d);
+    }
+    // Currency and decimals as text: exact, where a double would round.
+    auto texto = lerTexto(instrucao, coluna);
+    if (!texto) return {};
+    return campo ? motor::ValorDeTexto(*campo, *texto) : Valor(std::move(*texto));
+}
+}  // namespace
+
+struct MotorOdbc::Pegas {
+    Pega ambiente{SQL_HANDLE_ENV, SQL_NULL_HANDLE};
+    std::unique_ptr<Pega> ligacao;
+    bool ligada = false;
+    ~Pegas()
+    {
+        if (ligada) SQLDisconnect(ligacao->h());
+    }
+};
+
+MotorOdbc::MotorOdbc(const std::string& textoDriver, int timeoutSegundos, const std::string& textoMascarado)
+    : pegas_(std::make_unique<Pegas>())
+{
+    const std::string falhou = "Ligação à base de dados falhou (" + textoMascarado + ")";
+    SQLSetEnvAttr(pegas_->ambiente.h(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    pegas_->ligacao = std::make_unique<Pega>(SQL_HANDLE_DBC, pegas_->ambiente.h());
+    const Pega& ligacao = *pegas_->ligacao;
+    // Set before connecting: FreeTDS ignores "LoginTimeout=" in the string and would wait for ever
+    // on a server that accepts the connection and never answers.
+    auto segundos = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(timeoutSegundos));
+    SQLSetConnectAttr(ligacao.h(), SQL_ATTR_LOGIN_TIMEOUT, segundos, SQL_IS_UINTEGER);
+    SQLSetConnectAttr(ligacao.h(), SQL_ATTR_CONNECTION_TIMEOUT, segundos, SQL_IS_UINTEGER);
+
+    SQLCHAR saida[1024];
+    SQLSMALLINT comprimentoSaida = 0;
+    SQLRETURN r = SQLDriverConnect(ligacao.h(), nullptr,
+                                   reinterpret_cast<SQLCHAR*>(const_cast<char*>(textoDriver.c_str())), SQL_NTS,
+                                   saida, sizeof saida, &comprimentoSaida, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(r)) {
+        Diagnostico d = diagnostico(ligacao);
+        if (d.tempoEsgotado) {
+            auto servidor = TextoLigacaoOdbc::Ler(textoDriver).Valor("Server");
+            throw Erro(erros::TempoLigacaoEsgotado,
+                       "O servidor " + servidor.value_or("") + " não respondeu em " + std::to_string(timeoutSegundos) +
+                           " s",
+                       d.texto);
+        }
+        throw Erro(erros::LigacaoFalhou, falhou, d.texto);
+    }
+    pegas_->ligada = true;
+}
+
+MotorOdbc::~MotorOdbc() = default;
+
+void MotorOdbc::Executar(const std::string& sql, ConjuntoResultados& rs)
+{
+    Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
+    const std::string falhou = "Consulta falhou: " + motor::Resumo(sql);
+    SQLRETURN r = SQLExecDirect(instrucao.h(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+    verificar(r, instrucao, falhou);
+    SQLSMALLINT n = 0;
+    verificar(SQLNumResultCols(instrucao.h(), &n), instrucao, falhou);
+
+    std::vector<Coluna> colunas;
+    std::vector<Campo> campos;
+    std::vector<bool> tipado;
+    for (SQLUSMALLINT c = 1; c <= n; ++c) {
+        colunas.push_back(colunaDe(instrucao, c));
+        campos.push_back(colunas.back().campo);
+        tipado.push_back(colunas.back().tipado);
+    }
+
+    std::vector<std::vector<Valor>> linhas;
+    while (n > 0 && (r = SQLFetch(instrucao.h())) != SQL_NO_DATA) {
+        verificar(r, instrucao, falhou);
+        std::vector<Valor> linha;
+        linha.reserve(static_cast<std::size_t>(n));
+        for (SQLUSMALLINT c = 1; c <= n; ++c) linha.push_back(lerValor(instrucao, c, colunas[c - 1u]));
+        linhas.push_back(std::move(linha));
+    }
+
+    rs = motor::Conjunto(std::move(campos), tipado, std::move(linhas));
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,28 @@
+#pragma once
+// A database reached through the ODBC driver manager (SQL Server through FreeTDS, or any other
+// driver); statements go to the driver unchanged.
+//
+//   MotorOdbc motor("Driver={FreeTDS};Server=sql01;...", 30, "Driver={FreeTDS};...PWD=***");
+//   motor.Executar("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
+//
+// The login gives up after timeoutSegundos (Erro TempoLigacaoEsgotado); every other failure is
+// Erro with the SQLSTATE and the driver's message. Messages show only the masked string.
+#include <memory>
+#include <string>
+
+#include "Motor.h"
+
+namespace quorvelanti {
+
+class MotorOdbc : public LigacaoBD::Motor {
+public:
+    MotorOdbc(const std::string& textoDriver, int timeoutSegundos, const std::string& textoMascarado);
+    ~MotorOdbc() override;
+    void Executar(const std::string& sql, ConjuntoResultados& rs) override;
+
+private:
+    struct Pegas;  // the environment and connection handles
+    std::unique_ptr<Pegas> pegas_;
+};
+
+}  // namespace quorvelanti

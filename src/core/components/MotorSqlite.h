@@ -1,0 +1,32 @@
+#pragma once
+// The embedded engine: a SQLite company file, with every statement rewritten from T-SQL first.
+//
+//   MotorSqlite motor("/dados/empresa.db");    // Erro when the file does not exist
+//   motor.Executar("SELECT TOP 1 NOME FROM dbo.EMPRESA", rs);
+//
+// Field types follow the declared column types (NVARCHAR(n) -> Texto of size n, MONEY -> Moeda,
+// DECIMAL -> Numerico, DATETIME -> DataHora, INT -> Inteiro, FLOAT/REAL -> Duplo); a computed
+// column takes its type from its values. A column always gives one C++ value type.
+#include <memory>
+#include <string>
+
+#include "Motor.h"
+
+struct sqlite3;
+
+namespace quorvelanti {
+
+class MotorSqlite : public LigacaoBD::Motor {
+public:
+    explicit MotorSqlite(const std::string& caminho);
+    void Executar(const std::string& sql, ConjuntoResultados& rs) override;
+
+private:
+    struct Fechar {
+        void operator()(sqlite3* bd) const;
+    };
+    std::string caminho_;
+    std::unique_ptr<sqlite3, Fechar> bd_;
+};
+
+}  // namespace quorvelanti

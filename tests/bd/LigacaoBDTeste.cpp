@@ -1,0 +1,223 @@
+// Every database test is written once and run on each engine: native SQLite, SQLite through the
+// ODBC driver manager, and SQL Server when QUORVELANTI_TEST_MSSQL holds a connection string.
+#include "components/LigacaoBD.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "Apoio.h"
+#include "EmpresaTeste.h"
+#include "data/Erro.h"
+
+using namespace quorvelanti;
+
+namespace {
+
+struct Motor {
+    std::string nome;
+    bool sqlite;  // a file of ours: it can be missing, and the ERP schema can be put in it
+    // The SQLite ODBC driver gives every computed text column the size 255.
+    bool tamanhoDeExpressoes = true;
+};
+
+class BaseDados : public ::testing::TestWithParam<Motor> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam().sqlite) {
+            empresa_ = std::make_unique<apoio::EmpresaTeste>(pasta_ / "emp.db", false);
+            empresa_->Fechar();
+        } else if (!std::getenv("QUORVELANTI_TEST_MSSQL")) {
+            GTEST_SKIP() << "QUORVELANTI_TEST_MSSQL não definido";
+        }
+        ligacao_.AbrirLigacao(TextoPara(pasta_ / "emp.db"));
+        tabela_ = GetParam().sqlite ? "qv_tipos" : "#qv_tipos";
+    }
+
+    std::string TextoPara(const std::string& ficheiro) const
+    {
+        const std::string& nome = GetParam().nome;
+        if (nome == "SQLite") return "Motor=SQLite;Database={" + ficheiro + "}";
+        if (nome == "SQLiteODBC") return "Driver=SQLite3;Database={" + ficheiro + "};NoCreat=1";
+        return std::getenv("QUORVELANTI_TEST_MSSQL");
+    }
+
+    void CriarTabela()
+    {
+        ConjuntoResultados rs;
+        ligacao_.AbrirConsulta("", "CREATE TABLE " + tabela_ +
+                                       " (i INT, f FLOAT, m MONEY, d DECIMAL(18,3), dt DATETIME, t NVARCHAR(12))",
+                               rs);
+        ligacao_.AbrirConsulta("", "INSERT INTO " + tabela_ +
+                                       " VALUES (1, 2.5, 12.3456, 1.005, '2024-05-03T10:20:30', 'olá')", rs);
+        ligacao_.AbrirConsulta("", "INSERT INTO " + tabela_ + " VALUES (2, 3, 7, 2, '2024-05-04T00:00:00', 'x')", rs);
+        ligacao_.AbrirConsulta("", "INSERT INTO " + tabela_ + " VALUES (NULL, NULL, NULL, NULL, NULL, NULL)", rs);
+    }
+
+    apoio::PastaTemporaria pasta_;
+    std::unique_ptr<apoio::EmpresaTeste> empresa_;
+    LigacaoBD ligacao_;
+    std::string tabela_;
+};
+
+// Aliases holding '.' ('Id. Doc.') are checked on the report statements: the SQLite ODBC driver
+// loses some of them.
+TEST_P(BaseDados, ColunasTomamOsNomesDosAliasesPelaOrdem)
+{
+    CriarTabela();
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", "SELECT t as 'Nome Cliente', i as Codigo, f AS 'Designação Artigo' FROM " + tabela_ +
+                                   " WHERE i = 1", rs);
+    ASSERT_EQ(rs.NumeroCampos(), 3u);
+    EXPECT_EQ(rs.CampoEm(0).nome, "Nome Cliente");
+    EXPECT_EQ(rs.CampoEm(1).nome, "Codigo");
+    EXPECT_EQ(rs.CampoEm(2).nome, "Designação Artigo");
+    ASSERT_EQ(rs.ContarRegistos(), 1);
+    rs.MoverPrimeiro();
+    EXPECT_EQ(rs.Texto("nome cliente"), "olá");
+}
+
+TEST_P(BaseDados, TiposDeclaradosDaoCodigosEValoresDeUmSoTipo)
+{
+    CriarTabela();
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", "SELECT i, f, m, d, dt, t FROM " + tabela_ + " ORDER BY i DESC", rs);
+    ASSERT_EQ(rs.NumeroCampos(), 6u);
+    EXPECT_EQ(rs.CampoEm(0).tipo, TipoCampo::Inteiro);
+    EXPECT_EQ(rs.CampoEm(1).tipo, TipoCampo::Duplo);
+    EXPECT_EQ(rs.CampoEm(2).tipo, TipoCampo::Moeda);
+    EXPECT_EQ(rs.CampoEm(3).tipo, TipoCampo::Numerico);
+    EXPECT_EQ(rs.CampoEm(4).tipo, TipoCampo::DataHora);
+    EXPECT_EQ(rs.CampoEm(5).tipo, TipoCampo::Texto);
+    EXPECT_EQ(rs.CampoEm(5).tamanho, 12);
+    ASSERT_EQ(rs.ContarRegistos(), 3);
+
+    rs.MoverPrimeiro();  // i = 2: whole numbers stored in MONEY, DECIMAL and FLOAT columns
+    EXPECT_EQ(std::get<std::int64_t>(rs.ValorDe("i")), 2);
+    EXPECT_EQ(std::get<double>(rs.ValorDe("f")), 3.0);
+    EXPECT_EQ(std::get<Moeda>(rs.ValorDe("m")), Moeda::DeUnidades(7));
+    EXPECT_EQ(std::get<Moeda>(rs.ValorDe("d")), Moeda::DeUnidades(2));
+    EXPECT_EQ(std::get<DataHora>(rs.ValorDe("dt")), DataHora(2024, 5, 4));
+
+    rs.MoverSeguinte();  // i = 1: fractions
+    EXPECT_EQ(std::get<double>(rs.ValorDe("f")), 2.5);
+    EXPECT_EQ(std::get<Moeda>(rs.ValorDe("m")), Moeda::DeTexto("12.3456"));
+    EXPECT_EQ(std::get<Moeda>(rs.ValorDe("d")), Moeda::DeTexto("1.005"));
+    EXPECT_EQ(std::get<DataHora>(rs.ValorDe("dt")), DataHora(2024, 5, 3, 10, 20, 30));
+    EXPECT_EQ(std::get<std::string>(rs.ValorDe("t")), "olá");
+
+    rs.MoverSeguinte();  // all nulls, same field types
+    for (std::size_t c = 0; c < rs.NumeroCampos(); ++c) EXPECT_TRUE(ENulo(rs.ValorDe(c))) << c;
+    EXPECT_EQ(rs.Texto("t"), "");
+}
+
+TEST_P(BaseDados, ExpressoesSemTipoDeclaradoTipadasPelosValores)
+{
+    CriarTabela();
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", "SELECT i + 1 as soma, 'abcd' as texto, f * 2 as dobro FROM " + tabela_ +
+                                   " WHERE i IS NOT NULL ORDER BY i", rs);
+    ASSERT_EQ(rs.ContarRegistos(), 2);
+    EXPECT_EQ(rs.CampoEm(0).tipo, TipoCampo::Inteiro);
+    EXPECT_TRUE(rs.CampoEm(1).tipo == TipoCampo::Texto || rs.CampoEm(1).tipo == TipoCampo::TextoFixo);
+    if (GetParam().tamanhoDeExpressoes) {
+        EXPECT_EQ(rs.CampoEm(1).tamanho, 4);
+    }
+    EXPECT_EQ(rs.CampoEm(2).tipo, TipoCampo::Duplo);
+    rs.MoverPrimeiro();
+    EXPECT_EQ(std::get<std::int64_t>(rs.ValorDe("soma")), 2);
+    EXPECT_EQ(std::get<std::string>(rs.ValorDe("texto")), "abcd");
+    EXPECT_EQ(std::get<double>(rs.ValorDe("dobro")), 5.0);
+    rs.MoverSeguinte();
+    // 3 * 2 comes back as a whole number; the column still gives a double.
+    EXPECT_EQ(std::get<double>(rs.ValorDe("dobro")), 6.0);
+}
+
+TEST_P(BaseDados, ConsultaSemLinhasTemOsCampos)
+{
+    CriarTabela();
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", "SELECT i, t FROM " + tabela_ + " WHERE 1 = 0", rs);
+    EXPECT_EQ(rs.NumeroCampos(), 2u);
+    EXPECT_EQ(rs.ContarRegistos(), 0);
+    EXPECT_TRUE(rs.FimDados());
+}
+
+TEST_P(BaseDados, SqlErradoDaErroComAMensagemDoMotor)
+{
+    ConjuntoResultados rs;
+    try {
+        ligacao_.AbrirConsulta("", "SELECT x FROM tabela_inexistente", rs);
+        FAIL() << "sem erro";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::ConsultaFalhou);
+        EXPECT_NE(e.Descricao().find("tabela_inexistente"), std::string::npos) << e.Descricao();
+        EXPECT_NE(e.Detalhe().find("tabela_inexistente"), std::string::npos) << e.Detalhe();
+    }
+    // The connection survives a failed statement.
+    ligacao_.AbrirConsulta("", "SELECT 1 as um", rs);
+    EXPECT_EQ(rs.ContarRegistos(), 1);
+}
+
+TEST_P(BaseDados, LigacaoFechadaRecusaConsultas)
+{
+    ConjuntoResultados rs;
+    EXPECT_TRUE(ligacao_.Aberta());
+    ligacao_.FecharLigacao();
+    EXPECT_FALSE(ligacao_.Aberta());
+    try {
+        ligacao_.AbrirConsulta("", "SELECT 1 as um", rs);
+        FAIL() << "sem erro";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::LigacaoFechada);
+    }
+}
+
+TEST_P(BaseDados, ContaERegistaCadaInstrucaoComoConstruida)
+{
+    std::string registo = pasta_ / "trace.sql";
+    ligacao_.DefinirRegistoSql(registo);
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", "SELECT 1 as um,\n 'a' as dois", rs);
+    ligacao_.AbrirConsulta("", "SELECT 2 as tres", rs);
+    EXPECT_EQ(ligacao_.ConsultasExecutadas(), 2);
+    EXPECT_EQ(apoio::LerBytes(registo), "SELECT 1 as um,  'a' as dois\nSELECT 2 as tres\n");
+}
+
+TEST_P(BaseDados, FicheiroInexistenteFalhaSemCriarNada)
+{
+    if (!GetParam().sqlite) GTEST_SKIP() << "só para ficheiros";
+    std::string falta = pasta_ / "nao_existe.db";
+    LigacaoBD outra;
+    try {
+        outra.AbrirLigacao(TextoPara(falta));
+        FAIL() << "sem erro";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::LigacaoFalhou);
+        EXPECT_NE(e.DescricaoCompleta().find("nao_existe.db"), std::string::npos) << e.DescricaoCompleta();
+    }
+    EXPECT_FALSE(outra.Aberta());
+    EXPECT_FALSE(apoio::Existe(falta));
+}
+
+TEST_P(BaseDados, FicheiroQueNaoEBaseDeDadosFalhaAoAbrir)
+{
+    if (!GetParam().sqlite) GTEST_SKIP() << "só para ficheiros";
+    std::string lixo = pasta_ / "lixo.db";
+    apoio::EscreverBytes(lixo, std::string(4096, 'x'));
+    LigacaoBD outra;
+    EXPECT_THROW(
+        {
+            outra.AbrirLigacao(TextoPara(lixo));
+            ConjuntoResultados rs;
+            outra.AbrirConsulta("", "SELECT count(*) as n FROM sqlite_master", rs);
+        },
+        Erro);
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, BaseDados,
+                         ::testing::Values(Motor{"SQLite", true}, Motor{"SQLiteODBC", true, false}, Motor{"SQLServer", false}),
+                         [](const auto& info) { return info.param.nome; });
+
+}  // namespace
