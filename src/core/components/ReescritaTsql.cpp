@@ -87,13 +87,8 @@ std::vector<No> tokens(const std::string& s)
             while (f < s.size() && std::isspace(static_cast<unsigned char>(s[f]))) ++f;
             juntar(Tipo::Espaco, f);
         } else if (s.compare(i, 2, "--") == 0) {
-            // A line comment becomes a block comment so text appended later is not swallowed.
             std::size_t f = s.find('\n', i);
-            if (f == std::string::npos) f = s.size();
-            std::string corpo = s.substr(i + 2, f - i - 2);
-            for (std::size_t p; (p = corpo.find("*/")) != std::string::npos;) corpo.replace(p, 2, "* /");
-            lista.push_back(No{Tipo::Espaco, "/*" + corpo + "*/", {}, false});
-            i = f;
+            juntar(Tipo::Espaco, f == std::string::npos ? s.size() : f);
         } else if (s.compare(i, 2, "/*") == 0) {
             std::size_t f = s.find("*/", i + 2);
             juntar(Tipo::Espaco, f == std::string::npos ? s.size() : f + 2);
