@@ -331,6 +331,7 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
     // A password is not sent in clear text by default: the choice must be written.
     EXPECT_NE(erroDe("Servidor=s\nUtilizador=u\nPassword=p\n").find("Seguranca"), std::string::npos);
     EXPECT_EQ(erroDe("Servidor=s\nSeguranca=STARTTLS\nUtilizador=u\n"), "sem erro");
+    EXPECT_EQ(erroDe("Servidor=s\nUtilizador=u\nPastaSaida=/tmp\n"), "sem erro");
 
     ServicoCorreio semConfigurar(relogio_);
     EXPECT_THROW(semConfigurar.Enviar("a@b.pt", "c@d.pt", "", "", "s", "m", anexo(), 1, 0), Erro);

@@ -73,8 +73,9 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
         throw Erro(erros::CorreioConfiguracao, "Falta a chave [SMTP] Servidor (ou PastaSaida)");
     if (d.servidor.find_first_of("/@?# \t") != std::string::npos)
         throw valorInvalido("Servidor", d.servidor, "nome ou endereço do servidor");
-    // A password over a plain connection must be asked for, not fallen into by a missing key.
-    if (!d.utilizador.empty() && !d.segurancaExplicita)
+    // A password over a plain connection must be asked for, not fallen into by a missing key;
+    // a pickup folder sends nothing, so it needs no such choice.
+    if (d.pastaSaida.empty() && !d.utilizador.empty() && !d.segurancaExplicita)
         throw Erro(erros::CorreioConfiguracao,
                    "Com a chave [SMTP] Utilizador, a chave Seguranca tem de ser definida "
                    "(starttls ou ssl; nenhuma envia a password sem cifra)");

@@ -1,8 +1,10 @@
 #pragma once
 // The mail service: sends one message with one attachment over SMTP (libcurl), or writes it as
 // an .eml file into a pickup folder. Its settings are the "SMTP" section of the parameter file:
-//   Servidor, Porta, Seguranca (nenhuma | starttls | ssl), Utilizador, Password, Timeout (s),
-//   PastaSaida (pickup folder; when set nothing is sent), Tentativas (sends tried, default 1).
+//   Servidor, Porta (default 25; 465 for ssl, 587 for starttls), Seguranca (nenhuma | starttls |
+//   ssl; certificates verified), CertificadoCA (authority file for a private CA), Utilizador,
+//   Password, Timeout (s, default 60), PastaSaida (pickup folder; when set nothing is sent),
+//   Tentativas (sends tried after a passing failure - no connection, timeout, 4xx - default 1).
 //
 //   ServicoCorreio correio(relogio);
 //   correio.Configurar("/etc/dorvam/Quorvelanti.qel");
@@ -10,7 +12,9 @@
 //                  "/var/rel/x.xlsx", 1, 0);
 //
 // Every failure (refused sender or recipient, server down, closed connection, failed login,
-// a 4xx or 5xx reply) raises Erro whose detail carries the server's reply.
+// a 4xx or 5xx reply) raises Erro whose detail carries the server's reply. With Utilizador set,
+// a server that takes no login is a failure too, and Seguranca must be written out: the password
+// goes without TLS only under an explicit "nenhuma".
 #include <memory>
 #include <string>
 
