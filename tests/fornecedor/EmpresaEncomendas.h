@@ -1,6 +1,6 @@
 #pragma once
 // A company database with client and supplier orders, for the order-report tests, and a run
-// context connected to it. Shared by the client-supplier and the weekly tests (header only).
+// context connected to it, and a reader of workbook cells. Shared by the client-supplier and the weekly tests (header only).
 //
 //   EmpresaEncomendas emp(pasta / "emp.db");
 //   emp.Cliente("C1", "Cliente Um", "c1@cli.pt");
@@ -106,6 +106,19 @@ private:
 
     apoio::EmpresaTeste bd_;
 };
+
+// The first sheet's title, then "A1=value" a line for each cell asked, as openpyxl reads the
+// workbook (an empty cell gives "A1=").
+inline std::string CelulasLivro(const std::string& livro, const std::string& enderecos)
+{
+    const std::string script =
+        "import sys, openpyxl\n"
+        "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
+        "print(ws.title)\n"
+        "for c in sys.argv[2].split(','): print(c + '=' + str(ws[c].value if ws[c].value is not None else ''))\n";
+    const auto r = apoio::Executar({apoio::Python(), "-c", script, livro, enderecos});
+    return r.estado == 0 ? r.saida : "openpyxl falhou: " + r.erros;
+}
 
 class ProgressoMudo : public quorvelanti::SaidaProgresso {
 public:

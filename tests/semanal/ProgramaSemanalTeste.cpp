@@ -10,23 +10,6 @@
 
 using teste::EmpresaEncomendas;
 
-namespace {
-
-// Cells of the first sheet, one "A1=value" a line, as openpyxl reads them.
-std::string celulas(const std::string& livro, const std::string& enderecos)
-{
-    const std::string script =
-        "import sys, openpyxl\n"
-        "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
-        "print(ws.title)\n"
-        "for c in sys.argv[2].split(','): print(c + '=' + str(ws[c].value if ws[c].value is not None else ''))\n";
-    const auto r = apoio::Executar({apoio::Python(), "-c", script, livro, enderecos});
-    EXPECT_EQ(r.estado, 0) << r.erros;
-    return r.saida;
-}
-
-}  // namespace
-
 TEST(ProgramaSemanal, CorridaSemanalAutomaticaEnviaEApagaOLivro)
 {
     apoio::PastaTemporaria base;
@@ -72,7 +55,7 @@ TEST(ProgramaSemanal, CorridaSemanalAutomaticaEnviaEApagaOLivro)
     EXPECT_EQ(apoio::Ficheiros(base / "log"), std::vector<std::string>{"LOG_MAPAS20261207.txt"});
 
     apoio::EscreverBytes(base / "anexo.xlsx", m.anexos[0].bytes);
-    EXPECT_EQ(celulas(base / "anexo.xlsx", "A1,A2,A3,A4,A6,I6,A7,D7,I7,D8,I8,D9,H9,D10,D11,H11"),
+    EXPECT_EQ(teste::CelulasLivro(base / "anexo.xlsx", "A1,A2,A3,A4,A6,I6,A7,D7,I7,D8,I8,D9,H9,D10,D11,H11"),
               "Enc. Pendentes\n"
               "A1=Encomendas Pendentes\nA2=Cliente: C1\nA3=Nome Cliente: Cliente Um\nA4=Nome Vendedor: Ana\n"
               "A6=Id.Doc.\nI6=Data Prev.\nA7=ECL/A/1/2026\nD7=Parafuso\nI7=Imediata\nD8=Porca\nI8=Semana 2\n"

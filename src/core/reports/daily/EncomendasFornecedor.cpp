@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AlocacaoArtigo.h"
+#include "ApoioRelatorio.h"
 #include "components/LigacaoBD.h"
 #include "data/DataHora.h"
 #include "data/Texto.h"
@@ -120,7 +121,7 @@ int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs
 int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data,
                                    ConsultasArtigo& consultas)
 {
-    data = DataHora::DeTexto(data).Formatar("yyyy-mm-dd");
+    ReescreverData(data);
     rs = CriaRsEncFornecedor();
     LigacaoBD& ligacao = *ctx.Ligacao;
 
