@@ -229,6 +229,19 @@ TEST(ExportaExcel, TamanhosForaDosLimitesNaoEscondemNemFalham)
     EXPECT_EQ(r.saida, "32767 False True True\n") << r.erros;
 }
 
+// LibreOffice shows the totals right both from the cached results and when it recalculates the
+// formulas itself; a percentage over a zero total shows the division error.
+TEST(ExportaExcel, LibreOfficeMostraOsTotais)
+{
+    if (!apoio::Existe("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice (libreoffice-calc-nogui) não instalado";
+    livro_teste::LivroTeste t;
+    preencherTipo1(t.ctx);
+    auto& detalhe = t.ctx.RsVendasDiaDetalhe;
+    for (detalhe.MoverPrimeiro(); !detalhe.FimDados(); detalhe.MoverSeguinte()) detalhe.Definir("L_Moeda", Moeda{});
+    t.Exportar(FolhasTipo1, TitulosTipo1, 1);
+    t.VerificarNoLibreOffice();
+}
+
 // Failures -----------------------------------------------------------------------------------
 
 namespace {

@@ -168,4 +168,14 @@ void LivroTeste::Verificar(const std::string& caso) const
     EXPECT_EQ(r.estado, 0) << r.saida << r.erros;
 }
 
+void LivroTeste::VerificarNoLibreOffice() const
+{
+    const std::string descricao = pasta / "descricao.json";
+    apoio::EscreverBytes(descricao, Descricao());
+    const auto r = apoio::Executar(
+        {apoio::Python(), apoio::Fonte("tests/livro/verifica_libreoffice.py"), ficheiro, descricao, pasta.Caminho()},
+        {}, 600);
+    EXPECT_EQ(r.estado, 0) << r.saida << r.erros;
+}
+
 }  // namespace livro_teste

@@ -43,6 +43,8 @@ public:
     void Exportar(const std::vector<std::string>& folhas, const std::vector<std::string>& titulos, int tipo);
     // Runs verifica_livro.py on the workbook; the test fails with its output when it fails.
     void Verificar(const std::string& caso = "geral") const;
+    // Runs verifica_libreoffice.py: LibreOffice must show the totals the description implies.
+    void VerificarNoLibreOffice() const;
     // The JSON description of the last call.
     std::string Descricao() const;
 

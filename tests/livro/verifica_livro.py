@@ -191,40 +191,52 @@ def verifica_dados(ws, campos, linhas, D, B, semanal, onde):
         igual(f"{onde} {fora.coordinate}", (fora.value, fundo(fora)), (None, None))
 
 
+def resultados_totais(linhas, totais):
+    """What each totals cell must show: the column's sum, or the percentage (None: #DIV/0!)."""
+    resultados = []
+    for p, (coluna, tipo) in enumerate(totais):
+        if tipo == S:
+            valores = (numero(l[coluna - 1]) for l in linhas if coluna <= len(l))
+            resultados.append(sum(x for x in valores if x is not None))
+            continue
+        rx, ry = RECUO[tipo]
+        vx, vy = resultados[p - rx], resultados[p - ry]
+        resultados.append(None if vx is None or vy is None or vx == 0 else (vx - vy) / vx * 100)
+    return resultados
+
+
+def formulas_totais(totais, D, n):
+    t, ultima = D + n, D + n - 1
+    formulas = []
+    for p, (coluna, tipo) in enumerate(totais):
+        if tipo == S:
+            L = letra(coluna)
+            formulas.append(f"=sum({L}{D}:{L}{ultima})")
+        else:
+            rx, ry = RECUO[tipo]
+            X, Y = letra(totais[p - rx][0]), letra(totais[p - ry][0])
+            formulas.append(f"=({X}{t}-{Y}{t})/{X}{t} *100")
+    return formulas
+
+
 def verifica_totais(ws, wsv, folha, totais, D, linhas_escritas, onde):
     linhas, campos = folha["dados"]["linhas"], folha["dados"]["campos"]
     n = len(linhas)
     t, ultima = D + n, D + n - 1
-    resultados = []
-    colunas = set()
-    for p, (coluna, tipo) in enumerate(totais):
-        L = letra(coluna)
+    resultados = resultados_totais(linhas, totais)
+    for (coluna, _), formula, resultado in zip(totais, formulas_totais(totais, D, n), resultados):
         c, cv = ws.cell(t, coluna), wsv.cell(t, coluna)
         aqui = f"{onde} {c.coordinate}"
-        colunas.add(coluna)
-        if tipo == S:
-            formula = f"=sum({L}{D}:{L}{ultima})"
-            soma = sum(x for x in (numero(l[coluna - 1]) for l in linhas if coluna <= len(l)) if x is not None)
-            resultados.append(soma)
-            if not perto(cv.value, soma):
-                falha(f"{aqui} resultado", f"{cv.value!r} em vez de {soma}")
-        else:
-            rx, ry = RECUO[tipo]
-            X, Y = letra(totais[p - rx][0]), letra(totais[p - ry][0])
-            formula = f"=({X}{t}-{Y}{t})/{X}{t} *100"
-            vx, vy = resultados[p - rx], resultados[p - ry]
-            if vx is None or vy is None or vx == 0:
-                resultados.append(None)
-                igual(f"{aqui} resultado", cv.value, "#DIV/0!")
-            else:
-                resultados.append((vx - vy) / vx * 100)
-                if not perto(cv.value, resultados[-1]):
-                    falha(f"{aqui} resultado", f"{cv.value!r} em vez de {resultados[-1]}")
         igual(aqui, c.value, formula)
+        if resultado is None:
+            igual(f"{aqui} resultado", cv.value, "#DIV/0!")
+        elif not perto(cv.value, resultado):
+            falha(f"{aqui} resultado", f"{cv.value!r} em vez de {resultado}")
         igual(f"{aqui} fundo", fundo(c), VERMELHO)
         igual(f"{aqui} letra", cor_letra(c), BRANCO)
         if coluna <= len(campos) and campos[coluna - 1]["tipo"] in NUMERICOS:
             igual(f"{aqui} formato", c.number_format, FMT_NUM)
+    colunas = {coluna for coluna, _ in totais}
     for k in range(1, max(len(campos), 16) + 2):
         if k not in colunas:
             igual(f"{onde} {letra(k)}{t}", ws.cell(t, k).value, None)
