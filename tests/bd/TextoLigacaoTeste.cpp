@@ -68,9 +68,27 @@ TEST(TextoLigacaoOdbc, MascaraEscondeAPasswordENuncaAMostraNosErros)
 {
     TextoLigacaoOdbc t = TextoLigacaoOdbc::Ler("UID=u;PWD={se;gredo};Password=outro");
     EXPECT_EQ(t.TextoMascarado(), "UID=u;PWD=***;Password=***");
+    for (const char* mau : {"UID=u;PWD={segredo", "UID=u;PWD={se}gredo}", "PWD=x;segredo"}) {
+        std::string descricao;
+        EXPECT_EQ(numeroDoErro([&] { TextoLigacaoOdbc::Ler(mau); }, &descricao), erros::LigacaoFalhou) << mau;
+        EXPECT_EQ(descricao.find("gredo"), std::string::npos) << descricao;
+    }
+}
+
+TEST(TextoLigacaoOdbc, FreeTdsRecebeChavetasSemDuplicar)
+{
+    TextoLigacaoOdbc t = TextoLigacaoOdbc::Ler("Driver={FreeTDS};UID=u;PWD={a;b}}c}");
+    EXPECT_TRUE(t.ControladorFreeTds());
+    EXPECT_EQ(t.TextoParaControlador(), "Driver={FreeTDS};UID=u;PWD={a;b}c};");
+    TextoLigacaoOdbc outro = TextoLigacaoOdbc::Ler("Driver=SQLite3;PWD={a;b}}c}");
+    EXPECT_FALSE(outro.ControladorFreeTds());
+    EXPECT_EQ(outro.TextoParaControlador(), "Driver={SQLite3};PWD={a;b}}c}");
+    // FreeTDS ends a braced value at the first "};": such a value cannot be given to it.
     std::string descricao;
-    numeroDoErro([] { TextoLigacaoOdbc::Ler("UID=u;PWD={segredo"); }, &descricao);
-    EXPECT_EQ(descricao.find("segredo"), std::string::npos) << descricao;
+    TextoLigacaoOdbc impossivel = TextoLigacaoOdbc::Ler("Driver=FreeTDS;PWD={se}};gredo}");
+    EXPECT_EQ(numeroDoErro([&] { impossivel.TextoParaControlador(); }, &descricao), erros::LigacaoFalhou);
+    EXPECT_NE(descricao.find("PWD"), std::string::npos);
+    EXPECT_EQ(descricao.find("gredo"), std::string::npos) << descricao;
 }
 
 TEST(ConstrutorLigacao, SqlServerPorFreeTdsComTodasAsChaves)

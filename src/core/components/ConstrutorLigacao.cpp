@@ -14,11 +14,6 @@ namespace {
     throw Erro(erros::ParametroInvalido, "Valor inválido na chave " + chave, "\"" + valor + "\"");
 }
 
-bool driverFreeTds(const std::string& driver)
-{
-    return texto::MinusculasAscii(driver).find("freetds") != std::string::npos;
-}
-
 // FreeTDS 1.3 takes only these words; it silently ignores "Encrypt=yes" and unknown keys.
 std::string palavraEncriptacaoFreeTds(const std::string& encriptacao)
 {
@@ -91,7 +86,7 @@ std::string ConstrutorLigacao::TextoLigacao() const
     }
 
     t.Definir("Driver", driver_);
-    bool freeTds = driverFreeTds(driver_);
+    bool freeTds = t.ControladorFreeTds();
     // "host,port" is the other drivers' own form; FreeTDS wants the port apart.
     std::size_t virgula = servidor_.find(',');
     if (freeTds && virgula != std::string::npos) {

@@ -42,7 +42,7 @@ bool LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
         if (caminho.empty()) throw Erro(erros::LigacaoFalhou, "Texto de ligação SQLite sem Database");
         motor_ = std::make_unique<MotorSqlite>(caminho);
     } else if (motor.empty() || texto::IguaisSemCaixa(motor, "SQLServer")) {
-        motor_ = std::make_unique<MotorOdbc>(t.Texto(), timeout, t.TextoMascarado());
+        motor_ = std::make_unique<MotorOdbc>(t, timeout);
     } else {
         throw Erro(erros::ParametroInvalido, "Valor inválido na chave Motor", "\"" + motor + "\"");
     }

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "MotorTipos.h"
-#include "TextoLigacaoOdbc.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -180,10 +179,9 @@ struct MotorOdbc::Pegas {
     }
 };
 
-MotorOdbc::MotorOdbc(const std::string& textoDriver, int timeoutSegundos, const std::string& textoMascarado)
-    : pegas_(std::make_unique<Pegas>())
+MotorOdbc::MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos) : pegas_(std::make_unique<Pegas>())
 {
-    const std::string falhou = "Ligação à base de dados falhou (" + textoMascarado + ")";
+    const std::string textoDriver = texto.TextoParaControlador();
     SQLSetEnvAttr(pegas_->ambiente.h(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     pegas_->ligacao = std::make_unique<Pega>(SQL_HANDLE_DBC, pegas_->ambiente.h());
     const Pega& ligacao = *pegas_->ligacao;
@@ -200,14 +198,12 @@ MotorOdbc::MotorOdbc(const std::string& textoDriver, int timeoutSegundos, const 
                                    saida, sizeof saida, &comprimentoSaida, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(r)) {
         Diagnostico d = diagnostico(ligacao);
-        if (d.tempoEsgotado) {
-            auto servidor = TextoLigacaoOdbc::Ler(textoDriver).Valor("Server");
+        if (d.tempoEsgotado)
             throw Erro(erros::TempoLigacaoEsgotado,
-                       "O servidor " + servidor.value_or("") + " não respondeu em " + std::to_string(timeoutSegundos) +
-                           " s",
+                       "O servidor " + texto.Valor("Server").value_or("") + " não respondeu em " +
+                           std::to_string(timeoutSegundos) + " s",
                        d.texto);
-        }
-        throw Erro(erros::LigacaoFalhou, falhou, d.texto);
+        throw Erro(erros::LigacaoFalhou, "Ligação à base de dados falhou (" + texto.TextoMascarado() + ")", d.texto);
     }
     pegas_->ligada = true;
 }

@@ -2,7 +2,7 @@
 // A database reached through the ODBC driver manager (SQL Server through FreeTDS, or any other
 // driver); statements go to the driver unchanged.
 //
-//   MotorOdbc motor("Driver={FreeTDS};Server=sql01;...", 30, "Driver={FreeTDS};...PWD=***");
+//   MotorOdbc motor(TextoLigacaoOdbc::Ler("Driver={FreeTDS};Server=sql01;..."), 30);
 //   motor.Executar("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
 //
 // The login gives up after timeoutSegundos (Erro TempoLigacaoEsgotado); every other failure is
@@ -11,12 +11,14 @@
 #include <string>
 
 #include "Motor.h"
+#include "TextoLigacaoOdbc.h"
 
 namespace quorvelanti {
 
 class MotorOdbc : public LigacaoBD::Motor {
 public:
-    MotorOdbc(const std::string& textoDriver, int timeoutSegundos, const std::string& textoMascarado);
+    // The text holds only the driver's keys (our own are taken out by LigacaoBD).
+    MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos);
     ~MotorOdbc() override;
     void Executar(const std::string& sql, ConjuntoResultados& rs) override;
 

@@ -46,7 +46,6 @@ std::string lerChavetas(const std::string& texto, std::size_t& i)
         ++i;
         return valor;
     }
-    // The text itself may hold a password: never show it.
     throw Erro(erros::LigacaoFalhou, "Texto de ligação inválido", "chaveta por fechar");
 }
 }  // namespace
@@ -60,8 +59,10 @@ TextoLigacaoOdbc TextoLigacaoOdbc::Ler(const std::string& texto)
         std::size_t fim = texto.find(';', i);
         if (igual == std::string::npos || (fim != std::string::npos && fim < igual)) {
             std::string resto = texto::Aparar(texto.substr(i, fim == std::string::npos ? std::string::npos : fim - i));
+            // The text may hold a password: say where, never what.
             if (!resto.empty())
-                throw Erro(erros::LigacaoFalhou, "Texto de ligação inválido", "par sem '=': " + resto);
+                throw Erro(erros::LigacaoFalhou, "Texto de ligação inválido",
+                           "par sem '=' no carácter " + std::to_string(i + 1));
             if (fim == std::string::npos) break;
             i = fim + 1;
             continue;
@@ -130,24 +131,40 @@ std::optional<std::string> TextoLigacaoOdbc::Retirar(const std::string& chave)
     return std::nullopt;
 }
 
-std::string TextoLigacaoOdbc::Texto() const { return escrever(false); }
+std::string TextoLigacaoOdbc::Texto() const { return escrever(Forma::Odbc); }
 
-std::string TextoLigacaoOdbc::TextoMascarado() const { return escrever(true); }
+std::string TextoLigacaoOdbc::TextoMascarado() const { return escrever(Forma::Mascarada); }
 
-std::string TextoLigacaoOdbc::escrever(bool mascarar) const
+std::string TextoLigacaoOdbc::TextoParaControlador() const
+{
+    return ControladorFreeTds() ? escrever(Forma::FreeTds) : escrever(Forma::Odbc);
+}
+
+bool TextoLigacaoOdbc::ControladorFreeTds() const
+{
+    return texto::MinusculasAscii(Valor("Driver").value_or("")).find("freetds") != std::string::npos;
+}
+
+std::string TextoLigacaoOdbc::escrever(Forma forma) const
 {
     std::string saida;
     for (const auto& [k, v] : pares_) {
         if (!saida.empty()) saida += ';';
         saida += k + "=";
-        if (mascarar && chaveDePassword(k))
+        if (forma == Forma::Mascarada && chaveDePassword(k)) {
             saida += "***";
-        else if (texto::IguaisSemCaixa(k, "Driver") && !v.empty())
+        } else if (forma == Forma::FreeTds && precisaChavetas(v)) {
+            if (v.find("};") != std::string::npos)
+                throw Erro(erros::LigacaoFalhou, "O valor de " + k + " tem \"};\", que o FreeTDS não aceita");
+            saida += "{" + v + "}";
+        } else if (texto::IguaisSemCaixa(k, "Driver") && !v.empty()) {
             saida += entreChavetas(v);  // as drivers' own documentation writes it
-        else
+        } else {
             saida += Citar(v);
+        }
     }
-    return saida;
+    // Ends the last braced value for FreeTDS, which looks for "};".
+    return forma == Forma::FreeTds ? saida + ";" : saida;
 }
 
 }  // namespace quorvelanti

@@ -34,11 +34,19 @@ public:
     std::optional<std::string> Retirar(const std::string& chave);
 
     std::string Texto() const;
+    // The text for the driver named by "Driver": FreeTDS 1.3 does not read "}}" as "}" but takes
+    // a braced value verbatim up to the first "};", so for it values are braced as they are and
+    // the text ends in ";". Raises Erro (LigacaoFalhou) for a FreeTDS value holding "};", which
+    // it cannot be given, naming the key but not the value.
+    std::string TextoParaControlador() const;
+    // Whether "Driver" names FreeTDS.
+    bool ControladorFreeTds() const;
     // As Texto, with every password value replaced by "***": the only form fit for messages.
     std::string TextoMascarado() const;
 
 private:
-    std::string escrever(bool mascarar) const;
+    enum class Forma { Odbc, Mascarada, FreeTds };
+    std::string escrever(Forma forma) const;
     std::vector<std::pair<std::string, std::string>> pares_;
 };
 
