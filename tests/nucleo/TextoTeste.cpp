@@ -16,7 +16,7 @@ TEST(Texto, Windows1252IdaEVolta)
 TEST(Texto, Utf8Valido)
 {
     EXPECT_TRUE(texto::Utf8Valido("Início"));
-    EXPECT_FALSE(texto::Utf8Valido("In\xEDcio"));
+    EXPECT_FALSE(texto::Utf8Valido("In\xED" "cio"));
     EXPECT_FALSE(texto::Utf8Valido("\xC0\x80"));  // overlong
     EXPECT_FALSE(texto::Utf8Valido("\xE2\x82"));  // cut short
 }
