@@ -201,6 +201,20 @@ TEST_P(BaseDados, FicheiroInexistenteFalhaSemCriarNada)
     EXPECT_FALSE(apoio::Existe(falta));
 }
 
+TEST_P(BaseDados, TextoLongoLidoInteiro)
+{
+    if (!GetParam().sqlite) GTEST_SKIP() << "só para ficheiros";
+    std::string longo;
+    for (int i = 0; i < 5001; ++i) longo += i % 100 == 99 ? "|" : "ç";  // crosses every read buffer
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", "CREATE TABLE longos (t TEXT)", rs);
+    ligacao_.AbrirConsulta("", "INSERT INTO longos VALUES ('" + longo + "')", rs);
+    ligacao_.AbrirConsulta("", "SELECT t FROM longos", rs);
+    rs.MoverPrimeiro();
+    EXPECT_EQ(rs.Texto("t"), longo);
+    EXPECT_EQ(rs.CampoEm(0).tipo, TipoCampo::Texto);
+}
+
 TEST_P(BaseDados, FicheiroQueNaoEBaseDeDadosFalhaAoAbrir)
 {
     if (!GetParam().sqlite) GTEST_SKIP() << "só para ficheiros";
