@@ -21,6 +21,8 @@ struct Motor {
     bool tamanhoDeExpressoes = true;
 };
 
+void PrintTo(const Motor& motor, std::ostream* os) { *os << motor.nome; }
+
 class BaseDados : public ::testing::TestWithParam<Motor> {
 protected:
     void SetUp() override
@@ -158,6 +160,22 @@ TEST_P(BaseDados, SqlErradoDaErroComAMensagemDoMotor)
     // The connection survives a failed statement.
     ligacao_.AbrirConsulta("", "SELECT 1 as um", rs);
     EXPECT_EQ(rs.ContarRegistos(), 1);
+}
+
+TEST_P(BaseDados, DuasInstrucoesNumTextoNaoPerdemASegunda)
+{
+    CriarTabela();
+    ConjuntoResultados rs;
+    bool falhou = false;
+    try {
+        ligacao_.AbrirConsulta("", "DELETE FROM " + tabela_ + " WHERE i = 1; DELETE FROM " + tabela_ + " WHERE i = 2", rs);
+    } catch (const Erro&) {
+        falhou = true;
+    }
+    ligacao_.AbrirConsulta("", "SELECT count(*) as n FROM " + tabela_ + " WHERE i IN (1, 2)", rs);
+    rs.MoverPrimeiro();
+    // Either both ran, or the text was refused and none did: never only the first.
+    EXPECT_EQ(ValorComoTexto(rs.ValorDe("n")), falhou ? "2" : "0");
 }
 
 TEST_P(BaseDados, LigacaoFechadaRecusaConsultas)

@@ -89,6 +89,9 @@ void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
     Instrucao instrucao(bruta);
     if (rc != SQLITE_OK)
         throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), sqlite3_errmsg(bd_.get()));
+    // SQLite would run the first statement only and silently drop the rest.
+    if (resto && std::string(resto).find_first_not_of(" \t\r\n;") != std::string::npos)
+        throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), "mais de uma instrução no texto");
     if (!instrucao) {
         rs = ConjuntoResultados();  // only blanks or comments
         return;
