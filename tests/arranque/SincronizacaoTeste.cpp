@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "Apoio.h"
+#include "EmpresaTeste.h"
+#include "app/Sincronizacao.h"
+#include "components/LigacaoBD.h"
+#include "data/Erro.h"
+#include "data/Relogio.h"
+#include "run/ContextoExecucao.h"
+
+using namespace quorvelanti;
+
+namespace {
+struct Registo : SaidaProgresso, BombaEventos {
+    std::vector<std::string> linhas;
+    int eventos = 0;
+    void AddLista(const std::string& texto) override { linhas.push_back(texto); }
+    void ProcessarEventos() override { ++eventos; }
+};
+
+class Ligacoes : public ::testing::Test {
+protected:
+    Ligacoes() : ctx(relogio, registo, registo) {}
+
+    void empresa(const std::string& ficheiro, const std::string& numContr)
+    {
+        apoio::EmpresaTeste emp(pasta / ficheiro);
+        if (!numContr.empty()) emp.Executar("INSERT INTO EMPRESA VALUES ('E', '" + numContr + "')");
+    }
+
+    apoio::PastaTemporaria pasta;
+    RelogioFixo relogio{DataHora(2026, 12, 7, 21, 30)};
+    Registo registo;
+    ContextoExecucao ctx;
+};
+}  // namespace
+
+TEST_F(Ligacoes, EmpresaEspecialPorEmpresaEMantidaQuandoNaoHaLinha)
+{
+    empresa("a.db", "599999990");
+    empresa("b.db", "500000000");
+    empresa("c.db", "");  // no EMPRESA row
+    apoio::EscreverBytes(pasta / "p.qel",
+                         "[A]\nMotor=SQLite\nEmpresa=a.db\nDestinoAdm=adm@x.pt\nGrupoPortes='P1', 'P''2' ,3\n"
+                         "[B]\nMotor=SQLite\nEmpresa=b.db\n[C]\nMotor=SQLite\nEmpresa=c.db\n");
+    std::vector<bool> especial;
+    for (const char* nome : {"A", "B", "A", "C"}) {
+        AbreLigacao(ctx, nome, ctx.Ligacao, pasta / "p.qel");
+        getNomeEmpresa(ctx);
+        especial.push_back(ctx.EmpresaEspecial);
+        if (std::string(nome) == "A") {
+            EXPECT_EQ(ctx.DestinoAdm, "adm@x.pt");
+            EXPECT_EQ(ctx.GrupoPortes, "'P1', 'P''2' ,3");
+        } else {
+            EXPECT_EQ(ctx.DestinoAdm, "") << "each company's keys replace the previous ones";
+        }
+        ctx.Ligacao->FecharLigacao();
+    }
+    EXPECT_EQ(especial, (std::vector<bool>{true, false, true, true}));
+}
+
+TEST_F(Ligacoes, SegundaLigacaoSoQuandoHaEmpresaExt)
+{
+    empresa("a.db", "500000000");
+    empresa("ext.db", "500000009");
+    apoio::EscreverBytes(pasta / "p.qel",
+                         "[A]\nMotor=SQLite\nEmpresa=a.db\nEmpresaExt=ext.db\n[B]\nMotor=SQLite\nEmpresa=a.db\n");
+    AbreLigacaoExt(ctx, "A", ctx.LigacaoExt, pasta / "p.qel", ctx.TemLigacaoExt);
+    ASSERT_TRUE(ctx.TemLigacaoExt);
+    ConjuntoResultados rs;
+    ctx.LigacaoExt->AbrirConsulta("", "SELECT NumContr FROM EMPRESA", rs, true, 0);
+    rs.MoverPrimeiro();
+    EXPECT_EQ(rs.Texto("NumContr"), "500000009");
+    LigacaoBD* anterior = ctx.LigacaoExt.get();
+    AbreLigacaoExt(ctx, "B", ctx.LigacaoExt, pasta / "p.qel", ctx.TemLigacaoExt);
+    EXPECT_FALSE(ctx.TemLigacaoExt);
+    EXPECT_EQ(ctx.LigacaoExt.get(), anterior) << "without EmpresaExt the field is left as it was";
+}
+
+TEST_F(Ligacoes, SincronizarSemEmpresasEscreveSoAsLinhasDeAberturaEFecho)
+{
+    apoio::EscreverBytes(pasta / "p.qel", "[EMPRESAS]\n[FIM]\n[Log]\nDirectoria=" + pasta.Caminho() + " \n");
+    std::filesystem::permissions(pasta / "p.qel", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ctx.FicheiroIni = pasta / "p.qel";
+    Sincronizar(ctx);
+    EXPECT_EQ(ctx.PastaLog, pasta.Caminho() + "/") << "trimmed, with one final separator";
+    EXPECT_EQ(registo.linhas, (std::vector<std::string>{"Emissão Mapas", "Emissão Mapas terminada"}));
+    EXPECT_EQ(registo.eventos, 0);
+    EXPECT_TRUE(apoio::Existe(pasta / "LOG_MAPAS20261207.txt"));
+}
+
+TEST_F(Ligacoes, ValoresInvalidosDasChavesDaLigacaoNomeiamAChave)
+{
+    empresa("a.db", "500000000");
+    apoio::EscreverBytes(pasta / "p.qel", "[A]\nMotor=Oracle\nEmpresa=a.db\n[B]\nMotor=SQLite\nEmpresa=a.db\nGrupoPortes=PORTES\n");
+    try {
+        AbreLigacao(ctx, "A", ctx.Ligacao, pasta / "p.qel");
+        FAIL();
+    } catch (const Erro& erro) {
+        EXPECT_NE(erro.DescricaoCompleta().find("Motor"), std::string::npos) << erro.DescricaoCompleta();
+    }
+    EXPECT_THROW(AbreLigacao(ctx, "B", ctx.Ligacao, pasta / "p.qel"), Erro) << "an unquoted group is no SQL literal";
+}
