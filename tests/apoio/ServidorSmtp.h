@@ -90,7 +90,7 @@ struct AnexoLido {
 
 struct CorreioLido {
     std::vector<std::pair<std::string, std::string>> cabecalhos;  // name, decoded value; in order
-    std::vector<std::pair<std::string, std::string>> enderecos;   // header name, addr-spec
+    std::vector<std::pair<std::string, std::string>> enderecos;   // header name, bare address
     std::string data;                                             // Date as ISO 8601 with offset
     std::string corpo;                                            // decoded text/plain body
     std::vector<AnexoLido> anexos;

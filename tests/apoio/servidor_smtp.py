@@ -155,7 +155,7 @@ async def servir(opcoes):
 def ler(ficheiro, saida):
     """Writes into SAIDA: leitura.txt, one fact a line, tab-separated:
          cabecalho <Name> <decoded value>     every header, in order
-         endereco <Name> <addr-spec>          each address of From, To, Cc, Bcc, Reply-To
+         endereco <Name> <address>          each address of From, To, Cc, Bcc, Reply-To
          data <ISO 8601 with offset>          the Date header as parsed
          defeito <text>                       each defect the parser noticed
          anexo <n> <content type> <file name> attachment n, its bytes in SAIDA/anexo-<n>

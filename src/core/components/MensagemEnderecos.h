@@ -13,7 +13,7 @@ namespace quorvelanti::mensagem {
 
 struct Endereco {
     std::string nome;      // display name, "" when none
-    std::string endereco;  // addr-spec, "local@domain"
+    std::string endereco;  // the bare address, "local@domain"
 };
 
 // Raises Erro(erros::ValorInvalido) naming the entry when an address is not a plain ASCII
