@@ -143,6 +143,9 @@ TEST(GeradorErp, DatasAVoltaDaDataDaCorrida)
                   0)
             << condicao;
     EXPECT_GT(numero(bd, "SELECT count(*) FROM DOCGCCAB WHERE SINALCT = 2 AND DATA >= '2026-12-01'"), 0);
+    // Returns lower the month's sales without outweighing them.
+    EXPECT_LT(10 * numero(bd, std::string("SELECT sum(l.VALOR)") + juncao + "WHERE c.SINALCT = 2"),
+              numero(bd, std::string("SELECT CAST(sum(l.VALOR) AS INT)") + juncao + "WHERE c.AREAG = 4 AND c.SINALCT = 1"));
 
     // Client orders: pending since before June 2020 and up to a month ahead of the run date.
     EXPECT_EQ(numero(bd, "SELECT count(*) FROM DOCGCCAB WHERE DATA < '2019-11-01' OR DATA > '2027-01-07'"), 0);

@@ -319,7 +319,10 @@ std::vector<GeradorErp::Documento> GeradorErp::planearDocumentos()
     std::vector<Documento> documentos;
     for (long restantes = opcoes_.dimensoes.linhas; restantes > 0;) {
         const auto tipo = static_cast<Tipo>(aleatorio_.Ponderado(pesosTipo));
-        const long linhas = std::min(restantes, static_cast<long>(aleatorio_.Ponderado(pesosLinhas)) + 1);
+        // A return gives back one or two articles of a sale, not a whole order.
+        const long maximo = tipo == Tipo::Devolucao ? aleatorio_.Inteiro(1, 2)
+                                                    : static_cast<long>(aleatorio_.Ponderado(pesosLinhas)) + 1;
+        const long linhas = std::min(restantes, maximo);
         documentos.push_back({tipo, diaDocumento(tipo), linhas});
         restantes -= linhas;
     }
@@ -427,7 +430,9 @@ void GeradorErp::inserirDocumento(Instrucoes& ins, const Documento& doc, long nu
             if (a.Probabilidade(0.05)) vendedorLinha = vendedores_[a.Inteiro(0, static_cast<long>(vendedores_.size()) - 1)];
             if (a.Probabilidade(0.02)) vendedorLinha = VendedorSemFicha;
         }
-        long quantidade = artigo.descritor ? a.Inteiro(1, 3) : a.Probabilidade(0.15) ? a.Inteiro(25, 200) : a.Inteiro(1, 24);
+        long quantidade = artigo.descritor || doc.tipo == Tipo::Devolucao ? a.Inteiro(1, 3)
+                          : a.Probabilidade(0.15)                         ? a.Inteiro(25, 200)
+                                                                          : a.Inteiro(1, 24);
         long preco = artigo.preco;
         const long desconto = artigo.descritor ? 0 : 5 * static_cast<long>(a.Ponderado(pesosDesconto));
         if (!artigo.descritor && a.Probabilidade(0.02)) preco = 0;  // an offer
