@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "ContextoTeste.h"
-#include "reports/ClausulaPortes.h"
 #include "reports/daily/EncomendasDia.h"
 #include "reports/daily/EncomendasPendentes.h"
 #include "reports/daily/VendasDia.h"
@@ -19,6 +18,8 @@ struct Caso {
     bool especial;
     bool comClausula;
 };
+
+void PrintTo(const Caso& caso, std::ostream* os) { *os << caso.nome; }
 
 class ConsultasDiarias : public ::testing::TestWithParam<Caso> {
 protected:
@@ -287,29 +288,5 @@ INSTANTIATE_TEST_SUITE_P(Empresas, ConsultasDiarias,
                                            Caso{"SemGrupos", "", false, false},
                                            Caso{"EmpresaEspecial", "'PT', 'TR'", true, false}),
                          [](const auto& info) { return std::string(info.param.nome); });
-
-// The shared rule itself: the piece goes in only for an ordinary company with groups.
-TEST(ClausulaPortes, SoComGruposEEmpresaComum)
-{
-    diario::ContextoTeste t;
-    EXPECT_EQ(quorvelanti::ClausulaPortes(t.ctx, " AND (a.Grupo Not IN ("), "");
-    t.ctx.GrupoPortes = "'PT'";
-    EXPECT_EQ(quorvelanti::ClausulaPortes(t.ctx, " AND (ar.Grupo IN ("), " AND (ar.Grupo IN ('PT')) ");
-    t.ctx.EmpresaEspecial = true;
-    EXPECT_EQ(quorvelanti::ClausulaPortes(t.ctx, " AND (ar.Grupo IN ("), "");
-}
-
-TEST(ClausulaPortes, SoListasDeLiteraisSaoAceites)
-{
-    using quorvelanti::GrupoPortesValido;
-    EXPECT_TRUE(GrupoPortesValido(""));
-    EXPECT_TRUE(GrupoPortesValido("'PT'"));
-    EXPECT_TRUE(GrupoPortesValido(" 'PT' , 'O''Neil',12, -3.5 "));
-    EXPECT_FALSE(GrupoPortesValido("PT"));                  // bare word
-    EXPECT_FALSE(GrupoPortesValido("'PT"));                 // unclosed quote
-    EXPECT_FALSE(GrupoPortesValido("'PT',"));               // empty last item
-    EXPECT_FALSE(GrupoPortesValido("'PT')) OR (1=1"));      // closes the clause early
-    EXPECT_FALSE(GrupoPortesValido("'PT'; DROP TABLE x"));
-}
 
 }  // namespace

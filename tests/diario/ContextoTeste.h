@@ -25,6 +25,8 @@ struct ContextoTeste {
         : relogio(agora), ctx(relogio, progresso, eventos)
     {
     }
+    // A context on another clock (the fixed one is then unused).
+    explicit ContextoTeste(const quorvelanti::Relogio& outro) : relogio(quorvelanti::DataHora()), ctx(outro, progresso, eventos) {}
     // Opens ctx.Ligacao on an embedded company file.
     void Ligar(const std::string& ficheiroBd);
 

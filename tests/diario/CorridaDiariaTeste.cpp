@@ -5,52 +5,13 @@
 
 #include <filesystem>
 #include <regex>
-#include <sstream>
 
 #include "Apoio.h"
 #include "EmpresaDiaria.h"
+#include "LivroLido.h"
 #include "ServidorSmtp.h"
 
 namespace {
-
-// Each sheet of a workbook as a "##FOLHA name" line followed by its rows' cell texts.
-std::string conteudoLivro(const std::string& livro)
-{
-    const char* script = R"(
-import sys, openpyxl
-wb = openpyxl.load_workbook(sys.argv[1])
-for ws in wb.worksheets:
-    print("##FOLHA " + ws.title)
-    for linha in ws.iter_rows(values_only=True):
-        textos = [str(v) for v in linha if v is not None]
-        if textos:
-            print("|".join(textos))
-)";
-    const auto r = apoio::Executar({apoio::Python(), "-c", script, livro});
-    EXPECT_EQ(r.estado, 0) << r.erros;
-    return r.saida;
-}
-
-const std::string marca = "##FOLHA ";
-
-std::vector<std::string> folhas(const std::string& conteudo)
-{
-    std::vector<std::string> nomes;
-    std::istringstream linhas(conteudo);
-    for (std::string l; std::getline(linhas, l);)
-        if (l.rfind(marca, 0) == 0) nomes.push_back(l.substr(marca.size()));
-    return nomes;
-}
-
-// The text of one sheet of conteudoLivro's output.
-std::string folha(const std::string& conteudo, const std::string& nome)
-{
-    const auto inicio = conteudo.find(marca + nome + "\n");
-    if (inicio == std::string::npos) return {};
-    const auto corpo = inicio + marca.size() + nome.size() + 1;
-    const auto fim = conteudo.find("\n" + marca, corpo);
-    return conteudo.substr(corpo, fim == std::string::npos ? std::string::npos : fim + 1 - corpo);
-}
 
 std::string seccao(const std::string& nome, const std::string& bd, const std::string& adm, const std::string& vnd)
 {
@@ -63,7 +24,7 @@ struct Enviado {
     std::string assunto;
     std::string corpo;
     std::string anexo;
-    std::string conteudo;  // the attached workbook, as conteudoLivro reads it
+    std::vector<diario::FolhaLida> livro;  // the attached workbook, read back
 };
 
 // One run of the program for the whole suite: it takes seconds, and every test reads its results.
@@ -87,13 +48,13 @@ struct Corrida {
         for (const auto& m : smtp.Mensagens()) brutos.push_back(m.dados);
         int n = 0;
         for (const auto& m : apoio::LerCorreios(brutos)) {
-            Enviado e{m.Enderecos("To"), m.Cabecalho("Subject"), m.corpo, "", ""};
+            Enviado e{m.Enderecos("To"), m.Cabecalho("Subject"), m.corpo, "", {}};
             EXPECT_EQ(m.anexos.size(), 1u) << e.assunto;
             if (!m.anexos.empty()) {
                 e.anexo = m.anexos[0].nome;
                 const std::string copia = base / ("anexo" + std::to_string(n++) + ".xlsx");
                 apoio::EscreverBytes(copia, m.anexos[0].bytes);
-                e.conteudo = conteudoLivro(copia);
+                e.livro = diario::LerLivro(copia);
             }
             enviados.push_back(e);
         }
@@ -147,15 +108,15 @@ TEST_F(CorridaDiaria, LivrosEnviadosApagadosEOQueFicaNaPasta)
         EXPECT_EQ(enviados[i].corpo.substr(0, texto.size()), texto);
     }
 
-    EXPECT_EQ(folhas(enviados[0].conteudo), (Lista{"Enc.Pend.Resumo", "Enc.Pend.Detalhe", "Enc.Dia Resumo",
+    EXPECT_EQ(diario::NomesFolhas(enviados[0].livro), (Lista{"Enc.Pend.Resumo", "Enc.Pend.Detalhe", "Enc.Dia Resumo",
                                                    "Enc.Dia Detalhe", "Vendas Dia Resumo", "Vendas Dia Detalhe"}));
     // A salesperson's sheet without rows keeps its default name and stays blank.
     const Lista cinco{"Enc.Dia Detalhe", "Vendas Dia Detalhe", "Enc.Pend.Detalhe", "Vendas Acum.", "Vendas Acum. Mês"};
-    EXPECT_EQ(folhas(enviados[1].conteudo), (Lista{"Enc.Dia Detalhe", "Sheet2", "Enc.Pend.Detalhe", "Sheet4", "Sheet5"}));
-    EXPECT_EQ(folhas(enviados[2].conteudo), cinco);
-    EXPECT_EQ(folhas(enviados[3].conteudo), (Lista{"Sheet1", "Sheet2", "Enc.Pend.Detalhe", "Vendas Acum.", "Vendas Acum. Mês"}));
-    EXPECT_EQ(folhas(enviados[5].conteudo), cinco);
-    EXPECT_EQ(folhas(enviados[4].conteudo), Lista{"Encomendas Cliente_Fornecedor"});
+    EXPECT_EQ(diario::NomesFolhas(enviados[1].livro), (Lista{"Enc.Dia Detalhe", "Sheet2", "Enc.Pend.Detalhe", "Sheet4", "Sheet5"}));
+    EXPECT_EQ(diario::NomesFolhas(enviados[2].livro), cinco);
+    EXPECT_EQ(diario::NomesFolhas(enviados[3].livro), (Lista{"Sheet1", "Sheet2", "Enc.Pend.Detalhe", "Vendas Acum.", "Vendas Acum. Mês"}));
+    EXPECT_EQ(diario::NomesFolhas(enviados[5].livro), cinco);
+    EXPECT_EQ(diario::NomesFolhas(enviados[4].livro), Lista{"Encomendas Cliente_Fornecedor"});
 
     // Mailed workbooks are gone; the special company's administration workbook, without a
     // recipient, stays in the log folder.
@@ -163,29 +124,29 @@ TEST_F(CorridaDiaria, LivrosEnviadosApagadosEOQueFicaNaPasta)
     ASSERT_EQ(ficheiros.size(), 2u);
     EXPECT_EQ(ficheiros[1], "LOG_MAPAS20261207.txt");
     EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("20261207[0-9]{6}_Adm_ESP\\.xlsx"))) << ficheiros[0];
-    EXPECT_EQ(folhas(conteudoLivro(corrida->base / ("log/" + ficheiros[0]))),
+    EXPECT_EQ(diario::NomesFolhas(diario::LerLivro(corrida->base / ("log/" + ficheiros[0]))),
               (Lista{"Enc.Pend.Resumo", "Enc.Pend.Detalhe", "Enc.Dia Resumo", "Enc.Dia Detalhe", "Vendas Dia Resumo",
                      "Vendas Dia Detalhe"}));
 }
 
 TEST_F(CorridaDiaria, CadaVendedorRecebeSoAsSuasLinhas)
 {
-    const std::string& olivia = enviados[1].conteudo;
+    const auto& olivia = enviados[1].livro;
     // O'B has an order today and a pending line, nothing sold: its order sheet holds its own
     // document only.
-    const std::string encomendas = folha(olivia, "Enc.Dia Detalhe");
+    const std::string encomendas = diario::TextoFolha(olivia, "Enc.Dia Detalhe");
     EXPECT_NE(encomendas.find("ECL/A/8/2026"), std::string::npos) << encomendas;
     EXPECT_EQ(encomendas.find("ECL/A/1/2026"), std::string::npos) << encomendas;
     EXPECT_NE(encomendas.find("Encomendas Dia Detalhe de 07-12-2026"), std::string::npos) << encomendas;
-    EXPECT_NE(folha(olivia, "Enc.Pend.Detalhe").find("Encomendas Pendentes Detalhe a  07-12-2026"), std::string::npos);
+    EXPECT_NE(diario::TextoFolha(olivia, "Enc.Pend.Detalhe").find("Encomendas Pendentes Detalhe a  07-12-2026"), std::string::npos);
 
     // V3 sold in the month only: the month-by-client sheet has its client.
-    const std::string& carla = enviados[3].conteudo;
-    EXPECT_NE(folha(carla, "Vendas Acum. Mês").find("Cliente Dois"), std::string::npos) << carla;
-    EXPECT_NE(folha(carla, "Vendas Acum. Mês").find("Vendas Acumuladas do Mês corrente"), std::string::npos);
+    const auto& carla = enviados[3].livro;
+    EXPECT_NE(diario::TextoFolha(carla, "Vendas Acum. Mês").find("Cliente Dois"), std::string::npos);
+    EXPECT_NE(diario::TextoFolha(carla, "Vendas Acum. Mês").find("Vendas Acumuladas do Mês corrente"), std::string::npos);
 
     // The administration summary lists the salesperson without master row too.
-    const std::string resumo = folha(enviados[0].conteudo, "Enc.Dia Resumo");
+    const std::string resumo = diario::TextoFolha(enviados[0].livro, "Enc.Dia Resumo");
     EXPECT_NE(resumo.find("V9"), std::string::npos) << resumo;
     EXPECT_NE(resumo.find("Olivia O'Brien"), std::string::npos) << resumo;
 }

@@ -232,6 +232,9 @@ TEST_F(RelatoriosEmpresa, CopiasPorVendedorDosResultadosDaEmpresa)
               (std::vector<std::string>{"0|0|0|2|40|0"}));
     TrataVendedorVenda(ctx, ctx.RsVendedorVenda, "V3");
     EXPECT_EQ(ctx.RsVendedorVenda.ContarRegistos(), 0);
+    EXPECT_EQ(nomesCampos(ctx.RsVendedorVenda),
+              (std::vector<std::string>{"Id.Doc.", "Cliente", "Nome Cliente", "Artigo", "Designação Artigo",
+                                        "Pr.Unit.Venda", "Quantidade", "Valor Venda"}));
     TrataVendedorCliente(ctx, ctx.RsVendedorCliente, "V3");
     EXPECT_EQ(linhas(ctx.RsVendedorCliente, {"Cliente", "Nome Cliente", "Vendas"}),
               (std::vector<std::string>{"C2|Cliente Dois|30"}));

@@ -1,0 +1,148 @@
+// The daily driver in-process, with mail to a pickup folder, on a clock that moves one second
+// at every reading and crosses into a new year during the run: each date text shows the moment
+// it was built, the reports get the run date and the purchasing report the date a year back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "Apoio.h"
+#include "ContextoTeste.h"
+#include "EmpresaDiaria.h"
+#include "EmpresaTeste.h"
+#include "LivroLido.h"
+#include "ServidorSmtp.h"
+#include "reports/daily/ExtrairMapas.h"
+
+using namespace quorvelanti;
+
+namespace {
+
+// 31 December 2026 23:59:40, then one second later at every reading.
+class RelogioQueAnda : public Relogio {
+public:
+    DataHora Agora() const override
+    {
+        const int s = 40 + leituras_++;
+        return s < 60 ? DataHora(2026, 12, 31, 23, 59, s) : DataHora(2027, 1, 1, 0, (s - 60) / 60, (s - 60) % 60);
+    }
+private:
+    mutable int leituras_ = 0;
+};
+
+class ExtrairMapasTeste : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(pasta / "log");
+        std::filesystem::create_directories(pasta / "saida");
+        diario::CriarEmpresaDiaria(pasta / "empresa.db");
+        apoio::EscreverBytes(pasta / "q.qel", "[SMTP]\r\nemailEmissor=rel@emp.pt\r\nPastaSaida=" + pasta / "saida" + "\r\n");
+        t.Ligar(pasta / "empresa.db");
+        ctx.Ligacao->DefinirRegistoSql(pasta / "sql.txt");
+        ctx.Log = std::make_unique<cl_log>(relogio);
+        ctx.FicheiroIni = pasta / "q.qel";
+        ctx.PastaLog = pasta / "log/";
+        ctx.Assunto = "Mapas";
+        ctx.Origem = "rel@emp.pt";
+        ctx.EmpresaActual = "EMP1";
+        ctx.GrupoPortes = "'PT'";
+        ctx.DestinoAdm = "adm@emp.pt";
+        ctx.DestinoVnd = "V1,ana@emp.pt";
+        ctx.DestinoEnc = "compras@emp.pt";
+    }
+
+    // The mails of the pickup folder in the order written, read back.
+    std::vector<apoio::CorreioLido> correios()
+    {
+        std::vector<std::string> brutos;
+        for (const auto& f : apoio::Ficheiros(pasta / "saida")) brutos.push_back(apoio::LerBytes(pasta / ("saida/" + f)));
+        return apoio::LerCorreios(brutos);
+    }
+
+    apoio::PastaTemporaria pasta;
+    RelogioQueAnda relogio;
+    diario::ContextoTeste t{relogio};
+    ContextoExecucao& ctx = t.ctx;
+};
+
+TEST_F(ExtrairMapasTeste, DatasLidasDoRelogioACadaTexto)
+{
+    ExtrairMapas(ctx);
+
+    // The reports ran before midnight; the purchasing report starts one year back.
+    const std::string sql = apoio::LerBytes(pasta / "sql.txt");
+    EXPECT_NE(sql.find("and c.DATA = CONVERT(DATETIME, '2026-12-31', 102)"), std::string::npos);
+    EXPECT_NE(sql.find("and year(c.DATA) = 2026 and month(c.data)=12"), std::string::npos);
+    EXPECT_NE(sql.find("and c.Ano = 2026 and month(c.data)=12 "), std::string::npos);
+    EXPECT_NE(sql.find("and c.Data >= CONVERT(DATETIME, '2025-12-31', 102)"), std::string::npos);
+    EXPECT_EQ(sql.find("2027-01-01"), std::string::npos);
+    EXPECT_NE(sql.find("Select * from Vendedor order by Codigo"), std::string::npos);
+
+    // Administration, V1 (the only address), purchasing desk; all mailed, so all deleted.
+    const auto mails = correios();
+    ASSERT_EQ(mails.size(), 3u);
+    EXPECT_EQ(apoio::Ficheiros(pasta / "log"), std::vector<std::string>{});
+    for (const auto& m : mails) ASSERT_EQ(m.anexos.size(), 1u);
+    EXPECT_EQ(mails[0].Enderecos("To"), std::vector<std::string>{"adm@emp.pt"});
+    EXPECT_EQ(mails[1].Enderecos("To"), std::vector<std::string>{"ana@emp.pt"});
+    EXPECT_EQ(mails[2].Enderecos("To"), std::vector<std::string>{"compras@emp.pt"});
+    EXPECT_TRUE(std::regex_match(mails[0].anexos[0].nome, std::regex("2026123123595[0-9]_Adm_EMP1\\.xlsx")))
+        << mails[0].anexos[0].nome;
+    EXPECT_TRUE(std::regex_match(mails[2].anexos[0].nome, std::regex("2027010100[0-9]{4}_Enc_EMP1\\.xlsx")))
+        << mails[2].anexos[0].nome;
+    EXPECT_EQ(mails[0].corpo.rfind("Informação relativa ao dia 31-12-2026 - EMP1", 0), 0u) << mails[0].corpo;
+    EXPECT_EQ(mails[2].corpo.rfind("Informação relativa às Encomendas em 01-01-2027 - EMP1", 0), 0u) << mails[2].corpo;
+    EXPECT_EQ(mails[2].Cabecalho("Subject"), "Mapas (01-01-2027) - EMP1");
+
+    apoio::EscreverBytes(pasta / "adm.xlsx", mails[0].anexos[0].bytes);
+    const auto adm = diario::LerLivro(pasta / "adm.xlsx");
+    EXPECT_EQ(diario::TextoFolha(adm, "Enc.Pend.Resumo").rfind("Encomendas Pendentes Resumo a 31-12-2026\n", 0), 0u);
+    apoio::EscreverBytes(pasta / "enc.xlsx", mails[2].anexos[0].bytes);
+    const auto enc = diario::LerLivro(pasta / "enc.xlsx");
+    EXPECT_EQ(diario::TextoFolha(enc, "Encomendas Cliente_Fornecedor").rfind("Encomendas Cliente_Fornecedor em 01-01-2027\n", 0),
+              0u);
+}
+
+TEST_F(ExtrairMapasTeste, EmpresaEspecialSemRelatorioDeComprasEAdmSemDestinoFica)
+{
+    ctx.EmpresaEspecial = true;
+    ctx.DestinoAdm.clear();
+    ctx.RsEncFornecedorBDC = ConjuntoResultados({{"Data", TipoCampo::Texto, 15}});
+    ctx.RsEncFornecedorBDC.AdicionarLinha();  // rows left by a previous company: not used
+
+    ExtrairMapas(ctx);
+
+    const std::string sql = apoio::LerBytes(pasta / "sql.txt");
+    EXPECT_EQ(sql.find("ArtArm"), std::string::npos);  // no purchasing statement ran
+    const auto mails = correios();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].Enderecos("To"), std::vector<std::string>{"ana@emp.pt"});
+    const auto ficheiros = apoio::Ficheiros(pasta / "log");
+    ASSERT_EQ(ficheiros.size(), 1u);
+    EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("[0-9]{14}_Adm_EMP1\\.xlsx"))) << ficheiros[0];
+    EXPECT_EQ(ctx.RsEncFornecedorBDC.ContarRegistos(), 1);
+}
+
+TEST_F(ExtrairMapasTeste, CodigoComBarraNaoDesviaOLivroParaOutraPasta)
+{
+    t.ctx.Ligacao.reset();
+    apoio::EmpresaTeste(pasta / "empresa.db", false).Executar(
+        "INSERT INTO VENDEDOR VALUES ('A/B','Com barra');"
+        "INSERT INTO DOCGCCAB VALUES ('ECL','A',99,2026,'2026-12-31 00:00:00',2,2,0,1,'C1','A/B',0,0);"
+        "INSERT INTO DOCGCLIN VALUES ('ECL','A',99,2026,1,'A1','A/B','2027-01-05 00:00:00',1,1,5,0,5,5,0,0);");
+    t.Ligar(pasta / "empresa.db");
+    ctx.DestinoVnd = "A/B,ab@emp.pt";
+    ctx.DestinoAdm.clear();
+    ctx.DestinoEnc.clear();
+
+    ExtrairMapas(ctx);
+
+    const auto mails = correios();
+    ASSERT_EQ(mails.size(), 1u);
+    ASSERT_EQ(mails[0].anexos.size(), 1u);
+    EXPECT_TRUE(std::regex_match(mails[0].anexos[0].nome, std::regex("[0-9]{14}_A_B_Vnd_EMP1\\.xlsx")))
+        << mails[0].anexos[0].nome;
+}
+
+}  // namespace
