@@ -20,6 +20,7 @@ constexpr long SemRegistoActual = 103;
 constexpr long FicheiroInexistente = 201;
 constexpr long FicheiroIlegivel = 202;
 constexpr long FicheiroNaoGravado = 203;
+constexpr long FicheiroNaoApagado = 204;
 // database
 constexpr long LigacaoFalhou = 301;
 constexpr long ConsultaFalhou = 302;

@@ -55,7 +55,7 @@ void apagar(const std::string& ficheiro)
 {
     std::error_code erro;
     if (!std::filesystem::remove(ficheiro, erro))
-        throw Erro(erros::FicheiroNaoGravado, "Não foi possível apagar o livro enviado: " + ficheiro,
+        throw Erro(erros::FicheiroNaoApagado, "Não foi possível apagar o livro enviado: " + ficheiro,
                    erro ? erro.message() : "o ficheiro não existe");
 }
 
