@@ -73,21 +73,33 @@ TEST(GeradorErp, AMesmaSementeDaOsMesmosDadosEOutraSementeOutros)
     EXPECT_GT(primeiro.size(), 50'000u);
 }
 
+double partilhaDoDia(BaseDadosSqlite& bd)
+{
+    return static_cast<double>(numero(bd, "SELECT count(*) FROM DOCGCCAB WHERE DATA = '2026-12-07 00:00:00'")) /
+           static_cast<double>(numero(bd, "SELECT count(*) FROM DOCGCCAB"));
+}
+
 TEST(GeradorErp, OTamanhoPedidoDaExactamenteEssasLinhas)
 {
     apoio::PastaTemporaria pasta;
-    long documentos[2];
-    const long linhas[2] = {300, 1200};
-    for (int i = 0; i < 2; ++i) {
+    long documentos[3];
+    double doDia[3];
+    const long linhas[3] = {300, 1200, 20000};
+    for (int i = 0; i < 3; ++i) {
         BaseDadosSqlite bd(gerar(pasta, "e" + std::to_string(i) + ".db", linhas[i], 5), BaseDadosSqlite::Modo::Ler);
         EXPECT_EQ(numero(bd, "SELECT count(*) FROM DOCGCLIN"), linhas[i]);
         documentos[i] = numero(bd, "SELECT count(*) FROM DOCGCCAB");
+        doDia[i] = partilhaDoDia(bd);
         // Every line has its header and every header at least one line.
         EXPECT_EQ(numero(bd, std::string("SELECT count(*)") + juncao), linhas[i]);
         EXPECT_EQ(numero(bd, std::string("SELECT count(DISTINCT c.rowid)") + juncao), documentos[i]);
     }
     EXPECT_GT(documentos[1], 3 * documentos[0]);
     EXPECT_LT(documentos[1], 5 * documentos[0]);
+    // A large company is not one whose every tenth document falls on the run date.
+    EXPECT_GT(doDia[0], 0.04);
+    EXPECT_LT(doDia[2], doDia[0] / 3);
+    EXPECT_GT(doDia[2], 0.004);
 }
 
 TEST(GeradorErp, TodasAsTabelasDoEsquemaTemLinhas)
@@ -132,10 +144,8 @@ TEST(GeradorErp, DatasAVoltaDaDataDaCorrida)
     // Sales, returns and supplier orders: the thirteen months up to the run date.
     EXPECT_EQ(numero(bd, "SELECT count(*) FROM DOCGCCAB WHERE (AREAG = 4 OR TPTERC = 1)"
                          " AND (DATA < '2025-11-07' OR DATA > '2026-12-07 00:00:00')"), 0);
-    const long total = numero(bd, "SELECT count(*) FROM DOCGCCAB");
-    const long doDia = numero(bd, "SELECT count(*) FROM DOCGCCAB WHERE DATA = '2026-12-07 00:00:00'");
-    EXPECT_GT(doDia * 100, total * 4) << "a share of the documents lies on the run date";
-    EXPECT_LT(doDia * 100, total * 20);
+    EXPECT_GT(partilhaDoDia(bd), 0.03) << "a share of the documents lies on the run date";
+    EXPECT_LT(partilhaDoDia(bd), 0.2);
     for (const char* condicao : {"AREAG = 4 AND NATCONTA = 1 AND SINALCT = 1", "AREAG = 2 AND TPTERC = 2",
                                  "AREAG = 2 AND TPTERC = 1"})
         EXPECT_GT(numero(bd, std::string("SELECT count(*) FROM DOCGCCAB WHERE DATA = '2026-12-07 00:00:00' AND ") +

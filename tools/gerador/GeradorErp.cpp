@@ -331,24 +331,29 @@ std::vector<GeradorErp::Documento> GeradorErp::planearDocumentos()
     return documentos;
 }
 
+// A small company gets a busy run date and month, so that a demo has something to show on its
+// day sheets; a large one has plenty on any day, so its extra share shrinks with its size.
 long GeradorErp::diaDocumento(Tipo tipo)
 {
+    const double escala = std::clamp(2000.0 / static_cast<double>(opcoes_.dimensoes.linhas), 0.1, 1.0);
     const double r = aleatorio_.Real();
     switch (tipo) {
-    case Tipo::EncomendaCliente:
-        if (r < 0.08) return hoje_;
-        if (r < 0.18) return aleatorio_.Inteiro(inicioMes_, fimMes_);
-        if (r < 0.21) return aleatorio_.Inteiro(hoje_ + 1, hoje_ + 30);
+    case Tipo::EncomendaCliente: {
+        const double dia = 0.08 * escala, mes = dia + 0.10 * escala;
+        if (r < dia) return hoje_;
+        if (r < mes) return aleatorio_.Inteiro(inicioMes_, fimMes_);
+        if (r < mes + 0.03) return aleatorio_.Inteiro(hoje_ + 1, hoje_ + 30);
         // Old orders never delivered, some from before the reports' lower bound of June 2020.
-        if (r < 0.235) return aleatorio_.Inteiro(diaDe(2019, 11, 1), diaDe(2020, 9, 30));
-        if (r < 0.26) return aleatorio_.Inteiro(diaDe(2020, 10, 1), inicio_ - 1);
+        if (r < mes + 0.055) return aleatorio_.Inteiro(diaDe(2019, 11, 1), diaDe(2020, 9, 30));
+        if (r < mes + 0.08) return aleatorio_.Inteiro(diaDe(2020, 10, 1), inicio_ - 1);
         return aleatorio_.Inteiro(inicio_, hoje_ - 1);
+    }
     case Tipo::EncomendaFornecedor:
-        if (r < 0.05) return hoje_;
+        if (r < 0.05 * escala) return hoje_;
         return aleatorio_.Inteiro(inicio_, hoje_);
     default:
-        if (r < 0.10) return hoje_;
-        if (r < 0.22) return aleatorio_.Inteiro(inicioMes_, hoje_);
+        if (r < 0.10 * escala) return hoje_;
+        if (r < 0.22 * escala) return aleatorio_.Inteiro(inicioMes_, hoje_);
         return aleatorio_.Inteiro(inicio_, hoje_ - 1);
     }
 }
