@@ -39,6 +39,16 @@ void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std
     construtor.DefinirPastaRelativa(std::filesystem::path(caminho).parent_path().string());
 }
 
+// Server, database, user and password: the main keys, or those ending in "Ext" for the second one.
+void definirBaseDados(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
+                      const std::string& sufixo)
+{
+    construtor.DefinirServidor(ini.LerValor(empresa, "Servidor" + sufixo));
+    construtor.DefinirBaseDados(ini.LerValor(empresa, "Empresa" + sufixo));
+    construtor.DefinirUtilizador(ini.LerValor(empresa, "Username" + sufixo));
+    construtor.DefinirPassword(ini.LerValor(empresa, "Password" + sufixo));
+}
+
 std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string& empresa,
                                  const ConstrutorLigacao& construtor)
 {
@@ -101,10 +111,7 @@ void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_
                    caminho);
     ConstrutorLigacao construtor;
     definirMotor(construtor, ini, empresa, caminho);
-    construtor.DefinirServidor(ini.LerValor(empresa, "Servidor"));
-    construtor.DefinirBaseDados(ini.LerValor(empresa, "Empresa"));
-    construtor.DefinirUtilizador(ini.LerValor(empresa, "Username"));
-    construtor.DefinirPassword(ini.LerValor(empresa, "Password"));
+    definirBaseDados(construtor, ini, empresa, "");
     ctx.DestinoAdm = ini.LerValor(empresa, "DestinoAdm");
     ctx.DestinoVnd = ini.LerValor(empresa, "DestinoVnd");
     ctx.DestinoEnc = ini.LerValor(empresa, "DestinoEnc");
@@ -127,10 +134,7 @@ void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::uniq
     if (ini.LerValor(empresa, "EmpresaExt").empty()) return;
     ConstrutorLigacao construtor;
     definirMotor(construtor, ini, empresa, caminho);
-    construtor.DefinirServidor(ini.LerValor(empresa, "ServidorExt"));
-    construtor.DefinirBaseDados(ini.LerValor(empresa, "EmpresaExt"));
-    construtor.DefinirUtilizador(ini.LerValor(empresa, "UsernameExt"));
-    construtor.DefinirPassword(ini.LerValor(empresa, "PasswordExt"));
+    definirBaseDados(construtor, ini, empresa, "Ext");
     ligacao = ligar(ctx, empresa, construtor);
     aberta = true;
 }
