@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "Apoio.h"
 #include "components/LeitorIni.h"
@@ -98,13 +100,19 @@ TEST(LeitorIni, FicheiroNovoEmWindows1252ComCrlf)
 
 TEST(LeitorIni, EscritaFalhadaDeixaOFicheiroComoEstava)
 {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     apoio::PastaTemporaria pasta;
     apoio::EscreverBytes(pasta / "p.qel", kFicheiro);
-    chmod(pasta.Caminho().c_str(), 0500);
+    // A file-size limit makes the write fail half-way for any user, root included.
+    rlimit anterior{};
+    getrlimit(RLIMIT_FSIZE, &anterior);
+    auto sinalAnterior = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit pequeno = anterior;
+    pequeno.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &pequeno);
     auto ini = abrir(pasta / "p.qel");
     EXPECT_THROW(ini.EscreverValor("email", "Assunto", "X"), quorvelanti::Erro);
-    chmod(pasta.Caminho().c_str(), 0700);
+    setrlimit(RLIMIT_FSIZE, &anterior);
+    std::signal(SIGXFSZ, sinalAnterior);
     EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), kFicheiro);
     EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()), std::vector<std::string>{"p.qel"});
 }
