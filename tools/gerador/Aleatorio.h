@@ -28,6 +28,12 @@ public:
     std::size_t IndicePopular(std::size_t n);
     // Position i chosen with probability pesos[i] / sum of pesos.
     std::size_t Ponderado(const std::vector<double>& pesos);
+    // Any element, all equally likely; the list is not empty.
+    template <class T>
+    const T& Escolher(const std::vector<T>& lista)
+    {
+        return lista[static_cast<std::size_t>(Inteiro(0, static_cast<long>(lista.size()) - 1))];
+    }
 
 private:
     std::uint64_t estado_;

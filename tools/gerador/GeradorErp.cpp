@@ -59,7 +59,8 @@ long valorLinha(long quantidade, long precoCentimos, long descontoPercentual)
 std::string numerado(const std::string& prefixo, long n, int largura)
 {
     std::string digitos = std::to_string(n);
-    if (static_cast<int>(digitos.size()) < largura) digitos.insert(0, static_cast<std::size_t>(largura) - digitos.size(), '0');
+    const auto minimo = static_cast<std::size_t>(largura);
+    if (digitos.size() < minimo) digitos.insert(0, minimo - digitos.size(), '0');
     return prefixo + digitos;
 }
 
@@ -224,7 +225,8 @@ void GeradorErp::inserirVendedores(BaseDadosSqlite& bd)
 
 void GeradorErp::inserirClientes(BaseDadosSqlite& bd)
 {
-    InstrucaoSqlite ins = bd.Preparar("INSERT INTO Clientes (Codigo, Nome, Email_Envio_Documentos) VALUES (?1, ?2, ?3)");
+    InstrucaoSqlite ins =
+        bd.Preparar("INSERT INTO Clientes (Codigo, Nome, Email_Envio_Documentos) VALUES (?1, ?2, ?3)");
     for (long n = 1; n <= opcoes_.dimensoes.clientes; ++n) {
         Cliente cliente{codigoCliente(n), aleatorio_.Inteiro(0, opcoes_.dimensoes.vendedores - 1)};
         const std::string nome = catalogo_.NomeCliente(aleatorio_);
@@ -255,7 +257,9 @@ void GeradorErp::inserirArtigos(BaseDadosSqlite& bd)
     InstrucaoSqlite ins =
         bd.Preparar("INSERT INTO ARTIGOS (CODIGO, Nome, Grupo, INACTIVO, artoudes) VALUES (?1, ?2, ?3, ?4, ?5)");
     auto inserir = [&](const GrupoArtigos& g, const std::string& codigo, const std::string& nome, bool inactivo) {
-        const long preco = std::lround(100.0 * std::exp(aleatorio_.Entre(std::log(g.precoMinimo), std::log(g.precoMaximo))));
+        // Prices spread evenly on a log scale: many cheap articles, a few dear ones.
+        const double valor = std::exp(aleatorio_.Entre(std::log(g.precoMinimo), std::log(g.precoMaximo)));
+        const long preco = std::lround(100.0 * valor);
         const long custo = g.descritor ? 0 : std::lround(static_cast<double>(preco) * aleatorio_.Entre(0.55, 0.8));
         Artigo artigo{codigo, preco, custo, g.descritor};
         ins.Ligar(1, codigo);
@@ -268,7 +272,8 @@ void GeradorErp::inserirArtigos(BaseDadosSqlite& bd)
     };
     const GrupoArtigos& portes = catalogo_.GrupoPortes();
     for (std::size_t i = 0; i < portes.bases.size(); ++i)
-        portes_.push_back(inserir(portes, numerado(portes.prefixo, static_cast<long>(i) + 1, 2), portes.bases[i], false));
+        portes_.push_back(
+            inserir(portes, numerado(portes.prefixo, static_cast<long>(i) + 1, 2), portes.bases[i], false));
     const GrupoArtigos& servicos = catalogo_.GrupoServicos();
     for (std::size_t i = 0; i < servicos.bases.size(); ++i)
         servicos_.push_back(inserir(servicos, numerado(servicos.prefixo, static_cast<long>(i) + 1, 3),
@@ -280,8 +285,7 @@ void GeradorErp::inserirArtigos(BaseDadosSqlite& bd)
         const GrupoArtigos& g = catalogo_.Grupos()[static_cast<std::size_t>(n - 1) % catalogo_.GruposMercadoria()];
         const std::string codigo = n == 2 ? "ELE-H07VK-2.5-AZL" : numerado(g.prefixo, n, largura);
         const std::string nome = n == 2 ? "Cabo H07V-K 2,5mm² azul (rolo 100m)"
-                                        : g.bases[static_cast<std::size_t>(aleatorio_.Inteiro(0, static_cast<long>(g.bases.size()) - 1))] +
-                                              " " + g.variantes[static_cast<std::size_t>(aleatorio_.Inteiro(0, static_cast<long>(g.variantes.size()) - 1))];
+                                        : aleatorio_.Escolher(g.bases) + " " + aleatorio_.Escolher(g.variantes);
         mercadorias_.push_back(inserir(g, codigo, nome, aleatorio_.Probabilidade(0.03)));
     }
 }
@@ -432,7 +436,7 @@ void GeradorErp::inserirDocumento(Instrucoes& ins, const Documento& doc, long nu
         std::string vendedorLinha = vendedor;
         if (deCliente) {
             // A document shared between two salespeople, or lines of the outside agent.
-            if (a.Probabilidade(0.05)) vendedorLinha = vendedores_[a.Inteiro(0, static_cast<long>(vendedores_.size()) - 1)];
+            if (a.Probabilidade(0.05)) vendedorLinha = a.Escolher(vendedores_);
             if (a.Probabilidade(0.02)) vendedorLinha = VendedorSemFicha;
         }
         long quantidade = artigo.descritor || doc.tipo == Tipo::Devolucao ? a.Inteiro(1, 3)
