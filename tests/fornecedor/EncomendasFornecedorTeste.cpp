@@ -54,24 +54,6 @@ protected:
 
 }  // namespace
 
-TEST(CriaRsEncFornecedor, NoveCamposPorOrdemComTiposETamanhos)
-{
-    const ConjuntoResultados rs = CriaRsEncFornecedor();
-    const std::vector<std::pair<std::string, int>> esperados{
-        {"Data", 15},          {"Doc.", 20},  {"Nome Cliente", 80},     {"Nome Vendedor", 40}, {"Artigo", 15},
-        {"Nome Artigo", 80}, {"Quant", 0}, {"Disponibilidade", 80}, {"Prazo Estimado", 160}};
-    ASSERT_EQ(rs.NumeroCampos(), esperados.size());
-    for (std::size_t i = 0; i < esperados.size(); ++i) {
-        EXPECT_EQ(rs.CampoEm(i).nome, esperados[i].first);
-        const TipoCampo tipo = esperados[i].first == "Quant" ? TipoCampo::Moeda : TipoCampo::Texto;
-        EXPECT_EQ(rs.CampoEm(i).tipo, tipo) << esperados[i].first;
-        if (esperados[i].second) {
-            EXPECT_EQ(rs.CampoEm(i).tamanho, esperados[i].second);
-        }
-    }
-    EXPECT_EQ(rs.ContarRegistos(), 0);
-}
-
 TEST_F(EncomendasFornecedor, SemEncomendasDaOQuadroVazioEDataReescrita)
 {
     emp.Artigo("A1", "Artigo Um");

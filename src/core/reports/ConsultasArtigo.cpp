@@ -21,6 +21,8 @@ ConsultasArtigo::ConsultasArtigo(LigacaoBD& ligacao, bool reutilizar)
 {
 }
 
+// The stock and the supplier orders do not change while one company's report runs, so the first
+// answer for an article serves all its later lines; a new object (a new run) asks again.
 std::optional<Moeda> ConsultasArtigo::Stock(const std::string& artigo)
 {
     if (!reutilizar_) return consultarStock(artigo);
