@@ -1,7 +1,5 @@
 #include "ExtrairMapas.h"
 
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "ApoioRelatorio.h"
@@ -11,10 +9,10 @@
 #include "TrataVendedor.h"
 #include "VendasDia.h"
 #include "VendasMesCliente.h"
-#include "data/Erro.h"
 #include "data/Relogio.h"
 #include "output/EnvioMail.h"
 #include "output/ExportaExcel.h"
+#include "reports/LivroEnviado.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
@@ -25,15 +23,6 @@ namespace {
 std::string hoje(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("dd-mm-yyyy"); }
 std::string carimbo(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("yyyymmddhhmmss"); }
 std::string agora(const ContextoExecucao& ctx) { return TextoDataHora(ctx.relogio.Agora()); }
-
-// A code or company entry becomes part of a file name: a path separator in it would point the
-// workbook into a folder that does not exist.
-std::string parteNome(std::string s)
-{
-    for (char& c : s)
-        if (c == '/' || c == '\\') c = '_';
-    return s;
-}
 
 std::string mensagemDia(const ContextoExecucao& ctx)
 {
@@ -51,13 +40,6 @@ struct Folhas {
     }
 };
 
-void apagar(const std::string& ficheiro)
-{
-    std::error_code erro;
-    if (!std::filesystem::remove(ficheiro, erro))
-        throw Erro(erros::FicheiroNaoApagado, "Não foi possível apagar o livro enviado: " + ficheiro,
-                   erro ? erro.message() : "o ficheiro não existe");
-}
 
 // Mails a written workbook and deletes it; without a recipient it stays in PastaLog.
 void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const std::string& ficheiro,
@@ -65,7 +47,7 @@ void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const std:
 {
     if (destino.empty()) return;
     EnvioMail(ctx, destino, ficheiro, mensagem, "", 0);
-    apagar(ficheiro);
+    ApagarLivroEnviado(ficheiro);
 }
 
 void extrairRelatorios(ContextoExecucao& ctx)
@@ -97,7 +79,7 @@ void livroAdministracao(ContextoExecucao& ctx)
     folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
-    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Adm_" + parteNome(ctx.EmpresaActual) + ".xlsx";
+    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
     ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 1);
     enviarEApagar(ctx, ctx.DestinoAdm, ficheiro, mensagemDia(ctx));
 }
@@ -133,8 +115,8 @@ void livrosVendedores(ContextoExecucao& ctx)
         std::string email;
         LerMailVendedor(ctx, email, codigo);
         if (email.empty()) continue;
-        const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_" + parteNome(codigo) + "_Vnd_" +
-                                     parteNome(ctx.EmpresaActual) + ".xlsx";
+        const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_" + ParteNomeFicheiro(codigo) + "_Vnd_" +
+                                     ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
         ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 2);
         enviarEApagar(ctx, email, ficheiro, mensagemDia(ctx));
     }
@@ -145,7 +127,7 @@ void livroEncomendas(ContextoExecucao& ctx)
     if (ctx.EmpresaEspecial || ctx.RsEncFornecedorBDC.ContarRegistos() <= 0) return;
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
-    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Enc_" + parteNome(ctx.EmpresaActual) + ".xlsx";
+    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
     ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 3);
     enviarEApagar(ctx, ctx.DestinoEnc, ficheiro,
                   "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
