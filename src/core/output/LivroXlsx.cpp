@@ -18,14 +18,21 @@ namespace quorvelanti {
 
 namespace {
 
-void verificar(lxw_error erro, const std::string& operacao)
+// The text of the operation is built only when it failed: cells are written millions of times.
+template <class Operacao>
+void verificar(lxw_error erro, Operacao operacao)
 {
-    if (erro != LXW_NO_ERROR) throw Erro(erros::LivroFalhou, "Falha ao " + operacao, lxw_strerror(erro));
+    if (erro != LXW_NO_ERROR) throw Erro(erros::LivroFalhou, "Falha ao " + operacao(), lxw_strerror(erro));
 }
 
 std::string celula(int linha, int coluna)
 {
     return LivroXlsx::NomeColuna(coluna) + std::to_string(linha + 1);
+}
+
+void verificarCelula(lxw_error erro, int linha, int coluna)
+{
+    verificar(erro, [&] { return "escrever a célula " + celula(linha, coluna); });
 }
 
 // Creates an empty file next to the destination, so the final rename stays within one file
@@ -41,7 +48,7 @@ std::string criarTemporario(const std::string& destino)
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         std::string sufixo;
         for (int i = 0; i < 6; ++i) sufixo += letras[escolha(fonte)];
-        const std::string nome = (pasta / ("." + caminho.filename().string() + ".tmp-" + sufixo)).string();
+        const std::string nome = (pasta / std::string(".").append(caminho.filename().string()).append(".tmp-").append(sufixo)).string();
         // 0666 so the finished workbook gets the same permissions as any file the user creates.
         const int fd = ::open(nome.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
         if (fd >= 0) {
@@ -86,7 +93,8 @@ void LivroXlsx::descartar() noexcept
 void LivroXlsx::AdicionarFolha(const std::string& nome)
 {
     // The library would only print a warning and hand back no sheet for a bad name.
-    if (!nome.empty()) verificar(workbook_validate_sheet_name(livro_, nome.c_str()), "dar o nome \"" + nome + "\" a uma folha");
+    if (!nome.empty()) verificar(workbook_validate_sheet_name(livro_, nome.c_str()),
+                  [&] { return "dar o nome \"" + nome + "\" a uma folha"; });
     folha_ = workbook_add_worksheet(livro_, nome.empty() ? nullptr : nome.c_str());
     if (!folha_) throw Erro(erros::LivroFalhou, "Falha ao acrescentar a folha \"" + nome + "\"");
 }
@@ -123,36 +131,34 @@ void LivroXlsx::Texto(int linha, int coluna, const std::string& texto, Formato f
         cortado = texto::Primeiros(texto, MaximoCaracteresCelula);
         escrito = cortado.c_str();
     }
-    verificar(worksheet_write_string(folha_, linha, coluna, escrito, formato),
-              "escrever a célula " + celula(linha, coluna));
+    verificarCelula(worksheet_write_string(folha_, linha, coluna, escrito, formato), linha, coluna);
 }
 
 void LivroXlsx::Numero(int linha, int coluna, double valor, Formato formato)
 {
     // The file format has no infinity or NaN; written as such they would corrupt the sheet.
     if (!std::isfinite(valor)) return Vazio(linha, coluna, formato);
-    verificar(worksheet_write_number(folha_, linha, coluna, valor, formato),
-              "escrever a célula " + celula(linha, coluna));
+    verificarCelula(worksheet_write_number(folha_, linha, coluna, valor, formato), linha, coluna);
 }
 
 void LivroXlsx::Vazio(int linha, int coluna, Formato formato)
 {
     if (!formato) return;
-    verificar(worksheet_write_blank(folha_, linha, coluna, formato), "escrever a célula " + celula(linha, coluna));
+    verificarCelula(worksheet_write_blank(folha_, linha, coluna, formato), linha, coluna);
 }
 
 void LivroXlsx::FormulaNumero(int linha, int coluna, const std::string& formula, double resultado,
                               Formato formato)
 {
     verificar(worksheet_write_formula_num(folha_, linha, coluna, formula.c_str(), formato, resultado),
-              "escrever a fórmula da célula " + celula(linha, coluna));
+              [&] { return "escrever a fórmula da célula " + celula(linha, coluna); });
 }
 
 void LivroXlsx::FormulaTexto(int linha, int coluna, const std::string& formula, const std::string& resultado,
                              Formato formato)
 {
     verificar(worksheet_write_formula_str(folha_, linha, coluna, formula.c_str(), formato, resultado.c_str()),
-              "escrever a fórmula da célula " + celula(linha, coluna));
+              [&] { return "escrever a fórmula da célula " + celula(linha, coluna); });
 }
 
 void LivroXlsx::Fundir(int linha, int coluna, int ultimaColuna, const std::string& texto, Formato formato)
@@ -160,13 +166,13 @@ void LivroXlsx::Fundir(int linha, int coluna, int ultimaColuna, const std::strin
     // The format has no merge of a single cell; such a range is just its one cell.
     if (ultimaColuna <= coluna) return Texto(linha, coluna, texto, formato);
     verificar(worksheet_merge_range(folha_, linha, coluna, linha, ultimaColuna, texto.c_str(), formato),
-              "fundir as células " + celula(linha, coluna) + ":" + celula(linha, ultimaColuna));
+              [&] { return "fundir as células " + celula(linha, coluna) + ":" + celula(linha, ultimaColuna); });
 }
 
 void LivroXlsx::Coluna(int coluna, double largura, Formato formato)
 {
     verificar(worksheet_set_column(folha_, coluna, coluna, largura, formato),
-              "definir a coluna " + NomeColuna(coluna));
+              [&] { return "definir a coluna " + NomeColuna(coluna); });
 }
 
 void LivroXlsx::Gravar()
@@ -174,7 +180,7 @@ void LivroXlsx::Gravar()
     lxw_workbook* livro = livro_;
     livro_ = nullptr;  // closing frees the workbook whatever it returns
     folha_ = nullptr;
-    verificar(workbook_close(livro), "gravar o livro " + destino_);
+    verificar(workbook_close(livro), [&] { return "gravar o livro " + destino_; });
     if (std::rename(temporario_.c_str(), destino_.c_str()) != 0)
         throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_, std::strerror(errno));
     temporario_.clear();
