@@ -103,6 +103,7 @@ def verifica_titulo(ws, titulo, campos, onde):
     igual(f"{onde} A1", a1.value, titulo or None)
     igual(f"{onde} A1 negrito", a1.font.b, True)
     igual(f"{onde} A1 tamanho", a1.font.sz, 20)
+    igual(f"{onde} altura da linha 1 cabe a letra de 20", (ws.row_dimensions[1].height or 15) >= 26, True)
     # A merged range shows A1's look; openpyxl keeps no style for the other cells of it.
     igual(f"{onde} A1 fundo", fundo(a1), VERMELHO)
     igual(f"{onde} A1 letra", cor_letra(a1), BRANCO)

@@ -19,6 +19,7 @@ constexpr const char* FormatoNumerico = "###,###,##0.00";
 constexpr const char* FormatoData = "dd-mm-yyyy";
 constexpr const char* TotalEncomenda = "Total Encomenda";
 constexpr int TamanhoTitulo = 20;
+constexpr double AlturaTitulo = 26.25;  // points: a 20-point line with its spacing
 constexpr int LarguraNumeros = 15;
 constexpr double LarguraPadrao = 8.43;  // what the spreadsheet shows for a column never sized
 constexpr double LarguraMaxima = 255;   // the widest column the format allows
@@ -172,6 +173,8 @@ void LivroFolha::escreverTitulo(const std::string& titulo)
         .centrado = true,
         .formatoNumero = colunas_[0].formatoNumero,
     });
+    // Readers do not grow a row for a large font by themselves, so the title would be clipped.
+    livro_.Altura(0, AlturaTitulo);
     livro_.Fundir(0, 0, campos_ - 1, titulo, a1);
     // The merge gives every cell A1's look; only A1 is bold and large.
     for (int k = 1; k < campos_; ++k) livro_.Vazio(0, k, formatoLinha(k, Realce::Vermelho, false, true));

@@ -169,6 +169,12 @@ void LivroXlsx::Fundir(int linha, int coluna, int ultimaColuna, const std::strin
               [&] { return "fundir as células " + celula(linha, coluna) + ":" + celula(linha, ultimaColuna); });
 }
 
+void LivroXlsx::Altura(int linha, double pontos)
+{
+    verificar(worksheet_set_row(folha_, linha, pontos, nullptr),
+              [&] { return "definir a altura da linha " + std::to_string(linha + 1); });
+}
+
 void LivroXlsx::Coluna(int coluna, double largura, Formato formato)
 {
     verificar(worksheet_set_column(folha_, coluna, coluna, largura, formato),

@@ -58,6 +58,8 @@ public:
                       Formato formato);
     // Merges the cells of one row from coluna to ultimaColuna, the text in the first of them.
     void Fundir(int linha, int coluna, int ultimaColuna, const std::string& texto, Formato formato);
+    // Row height in points; in a streamed sheet, before the row's first cell.
+    void Altura(int linha, double pontos);
     // Width in characters; the format is what the column's empty cells show.
     void Coluna(int coluna, double largura, Formato formato);
 
