@@ -108,15 +108,6 @@ private slots:
         QCOMPARE(Seguranca(ausente.dialogo)->currentText(), QString("nenhuma"));
     }
 
-    void cancelarNaoGrava()
-    {
-        Aberto a(relogio_, "Servidor=smtp.emp.pt\r\n");
-        Campo(a.dialogo, "Servidor")->setText("outro");
-        QTest::mouseClick(janela::Filho<QPushButton>(&a.dialogo, "btCancelar"), Qt::LeftButton);
-        QCOMPARE(a.dialogo.result(), int(QDialog::Rejected));
-        QCOMPARE(apoio::LerBytes(a.ficheiro), Ficheiro("Servidor=smtp.emp.pt\r\n"));
-    }
-
     void gravacaoFalhadaDizPorqueEFicaAberto()
     {
         apoio::PastaTemporaria pasta;

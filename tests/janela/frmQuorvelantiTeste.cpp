@@ -213,16 +213,6 @@ private slots:
         QTest::mouseClick(janela::Filho<QPushButton>(abertas[0], "btSair"), Qt::LeftButton);
         QTRY_COMPARE(janela.findChildren<frmParametros*>().size(), 1);
     }
-
-    void sairFechaAJanela()
-    {
-        janela::Cenario cenario;
-        frmQuorvelanti janela(relogio_, cenario.Definicoes(), "");
-        janela.show();
-        QTest::mouseClick(janela::Filho<QPushButton>(&janela, "btSair"), Qt::LeftButton);
-        QVERIFY(!janela.isVisible());
-        QCOMPARE(janela.EstadoSaida(), 0);
-    }
 };
 
 QTEST_MAIN(frmQuorvelantiTeste)
