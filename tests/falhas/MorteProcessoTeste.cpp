@@ -1,0 +1,132 @@
+// The program killed (SIGKILL) in the middle of a daily run of a larger company that mails to a
+// pickup folder: what it leaves under a final name must be whole, every log line written so far
+// must be in the file, and the next run must go through.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "Cenario.h"
+#include "ProcessoEmCurso.h"
+#include "ServidorSmtp.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using falhas::Contem;
+
+bool terminaEm(const std::string& nome, const std::string& fim)
+{
+    return nome.size() >= fim.size() && nome.compare(nome.size() - fim.size(), fim.size(), fim) == 0;
+}
+
+struct MomentoDaMorte {
+    std::string nome;
+    std::string pasta;  // "log" or "saida": where to watch
+    std::function<bool(const std::string&)> visto;  // on a file name there
+};
+
+std::ostream& operator<<(std::ostream& os, const MomentoDaMorte& m) { return os << m.nome; }
+
+class ProcessoMorto : public ::testing::TestWithParam<MomentoDaMorte> {
+protected:
+    // One generated company for the whole suite, copied into each scene.
+    static void SetUpTestSuite()
+    {
+        modelo = new falhas::Cenario;
+        modelo->EmpresaGerada("grande.db", 30000);
+    }
+    static void TearDownTestSuite()
+    {
+        delete modelo;
+        modelo = nullptr;
+    }
+
+    void SetUp() override
+    {
+        fs::copy_file(modelo->Dorvam() + "/grande.db", cenario.Dorvam() + "/grande.db");
+        fs::create_directories(saida());
+        cenario.Parametros("[EMPRESAS]\r\nG\r\n[FIM]\r\n" +
+                           falhas::Cenario::Seccao("G", "grande.db", "DestinoEnc=compras@emp.pt\r\n" + vendedores()) +
+                           cenario.Globais("PastaSaida=" + saida() + "\r\n"));
+    }
+
+    static std::string vendedores()
+    {
+        std::string lista = "DestinoVnd=";
+        for (int i = 1; i <= 12; ++i) lista += (i > 1 ? "," : "") + codigoVendedor(i) + ",v" + std::to_string(i) + "@emp.pt";
+        return lista + "\r\n";
+    }
+    // The generator numbers its salespeople V01, V02, ...
+    static std::string codigoVendedor(int i) { return (i < 10 ? "V0" : "V") + std::to_string(i); }
+
+    std::string saida() const { return cenario.Base() + "/saida"; }
+
+    bool algumVisto(const std::string& pasta, const std::function<bool(const std::string&)>& visto) const
+    {
+        for (const auto& nome : apoio::Ficheiros(pasta))
+            if (visto(nome)) return true;
+        return false;
+    }
+
+    // Final names only: a name that starts with "." is a temporary one.
+    static std::vector<std::string> finais(const std::string& pasta, const std::string& extensao)
+    {
+        std::vector<std::string> caminhos;
+        for (const auto& nome : apoio::Ficheiros(pasta))
+            if (nome[0] != '.' && terminaEm(nome, extensao)) caminhos.push_back(pasta + "/" + nome);
+        return caminhos;
+    }
+
+    static falhas::Cenario* modelo;
+    falhas::Cenario cenario;
+};
+falhas::Cenario* ProcessoMorto::modelo = nullptr;
+
+TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
+{
+    const MomentoDaMorte& m = GetParam();
+    const std::string pasta = m.pasta == "log" ? cenario.PastaLog() : saida();
+    {
+        falhas::ProcessoEmCurso p({apoio::Programa(), "/S"}, cenario.Ambiente(), cenario.Base() + "/corrida");
+        bool aCorrer = true;
+        while (aCorrer && !algumVisto(pasta, m.visto)) aCorrer = p.Esperar(std::chrono::milliseconds(1));
+        ASSERT_TRUE(aCorrer) << "the run ended before the moment came: " << apoio::LerBytes(cenario.Base() + "/corrida.err");
+        p.Matar();
+        ASSERT_EQ(p.Terminar(), 128 + 9);
+    }
+
+    EXPECT_EQ(falhas::ZipsIncompletos(finais(cenario.PastaLog(), ".xlsx")), "");
+    const auto emls = finais(saida(), ".eml");
+    std::vector<std::string> brutos;
+    for (const auto& e : emls) brutos.push_back(apoio::LerBytes(e));
+    std::vector<std::string> anexos;
+    int n = 0;
+    for (const auto& correio : brutos.empty() ? std::vector<apoio::CorreioLido>{} : apoio::LerCorreios(brutos)) {
+        EXPECT_TRUE(correio.defeitos.empty()) << emls[n];
+        ASSERT_EQ(correio.anexos.size(), 1u) << emls[n];
+        anexos.push_back(cenario.Base() + "/anexo" + std::to_string(n++) + ".xlsx");
+        apoio::EscreverBytes(anexos.back(), correio.anexos[0].bytes);
+    }
+    EXPECT_EQ(falhas::ZipsIncompletos(anexos), "");
+    const auto mensagens = cenario.MensagensRegisto();  // whole CRLF lines, each stamped
+    ASSERT_GE(mensagens.size(), 2u);
+    EXPECT_EQ(mensagens[1], "Emissão Mapas");
+    EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
+
+    // The kernel dropped the killed run's lock; what it left behind does not stop the next one.
+    const auto r = cenario.Correr();
+    EXPECT_EQ(r.estado, 0) << r.erros;
+    EXPECT_EQ(cenario.MensagensRegisto().back(), "Emissão Mapas terminada");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Momentos, ProcessoMorto,
+    ::testing::Values(
+        MomentoDaMorte{"AEscreverUmLivro", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }},
+        MomentoDaMorte{"ComUmLivroPorEnviar", "log", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".xlsx"); }},
+        MomentoDaMorte{"DepoisDoPrimeiroCorreio", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }}),
+    [](const ::testing::TestParamInfo<MomentoDaMorte>& info) { return info.param.nome; });
+
+}  // namespace
