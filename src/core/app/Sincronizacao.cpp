@@ -80,6 +80,21 @@ void fechar(std::unique_ptr<LigacaoBD>& ligacao)
     if (ligacao) ligacao->FecharLigacao();
 }
 
+// The company's identity and reports. A failure keeps its number and says which company it
+// ended, so an unattended night's log tells where to look.
+void extrairEmpresa(ContextoExecucao& ctx)
+{
+    try {
+        getNomeEmpresa(ctx);
+        if (ctx.ModoSemanal())
+            ExtrairEncClienteSemanal(ctx);
+        else
+            ExtrairMapas(ctx);
+    } catch (const Erro& erro) {
+        throw Erro(erro.Numero(), "Falha na empresa " + ctx.EmpresaActual + ": " + erro.Descricao(), erro.Detalhe());
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> LerEmpresas(const std::string& ficheiro)
@@ -158,6 +173,12 @@ void Sincronizar(ContextoExecucao& ctx)
     Parametros parametros;
     parametros.FicheiroIni(ctx.FicheiroIni);
     parametros.Ler();
+    // Without a folder the log and the workbooks would land in the root folder, where nobody
+    // looks and the running user may not write: end the run before anything is written.
+    if (texto::Aparar(parametros.Log_Directoria()).empty())
+        throw Erro(erros::ParametroInvalido,
+                   "O ficheiro de parâmetros não define a pasta do registo e dos livros ([Log] Directoria): " +
+                       ctx.FicheiroIni);
     ctx.PastaLog = pastaComSeparador(parametros.Log_Directoria());
     ctx.Log = std::make_unique<cl_log>(ctx.relogio);
     ctx.Log->Abrir(ctx.FicheiroIni);
@@ -170,11 +191,7 @@ void Sincronizar(ContextoExecucao& ctx)
         AbreLigacao(ctx, empresa, ctx.Ligacao, ctx.FicheiroIni);
         AbreLigacaoExt(ctx, empresa, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
         ctx.EmpresaActual = empresa;
-        getNomeEmpresa(ctx);
-        if (ctx.ModoSemanal())
-            ExtrairEncClienteSemanal(ctx);
-        else
-            ExtrairMapas(ctx);
+        extrairEmpresa(ctx);
         ctx.Progresso("Extrair Mapas " + ctx.EmpresaActual);
         fechar(ctx.Ligacao);
         if (ctx.TemLigacaoExt) fechar(ctx.LigacaoExt);
