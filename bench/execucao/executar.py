@@ -1,0 +1,250 @@
+#!/usr/bin/python3
+"""Whole-run benchmark of the daily ("/S") and weekly ("/3S") sets.
+
+For each size it generates a large company, runs both sets of the Release program in automatic
+mode with mail written to a pickup folder, and measures in the same run the irreducible work:
+the traced statements replayed alone on the same database (bench_repetir_sql, through the
+program's own database layer) plus the same cells written straight on libxlsxwriter
+(bench_escrever_livros). Prints ratios, statements, peak memory, files and bytes.
+
+    /usr/bin/python3 bench/execucao/executar.py                  # 125,000, 250,000, 500,000 lines
+    /usr/bin/python3 bench/execucao/executar.py --linhas 500000  # one size only
+
+Times are processor seconds (user + system) of the child, so other work on the machine does not
+count; wall seconds are shown beside them.
+"""
+import argparse
+import email
+import email.policy
+import io
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+import xml.etree.ElementTree as ET
+import zipfile
+from pathlib import Path
+
+RAIZ = Path(__file__).resolve().parents[2]
+DATA_CORRIDA = "2026-12-07"
+VENDEDORES, CLIENTES, ARTIGOS = 80, 20000, 15000
+LIMITE_RAZAO, LIMITE_MEMORIA_MB = 1.5, 1024
+TIPO_XLSX = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"
+NS = {"m": "http://schemas.openxmlformats.org/spreadsheetml/2006/main",
+      "r": "http://schemas.openxmlformats.org/officeDocument/2006/relationships"}
+M = "{%s}" % NS["m"]
+
+
+class Medida:
+    """Processor and wall seconds, and peak resident memory, of one child process."""
+
+    def __init__(self, cpu=0.0, parede=0.0, memoria_kb=0):
+        self.cpu, self.parede, self.memoria_kb = cpu, parede, memoria_kb
+
+
+def correr(argumentos, ambiente=None, saida=subprocess.DEVNULL):
+    """Runs a child and reads its own resource use (wait4), not that of earlier children."""
+    inicio = time.monotonic()
+    filho = subprocess.Popen(argumentos, env=ambiente, stdout=saida, stderr=subprocess.PIPE)
+    _, estado, uso = os.wait4(filho.pid, 0)
+    parede = time.monotonic() - inicio
+    erros = filho.stderr.read().decode("utf-8", "replace")
+    filho.stderr.close()
+    codigo = os.waitstatus_to_exitcode(estado)
+    if codigo != 0:
+        sys.exit(f"{' '.join(map(str, argumentos))} terminou com o estado {codigo}:\n{erros}")
+    return Medida(uso.ru_utime + uso.ru_stime, parede, uso.ru_maxrss)
+
+
+def pares(texto):
+    """The key=value line the two helpers print."""
+    return {k: float(v) for k, v in re.findall(r"(\w+)=([\d.]+)", texto)}
+
+
+def compilar(pasta):
+    subprocess.run(["cmake", "-S", RAIZ, "-B", pasta, "-DCMAKE_BUILD_TYPE=Release"],
+                   check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", pasta, "-j2", "--target", "quorvelanti", "quorvelanti-gerador",
+                    "bench_repetir_sql", "bench_escrever_livros"], check=True, stdout=subprocess.DEVNULL)
+    return {"programa": pasta / "src/main/quorvelanti",
+            "gerador": pasta / "tools/gerador/quorvelanti-gerador",
+            "repetir": pasta / "bench/execucao/bench_repetir_sql",
+            "escrever": pasta / "bench/execucao/bench_escrever_livros"}
+
+
+def escrever_parametros(pasta, conjunto):
+    """The parameter file of one set: one company, every recipient set, mail to a pickup folder."""
+    vendedores = ",".join(f"V{i:02d},vendedor.v{i:02d}@exemplo.pt" for i in range(1, VENDEDORES + 1))
+    nome = {"/S": "Quorvelanti.qel", "/3S": "MapaEncSemana.qel"}[conjunto]
+    etiqueta = conjunto.strip("/")
+    texto = "\r\n".join([
+        "[EMPRESAS]", "Grande", "[FIM]", "",
+        "[Grande]", "Motor=SQLite", "Empresa=../empresa.db",
+        "DestinoAdm=administracao@exemplo.pt", f"DestinoVnd={vendedores}",
+        "DestinoEnc=compras@exemplo.pt", "GrupoPortes='PORTES'", "",
+        "[email]", "Assunto=Mapas", "",
+        "[SMTP]", "emailEmissor=relatorios@exemplo.pt", f"PastaSaida={pasta / ('correio' + etiqueta)}", "",
+        "[Log]", f"Directoria={pasta / ('registo' + etiqueta)}", ""])
+    (pasta / "dorvam").mkdir(parents=True, exist_ok=True)
+    (pasta / ("correio" + etiqueta)).mkdir(exist_ok=True)
+    (pasta / ("registo" + etiqueta)).mkdir(exist_ok=True)
+    ficheiro = pasta / "dorvam" / nome
+    ficheiro.write_bytes(texto.encode("utf-8"))
+    ficheiro.chmod(0o600)
+
+
+def livros_escritos(correio, registo):
+    """Every workbook the run wrote: attached to its messages, or left in the log folder."""
+    livros, emls = [], []
+    for eml in sorted(correio.glob("*.eml")):
+        emls.append(eml.stat().st_size)
+        mensagem = email.message_from_bytes(eml.read_bytes(), policy=email.policy.default)
+        for parte in mensagem.iter_attachments():
+            if parte.get_content_type() == TIPO_XLSX:
+                livros.append(parte.get_content())
+    livros += [x.read_bytes() for x in sorted(registo.glob("*.xlsx"))]
+    return livros, emls
+
+
+def escapar(texto):
+    return (texto.replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r"))
+
+
+def coordenadas(ref):
+    letras, numero = re.fullmatch(r"([A-Z]+)(\d+)", ref).groups()
+    coluna = 0
+    for c in letras:
+        coluna = coluna * 26 + ord(c) - ord("A") + 1
+    return int(numero) - 1, coluna - 1
+
+
+def planear_livro(conteudo, nome, plano):
+    """Writes the plan lines of one workbook's cells (see bench_escrever_livros.cpp)."""
+    with zipfile.ZipFile(io.BytesIO(conteudo)) as z:
+        estilos = ET.fromstring(z.read("xl/styles.xml")).find("m:cellXfs", NS)
+        plano.write(f"W\t{nome}\t{max(int(estilos.get('count', '1')) - 1, 0)}\n")
+        ligacoes = {r.get("Id"): r.get("Target") for r in ET.fromstring(z.read("xl/_rels/workbook.xml.rels"))}
+        for folha in ET.fromstring(z.read("xl/workbook.xml")).find("m:sheets", NS):
+            plano.write(f"S\t{escapar(folha.get('name'))}\n")
+            alvo = ligacoes[folha.get("{%s}id" % NS["r"])]
+            with z.open("xl/" + alvo.lstrip("/").removeprefix("xl/")) as xml:
+                for _, c in ET.iterparse(xml):
+                    if c.tag == M + "c":
+                        planear_celula(c, plano)
+                        c.clear()
+
+
+def planear_celula(c, plano):
+    linha, coluna = coordenadas(c.get("r"))
+    formato = int(c.get("s", "0")) - 1
+    formula, valor, texto = c.find(M + "f"), c.find(M + "v"), c.find(M + "is/" + M + "t")
+    if formula is not None:
+        tipo = "t" if c.get("t") == "str" else "f"
+        resultado = valor.text if valor is not None and valor.text else ("" if tipo == "t" else "0")
+        campos = [tipo, resultado, formula.text or ""]
+    elif texto is not None:
+        campos = ["s", texto.text or ""]
+    elif valor is not None:
+        campos = ["n", valor.text]
+    else:
+        campos = ["b", ""]
+    plano.write("\t".join(["C", str(linha), str(coluna), campos[0], str(formato)] + [escapar(x) for x in campos[1:]])
+                + "\n")
+
+
+def medir_conjunto(ferramentas, pasta, conjunto):
+    etiqueta = conjunto.strip("/")
+    registo_sql = pasta / f"sql{etiqueta}.txt"
+    registo_sql.unlink(missing_ok=True)
+    ambiente = dict(os.environ, QUORVELANTI_PASTA_BASE=str(pasta), QUORVELANTI_DATA=DATA_CORRIDA,
+                    QUORVELANTI_TRACE_SQL=str(registo_sql))
+    corrida = correr([ferramentas["programa"], conjunto], ambiente)
+
+    repeticao = subprocess.run([ferramentas["repetir"], pasta / "empresa.db", registo_sql],
+                               check=True, capture_output=True, text=True).stdout
+    sql = pares(repeticao)
+
+    livros, emls = livros_escritos(pasta / ("correio" + etiqueta), pasta / ("registo" + etiqueta))
+    plano = pasta / f"plano{etiqueta}.txt"
+    with open(plano, "w", encoding="utf-8", newline="\n") as p:
+        for i, conteudo in enumerate(livros):
+            planear_livro(conteudo, f"{i:05d}.xlsx", p)
+    escrita = pares(subprocess.run([ferramentas["escrever"], plano, pasta / f"nu{etiqueta}"],
+                                   check=True, capture_output=True, text=True).stdout)
+    shutil.rmtree(pasta / f"nu{etiqueta}")
+    plano.unlink()
+    return {"conjunto": conjunto, "corrida": corrida, "sql": sql, "escrita": escrita,
+            "livros": len(livros), "bytes_livros": sum(map(len, livros)),
+            "emls": len(emls), "bytes_emls": sum(emls)}
+
+
+def medir_tamanho(ferramentas, trabalho, linhas):
+    pasta = trabalho / str(linhas)
+    shutil.rmtree(pasta, ignore_errors=True)
+    pasta.mkdir(parents=True)
+    subprocess.run([ferramentas["gerador"], "--saida", pasta / "empresa.db", "--data", DATA_CORRIDA,
+                    "--semente", "1", "--linhas", str(linhas), "--vendedores", str(VENDEDORES),
+                    "--clientes", str(CLIENTES), "--artigos", str(ARTIGOS)], check=True, stdout=subprocess.DEVNULL)
+    resultados = []
+    for conjunto in ("/S", "/3S"):
+        escrever_parametros(pasta, conjunto)
+        resultados.append(medir_conjunto(ferramentas, pasta, conjunto))
+    return resultados
+
+
+def mostrar(linhas, r):
+    c, sql, esc = r["corrida"], r["sql"], r["escrita"]
+    minimo_cpu, minimo_parede = sql["cpu"] + esc["cpu"], sql["parede"] + esc["parede"]
+    razao = c.cpu / minimo_cpu
+    memoria = c.memoria_kb / 1024
+    print(f"{linhas:>7} {r['conjunto']:>3} | corrida {c.cpu:7.2f} s cpu ({c.parede:7.2f} s parede)"
+          f" | mínimo {minimo_cpu:7.2f} s cpu = SQL {sql['cpu']:.2f} + livros {esc['cpu']:.2f}"
+          f" | razão {razao:4.2f} cpu, {c.parede / minimo_parede:4.2f} parede"
+          f" {'ok' if razao <= LIMITE_RAZAO else 'ACIMA de %.1f' % LIMITE_RAZAO}")
+    print(f"{'':>11} | {int(sql['instrucoes'])} instruções, {int(sql['linhas'])} linhas lidas,"
+          f" {int(esc['celulas'])} células em {r['livros']} livros ({r['bytes_livros'] / 1e6:.1f} MB),"
+          f" {r['emls']} .eml ({r['bytes_emls'] / 1e6:.1f} MB)"
+          f" | memória máxima {memoria:.0f} MB {'ok' if memoria < LIMITE_MEMORIA_MB else 'ACIMA de 1 GB'}")
+    return razao
+
+
+def mostrar_crescimento(medidas):
+    """Cost per line of each size against the smallest: 1.00 everywhere is linear growth."""
+    print("\nCrescimento (tempo de processador por linha de documento, relativo ao menor tamanho):")
+    base = medidas[0]
+    for conjunto in ("/S", "/3S"):
+        partes = []
+        for linhas, resultados in medidas:
+            r = next(x for x in resultados if x["conjunto"] == conjunto)
+            r0 = next(x for x in base[1] if x["conjunto"] == conjunto)
+            por_linha = (r["corrida"].cpu / linhas) / (r0["corrida"].cpu / base[0])
+            minimo = ((r["sql"]["cpu"] + r["escrita"]["cpu"]) / linhas) / (
+                (r0["sql"]["cpu"] + r0["escrita"]["cpu"]) / base[0])
+            partes.append(f"{linhas}: corrida {por_linha:4.2f}, mínimo {minimo:4.2f}")
+        print(f"  {conjunto:>3}  " + " | ".join(partes))
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument("--compilacao", type=Path, default=RAIZ / "build-bench", help="Release build folder")
+    p.add_argument("--trabalho", type=Path, default=RAIZ / "build-bench" / "execucao", help="companies, logs, mail")
+    p.add_argument("--linhas", default="125000,250000,500000", help="document lines, comma-separated")
+    a = p.parse_args()
+    ferramentas = compilar(a.compilacao.resolve())
+    print(f"Empresa: {VENDEDORES} vendedores, {CLIENTES} clientes, {ARTIGOS} artigos, treze meses até {DATA_CORRIDA};"
+          f" correio numa pasta; metas: razão <= {LIMITE_RAZAO}, memória < 1 GB, custo linear nas linhas")
+    medidas = []
+    for linhas in (int(x) for x in a.linhas.split(",")):
+        resultados = medir_tamanho(ferramentas, a.trabalho.resolve(), linhas)
+        for r in resultados:
+            mostrar(linhas, r)
+        sys.stdout.flush()
+        medidas.append((linhas, resultados))
+    if len(medidas) > 1:
+        mostrar_crescimento(medidas)
+
+
+if __name__ == "__main__":
+    main()
