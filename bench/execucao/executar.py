@@ -8,7 +8,7 @@ program's own database layer) plus the same cells written straight on libxlsxwri
 (bench_escrever_livros). Prints ratios, statements, peak memory, files and bytes.
 
     /usr/bin/python3 bench/execucao/executar.py                  # 125,000, 250,000, 500,000 lines
-    /usr/bin/python3 bench/execucao/executar.py --linhas 500000  # one size only
+    /usr/bin/python3 bench/execucao/executar.py --linhas 500000 --conjuntos /S   # one size, one set
 
 Times are processor seconds (user + system) of the child, so other work on the machine does not
 count; wall seconds are shown beside them.
@@ -180,7 +180,7 @@ def medir_conjunto(ferramentas, pasta, conjunto):
             "emls": len(emls), "bytes_emls": sum(emls)}
 
 
-def medir_tamanho(ferramentas, trabalho, linhas):
+def medir_tamanho(ferramentas, trabalho, linhas, conjuntos):
     pasta = trabalho / str(linhas)
     shutil.rmtree(pasta, ignore_errors=True)
     pasta.mkdir(parents=True)
@@ -188,7 +188,7 @@ def medir_tamanho(ferramentas, trabalho, linhas):
                     "--semente", "1", "--linhas", str(linhas), "--vendedores", str(VENDEDORES),
                     "--clientes", str(CLIENTES), "--artigos", str(ARTIGOS)], check=True, stdout=subprocess.DEVNULL)
     resultados = []
-    for conjunto in ("/S", "/3S"):
+    for conjunto in conjuntos:
         escrever_parametros(pasta, conjunto)
         resultados.append(medir_conjunto(ferramentas, pasta, conjunto))
     return resultados
@@ -210,11 +210,11 @@ def mostrar(linhas, r):
     return razao
 
 
-def mostrar_crescimento(medidas):
+def mostrar_crescimento(medidas, conjuntos):
     """Cost per line of each size against the smallest: 1.00 everywhere is linear growth."""
     print("\nCrescimento (tempo de processador por linha de documento, relativo ao menor tamanho):")
     base = medidas[0]
-    for conjunto in ("/S", "/3S"):
+    for conjunto in conjuntos:
         partes = []
         for linhas, resultados in medidas:
             r = next(x for x in resultados if x["conjunto"] == conjunto)
@@ -231,19 +231,21 @@ def main():
     p.add_argument("--compilacao", type=Path, default=RAIZ / "build-bench", help="Release build folder")
     p.add_argument("--trabalho", type=Path, default=RAIZ / "build-bench" / "execucao", help="companies, logs, mail")
     p.add_argument("--linhas", default="125000,250000,500000", help="document lines, comma-separated")
+    p.add_argument("--conjuntos", default="/S,/3S", help="report sets, comma-separated")
     a = p.parse_args()
     ferramentas = compilar(a.compilacao.resolve())
     print(f"Empresa: {VENDEDORES} vendedores, {CLIENTES} clientes, {ARTIGOS} artigos, treze meses até {DATA_CORRIDA};"
           f" correio numa pasta; metas: razão <= {LIMITE_RAZAO}, memória < 1 GB, custo linear nas linhas")
+    conjuntos = a.conjuntos.split(",")
     medidas = []
     for linhas in (int(x) for x in a.linhas.split(",")):
-        resultados = medir_tamanho(ferramentas, a.trabalho.resolve(), linhas)
+        resultados = medir_tamanho(ferramentas, a.trabalho.resolve(), linhas, conjuntos)
         for r in resultados:
             mostrar(linhas, r)
         sys.stdout.flush()
         medidas.append((linhas, resultados))
     if len(medidas) > 1:
-        mostrar_crescimento(medidas)
+        mostrar_crescimento(medidas, conjuntos)
 
 
 if __name__ == "__main__":
