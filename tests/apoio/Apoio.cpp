@@ -83,8 +83,7 @@ void lerDisponivel(int fd, std::string& destino, bool& aberto)
 }
 }  // namespace
 
-Resultado Executar(const std::vector<std::string>& argumentos, const std::map<std::string, std::string>& ambiente,
-                   int limiteSegundos)
+std::vector<std::string> AmbienteCom(const std::map<std::string, std::string>& ambiente)
 {
     std::map<std::string, std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -95,12 +94,23 @@ Resultado Executar(const std::vector<std::string>& argumentos, const std::map<st
     for (const auto& [k, v] : ambiente) env[k] = v;
     std::vector<std::string> pares;
     for (const auto& [k, v] : env) pares.push_back(k + "=" + v);
-    std::vector<char*> envp, argv;
-    for (auto& p : pares) envp.push_back(p.data());
-    envp.push_back(nullptr);
+    return pares;
+}
+
+std::vector<char*> Ponteiros(std::vector<std::string>& textos)
+{
+    std::vector<char*> ponteiros;
+    for (auto& t : textos) ponteiros.push_back(t.data());
+    ponteiros.push_back(nullptr);
+    return ponteiros;
+}
+
+Resultado Executar(const std::vector<std::string>& argumentos, const std::map<std::string, std::string>& ambiente,
+                   int limiteSegundos)
+{
+    std::vector<std::string> pares = AmbienteCom(ambiente);
     std::vector<std::string> args = argumentos;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char*> envp = Ponteiros(pares), argv = Ponteiros(args);
 
     int saida[2], erros[2];
     if (pipe(saida) != 0 || pipe(erros) != 0) throw std::runtime_error("pipe falhou");

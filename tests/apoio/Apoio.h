@@ -34,6 +34,11 @@ std::string Python();
 // The built quorvelanti program (or QUORVELANTI_BINARIO when set).
 std::string Programa();
 
+// The current environment with the given variables set, as NAME=value texts.
+std::vector<std::string> AmbienteCom(const std::map<std::string, std::string>& ambiente);
+// Pointers to the texts, ending in nullptr, as posix_spawn takes argv and envp.
+std::vector<char*> Ponteiros(std::vector<std::string>& textos);
+
 struct Resultado {
     int estado = -1;  // exit status; 128 + signal when killed
     std::string saida;

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
+#include "Apoio.h"
 
 namespace falhas {
 
@@ -19,18 +19,9 @@ int estadoSaida(int estado) { return WIFEXITED(estado) ? WEXITSTATUS(estado) : 1
 ProcessoEmCurso::ProcessoEmCurso(const std::vector<std::string>& argumentos,
                                  const std::map<std::string, std::string>& ambiente, const std::string& prefixo)
 {
-    std::vector<std::string> pares;
-    for (char** e = environ; *e; ++e) {
-        const std::string par = *e;
-        if (!ambiente.count(par.substr(0, par.find('=')))) pares.push_back(par);
-    }
-    for (const auto& [k, v] : ambiente) pares.push_back(k + "=" + v);
-    std::vector<char*> envp, argv;
-    for (auto& p : pares) envp.push_back(p.data());
-    envp.push_back(nullptr);
+    std::vector<std::string> pares = apoio::AmbienteCom(ambiente);
     std::vector<std::string> args = argumentos;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char*> envp = apoio::Ponteiros(pares), argv = apoio::Ponteiros(args);
 
     posix_spawn_file_actions_t accoes;
     posix_spawn_file_actions_init(&accoes);
