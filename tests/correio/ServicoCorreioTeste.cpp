@@ -6,6 +6,7 @@
 
 #include "Apoio.h"
 #include "ServidorSmtp.h"
+#include "components/CorreioPastaSaida.h"
 #include "components/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
@@ -338,3 +339,22 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
 }
 
 }  // namespace
+
+// Many messages in one second get 1, 2, 3...; a name taken by anyone else is never replaced.
+TEST(CorreioPastaSaida, NomesDoMesmoSegundoNuncaSubstituemOutro)
+{
+    apoio::PastaTemporaria pasta;
+    CorreioPastaSaida saida(pasta.Caminho());
+    for (int i = 1; i <= 70; ++i)
+        EXPECT_EQ(saida.Gravar("m" + std::to_string(i), kAgora), pasta / ("20261207230459-" + std::to_string(i) + ".eml"));
+
+    std::filesystem::remove(pasta / "20261207230459-40.eml");   // sent and taken away by the sender
+    apoio::EscreverBytes(pasta / "20261207230459-71.eml", "alheio");  // put there by someone else
+    std::string novo = saida.Gravar("m72", kAgora);
+    EXPECT_EQ(apoio::LerBytes(novo), "m72");
+    EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-71.eml"), "alheio");
+    EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-39.eml"), "m39");
+    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()).size(), 71u);  // no temporary file left
+
+    EXPECT_EQ(saida.Gravar("seguinte", DataHora(2026, 12, 7, 23, 5, 0)), pasta / "20261207230500-1.eml");
+}

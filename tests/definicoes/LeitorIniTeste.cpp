@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <csignal>
 
 #include "Apoio.h"
@@ -123,4 +124,39 @@ TEST(LeitorIni, ValorComMudancaDeLinhaERecusado)
     apoio::EscreverBytes(pasta / "p.qel", kFicheiro);
     EXPECT_THROW(abrir(pasta / "p.qel").EscreverValor("email", "Assunto", "a\r\n[EMP99]"), quorvelanti::Erro);
     EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), kFicheiro);
+}
+
+// An instance reads the file once; its own writes and a new instance see the file as it is now.
+TEST(LeitorIni, UmaLeituraPorInstanciaQueVeAsSuasEscritas)
+{
+    apoio::PastaTemporaria pasta;
+    const std::string caminho = pasta / "p.qel";
+    apoio::EscreverBytes(caminho, "[email]\r\nAssunto=Mapas\r\n");
+    auto ini = abrir(caminho);
+    EXPECT_EQ(ini.LerValor("email", "Assunto"), "Mapas");
+
+    apoio::EscreverBytes(caminho, "[email]\r\nAssunto=Vendas\r\n[Log]\r\n");
+    EXPECT_EQ(ini.LerValor("email", "Assunto"), "Mapas");
+    EXPECT_FALSE(ini.TemSeccao("Log"));
+    EXPECT_EQ(abrir(caminho).LerValor("email", "Assunto"), "Vendas");
+
+    // A write starts from the file on disk, so the other's change is kept beside ours.
+    ini.EscreverValor("Log", "Directoria", "/var/log");
+    EXPECT_EQ(ini.LerValor("email", "Assunto"), "Vendas");
+    EXPECT_EQ(ini.LerValor("Log", "Directoria"), "/var/log");
+
+    ini.DefinirFicheiro(pasta / "outro.qel");
+    EXPECT_EQ(ini.LerValor("email", "Assunto"), "");
+}
+
+// A 10 MB line is parsed once, not once per key read.
+TEST(LeitorIni, LinhaEnormeLidaDepressa)
+{
+    apoio::PastaTemporaria pasta;
+    apoio::EscreverBytes(pasta / "p.qel",
+                         "[email]\r\nAssunto=" + std::string(10 << 20, 'x') + "\r\n[Log]\r\nDirectoria=/var\r\n");
+    auto ini = abrir(pasta / "p.qel");
+    const auto inicio = std::chrono::steady_clock::now();
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(ini.LerValor("Log", "Directoria"), "/var");
+    EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
 }

@@ -14,7 +14,8 @@ class CorreioPastaSaida {
 public:
     explicit CorreioPastaSaida(std::string pasta) : pasta_(std::move(pasta)) {}
 
-    // The path written, <yyyymmddhhmmss>-<n>.eml with the first free n. Raises
+    // The path written, <yyyymmddhhmmss>-<n>.eml with a free n: 1, 2, 3... for the messages of
+    // one second (after a file was taken away, some free n beyond it). Raises
     // Erro(erros::FicheiroNaoGravado) when the folder cannot take the file; nothing is left then.
     std::string Gravar(const std::string& mensagem, const DataHora& agora) const;
 

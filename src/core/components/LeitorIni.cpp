@@ -20,8 +20,9 @@ namespace {
 // The file as it is on disk: its lines with their own line ends, and how to write text back.
 struct FicheiroIni {
     struct Linha {
-        std::string bytes;  // without the line end
-        std::string fim;    // "\r\n", "\n", "\r" or "" (last line without one)
+        std::string bytes;                   // without the line end
+        std::string fim;                     // "\r\n", "\n", "\r" or "" (last line without one)
+        std::optional<std::string> seccao;   // the section's name when the line is its header
     };
     std::vector<Linha> linhas;
     bool utf8 = false;
@@ -51,30 +52,6 @@ bool soAscii(const std::string& bytes)
     return true;
 }
 
-FicheiroIni analisar(const std::string& bytes)
-{
-    FicheiroIni f;
-    // Plain ASCII files are taken as Windows-1252, the code page their Windows peers write.
-    f.utf8 = !soAscii(bytes) && texto::Utf8Valido(bytes);
-    std::size_t inicio = 0;
-    while (inicio < bytes.size()) {
-        std::size_t fim = bytes.find_first_of("\r\n", inicio);
-        if (fim == std::string::npos) {
-            f.linhas.push_back({bytes.substr(inicio), ""});
-            break;
-        }
-        std::size_t tamanhoFim = (bytes[fim] == '\r' && fim + 1 < bytes.size() && bytes[fim + 1] == '\n') ? 2 : 1;
-        f.linhas.push_back({bytes.substr(inicio, fim - inicio), bytes.substr(fim, tamanhoFim)});
-        inicio = fim + tamanhoFim;
-    }
-    for (const auto& l : f.linhas)
-        if (!l.fim.empty()) {
-            f.fimPredefinido = l.fim;
-            break;
-        }
-    return f;
-}
-
 bool branco(char c) { return c == ' ' || c == '\t'; }
 
 std::string aparar(const std::string& s)
@@ -101,15 +78,41 @@ std::optional<std::string> cabecalho(const std::string& linha)
     return aparar(t.substr(1, fecho - 1));
 }
 
+FicheiroIni analisar(const std::string& bytes)
+{
+    FicheiroIni f;
+    // Plain ASCII files are taken as Windows-1252, the code page their Windows peers write.
+    f.utf8 = !soAscii(bytes) && texto::Utf8Valido(bytes);
+    std::size_t inicio = 0;
+    while (inicio < bytes.size()) {
+        std::size_t fim = bytes.find_first_of("\r\n", inicio);
+        if (fim == std::string::npos) {
+            f.linhas.push_back({bytes.substr(inicio), "", std::nullopt});
+            break;
+        }
+        std::size_t tamanhoFim = (bytes[fim] == '\r' && fim + 1 < bytes.size() && bytes[fim + 1] == '\n') ? 2 : 1;
+        f.linhas.push_back({bytes.substr(inicio, fim - inicio), bytes.substr(fim, tamanhoFim), std::nullopt});
+        inicio = fim + tamanhoFim;
+    }
+    for (auto& l : f.linhas) l.seccao = cabecalho(f.paraTexto(l.bytes));
+    for (const auto& l : f.linhas)
+        if (!l.fim.empty()) {
+            f.fimPredefinido = l.fim;
+            break;
+        }
+    return f;
+}
+
 // Where a key's value lies in a key line: [inicio, fim) of the bytes.
 struct PosicaoValor {
     std::size_t inicio, fim;
 };
 
 // Works on the line's own bytes: '=', blanks and brackets are ASCII in both encodings.
-std::optional<PosicaoValor> valorDaChave(const FicheiroIni& f, const std::string& linha, const std::string& chave)
+std::optional<PosicaoValor> valorDaChave(const FicheiroIni& f, const FicheiroIni::Linha& l, const std::string& chave)
 {
-    if (comentario(linha) || cabecalho(linha)) return std::nullopt;
+    const std::string& linha = l.bytes;
+    if (l.seccao || comentario(linha)) return std::nullopt;
     std::size_t igual = linha.find('=');
     if (igual == std::string::npos || !texto::IguaisSemCaixa(f.paraTexto(aparar(linha.substr(0, igual))), chave))
         return std::nullopt;
@@ -125,7 +128,7 @@ void percorrerSeccao(const FicheiroIni& f, const std::string& nomeSeccao, F visi
 {
     bool dentro = false;
     for (std::size_t i = 0; i < f.linhas.size(); ++i) {
-        if (auto nome = cabecalho(f.paraTexto(f.linhas[i].bytes))) {
+        if (const auto& nome = f.linhas[i].seccao) {
             dentro = texto::IguaisSemCaixa(*nome, nomeSeccao);
             continue;
         }
@@ -136,7 +139,7 @@ void percorrerSeccao(const FicheiroIni& f, const std::string& nomeSeccao, F visi
 std::size_t indiceCabecalho(const FicheiroIni& f, const std::string& seccao)
 {
     for (std::size_t i = 0; i < f.linhas.size(); ++i)
-        if (auto nome = cabecalho(f.paraTexto(f.linhas[i].bytes)); nome && texto::IguaisSemCaixa(*nome, seccao))
+        if (const auto& nome = f.linhas[i].seccao; nome && texto::IguaisSemCaixa(*nome, seccao))
             return i;
     return f.linhas.size();
 }
@@ -146,7 +149,7 @@ std::size_t indiceCabecalho(const FicheiroIni& f, const std::string& seccao)
 std::size_t fimDaSeccao(const FicheiroIni& f, std::size_t cabecalhoSeccao)
 {
     std::size_t proximo = cabecalhoSeccao + 1;
-    while (proximo < f.linhas.size() && !cabecalho(f.paraTexto(f.linhas[proximo].bytes))) ++proximo;
+    while (proximo < f.linhas.size() && !f.linhas[proximo].seccao) ++proximo;
     std::size_t fim = proximo;
     if (proximo < f.linhas.size())
         while (fim > cabecalhoSeccao + 1 && comentario(f.linhas[fim - 1].bytes)) --fim;
@@ -194,19 +197,36 @@ void substituirFicheiro(const std::string& caminho, const std::string& bytes)
 
 }  // namespace
 
-void LeitorIni::DefinirFicheiro(const std::string& caminho) { caminho_ = caminho; }
+struct LeitorIni::Lido {
+    std::optional<FicheiroIni> ficheiro;  // empty when the file does not exist
+};
+
+void LeitorIni::DefinirFicheiro(const std::string& caminho)
+{
+    caminho_ = caminho;
+    lido_.reset();
+}
+
+const LeitorIni::Lido& LeitorIni::lido() const
+{
+    if (!lido_) {
+        auto novo = std::make_shared<Lido>();
+        if (auto bytes = lerFicheiro(caminho_)) novo->ficheiro = analisar(*bytes);
+        lido_ = std::move(novo);
+    }
+    return *lido_;
+}
 
 std::string LeitorIni::LerValor(const std::string& seccao, const std::string& chave) const
 {
-    auto bytes = lerFicheiro(caminho_);
-    if (!bytes) return {};
-    const FicheiroIni f = analisar(*bytes);
+    const auto& ficheiro = lido().ficheiro;
+    if (!ficheiro) return {};
+    const FicheiroIni& f = *ficheiro;
     std::string valor;
     percorrerSeccao(f, seccao, [&](std::size_t i) {
-        const std::string& linha = f.linhas[i].bytes;
-        auto posicao = valorDaChave(f, linha, chave);
+        auto posicao = valorDaChave(f, f.linhas[i], chave);
         if (!posicao) return false;
-        valor = f.paraTexto(linha.substr(posicao->inicio, posicao->fim - posicao->inicio));
+        valor = f.paraTexto(f.linhas[i].bytes.substr(posicao->inicio, posicao->fim - posicao->inicio));
         return true;
     });
     return valor;
@@ -214,35 +234,33 @@ std::string LeitorIni::LerValor(const std::string& seccao, const std::string& ch
 
 bool LeitorIni::TemSeccao(const std::string& seccao) const
 {
-    auto bytes = lerFicheiro(caminho_);
-    if (!bytes) return false;
-    const FicheiroIni f = analisar(*bytes);
-    return indiceCabecalho(f, seccao) < f.linhas.size();
+    const auto& ficheiro = lido().ficheiro;
+    return ficheiro && indiceCabecalho(*ficheiro, seccao) < ficheiro->linhas.size();
 }
 
 bool LeitorIni::EscreverValor(const std::string& seccao, const std::string& chave, const std::string& valor)
 {
     if (valor.find_first_of("\r\n") != std::string::npos)
         throw Erro(erros::ParametroInvalido, "Um valor do ficheiro de parâmetros não pode ter mudanças de linha", chave);
+    lido_.reset();  // a write starts from the file as it is on disk, and later reads see it
     auto bytes = lerFicheiro(caminho_);
     FicheiroIni f = analisar(bytes.value_or(""));
     if (!bytes) f.utf8 = false;  // new files are Windows-1252, like their Windows peers'
 
     bool substituido = false;
     percorrerSeccao(f, seccao, [&](std::size_t i) {
-        std::string& linha = f.linhas[i].bytes;
-        auto posicao = valorDaChave(f, linha, chave);
+        auto posicao = valorDaChave(f, f.linhas[i], chave);
         if (!posicao) return false;
-        linha.replace(posicao->inicio, posicao->fim - posicao->inicio, f.paraBytes(valor));
+        f.linhas[i].bytes.replace(posicao->inicio, posicao->fim - posicao->inicio, f.paraBytes(valor));
         substituido = true;
         return true;
     });
     if (!substituido) {
-        FicheiroIni::Linha nova{f.paraBytes(chave + "=" + valor), f.fimPredefinido};
+        FicheiroIni::Linha nova{f.paraBytes(chave + "=" + valor), f.fimPredefinido, std::nullopt};
         std::size_t cab = indiceCabecalho(f, seccao);
         if (cab == f.linhas.size()) {
             garantirFimDeLinha(f, f.linhas.size());
-            f.linhas.push_back({f.paraBytes("[" + seccao + "]"), f.fimPredefinido});
+            f.linhas.push_back({f.paraBytes("[" + seccao + "]"), f.fimPredefinido, seccao});
             f.linhas.push_back(nova);
         } else {
             std::size_t posicao = fimDaSeccao(f, cab);

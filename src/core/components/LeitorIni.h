@@ -11,6 +11,11 @@
 // is read as UTF-8 when its bytes are valid UTF-8, otherwise as Windows-1252, and written back
 // in the same encoding and with its own line ends. A write replaces the file atomically
 // (temporary file, then rename), so a failure leaves it exactly as it was.
+//
+// An instance reads the file once, at its first read, and answers every later read from what it
+// read then (a file of a few keys is otherwise read and parsed again for each one); its own
+// writes are seen. To see changes made by others, use a new instance or DefinirFicheiro again.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,7 +40,11 @@ public:
     static std::vector<std::string> LerLinhas(const std::string& caminho);
 
 private:
+    struct Lido;  // the file as parsed at the first read
+    const Lido& lido() const;
+
     std::string caminho_;
+    mutable std::shared_ptr<const Lido> lido_;
 };
 
 }  // namespace quorvelanti

@@ -13,11 +13,11 @@
 namespace quorvelanti {
 
 namespace {
-void registar(const std::string& ficheiro, std::string sql)
+void registar(std::ofstream& f, const std::string& ficheiro, std::string sql)
 {
     for (char& c : sql)
         if (c == '\n' || c == '\r') c = ' ';
-    std::ofstream f(ficheiro, std::ios::app | std::ios::binary);
+    // Flushed per statement: the trace of a run that dies shows what it sent last.
     f << sql << '\n';
     f.flush();
     if (!f) throw Erro(erros::FicheiroNaoGravado, "Registo de SQL não gravado", ficheiro);
@@ -52,7 +52,7 @@ bool LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
 bool LigacaoBD::AbrirConsulta(const std::string&, const std::string& sql, ConjuntoResultados& rs, bool, int)
 {
     if (!motor_) throw Erro(erros::LigacaoFechada, "Consulta numa ligação fechada", motor::Resumo(sql));
-    if (!registoSql_.empty()) registar(registoSql_, sql);
+    if (ficheiroRegistoSql_) registar(*ficheiroRegistoSql_, registoSql_, sql);
     ++consultas_;
     motor_->Executar(sql, rs);
     return true;
@@ -66,7 +66,13 @@ bool LigacaoBD::FecharLigacao()
 
 bool LigacaoBD::Aberta() const { return motor_ != nullptr; }
 
-void LigacaoBD::DefinirRegistoSql(const std::string& ficheiro) { registoSql_ = ficheiro; }
+void LigacaoBD::DefinirRegistoSql(const std::string& ficheiro)
+{
+    auto f = std::make_unique<std::ofstream>(ficheiro, std::ios::app | std::ios::binary);
+    if (!*f) throw Erro(erros::FicheiroNaoGravado, "Registo de SQL não gravado", ficheiro);
+    registoSql_ = ficheiro;
+    ficheiroRegistoSql_ = std::move(f);
+}
 
 long LigacaoBD::ConsultasExecutadas() const { return consultas_; }
 

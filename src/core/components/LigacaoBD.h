@@ -15,6 +15,7 @@
 //   ligacao.AbrirConsulta("", "SELECT NOME, NumContr FROM dbo.EMPRESA", rs, true, 0);
 //
 // Failures raise Erro with the driver's or engine's own message as detail.
+#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -39,7 +40,8 @@ public:
     bool FecharLigacao();
     bool Aberta() const;
 
-    // Appends every statement, as built (before any rewrite), one per line, to this file.
+    // Appends every statement, as built (before any rewrite), one per line, to this file,
+    // kept open while the connection lives. Raises Erro when it cannot be opened.
     void DefinirRegistoSql(const std::string& ficheiro);
     // Statements sent since the connection was made.
     long ConsultasExecutadas() const;
@@ -49,6 +51,7 @@ public:
 private:
     std::unique_ptr<Motor> motor_;
     std::string registoSql_;
+    std::unique_ptr<std::ofstream> ficheiroRegistoSql_;
     long consultas_ = 0;
 };
 

@@ -78,6 +78,10 @@ MotorSqlite::MotorSqlite(const std::string& caminho) : caminho_(caminho)
         sqlite3_free(erro);
         throw Erro(erros::LigacaoFalhou, "Base de dados SQLite não abre: " + caminho, detalhe);
     }
+    // The report joins revisit the same pages: with the default 2 MB cache a large company is
+    // read again and again from the file. A bigger cache, not mmap, so that a file truncated
+    // under the run fails a statement instead of killing the process with SIGBUS.
+    sqlite3_exec(bd, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
 }
 
 void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
