@@ -1,4 +1,4 @@
-// The program killed (SIGKILL) in the middle of a daily run of a larger company that mails to a
+// The program killed (SIGKILL) in the middle of a daily or weekly run of a larger company that mails to a
 // pickup folder: what it leaves under a final name must be whole, every log line written so far
 // must be in the file, and the next run must go through.
 #include <gtest/gtest.h>
@@ -23,6 +23,7 @@ bool terminaEm(const std::string& nome, const std::string& fim)
 
 struct MomentoDaMorte {
     std::string nome;
+    std::string modo;   // "/S" or "/3S"
     std::string pasta;  // "log" or "saida": where to watch
     std::function<bool(const std::string&)> visto;  // on a file name there
 };
@@ -47,9 +48,16 @@ protected:
     {
         fs::copy_file(modelo->Dorvam() + "/grande.db", cenario.Dorvam() + "/grande.db");
         fs::create_directories(saida());
-        cenario.Parametros("[EMPRESAS]\r\nG\r\n[FIM]\r\n" +
-                           falhas::Cenario::Seccao("G", "grande.db", "DestinoEnc=compras@emp.pt\r\n" + vendedores()) +
-                           cenario.Globais("PastaSaida=" + saida() + "\r\n"));
+        const std::string parametros =
+            "[EMPRESAS]\r\nG\r\n[FIM]\r\n" +
+            falhas::Cenario::Seccao("G", "grande.db", "DestinoEnc=compras@emp.pt\r\n" + vendedores()) +
+            cenario.Globais("PastaSaida=" + saida() + "\r\n");
+        cenario.Parametros(parametros, ficheiroParametros());
+    }
+
+    static std::string ficheiroParametros()
+    {
+        return GetParam().modo == "/3S" ? "MapaEncSemana.qel" : "Quorvelanti.qel";
     }
 
     static std::string vendedores()
@@ -89,7 +97,7 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
     const MomentoDaMorte& m = GetParam();
     const std::string pasta = m.pasta == "log" ? cenario.PastaLog() : saida();
     {
-        falhas::ProcessoEmCurso p({apoio::Programa(), "/S"}, cenario.Ambiente(), cenario.Base() + "/corrida");
+        falhas::ProcessoEmCurso p({apoio::Programa(), m.modo}, cenario.Ambiente(), cenario.Base() + "/corrida");
         bool aCorrer = true;
         while (aCorrer && !algumVisto(pasta, m.visto)) aCorrer = p.Esperar(std::chrono::milliseconds(1));
         ASSERT_TRUE(aCorrer) << "the run ended before the moment came: " << apoio::LerBytes(cenario.Base() + "/corrida.err");
@@ -113,10 +121,10 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
     const auto mensagens = cenario.MensagensRegisto();  // whole CRLF lines, each stamped
     ASSERT_GE(mensagens.size(), 2u);
     EXPECT_EQ(mensagens[1], "Emissão Mapas");
-    EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
+    EXPECT_EQ(cenario.LerParametros(ficheiroParametros()), cenario.ParametrosEscritos());
 
     // The kernel dropped the killed run's lock; what it left behind does not stop the next one.
-    const auto r = cenario.Correr();
+    const auto r = cenario.Correr(m.modo);
     EXPECT_EQ(r.estado, 0) << r.erros;
     EXPECT_EQ(cenario.MensagensRegisto().back(), "Emissão Mapas terminada");
 }
@@ -124,9 +132,11 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
 INSTANTIATE_TEST_SUITE_P(
     Momentos, ProcessoMorto,
     ::testing::Values(
-        MomentoDaMorte{"AEscreverUmLivro", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }},
-        MomentoDaMorte{"ComUmLivroPorEnviar", "log", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".xlsx"); }},
-        MomentoDaMorte{"DepoisDoPrimeiroCorreio", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }}),
+        MomentoDaMorte{"AEscreverUmLivro", "/S", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }},
+        MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "log", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".xlsx"); }},
+        MomentoDaMorte{"DepoisDoPrimeiroCorreio", "/S", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }},
+        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }},
+        MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }}),
     [](const ::testing::TestParamInfo<MomentoDaMorte>& info) { return info.param.nome; });
 
 }  // namespace
