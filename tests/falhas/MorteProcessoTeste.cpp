@@ -1,6 +1,6 @@
-// The program killed (SIGKILL) in the middle of a daily or weekly run of a larger company that mails to a
-// pickup folder: what it leaves under a final name must be whole, every log line written so far
-// must be in the file, and the next run must go through.
+// The program killed (SIGKILL) in the middle of a daily or weekly run of a larger company that
+// mails to a pickup folder: what it leaves under a final name must be whole, every log line
+// written so far must be in the file, and the next run must go through.
 #include <gtest/gtest.h>
 
 #include <filesystem>
