@@ -171,9 +171,8 @@ double segundosProcessador()
 int main(int argc, char** argv)
 {
     if (argc != 3) falhar(2, "uso: bench_escrever_livros PLANO PASTA");
-    // The library takes and frees large row buffers for every workbook; in a process this small
-    // the allocator would hand them back to the system each time (brk, mmap, page faults), a
-    // cost of this harness and not of writing the cells.
+    // The same allocator settings as the program's: the library takes and frees large row
+    // buffers for every workbook, which would otherwise go back to the system each time.
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     const std::vector<Livro> livros = lerPlano(argv[1]);

@@ -1,5 +1,7 @@
 // The quorvelanti program. "/S" and "/3S" run the daily or weekly set at once, headless, and end;
 // any other command line opens the window and waits for the run button.
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -33,6 +35,14 @@ public:
     void ProcessarEventos() override {}
 };
 
+// Every workbook allocates row buffers above glibc's 128 KB mmap threshold; mapped and unmapped
+// again for each of thousands of weekly workbooks, they cost more in page faults than the writing.
+void manterMemoriaEntreLivros()
+{
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+}
+
 std::optional<std::string> ambiente(const char* nome)
 {
     const char* v = std::getenv(nome);
@@ -60,6 +70,7 @@ int correrAutomatico(ContextoExecucao& ctx)
 
 int main(int argc, char** argv)
 {
+    manterMemoriaEntreLivros();
     std::optional<DataHora> dataForcada;
     if (auto texto = ambiente("QUORVELANTI_DATA")) {
         dataForcada = DataHora::Ler(*texto);
