@@ -1,5 +1,7 @@
 #include "Apoio.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -59,6 +61,22 @@ std::vector<std::string> Ficheiros(const std::string& pasta)
     for (const auto& e : fs::directory_iterator(pasta)) nomes.push_back(e.path().filename().string());
     std::sort(nomes.begin(), nomes.end());
     return nomes;
+}
+
+std::vector<std::string> MensagensRegisto(const std::string& ficheiro)
+{
+    const std::string bytes = LerBytes(ficheiro);
+    std::vector<std::string> mensagens;
+    std::size_t inicio = 0;
+    for (std::size_t fim; (fim = bytes.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2) {
+        const std::string linha = bytes.substr(inicio, fim - inicio);
+        // A message may hold a line feed of its own (the workbook failure entry), never a CRLF.
+        EXPECT_EQ(linha.substr(0, 13), "[07-12-2026][") << linha;
+        EXPECT_EQ(linha.substr(21, 2), "] ") << linha;
+        mensagens.push_back(linha.size() > 23 ? linha.substr(23) : "");
+    }
+    EXPECT_EQ(inicio, bytes.size()) << "the log ends in a whole CRLF line: " << bytes.substr(inicio);
+    return mensagens;
 }
 
 std::string Fonte(const std::string& relativo) { return std::string(QUORVELANTI_FONTE_TESTES) + "/" + relativo; }

@@ -27,6 +27,10 @@ bool Existe(const std::string& caminho);
 // Names of the files in a folder, sorted.
 std::vector<std::string> Ficheiros(const std::string& pasta);
 
+// The messages of a run log of 07-12-2026 without their stamps, as written (Windows-1252).
+// Fails the test when a line lacks its stamp or the file does not end in a whole CRLF line.
+std::vector<std::string> MensagensRegisto(const std::string& ficheiro);
+
 // Path inside the source tree (tools/erp/esquema.sql, ...).
 std::string Fonte(const std::string& relativo);
 // Debian's python3 (sees python3-openpyxl and python3-aiosmtpd).

@@ -47,21 +47,7 @@ protected:
                                {{"QUORVELANTI_PASTA_BASE", base.Caminho()}, {"QUORVELANTI_DATA", "2026-12-07"}});
     }
 
-    // The log's messages without their stamps; checks every line's stamp and CRLF on the way.
-    std::vector<std::string> mensagensDoRegisto()
-    {
-        const std::string bytes = apoio::LerBytes(base / "log/LOG_MAPAS20261207.txt");
-        std::vector<std::string> mensagens;
-        std::size_t inicio = 0;
-        for (std::size_t fim; (fim = bytes.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2) {
-            const std::string linha = bytes.substr(inicio, fim - inicio);
-            EXPECT_EQ(linha.substr(0, 13), "[07-12-2026][") << linha;
-            EXPECT_EQ(linha.substr(21, 2), "] ") << linha;
-            mensagens.push_back(linha.substr(23));
-        }
-        EXPECT_EQ(inicio, bytes.size()) << "the log ends with a whole CRLF line";
-        return mensagens;
-    }
+    std::vector<std::string> mensagensDoRegisto() { return apoio::MensagensRegisto(base / "log/LOG_MAPAS20261207.txt"); }
 
     apoio::PastaTemporaria base;
 };
