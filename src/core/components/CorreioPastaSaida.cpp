@@ -55,9 +55,6 @@ private:
     int fd_ = -1;
 };
 
-}  // namespace
-
-namespace {
 bool existe(const std::string& caminho)
 {
     struct stat atributos {};
@@ -80,6 +77,7 @@ int primeiroLivre(const std::string& base)
     }
     return livre;
 }
+
 }  // namespace
 
 std::string CorreioPastaSaida::Gravar(const std::string& mensagem, const DataHora& agora) const

@@ -48,7 +48,7 @@ std::string criarTemporario(const std::string& destino)
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         std::string sufixo;
         for (int i = 0; i < 6; ++i) sufixo += letras[escolha(fonte)];
-        const std::string nome = (pasta / std::string(".").append(caminho.filename().string()).append(".tmp-").append(sufixo)).string();
+        const std::string nome = (pasta / ("." + caminho.filename().string() + ".tmp-" + sufixo)).string();
         // 0666 so the finished workbook gets the same permissions as any file the user creates.
         const int fd = ::open(nome.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
         if (fd >= 0) {

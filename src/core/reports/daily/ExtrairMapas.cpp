@@ -40,7 +40,6 @@ struct Folhas {
     }
 };
 
-
 // Mails a written workbook and deletes it; without a recipient it stays in PastaLog.
 void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const std::string& ficheiro,
                    const std::string& mensagem)

@@ -14,7 +14,6 @@ namespace quorvelanti {
 
 namespace {
 
-
 // Builds, writes, mails and deletes the workbook of the client row at the cursor.
 void tratarCliente(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConjuntoResultados& linhas,
                    ConsultasArtigo& consultas)
