@@ -1,4 +1,4 @@
-// The daily statements compared with their documented texts, fragment by fragment, for a
+// The daily statements compared with their expected texts, fragment by fragment, for a
 // company with carriage groups, one without, and the special company (groups set but unused).
 #include <gtest/gtest.h>
 
@@ -138,7 +138,7 @@ TEST_P(ConsultasDiarias, VendasDiaDetalhe)
     EXPECT_EQ(quorvelanti::SqlVendasDiaDetalhe(t.ctx, "2026-12-07"), esperado);
 }
 
-// The summary shape with its three date conditions; each sub-query written out as documented.
+// The summary shape with its three date conditions; each sub-query written out in full.
 std::string vendasResumo(const std::function<std::string(const std::string&)>& portes,
                          const std::string& condicao, const std::string& condicaoSub)
 {

@@ -87,7 +87,7 @@ std::vector<std::string> ficheirosTemporarios(const std::string& pasta)
 
 }  // namespace
 
-// Sheets 5 and 6 with ten rows each: the sums and percentages of the description's example,
+// Sheets 5 and 6 with ten rows each: sums and percentages worked out by hand for ten rows,
 // every other sheet with its own totals list.
 TEST(ExportaExcel, LivroDiarioDeSeisFolhas)
 {
@@ -154,7 +154,7 @@ TEST(ExportaExcel, PercentagemSobreTotalZeroMostraErroDeDivisao)
     t.Verificar("divisao_zero");
 }
 
-// The description's weekly example: two order lines, "Total Encomenda", an empty row and
+// A weekly client workbook: two order lines, "Total Encomenda", an empty row and
 // "Total Geral" under the three client rows.
 TEST(ExportaExcel, LivroSemanalDeUmCliente)
 {

@@ -1,6 +1,6 @@
 #pragma once
 // Support for the workbook tests: a run context without a window, result sets filled with
-// varied values, and the description of a call (kind, sheets, titles, the rows of every result
+// varied values, and a record of each call (kind, sheets, titles, the rows of every result
 // set) written as JSON for the independent reader in verifica_livro.py.
 //
 //   LivroTeste t;
@@ -43,7 +43,7 @@ public:
     void Exportar(const std::vector<std::string>& folhas, const std::vector<std::string>& titulos, int tipo);
     // Runs verifica_livro.py on the workbook; the test fails with its output when it fails.
     void Verificar(const std::string& caso = "geral") const;
-    // Runs verifica_libreoffice.py: LibreOffice must show the totals the description implies.
+    // Runs verifica_libreoffice.py: LibreOffice must show the totals that the rows add up to.
     void VerificarNoLibreOffice() const;
     // The JSON description of the last call.
     std::string Descricao() const;

@@ -7,7 +7,7 @@ totals row shows the right sums and percentages, as formatted in the sheet.
 Runs twice, each time with its own profile under PASTA: once as LibreOffice opens the file by
 default (it shows the cached results the file carries), once with a profile that makes it
 recalculate every formula (so the formula texts themselves are checked by an independent
-engine). Exits 1 with the differences, 0 when both agree with the description.
+engine). Exits 1 with the differences, 0 when both show the totals the rows add up to.
 """
 import csv
 import json

@@ -26,7 +26,7 @@ std::string pastaComSeparador(const std::string& directoria)
     return pasta;
 }
 
-// The settings of this port that every connection of a company shares.
+// The engine settings of a company section that its main and second connections share.
 void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
                   const std::string& caminho)
 {
@@ -158,7 +158,7 @@ void getNomeEmpresa(ContextoExecucao& ctx)
 {
     ConjuntoResultados rs;
     ctx.Ligacao->AbrirConsulta("", "SELECT NOME, NumContr FROM dbo.EMPRESA", rs, true, 0);
-    // Without a row the flag keeps the previous company's value, as before.
+    // Without a row the flag keeps the previous company's value: a missing EMPRESA row changes nothing.
     if (rs.ContarRegistos() > 0) {
         rs.MoverPrimeiro();
         ctx.EmpresaEspecial = rs.Texto("NumContr") == "599999990";

@@ -15,8 +15,8 @@ namespace quorvelanti {
 
 class ConstrutorLigacao {
 public:
-    // Accepted as the callers pass them; they name the original provider and mode and do
-    // not change the string.
+    // Accepted as the callers pass them (a provider name and an open mode); the ODBC text
+    // needs neither, so they do not change the string.
     void DefinirFornecedor(const std::string& fornecedor);
     void DefinirModo(int modo);
     void DefinirServidor(const std::string& servidor);  // "host", "host,porta", "host\instância"
@@ -24,7 +24,7 @@ public:
     void DefinirUtilizador(const std::string& utilizador);
     void DefinirPassword(const std::string& password);
 
-    // Company-section keys of this port: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
+    // Company-section keys of the engine: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
     // (default FreeTDS), "TimeoutLigacao" (seconds, default 30), "Encriptacao" ("pedir" by
     // default, "exigir", "nao"). Invalid values raise Erro naming the key.
     void DefinirMotor(const std::string& motor);

@@ -1,10 +1,10 @@
 #pragma once
 // The run state shared by the company loop and every report: the parameter file, the current
 // company's connections and settings, the run log, mail subject and sender, and one result set
-// per report. Fields keep their documented names; nothing is reset between companies or runs
+// per report. Fields keep the names the reports read them by; nothing is reset between companies or runs
 // except where a step says so.
 //
-// Besides the documented fields it carries the run's services: the clock, the progress sink,
+// Besides the report fields it carries the run's services: the clock, the progress sink,
 // the event pump, and the SQL trace file (QUORVELANTI_TRACE_SQL).
 #include <memory>
 #include <string>
