@@ -37,15 +37,17 @@ std::string registoDaCorrida(const ContextoExecucao& ctx)
 std::string corpo(const ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
     const DataHora dia = diaCorrida(ctx);
+    std::string texto = "A emissão " + conjunto(ctx) + " de " + dia.Formatar("dd-mm-yyyy") +
+                        " terminou em falha (estado de saída " + std::to_string(falha.estado) + ").\n\n";
+    texto += "Erro " + std::to_string(falha.numero) + ": " + falha.descricao + "\n";
+    texto += "Empresa: " + (ctx.EmpresaActual.empty() ? std::string("(nenhuma)") : ctx.EmpresaActual) + "\n";
+    texto += "Passo: " + ctx.PassoActual + "\n";
+    texto += "Ficheiro de parâmetros: " + ctx.FicheiroIni + "\n\n";
+    texto += "Para terminar esta emissão, enviando só o que ainda não foi entregue, corra";
     // A named parameter file has no unattended mode: its resumed run starts from the window.
-    const bool naJanela = !ModoAutomatico(ModoRetoma(ctx.LinhaComando));
-    return "A emissão " + conjunto(ctx) + " de " + dia.Formatar("dd-mm-yyyy") + " terminou em falha (estado de saída " +
-           std::to_string(falha.estado) + ").\n\n" + "Erro " + std::to_string(falha.numero) + ": " + falha.descricao +
-           "\n" + "Empresa: " + (ctx.EmpresaActual.empty() ? "(nenhuma)" : ctx.EmpresaActual) + "\n" +
-           "Passo: " + ctx.PassoActual + "\n" + "Ficheiro de parâmetros: " + ctx.FicheiroIni + "\n\n" +
-           "Para terminar esta emissão, enviando só o que ainda não foi entregue, corra" +
-           (naJanela ? " (e carregue em \"Sincronizar\" na janela):" : ":") + "\n\n    QUORVELANTI_DATA=" +
-           dia.Formatar("yyyy-mm-dd") + " " + ctx.ComandoRetoma + "\n\n" + registoDaCorrida(ctx);
+    texto += ModoAutomatico(ModoRetoma(ctx.LinhaComando)) ? ":" : " (e carregue em \"Sincronizar\" na janela):";
+    texto += "\n\n    QUORVELANTI_DATA=" + dia.Formatar("yyyy-mm-dd") + " " + ctx.ComandoRetoma + "\n\n";
+    return texto + registoDaCorrida(ctx);
 }
 
 // The outcome goes to the log, and to the warning channel too when the notice did not go.
