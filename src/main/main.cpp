@@ -79,8 +79,15 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    // A mistyped value must not run a whole night's mail again: only "1" (resume) and "0" pass.
+    const auto retomar = ambiente("QUORVELANTI_RETOMAR");
+    if (retomar && *retomar != "1" && *retomar != "0") {
+        std::cerr << "QUORVELANTI_RETOMAR inválida (use 1 para retomar): " << *retomar << std::endl;
+        return 1;
+    }
     RelogioSistema relogio(dataForcada);
     DefinicoesArranque definicoes;
+    definicoes.retomar = retomar == "1";
     definicoes.linhaComando = linhaComando(argc, argv);
     definicoes.pastaBase = ambiente("QUORVELANTI_PASTA_BASE");
     definicoes.pastaPrograma = PastaPrograma();

@@ -87,3 +87,17 @@ TEST(LerEmpresas, RegrasDaLista)
     EXPECT_TRUE(LerEmpresas(pasta / "r.qel").empty());
     EXPECT_THROW(LerEmpresas(pasta / "nao.qel"), Erro);
 }
+
+// The resume command, read back by the shell, starts this program with the same base folder and set.
+TEST(Arrancar, ComandoDeRetomaLidoPelaShell)
+{
+    apoio::PastaTemporaria pasta;
+    const std::string programa = pasta / "bin d'Ana";
+    std::filesystem::create_directory(programa);
+    apoio::EscreverBytes(programa + "/quorvelanti", "#!/bin/sh\necho \"$QUORVELANTI_RETOMAR|$QUORVELANTI_PASTA_BASE|$*|$#\"\n");
+    std::filesystem::permissions(programa + "/quorvelanti", std::filesystem::perms::owner_all);
+    const auto correr = [&](const DefinicoesArranque& d) { return apoio::Executar({"/bin/sh", "-c", ComandoRetoma(d)}).saida; };
+    EXPECT_EQ(correr({"3", "/srv/base $HOME", programa}), "1|/srv/base $HOME|/3S|1\n");
+    EXPECT_EQ(correr({"", std::nullopt, programa}), "1||/S|1\n");
+    EXPECT_EQ(correr({"o meu.qel", "/srv", programa}), "1|/srv|o meu.qel|1\n") << "a named file opens the window";
+}

@@ -121,8 +121,9 @@ TEST_F(CorridaDiaria, LivrosEnviadosApagadosEOQueFicaNaPasta)
     // Mailed workbooks are gone; the special company's administration workbook, without a
     // recipient, stays in the log folder.
     const auto ficheiros = apoio::Ficheiros(corrida->base / "log");
-    ASSERT_EQ(ficheiros.size(), 2u);
-    EXPECT_EQ(ficheiros[1], "LOG_MAPAS20261207.txt");
+    ASSERT_EQ(ficheiros.size(), 3u);
+    EXPECT_EQ(ficheiros[1], "ENTREGAS_MAPAS.txt");
+    EXPECT_EQ(ficheiros[2], "LOG_MAPAS20261207.txt");
     EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("20261207[0-9]{6}_Adm_ESP\\.xlsx"))) << ficheiros[0];
     EXPECT_EQ(diario::NomesFolhas(diario::LerLivro(corrida->base / ("log/" + ficheiros[0]))),
               (Lista{"Enc.Pend.Resumo", "Enc.Pend.Detalhe", "Enc.Dia Resumo", "Enc.Dia Detalhe", "Vendas Dia Resumo",
@@ -162,9 +163,10 @@ TEST(CorridaDiariaFalhada, CorreioRecusadoDeixaOLivroENaoEscreveOsSeguintes)
     ASSERT_EQ(corrida.enviados.size(), 1u);
     EXPECT_EQ(corrida.enviados[0].para, Lista{"adm@emp.pt"});
     const auto ficheiros = apoio::Ficheiros(corrida.base / "log");
-    ASSERT_EQ(ficheiros.size(), 2u);
+    ASSERT_EQ(ficheiros.size(), 3u);
     EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("20261207[0-9]{6}_O'B_Vnd_EMP1\\.xlsx"))) << ficheiros[0];
-    EXPECT_EQ(ficheiros[1], "LOG_MAPAS20261207.txt");
+    EXPECT_EQ(ficheiros[1], "ENTREGAS_MAPAS.txt");
+    EXPECT_EQ(ficheiros[2], "LOG_MAPAS20261207.txt");
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ std::vector<std::string> Cenario::Livros() const
 {
     std::vector<std::string> livros;
     for (const auto& nome : apoio::Ficheiros(PastaLog()))
-        if (nome != "LOG_MAPAS20261207.txt") livros.push_back(nome);
+        if (nome != "LOG_MAPAS20261207.txt" && nome != "ENTREGAS_MAPAS.txt") livros.push_back(nome);
     return livros;
 }
 
@@ -94,6 +94,20 @@ std::string ZipsIncompletos(const std::vector<std::string>& caminhos)
     argumentos.insert(argumentos.end(), caminhos.begin(), caminhos.end());
     const auto r = apoio::Executar(argumentos);
     return r.estado == 0 ? r.saida : "verificador falhou: " + r.erros;
+}
+
+std::vector<std::string> Resumo(const std::vector<apoio::MensagemRecebida>& mensagens)
+{
+    std::vector<std::string> brutos;
+    for (const auto& m : mensagens) brutos.push_back(m.dados);
+    std::vector<std::string> linhas;
+    std::size_t i = 0;
+    for (const auto& lido : brutos.empty() ? std::vector<apoio::CorreioLido>{} : apoio::LerCorreios(brutos)) {
+        std::string linha;
+        for (const auto& endereco : mensagens[i++].para) linha += endereco + " ";
+        linhas.push_back(linha + lido.anexos.at(0).nome.substr(14));  // without the time of day
+    }
+    return linhas;
 }
 
 bool Contem(const std::string& texto, const std::string& fragmento) { return texto.find(fragmento) != std::string::npos; }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Apoio.h"
+#include "ServidorSmtp.h"
 
 namespace falhas {
 
@@ -25,6 +26,7 @@ public:
     std::string PastaLog() const { return base_ / "log"; }
     std::string Base() const { return base_.Caminho(); }
     std::string FicheiroRegisto() const { return PastaLog() + "/LOG_MAPAS20261207.txt"; }
+    std::string FicheiroEntregas() const { return PastaLog() + "/ENTREGAS_MAPAS.txt"; }
 
     // A company file in "dorvam" with its EMPRESA row and nothing else: its run writes one
     // administration workbook with blank sheets.
@@ -50,7 +52,7 @@ public:
     // The log's messages without their stamps, as UTF-8. Fails the test when a line
     // lacks its stamp or the file does not end in a whole CRLF line.
     std::vector<std::string> MensagensRegisto() const;
-    // Files of the log folder other than the log itself, sorted.
+    // Files of the log folder other than the log and the delivery ledger, sorted.
     std::vector<std::string> Livros() const;
 
 private:
@@ -61,6 +63,10 @@ private:
 // Each file a complete zip whose every member reads back with its checksum; "" when all are,
 // else one line per bad file saying why. An .xlsx under its final name must pass this.
 std::string ZipsIncompletos(const std::vector<std::string>& caminhos);
+
+// Each message as its envelope recipients and its attachment's name without the time of day,
+// in the order they came: what tells the messages of two runs apart.
+std::vector<std::string> Resumo(const std::vector<apoio::MensagemRecebida>& mensagens);
 
 // True when the text contains the fragment; a readable assertion helper.
 bool Contem(const std::string& texto, const std::string& fragmento);

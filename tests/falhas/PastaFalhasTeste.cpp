@@ -41,28 +41,31 @@ TEST_F(PastaEmFalha, DirectoriaQueEUmFicheiro)
 }
 
 // The day's log already exists, so it still takes lines, but no workbook can be created beside
-// it: the run ends with the workbook status and the reason in the log, and sends nothing.
+// it: the run ends with the workbook status and the reason in the log, and sends only the
+// failure notice.
 TEST_F(PastaEmFalha, PastaOndeNaoSeCriaNenhumLivro)
 {
     apoio::EscreverBytes(cenario.FicheiroRegisto(), "");
-    cenario.Parametros(parametros(cenario.PastaLog()));
+    cenario.Parametros(parametros(cenario.PastaLog()) + "AvisoFalha=aviso@emp.pt\r\n");
     {
         falhas::PastaImutavel imutavel(cenario.PastaLog());
         if (!imutavel.Activa()) GTEST_SKIP() << imutavel.Motivo();
         const auto r = cenario.Correr();
         EXPECT_EQ(r.estado, 2) << r.erros;
         EXPECT_TRUE(Contem(r.erros, "livro")) << r.erros;
-        EXPECT_EQ(smtp.Transaccoes(), 0);
+        ASSERT_EQ(smtp.Mensagens().size(), 1u);
+        EXPECT_EQ(smtp.Mensagens()[0].para, std::vector<std::string>{"aviso@emp.pt"});
         const auto mensagens = cenario.MensagensRegisto();
-        ASSERT_EQ(mensagens.size(), 3u);
+        ASSERT_EQ(mensagens.size(), 4u);
         EXPECT_EQ(mensagens[2].substr(0, 27), "Situação Anómala\n\rErro: ") << mensagens[2];
         EXPECT_TRUE(Contem(mensagens[2], "_Adm_A.xlsx")) << mensagens[2];
+        EXPECT_EQ(mensagens[3], "Aviso de falha enviado para aviso@emp.pt");
         EXPECT_TRUE(cenario.Livros().empty());
     }
     EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
     // Once the folder takes files again the next run goes through.
     EXPECT_EQ(cenario.Correr().estado, 0);
-    EXPECT_EQ(smtp.Mensagens().size(), 1u);
+    EXPECT_EQ(smtp.Mensagens().size(), 2u);
 }
 
 }  // namespace

@@ -94,21 +94,6 @@ TEST_F(SemanalComFalha, DestinatarioRecusadoAMeioTerminaAliEGuardaSoEsseLivro)
     EXPECT_EQ(cenario.LerParametros("MapaEncSemana.qel"), cenario.ParametrosEscritos());
 }
 
-// Recipients and attachments of each message, in the order they came.
-std::vector<std::string> resumo(const std::vector<apoio::MensagemRecebida>& mensagens)
-{
-    std::vector<std::string> brutos;
-    for (const auto& m : mensagens) brutos.push_back(m.dados);
-    std::vector<std::string> linhas;
-    std::size_t i = 0;
-    for (const auto& lido : apoio::LerCorreios(brutos)) {
-        std::string linha;
-        for (const auto& endereco : mensagens[i++].para) linha += endereco + " ";
-        linhas.push_back(linha + lido.anexos.at(0).nome.substr(14));  // without the time of day
-    }
-    return linhas;
-}
-
 // A passing 4xx on the first message with one retry allowed: the same messages go out as in a
 // run without any fault, each exactly once.
 TEST_F(SemanalComFalha, Um4xxPassageiroNaoDuplicaNemPerdeMensagens)
@@ -117,7 +102,7 @@ TEST_F(SemanalComFalha, Um4xxPassageiroNaoDuplicaNemPerdeMensagens)
     {
         apoio::ServidorSmtp smtp;
         ASSERT_EQ(correr(smtp).estado, 0);
-        semFalha = resumo(smtp.Mensagens());
+        semFalha = falhas::Resumo(smtp.Mensagens());
     }
     apoio::OpcoesSmtp o;
     o.respostaDados = "451 4.3.0 Ocupado";
@@ -128,7 +113,7 @@ TEST_F(SemanalComFalha, Um4xxPassageiroNaoDuplicaNemPerdeMensagens)
 
     const auto entregues = smtp.Mensagens();
     EXPECT_EQ(smtp.Transaccoes(), static_cast<int>(entregues.size()) + 1);
-    EXPECT_EQ(resumo(entregues), semFalha);
+    EXPECT_EQ(falhas::Resumo(entregues), semFalha);
     EXPECT_TRUE(cenario.Livros().empty());
     EXPECT_EQ(cenario.MensagensRegisto().back(), "Emissão Mapas terminada");
 }

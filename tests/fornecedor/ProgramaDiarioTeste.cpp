@@ -67,7 +67,7 @@ TEST(ProgramaDiario, LivroDeComprasEnviadoSalvoAEmpresaEspecial)
     EXPECT_NE(m.corpo.find("Informação relativa às Encomendas em 07-12-2026 - EMP1"), std::string::npos);
     ASSERT_EQ(m.anexos.size(), 1u);
     EXPECT_NE(m.anexos[0].nome.find("_Enc_EMP1.xlsx"), std::string::npos) << m.anexos[0].nome;
-    EXPECT_EQ(apoio::Ficheiros(base / "log"), std::vector<std::string>{"LOG_MAPAS20261207.txt"});
+    EXPECT_EQ(apoio::Ficheiros(base / "log"), (std::vector<std::string>{"ENTREGAS_MAPAS.txt", "LOG_MAPAS20261207.txt"}));
 
     apoio::EscreverBytes(base / "compras.xlsx", m.anexos[0].bytes);
     EXPECT_EQ(teste::CelulasLivro(base / "compras.xlsx", "A3,H3,I3,A4,E4,H4,I4,E5,H5,I5,E6,H6,I6,E7,H7,I7"),

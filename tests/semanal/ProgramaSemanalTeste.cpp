@@ -51,8 +51,8 @@ TEST(ProgramaSemanal, CorridaSemanalAutomaticaEnviaEApagaOLivro)
     ASSERT_EQ(m.anexos.size(), 1u);
     EXPECT_TRUE(std::regex_match(m.anexos[0].nome, std::regex("20261207[0-9]{6}_Enc_C1\\.xlsx"))) << m.anexos[0].nome;
 
-    // Only the day's log is left in the folder: the mailed workbook is gone.
-    EXPECT_EQ(apoio::Ficheiros(base / "log"), std::vector<std::string>{"LOG_MAPAS20261207.txt"});
+    // Only the day's log and the delivery ledger are left in the folder: the mailed workbook is gone.
+    EXPECT_EQ(apoio::Ficheiros(base / "log"), (std::vector<std::string>{"ENTREGAS_MAPAS.txt", "LOG_MAPAS20261207.txt"}));
 
     apoio::EscreverBytes(base / "anexo.xlsx", m.anexos[0].bytes);
     EXPECT_EQ(teste::CelulasLivro(base / "anexo.xlsx", "A1,A2,A3,A4,A6,I6,A7,D7,I7,D8,I8,D9,H9,D10,D11,H11"),

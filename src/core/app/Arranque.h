@@ -19,10 +19,20 @@ struct DefinicoesArranque {
     std::string linhaComando;              // everything after the program name
     std::optional<std::string> pastaBase;  // QUORVELANTI_PASTA_BASE
     std::string pastaPrograma;             // the executable's folder, no trailing separator
+    bool retomar = false;                  // QUORVELANTI_RETOMAR=1
 };
 
-// Fills ctx.FicheiroIni, ctx.Automatico and ctx.LinhaComando; returns the window title.
+// Fills ctx.FicheiroIni, ctx.Automatico, ctx.LinhaComando, ctx.Retomar and ctx.ComandoRetoma;
+// returns the window title.
 std::string Arrancar(ContextoExecucao& ctx, const DefinicoesArranque& definicoes);
+
+// The command line that runs the same set on the same parameter file, unattended when it can:
+// "/S" for "" and "/S", "/3S" for "3" and "/3S"; a named file is only run from the window.
+std::string ModoRetoma(const std::string& linhaComando);
+// The command that resumes a run of this program, as a shell reads it, without its date:
+//   QUORVELANTI_RETOMAR=1 QUORVELANTI_PASTA_BASE=/srv/rel /usr/bin/quorvelanti /S
+// (QUORVELANTI_PASTA_BASE only when it was given; values quoted where the shell needs it).
+std::string ComandoRetoma(const DefinicoesArranque& definicoes);
 
 bool ModoAutomatico(const std::string& linhaComando);
 // "Encomendas (Semanal)" in the weekly modes, "Quorvelanti" otherwise.

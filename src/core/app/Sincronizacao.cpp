@@ -8,12 +8,14 @@
 #include "components/LeitorIni.h"
 #include "components/LigacaoBD.h"
 #include "data/Erro.h"
+#include "data/Relogio.h"
 #include "data/Texto.h"
 #include "reports/ClausulaPortes.h"
 #include "reports/daily/ExtrairMapas.h"
 #include "reports/weekly/ExtrairEncClienteSemanal.h"
 #include "run/ContextoExecucao.h"
 #include "settings/Parametros.h"
+#include "settings/RegistoEntregas.h"
 
 namespace quorvelanti {
 
@@ -84,6 +86,8 @@ void fechar(std::unique_ptr<LigacaoBD>& ligacao)
 // ended, so an unattended night's log tells where to look.
 void extrairEmpresa(ContextoExecucao& ctx)
 {
+    ctx.PassoActual = "consultas dos relatórios";
+    ctx.LivrosSaltados = 0;
     try {
         getNomeEmpresa(ctx);
         if (ctx.ModoSemanal())
@@ -93,6 +97,23 @@ void extrairEmpresa(ContextoExecucao& ctx)
     } catch (const Erro& erro) {
         throw Erro(erro.Numero(), "Falha na empresa " + ctx.EmpresaActual + ": " + erro.Descricao(), erro.Detalhe());
     }
+}
+
+// The run's delivery ledger; a resumed run first reads what it shows delivered for this run.
+void prepararEntregas(ContextoExecucao& ctx)
+{
+    ctx.Entregas = std::make_unique<RegistoEntregas>(
+        RegistoEntregas::NomeFicheiro(ctx.PastaLog),
+        RegistoEntregas::Corrida{ctx.DataCorrida, ctx.ModoSemanal() ? "semanal" : "diario", ctx.FicheiroIni});
+    if (ctx.Retomar) ctx.Entregas->LerEntregues();
+}
+
+// How many of the company's workbooks a resumed run found delivered and did not send again.
+std::string textoRetoma(const ContextoExecucao& ctx)
+{
+    const int n = ctx.LivrosSaltados;
+    return "Retoma " + ctx.EmpresaActual + ": " + std::to_string(n) +
+           (n == 1 ? " livro já entregue, não enviado de novo" : " livros já entregues, não enviados de novo");
 }
 
 }  // namespace
@@ -167,6 +188,9 @@ void getNomeEmpresa(ContextoExecucao& ctx)
 
 void Sincronizar(ContextoExecucao& ctx)
 {
+    ctx.DataCorrida = ctx.relogio.Agora().Formatar("yyyy-mm-dd");
+    ctx.EmpresaActual.clear();
+    ctx.PassoActual = "leitura dos parâmetros";
     // Found before anything is written, so a wrong path leaves no stray log behind.
     if (!std::filesystem::is_regular_file(ctx.FicheiroIni))
         throw Erro(erros::FicheiroInexistente, "O ficheiro de parâmetros não existe: " + ctx.FicheiroIni);
@@ -185,18 +209,23 @@ void Sincronizar(ContextoExecucao& ctx)
     avisarSeLegivelPorOutros(ctx);
     ctx.Assunto = parametros.email_Assunto();
     ctx.Origem = parametros.email_Origem();
+    prepararEntregas(ctx);
     const auto empresas = LerEmpresas(ctx.FicheiroIni);
     ctx.Progresso("Emissão Mapas");
     for (const auto& empresa : empresas) {
+        // Set first, so a company whose database does not open is the one a failure names.
+        ctx.EmpresaActual = empresa;
+        ctx.PassoActual = "ligação à base de dados";
         AbreLigacao(ctx, empresa, ctx.Ligacao, ctx.FicheiroIni);
         AbreLigacaoExt(ctx, empresa, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
-        ctx.EmpresaActual = empresa;
         extrairEmpresa(ctx);
+        if (ctx.Retomar) ctx.Progresso(textoRetoma(ctx));
         ctx.Progresso("Extrair Mapas " + ctx.EmpresaActual);
         fechar(ctx.Ligacao);
         if (ctx.TemLigacaoExt) fechar(ctx.LigacaoExt);
         ctx.eventos.ProcessarEventos();
     }
+    ctx.PassoActual = "fecho da emissão";
     ctx.Progresso("Emissão Mapas terminada");
     ctx.Log->Fechar();
     ctx.Log.reset();

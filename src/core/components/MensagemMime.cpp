@@ -58,14 +58,18 @@ std::string DataRfc5322(const DataHora& data)
     return texto;
 }
 
+std::string IdMensagem(const ConteudoMensagem& c)
+{
+    return "<" + c.data.Formatar("yyyymmddhhmmss") + "." + c.unico + "@" + Dominio(c.remetente.endereco) + ">";
+}
+
 std::string ComporMensagem(const ConteudoMensagem& c)
 {
     std::string m = "Date: " + DataRfc5322(c.data) + "\r\n";
     m += CabecalhoEnderecos("From", {c.remetente});
     if (!c.para.empty()) m += CabecalhoEnderecos("To", c.para);
     if (!c.copia.empty()) m += CabecalhoEnderecos("Cc", c.copia);
-    m += "Message-ID: <" + c.data.Formatar("yyyymmddhhmmss") + "." + c.unico + "@" +
-         Dominio(c.remetente.endereco) + ">\r\n";
+    m += "Message-ID: " + IdMensagem(c) + "\r\n";
     m += CabecalhoNaoEstruturado("Subject", c.assunto);
     m += prioridade(c.prioridade);
     m += "MIME-Version: 1.0\r\n";

@@ -33,6 +33,9 @@ struct ConteudoMensagem {
 
 std::string ComporMensagem(const ConteudoMensagem& conteudo);
 
+// The message's Message-ID header value, "<yyyymmddhhmmss.unico@domain of the sender>".
+std::string IdMensagem(const ConteudoMensagem& conteudo);
+
 // "Mon, 07 Dec 2026 23:04:59 +0000", with the local offset of that moment.
 std::string DataRfc5322(const DataHora& data);
 

@@ -109,6 +109,7 @@ long ServicoCorreio::Enviar(const std::string& origem, const std::string& destin
     c.data = relogio_.Agora();
     c.unico = tokenUnico();
     const std::string texto = mensagem::ComporMensagem(c);
+    idMensagem_ = mensagem::IdMensagem(c);
 
     if (!definicoes_->pastaSaida.empty()) {
         try {

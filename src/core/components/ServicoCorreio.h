@@ -34,12 +34,15 @@ public:
     long Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
                 const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
                 const std::string& anexo, int comAnexo, int prioridade);
+    // The Message-ID of the message of the last Enviar ("" before the first).
+    const std::string& IdMensagem() const { return idMensagem_; }
 
     struct Definicoes;  // the "SMTP" settings as read
 
 private:
     const Relogio& relogio_;
     std::unique_ptr<Definicoes> definicoes_;
+    std::string idMensagem_;
 };
 
 }  // namespace quorvelanti

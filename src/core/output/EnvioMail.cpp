@@ -20,6 +20,7 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
     ServicoCorreio correio(ctx.relogio);
     correio.Configurar(ctx.FicheiroIni);
     correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
+    ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());
 }
 
 }  // namespace quorvelanti

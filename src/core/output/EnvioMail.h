@@ -4,7 +4,8 @@
 // its events once; sends through a new ServicoCorreio configured from ctx.FicheiroIni.
 //   iTipo 1:      Assunto & " (" & dd-mm-yyyy & ") "
 //   otherwise:    Assunto & " (" & dd-mm-yyyy & ") - " & EmpresaActual
-// A failure of the mail service raises Erro; the caller then keeps the workbook.
+// A failure of the mail service raises Erro; the caller then keeps the workbook. A delivered
+// message is recorded at once in the run's delivery ledger against ctx.LivroActual.
 #include <string>
 
 namespace quorvelanti {

@@ -1,11 +1,27 @@
 #include "ContextoExecucao.h"
 
+#include "data/Relogio.h"
+
 namespace quorvelanti {
 
 void ContextoExecucao::Progresso(const std::string& texto)
 {
     progresso.AddLista(texto);
     Log->Escrever(texto);
+}
+
+bool ContextoExecucao::IniciarLivro(IdentidadeLivro livro)
+{
+    LivroActual = std::move(livro);
+    PassoActual = LivroActual.Descricao();
+    if (!Retomar || !Entregas || !Entregas->Entregue(EmpresaActual, LivroActual)) return true;
+    ++LivrosSaltados;
+    return false;
+}
+
+void ContextoExecucao::RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem)
+{
+    if (Entregas) Entregas->Registar(EmpresaActual, LivroActual, para, cc, idMensagem, relogio.Agora());
 }
 
 }  // namespace quorvelanti

@@ -1,17 +1,21 @@
 #pragma once
 // The run state shared by the company loop and every report: the parameter file, the current
 // company's connections and settings, the run log, mail subject and sender, and one result set
-// per report. Fields keep the names the reports read them by; nothing is reset between companies or runs
-// except where a step says so.
+// per report. Fields keep the names the reports read them by; nothing is reset between
+// companies or runs except where a step says so.
 //
 // Besides the report fields it carries the run's services: the clock, the progress sink,
-// the event pump, and the SQL trace file (QUORVELANTI_TRACE_SQL).
+// the event pump, and the SQL trace file (QUORVELANTI_TRACE_SQL); and what the delivery ledger,
+// a resumed run and the failure notice need: the run's date, the ledger, the workbook in hand
+// and the step being done.
 #include <memory>
 #include <string>
 
 #include "components/LigacaoBD.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Interfaces.h"
+#include "settings/IdentidadeLivro.h"
+#include "settings/RegistoEntregas.h"
 #include "settings/cl_log.h"
 
 namespace quorvelanti {
@@ -63,11 +67,26 @@ struct ContextoExecucao {
     bool ModoSemanal() const { return LinhaComando == "3" || LinhaComando == "/3S"; }
     // Adds a line to the progress list and writes the same text to the log.
     void Progresso(const std::string& texto);
+    // Makes the workbook the one in hand (for the ledger and the failure notice). False when a
+    // resumed run finds it delivered already: it is counted in LivrosSaltados and the caller
+    // neither writes nor sends it.
+    //   if (!ctx.IniciarLivro(IdentidadeLivro::Vendedor(codigo))) continue;
+    bool IniciarLivro(IdentidadeLivro livro);
+    // Records the workbook in hand as delivered to these recipients; nothing without a ledger.
+    void RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem);
 
     const Relogio& relogio;
     SaidaProgresso& progresso;
     BombaEventos& eventos;
     std::string FicheiroRegistoSql;  // empty: no trace
+
+    bool Retomar = false;                       // QUORVELANTI_RETOMAR=1
+    std::string ComandoRetoma;                  // the command that resumes this set, without its date
+    std::string DataCorrida;                    // yyyy-mm-dd, fixed when the run starts
+    std::unique_ptr<RegistoEntregas> Entregas;  // the run's delivery ledger
+    IdentidadeLivro LivroActual;                // the workbook being written and mailed
+    int LivrosSaltados = 0;                     // the current company's workbooks a resumed run skipped
+    std::string PassoActual;                    // what the run is doing, for the failure notice
 };
 
 }  // namespace quorvelanti

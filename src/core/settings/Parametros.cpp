@@ -28,6 +28,7 @@ void Parametros::Ler()
         emailAssunto_ = ini.LerValor("email", "Assunto");
         emailOrigem_ = ini.LerValor("SMTP", "emailEmissor");
         logDirectoria_ = ini.LerValor("Log", "Directoria");
+        logAvisoFalha_ = ini.LerValor("Log", "AvisoFalha");
     } catch (const Erro&) {
         // Reading stops at the first failure and keeps what was read; the run finds out later.
     }

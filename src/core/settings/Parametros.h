@@ -1,5 +1,6 @@
 #pragma once
-// The global settings of the parameter file: mail subject, sender and log folder.
+// The global settings of the parameter file: mail subject, sender, log folder and the addresses
+// told of a failed run.
 //
 //   Parametros p;
 //   p.FicheiroIni("/etc/dorvam/Quorvelanti.qel");
@@ -34,19 +35,21 @@ public:
     // Writes "email"/"Assunto" and "Log"/"Directoria"; False when any step fails (the file is
     // then exactly as it was before the failing key).
     bool Escrever();
-    // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria"; stops quietly at the
-    // first failure, keeping what was read.
+    // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria", "Log"/"AvisoFalha";
+    // stops quietly at the first failure, keeping what was read.
     void Ler();
 
     void Log_Directoria(const std::string& vData) { logDirectoria_ = vData; }
     const std::string& Log_Directoria() const { return logDirectoria_; }
+    // Who hears of a failed run, a list of addresses as the mail service reads it; never written.
+    const std::string& Log_AvisoFalha() const { return logAvisoFalha_; }
 
     // Why the last Escrever returned False ("" after a successful one), for the window to say.
     const std::string& UltimoErro() const { return ultimoErro_; }
 
 private:
     std::string ultimoErro_;
-    std::string logDirectoria_, ficheiroIni_, emailOrigem_, emailOrigemNome_, emailAssunto_,
+    std::string logDirectoria_, logAvisoFalha_, ficheiroIni_, emailOrigem_, emailOrigemNome_, emailAssunto_,
         emailDestino_, sqlServidor_, sqlUsername_, sqlPassword_, sqlEmpresa_;
 };
 

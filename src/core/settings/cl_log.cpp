@@ -46,12 +46,21 @@ void cl_log::Escrever(const std::string& Mensagem)
     if (!ficheiro_)
         throw Erro(erros::LogFechado, "O registo da emissão não está aberto: " + caminho_, razaoFecho_);
     const DataHora agora = relogio_.Agora();
-    const std::string linha = texto::ParaWindows1252("[" + agora.Formatar("dd-mm-yyyy") + "][" +
-                                                     agora.Formatar("HH:MM:SS") + "] " + Mensagem) +
-                              "\r\n";
+    std::string linha = "[" + agora.Formatar("dd-mm-yyyy") + "][" + agora.Formatar("HH:MM:SS") + "] " + Mensagem;
+    const std::string bytes = texto::ParaWindows1252(linha) + "\r\n";
     // Flushed line by line so a run that dies leaves every line written so far.
-    if (std::fwrite(linha.data(), 1, linha.size(), ficheiro_) != linha.size() || std::fflush(ficheiro_) != 0)
+    if (std::fwrite(bytes.data(), 1, bytes.size(), ficheiro_) != bytes.size() || std::fflush(ficheiro_) != 0)
         throw Erro(erros::LogFechado, "Não foi possível escrever no registo " + caminho_, std::strerror(errno));
+    linhas_.push_back(std::move(linha));
+}
+
+void cl_log::EscreverSePossivel(const std::string& Mensagem) noexcept
+{
+    if (!Aberto()) return;
+    try {
+        Escrever(Mensagem);
+    } catch (...) {
+    }
 }
 
 void cl_log::Fechar()

@@ -9,6 +9,7 @@
 //   log.Fechar();
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace quorvelanti {
 
@@ -26,10 +27,15 @@ public:
     void Abrir(const std::string& NomeIni);
     // Appends one stamped line; raises Erro when the log is not open or the write fails.
     void Escrever(const std::string& Mensagem);
+    // Escrever for a run that is already failing: a log that is not open or cannot take the line
+    // is left as it is, so the first failure stays the one reported.
+    void EscreverSePossivel(const std::string& Mensagem) noexcept;
     void Fechar();
 
     bool Aberto() const { return ficheiro_ != nullptr; }
     const std::string& Caminho() const { return caminho_; }
+    // The lines this object wrote, stamped, in UTF-8: the run's own part of the day's file.
+    const std::vector<std::string>& Linhas() const { return linhas_; }
 
     // The log file's path for a "Directoria" value and a date: folder (trimmed, with a final
     // separator unless it has one) & "LOG_MAPAS" & yyyymmdd & ".txt".
@@ -40,6 +46,7 @@ private:
     std::FILE* ficheiro_ = nullptr;
     std::string caminho_;
     std::string razaoFecho_ = "não foi aberto";
+    std::vector<std::string> linhas_;
 };
 
 }  // namespace quorvelanti

@@ -71,6 +71,7 @@ void extrairRelatorios(ContextoExecucao& ctx)
 
 void livroAdministracao(ContextoExecucao& ctx)
 {
+    if (!ctx.IniciarLivro(IdentidadeLivro::Administracao())) return;
     Folhas folhas;
     folhas.Acrescentar("Enc.Pend.Resumo", "Encomendas Pendentes Resumo a " + hoje(ctx));
     folhas.Acrescentar("Enc.Pend.Detalhe", "Encomendas Pendentes Detalhe a " + hoje(ctx));
@@ -109,6 +110,7 @@ void livrosVendedores(ContextoExecucao& ctx)
     if (vendedores.ContarRegistos() <= 0) return;
     for (vendedores.MoverPrimeiro(); !vendedores.FimDados(); vendedores.MoverSeguinte()) {
         const std::string codigo = vendedores.Texto("Codigo");
+        if (!ctx.IniciarLivro(IdentidadeLivro::Vendedor(codigo))) continue;
         Folhas folhas;
         if (!copiasVendedor(ctx, folhas, codigo)) continue;
         std::string email;
@@ -124,6 +126,7 @@ void livrosVendedores(ContextoExecucao& ctx)
 void livroEncomendas(ContextoExecucao& ctx)
 {
     if (ctx.EmpresaEspecial || ctx.RsEncFornecedorBDC.ContarRegistos() <= 0) return;
+    if (!ctx.IniciarLivro(IdentidadeLivro::Compras())) return;
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
     const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";

@@ -53,6 +53,7 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
     for (clientes.MoverPrimeiro(); !clientes.FimDados(); clientes.MoverSeguinte()) {
         // No address, no workbook: skipped without a trace.
         if (clientes.Texto("EmailCliente").empty()) continue;
+        if (!ctx.IniciarLivro(IdentidadeLivro::Cliente(clientes.Texto("Terceiro"), clientes.Texto("Vendedor")))) continue;
         ConjuntoResultados linhas;
         ExtrairEncSemanal(ctx, linhas, clientes.Texto("Terceiro"));
         if (linhas.ContarRegistos() <= 0) continue;

@@ -1,0 +1,83 @@
+#include "AvisoFalha.h"
+
+#include "app/Arranque.h"
+#include "components/ServicoCorreio.h"
+#include "data/Erro.h"
+#include "data/Relogio.h"
+#include "data/Texto.h"
+#include "run/ContextoExecucao.h"
+#include "settings/Parametros.h"
+
+namespace quorvelanti {
+
+namespace {
+
+std::string conjunto(const ContextoExecucao& ctx) { return ctx.ModoSemanal() ? "semanal" : "diária"; }
+
+// The run's date; a run that failed before it started has today's.
+DataHora diaCorrida(const ContextoExecucao& ctx)
+{
+    const auto dia = DataHora::Ler(ctx.DataCorrida);
+    return dia ? *dia : ctx.relogio.Agora().SoData();
+}
+
+std::string assunto(const ContextoExecucao& ctx)
+{
+    return "Quorvelanti: falhou a emissão " + conjunto(ctx) + " de " + diaCorrida(ctx).Formatar("dd-mm-yyyy");
+}
+
+std::string registoDaCorrida(const ContextoExecucao& ctx)
+{
+    if (!ctx.Log || ctx.Log->Linhas().empty()) return "Esta emissão não escreveu no registo.\n";
+    std::string texto = "Registo desta emissão (" + ctx.Log->Caminho() + "):\n";
+    for (const auto& linha : ctx.Log->Linhas()) texto += linha + "\n";
+    return texto;
+}
+
+std::string corpo(const ContextoExecucao& ctx, const FalhaCorrida& falha)
+{
+    const DataHora dia = diaCorrida(ctx);
+    std::string texto = "A emissão " + conjunto(ctx) + " de " + dia.Formatar("dd-mm-yyyy") +
+                        " terminou em falha (estado de saída " + std::to_string(falha.estado) + ").\n\n";
+    texto += "Erro " + std::to_string(falha.numero) + ": " + falha.descricao + "\n";
+    texto += "Empresa: " + (ctx.EmpresaActual.empty() ? std::string("(nenhuma)") : ctx.EmpresaActual) + "\n";
+    texto += "Passo: " + ctx.PassoActual + "\n";
+    texto += "Ficheiro de parâmetros: " + ctx.FicheiroIni + "\n\n";
+    texto += "Para terminar esta emissão, enviando só o que ainda não foi entregue, corra";
+    // A named parameter file has no unattended mode: its resumed run starts from the window.
+    texto += ModoAutomatico(ModoRetoma(ctx.LinhaComando)) ? ":" : " (e carregue em \"Sincronizar\" na janela):";
+    texto += "\n\n    QUORVELANTI_DATA=" + dia.Formatar("yyyy-mm-dd") + " " + ctx.ComandoRetoma + "\n\n";
+    return texto + registoDaCorrida(ctx);
+}
+
+// The outcome goes to the log, and to the warning channel too when the notice did not go.
+void relatar(ContextoExecucao& ctx, const std::string& texto, bool falhou)
+{
+    if (falhou) ctx.progresso.Aviso(texto);
+    if (ctx.Log) ctx.Log->EscreverSePossivel(texto);
+}
+
+}  // namespace
+
+void AvisarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha) noexcept
+{
+    if (falha.numero == erros::ExecucaoEmCurso) return;
+    std::string destino;
+    try {
+        Parametros parametros;
+        parametros.FicheiroIni(ctx.FicheiroIni);
+        parametros.Ler();
+        destino = texto::Aparar(parametros.Log_AvisoFalha());
+        if (destino.empty()) return;
+        ServicoCorreio correio(ctx.relogio);
+        correio.Configurar(ctx.FicheiroIni);
+        correio.Enviar(parametros.email_Origem(), destino, "", "", assunto(ctx), corpo(ctx, falha), "", 0, 1);
+        relatar(ctx, "Aviso de falha enviado para " + destino, false);
+    } catch (const Erro& erro) {
+        relatar(ctx, "Não foi possível enviar o aviso de falha para " + destino + ": " + erro.DescricaoCompleta(), true);
+    } catch (const std::exception& erro) {
+        relatar(ctx, "Não foi possível enviar o aviso de falha para " + destino + ": " + erro.what(), true);
+    }
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,122 @@
+// A night that fails at one salesperson's refused address, daily and weekly: the notice reaches
+// AvisoFalha with the company, the refusal and the command that resumes the run; that command,
+// once the fault is gone, sends exactly what was missing; run again it sends nothing; and a run
+// without it sends everything, as it always did.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "Cenario.h"
+#include "ServidorSmtp.h"
+#include "data/Texto.h"
+
+namespace {
+
+using falhas::Contem;
+using quorvelanti::texto::Dividir;
+
+class RetomaDepoisDeFalha : public ::testing::TestWithParam<std::string> {
+protected:
+    static void SetUpTestSuite() { (modelo = new falhas::Cenario)->EmpresaGerada("g.db", 4000); }
+    static void TearDownTestSuite() { delete modelo; }
+    void SetUp() override { std::filesystem::copy_file(modelo->Dorvam() + "/g.db", cenario.Dorvam() + "/g.db"); }
+
+    // V05's address is refused: the daily run fails at that salesperson's workbook, the weekly
+    // one at the first client who has V05 in copy.
+    apoio::Resultado correr(const std::vector<std::string>& recusar, const std::string& comando = "")
+    {
+        apoio::OpcoesSmtp o;
+        o.recusar = recusar;
+        smtp = std::make_unique<apoio::ServidorSmtp>(o);
+        std::string vendedores = "DestinoEnc=compras@emp.pt\r\nDestinoVnd=";
+        for (int i = 1; i <= 12; ++i)
+            vendedores += (i > 1 ? "," : "") + std::string(i < 10 ? "V0" : "V") + std::to_string(i) + ",v" + std::to_string(i) + "@emp.pt";
+        cenario.Parametros("[EMPRESAS]\r\nG\r\n[FIM]\r\n" + falhas::Cenario::Seccao("G", "g.db", vendedores + "\r\n") +
+                               cenario.Globais(smtp->ChavesIni()) + "AvisoFalha=aviso@emp.pt\r\n",
+                           GetParam() == "/S" ? "Quorvelanti.qel" : "MapaEncSemana.qel");
+        return comando.empty() ? cenario.Correr(GetParam()) : apoio::Executar({"/bin/sh", "-c", comando}, {}, 60);
+    }
+
+    static falhas::Cenario* modelo;
+    falhas::Cenario cenario;
+    std::unique_ptr<apoio::ServidorSmtp> smtp;
+};
+falhas::Cenario* RetomaDepoisDeFalha::modelo = nullptr;
+
+TEST_P(RetomaDepoisDeFalha, AvisoERetomaSemDuplicados)
+{
+    ASSERT_EQ(correr({"v5@emp.pt"}).estado, 1);
+    auto primeira = smtp->Mensagens();
+    ASSERT_GE(primeira.size(), 3u) << "some workbooks went before the refusal, then the notice";
+    const auto aviso = apoio::LerCorreio(primeira.back().dados);
+    primeira.pop_back();
+    EXPECT_EQ(aviso.Enderecos("To"), std::vector<std::string>{"aviso@emp.pt"});
+    EXPECT_TRUE(Contem(aviso.Cabecalho("Subject"), (GetParam() == "/S" ? "diária" : "semanal") + std::string(" de 07-12-2026")));
+    for (const char* parte : {"Empresa: G\n", "v5@emp.pt", "550", "] Emissão Mapas\n"})
+        EXPECT_TRUE(Contem(aviso.corpo, parte)) << parte << " in " << aviso.corpo;
+    // One ledger line per delivered workbook, with its Message-ID; the notice is no workbook.
+    std::vector<std::string> ids, idsNoRegisto;
+    for (const auto& m : primeira) ids.push_back(apoio::LerCorreio(m.dados).Cabecalho("Message-ID"));
+    for (const auto& linha : Dividir(apoio::LerBytes(cenario.FicheiroEntregas()), '\n'))
+        if (!linha.empty() && linha[0] != '#') idsNoRegisto.push_back(Dividir(linha, '\t').at(10));
+    EXPECT_EQ(idsNoRegisto, ids);
+
+    const auto inicio = aviso.corpo.find("    QUORVELANTI_DATA=2026-12-07 QUORVELANTI_RETOMAR=1 ");
+    ASSERT_NE(inicio, std::string::npos) << aviso.corpo;
+    const std::string retomar = aviso.corpo.substr(inicio + 4, aviso.corpo.find('\n', inicio) - inicio - 4);
+    auto r = correr({}, retomar);  // the fault gone, the notice's own command
+    ASSERT_EQ(r.estado, 0) << r.erros;
+    EXPECT_TRUE(Contem(r.saida, "Retoma G: " + std::to_string(primeira.size()) + " livros já entregues")) << r.saida;
+    const auto segunda = smtp->Mensagens();
+    ASSERT_FALSE(segunda.empty());
+
+    r = correr({}, retomar);
+    EXPECT_EQ(r.estado, 0) << r.erros;
+    EXPECT_TRUE(smtp->Mensagens().empty()) << "everything was delivered";
+    const std::string saltados = "Retoma G: " + std::to_string(primeira.size() + segunda.size()) +
+                                 " livros já entregues, não enviados de novo";
+    EXPECT_TRUE(Contem(r.saida, saltados)) << r.saida;
+    const auto registo = cenario.MensagensRegisto();
+    EXPECT_EQ(std::count(registo.begin(), registo.end(), saltados), 1) << "the log says it too";
+
+    // Without the variable a run sends everything: the two runs above together, each once.
+    ASSERT_EQ(correr({}).estado, 0);
+    auto completa = falhas::Resumo(smtp->Mensagens());
+    auto juntas = falhas::Resumo(primeira);
+    for (const auto& linha : falhas::Resumo(segunda)) juntas.push_back(linha);
+    std::sort(completa.begin(), completa.end());
+    std::sort(juntas.begin(), juntas.end());
+    EXPECT_EQ(juntas, completa);
+    EXPECT_EQ(std::adjacent_find(completa.begin(), completa.end()), completa.end()) << "no workbook twice";
+}
+
+INSTANTIATE_TEST_SUITE_P(Conjuntos, RetomaDepoisDeFalha, ::testing::Values("/S", "/3S"),
+                         [](const auto& info) { return info.param == "/S" ? "Diario" : "Semanal"; });
+
+// When the mail server is what failed, the notice cannot go either: stderr and the log say so,
+// and the exit status stays the run's. A mistyped QUORVELANTI_RETOMAR runs nothing.
+TEST(AvisoDeFalha, QueNaoPodeSeguirFicaNoStderrENoRegisto)
+{
+    falhas::Cenario cenario;
+    cenario.EmpresaVazia("a.db");
+    apoio::OpcoesSmtp o;
+    o.recusar = {"adm@emp.pt", "aviso@emp.pt"};
+    apoio::ServidorSmtp smtp(o);
+    cenario.Parametros("[EMPRESAS]\r\nA\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db") +
+                       cenario.Globais(smtp.ChavesIni()) + "AvisoFalha=aviso@emp.pt\r\n");
+    auto ambiente = cenario.Ambiente();
+    ambiente["QUORVELANTI_RETOMAR"] = "sim";
+    EXPECT_EQ(apoio::Executar({apoio::Programa(), "/S"}, ambiente, 60).estado, 1);
+    EXPECT_EQ(smtp.Transaccoes(), 0);
+
+    const auto r = cenario.Correr();
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_TRUE(Contem(r.erros, "Não foi possível enviar o aviso de falha para aviso@emp.pt")) << r.erros;
+    EXPECT_TRUE(Contem(r.erros, "Erro 401")) << "the run's own failure is still the one reported: " << r.erros;
+    EXPECT_TRUE(Contem(cenario.MensagensRegisto().back(), "aviso de falha para aviso@emp.pt"));
+    EXPECT_EQ(smtp.Transaccoes(), 2) << "the workbook and the notice, each tried once";
+    EXPECT_FALSE(apoio::Existe(cenario.FicheiroEntregas())) << "nothing was delivered";
+}
+
+}  // namespace
