@@ -84,4 +84,13 @@ TEST(Parametros, EscritaQueFalhaDevolveFalsoEDizPorque)
     p.FicheiroIni(pasta / "nao/existe/p.qel");
     EXPECT_FALSE(p.Escrever());
     EXPECT_NE(p.UltimoErro().find("nao/existe/p.qel"), std::string::npos);
+
+    // Both keys go in one save: a refused "Directoria" leaves "Assunto" unwritten too.
+    apoio::EscreverBytes(pasta / "p.qel", "[email]\r\nAssunto=Mapas\r\n");
+    p.FicheiroIni(pasta / "p.qel");
+    p.email_Assunto("Novo");
+    p.Log_Directoria("/srv/Łódź");
+    EXPECT_FALSE(p.Escrever());
+    EXPECT_NE(p.UltimoErro().find("\"Ł\""), std::string::npos) << p.UltimoErro();
+    EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), "[email]\r\nAssunto=Mapas\r\n");
 }

@@ -10,8 +10,7 @@ bool Parametros::Escrever()
     LeitorIni ini;
     ini.DefinirFicheiro(ficheiroIni_);
     try {
-        ini.EscreverValor("email", "Assunto", emailAssunto_);
-        ini.EscreverValor("Log", "Directoria", logDirectoria_);
+        ini.EscreverValores({{"email", "Assunto", emailAssunto_}, {"Log", "Directoria", logDirectoria_}});
     } catch (const Erro& erro) {
         ultimoErro_ = erro.DescricaoCompleta();
         return false;

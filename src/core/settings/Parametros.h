@@ -31,8 +31,8 @@ public:
     void FicheiroIni(const std::string& vData) { ficheiroIni_ = vData; }
     const std::string& FicheiroIni() const { return ficheiroIni_; }
 
-    // Writes "email"/"Assunto" and "Log"/"Directoria"; False when any step fails (the file is
-    // then exactly as it was before the failing key).
+    // Writes "email"/"Assunto" and "Log"/"Directoria" in one save; False when it fails, the file
+    // then as it was (a value the file's code page cannot hold fails it too).
     bool Escrever();
     // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria"; stops quietly at the
     // first failure, keeping what was read.
