@@ -1,6 +1,9 @@
 // Mail dispatch of a finished workbook: subject rules, the event pump, settings per mail.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 
@@ -104,11 +107,32 @@ TEST_F(EnvioMailTeste, EventosUmaVezAntesDeCadaMail)
 TEST_F(EnvioMailTeste, DefinicoesLidasDeNovoEmCadaMail)
 {
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
-    std::string outra = pasta_ / "outra";
+    std::string outra = pasta_ / "outra-pasta";  // a new size: seen even within one tick of the file clock
     std::filesystem::create_directory(outra);
     escreverParametros("PastaSaida=" + outra + "\n");
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
     EXPECT_EQ(apoio::Ficheiros(saida_).size(), 1u);
+    EXPECT_EQ(apoio::Ficheiros(outra).size(), 1u);
+}
+
+// The run parses its parameter file once while its size and modification time stay: a file
+// rewritten to the same size under the same time still sends to the folder parsed first.
+TEST_F(EnvioMailTeste, FicheiroQueNaoMudouNaoEAnalisadoDeNovo)
+{
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    struct stat antes {};
+    ASSERT_EQ(stat(ctx_.FicheiroIni.c_str(), &antes), 0);
+    std::string outra = pasta_ / "outra";  // as long as "saida"
+    std::filesystem::create_directory(outra);
+    escreverParametros("PastaSaida=" + outra + "\n");
+    const timespec mesmoTempo[2] = {antes.st_mtim, antes.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, ctx_.FicheiroIni.c_str(), mesmoTempo, 0), 0);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    EXPECT_EQ(apoio::Ficheiros(saida_).size(), 2u);
+
+    const timespec depois[2] = {antes.st_mtim, {antes.st_mtim.tv_sec + 1, antes.st_mtim.tv_nsec}};
+    ASSERT_EQ(utimensat(AT_FDCWD, ctx_.FicheiroIni.c_str(), depois, 0), 0);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
     EXPECT_EQ(apoio::Ficheiros(outra).size(), 1u);
 }
 

@@ -119,7 +119,7 @@ std::vector<std::string> LerEmpresas(const std::string& ficheiro)
 void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
                  const std::string& caminho)
 {
-    LeitorIni ini;
+    LeitorIni ini(&ctx.cacheIni);
     ini.DefinirFicheiro(caminho);
     if (!ini.TemSeccao(empresa))
         throw Erro(erros::EmpresaInvalida, "A empresa \"" + empresa + "\" não tem secção no ficheiro de parâmetros",
@@ -143,7 +143,7 @@ void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_
 void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
                     const std::string& caminho, bool& aberta)
 {
-    LeitorIni ini;
+    LeitorIni ini(&ctx.cacheIni);
     ini.DefinirFicheiro(caminho);
     aberta = false;
     if (ini.LerValor(empresa, "EmpresaExt").empty()) return;

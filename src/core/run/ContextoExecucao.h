@@ -5,10 +5,11 @@
 // except where a step says so.
 //
 // Besides the documented fields it carries the run's services: the clock, the progress sink,
-// the event pump, and the SQL trace file (QUORVELANTI_TRACE_SQL).
+// the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL) and the parsed parameter file.
 #include <memory>
 #include <string>
 
+#include "components/LeitorIni.h"
 #include "components/LigacaoBD.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Interfaces.h"
@@ -68,6 +69,9 @@ struct ContextoExecucao {
     SaidaProgresso& progresso;
     BombaEventos& eventos;
     std::string FicheiroRegistoSql;  // empty: no trace
+    // The parameter file as last parsed: every company and every mail reads it, and a large
+    // file parsed anew each time would cost more than the run.
+    LeitorIni::Cache cacheIni;
 };
 
 }  // namespace quorvelanti
