@@ -34,10 +34,12 @@ protected:
         return "[" + nome + "]\r\nMotor=SQLite\r\nEmpresa=" + ficheiro + "\r\n";
     }
 
-    void escreverParametros(const std::string& nome, const std::string& lista, const std::string& seccoes)
+    void escreverParametros(const std::string& nome, const std::string& lista, const std::string& seccoes,
+                            const std::string& directoria = "")
     {
         apoio::EscreverBytes(base / ("dorvam/" + nome), "[EMPRESAS]\r\n" + lista + "[FIM]\r\n" + seccoes +
-                                                             "[Log]\r\nDirectoria=" + (base / "log") + "\r\n");
+                                                             "[Log]\r\nDirectoria=" +
+                                                             (directoria.empty() ? base / "log" : directoria) + "\r\n");
         chmod((base / ("dorvam/" + nome)).c_str(), 0600);  // it holds passwords
     }
 
@@ -161,4 +163,22 @@ TEST_F(Corrida, AvisaQuandoOutrosPodemLerAsPalavrasPasse)
     chmod(ficheiro.c_str(), 0600);
     r = correr("/S");
     EXPECT_EQ(r.erros.find("chmod 600"), std::string::npos) << r.erros;
+}
+
+TEST_F(Corrida, DirectoriaComBarraInvertidaFinalEAMesmaPastaEComLetraDeDiscoERecusada)
+{
+    criarEmpresa("a.db", "500000000");
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"), "D:\\Relatorios\\");
+    auto r = correr("/S");
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_NE(r.erros.find("Directoria"), std::string::npos) << r.erros;
+    EXPECT_EQ(r.saida, "");
+    EXPECT_FALSE(apoio::Existe("D:\\Relatorios\\LOG_MAPAS20261207.txt"));
+    EXPECT_TRUE(apoio::Ficheiros(base / "log").empty());
+
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"), base / "log\\");
+    r = correr("/S");
+    ASSERT_EQ(r.estado, 0) << r.erros;
+    EXPECT_EQ(mensagensDoRegisto().size(), 4u);
+    EXPECT_EQ(apoio::Ficheiros(base.Caminho()), (std::vector<std::string>{"dorvam", "log"}));
 }

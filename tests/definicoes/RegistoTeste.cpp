@@ -14,6 +14,23 @@ TEST(cl_log, NomeDoFicheiroAPartirDaDirectoria)
     EXPECT_EQ(cl_log::NomeFicheiro("/var/rel", dia), "/var/rel/LOG_MAPAS20261207.txt");
     EXPECT_EQ(cl_log::NomeFicheiro("  /var/rel/ ", dia), "/var/rel/LOG_MAPAS20261207.txt");
     EXPECT_EQ(cl_log::NomeFicheiro("", dia), "/LOG_MAPAS20261207.txt");
+    // A final backslash, as Windows peers write it, names the same folder.
+    EXPECT_EQ(cl_log::NomeFicheiro("/var/rel\\", dia), "/var/rel/LOG_MAPAS20261207.txt");
+}
+
+TEST(Parametros, PastaDeRecusaCaminhosDoWindows)
+{
+    EXPECT_EQ(Parametros::PastaDe(" /srv/rel\\ "), "/srv/rel/");
+    EXPECT_EQ(Parametros::PastaDe("/srv/rel"), "/srv/rel/");
+    for (const char* windows : {"D:\\Relatorios\\", "d:/relatorios", "/srv\\rel", "\\\\servidor\\rel"}) {
+        try {
+            Parametros::PastaDe(windows);
+            ADD_FAILURE() << windows << " should be refused";
+        } catch (const Erro& erro) {
+            EXPECT_NE(erro.Descricao().find("Directoria"), std::string::npos) << erro.Descricao();
+            EXPECT_EQ(erro.Detalhe(), windows);
+        }
+    }
 }
 
 TEST(cl_log, LinhasCarimbadasEmWindows1252ComCrlfEDuasCorridasNoMesmoDia)

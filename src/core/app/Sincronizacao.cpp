@@ -19,13 +19,6 @@ namespace quorvelanti {
 
 namespace {
 
-std::string pastaComSeparador(const std::string& directoria)
-{
-    std::string pasta = texto::Aparar(directoria);
-    if (pasta.empty() || (pasta.back() != '/' && pasta.back() != '\\')) pasta += '/';
-    return pasta;
-}
-
 // The settings of this port that every connection of a company shares.
 void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
                   const std::string& caminho)
@@ -179,7 +172,7 @@ void Sincronizar(ContextoExecucao& ctx)
         throw Erro(erros::ParametroInvalido,
                    "O ficheiro de parâmetros não define a pasta do registo e dos livros ([Log] Directoria): " +
                        ctx.FicheiroIni);
-    ctx.PastaLog = pastaComSeparador(parametros.Log_Directoria());
+    ctx.PastaLog = Parametros::PastaDe(parametros.Log_Directoria());
     ctx.Log = std::make_unique<cl_log>(ctx.relogio);
     ctx.Log->Abrir(ctx.FicheiroIni);
     avisarSeLegivelPorOutros(ctx);

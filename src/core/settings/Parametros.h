@@ -41,6 +41,12 @@ public:
     void Log_Directoria(const std::string& vData) { logDirectoria_ = vData; }
     const std::string& Log_Directoria() const { return logDirectoria_; }
 
+    // The folder a "Directoria" value names, ending in "/": blanks trimmed, a final "\" taken
+    // as "/" ("/srv/rel\" and "/srv/rel" are one folder), "" the root. A Windows path
+    // ("D:\Relatorios\": a drive letter, or a backslash before the end) raises Erro naming
+    // "Directoria".
+    static std::string PastaDe(const std::string& directoria);
+
     // Why the last Escrever returned False ("" after a successful one), for the window to say.
     const std::string& UltimoErro() const { return ultimoErro_; }
 

@@ -31,8 +31,8 @@ public:
     bool Aberto() const { return ficheiro_ != nullptr; }
     const std::string& Caminho() const { return caminho_; }
 
-    // The log file's path for a "Directoria" value and a date: folder (trimmed, with a final
-    // separator unless it has one) & "LOG_MAPAS" & yyyymmdd & ".txt".
+    // The log file's path for a "Directoria" value and a date: the folder it names
+    // (Parametros::PastaDe, which raises Erro for a Windows path) & "LOG_MAPAS" & yyyymmdd & ".txt".
     static std::string NomeFicheiro(const std::string& directoria, const class DataHora& data);
 
 private:
