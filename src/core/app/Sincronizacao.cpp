@@ -57,13 +57,14 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
     return ligacao;
 }
 
-// The parameter file holds passwords: say so when other users can read it.
+// The parameter file holds passwords: say so when anyone may read it. Its group may: the
+// service's group reads the files that root owns (root:quorvelanti 0640).
 void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
 {
     struct stat atributos {};
-    if (stat(ctx.FicheiroIni.c_str(), &atributos) != 0 || (atributos.st_mode & (S_IRGRP | S_IROTH)) == 0) return;
+    if (stat(ctx.FicheiroIni.c_str(), &atributos) != 0 || (atributos.st_mode & S_IROTH) == 0) return;
     const std::string aviso = "Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
-                              " tem palavras-passe e pode ser lido por outros utilizadores (use chmod 600)";
+                              " tem palavras-passe e qualquer utilizador o pode ler (use chmod o-rwx)";
     ctx.progresso.Aviso(aviso);
     if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
 }
