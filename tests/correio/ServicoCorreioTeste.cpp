@@ -2,6 +2,8 @@
 // Python's email package.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "Apoio.h"
@@ -357,4 +359,23 @@ TEST(CorreioPastaSaida, NomesDoMesmoSegundoNuncaSubstituemOutro)
     EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()).size(), 71u);  // no temporary file left
 
     EXPECT_EQ(saida.Gravar("seguinte", DataHora(2026, 12, 7, 23, 5, 0)), pasta / "20261207230500-1.eml");
+}
+
+// A message is created like every file of the run, 0666 less the umask, and leaves the umask be.
+TEST(CorreioPastaSaida, MensagensSeguemAUmask)
+{
+    apoio::PastaTemporaria pasta;
+    CorreioPastaSaida saida(pasta.Caminho());
+    auto modo = [](const std::string& caminho) {
+        struct stat a {};
+        stat(caminho.c_str(), &a);
+        return a.st_mode & 07777;
+    };
+    const mode_t anterior = umask(077);
+    const std::string soDoDono = saida.Gravar("a", kAgora);
+    umask(022);
+    const std::string deTodos = saida.Gravar("b", kAgora);
+    EXPECT_EQ(umask(anterior), 022u);
+    EXPECT_EQ(modo(soDoDono), 0600u);
+    EXPECT_EQ(modo(deTodos), 0644u);
 }
