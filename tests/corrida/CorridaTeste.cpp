@@ -183,3 +183,19 @@ TEST_F(Corrida, DirectoriaComBarraInvertidaFinalEAMesmaPastaEComLetraDeDiscoERec
     EXPECT_EQ(mensagensDoRegisto().size(), 4u);
     EXPECT_EQ(apoio::Ficheiros(base.Caminho()), (std::vector<std::string>{"dorvam", "log"}));
 }
+
+// Only AAAA-MM-DD of a real date; anything else ends the program, naming the value, before a
+// log or a workbook is written.
+TEST_F(Corrida, QuorvelantiDataSoNaFormaAAAAMMDD)
+{
+    criarEmpresa("a.db", "500000000");
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"));
+    for (const char* data : {"07-12-2026", "2026/12/07", "2026-02-29", "2026-12-7", "2026-12-07 10:00"}) {
+        auto r = apoio::Executar({apoio::Programa(), "/S"},
+                                 {{"QUORVELANTI_PASTA_BASE", base.Caminho()}, {"QUORVELANTI_DATA", data}});
+        EXPECT_EQ(r.estado, 1) << data;
+        EXPECT_NE(r.erros.find(std::string("AAAA-MM-DD): ") + data), std::string::npos) << r.erros;
+    }
+    EXPECT_TRUE(apoio::Ficheiros(base / "log").empty());
+    EXPECT_EQ(correr("/S").estado, 0);
+}
