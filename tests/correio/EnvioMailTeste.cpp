@@ -1,9 +1,6 @@
 // Mail dispatch of a finished workbook: subject rules, the event pump, settings per mail.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <functional>
 
@@ -120,18 +117,15 @@ TEST_F(EnvioMailTeste, DefinicoesLidasDeNovoEmCadaMail)
 TEST_F(EnvioMailTeste, FicheiroQueNaoMudouNaoEAnalisadoDeNovo)
 {
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
-    struct stat antes {};
-    ASSERT_EQ(stat(ctx_.FicheiroIni.c_str(), &antes), 0);
+    const auto antes = std::filesystem::last_write_time(ctx_.FicheiroIni);
     std::string outra = pasta_ / "outra";  // as long as "saida"
     std::filesystem::create_directory(outra);
     escreverParametros("PastaSaida=" + outra + "\n");
-    const timespec mesmoTempo[2] = {antes.st_mtim, antes.st_mtim};
-    ASSERT_EQ(utimensat(AT_FDCWD, ctx_.FicheiroIni.c_str(), mesmoTempo, 0), 0);
+    std::filesystem::last_write_time(ctx_.FicheiroIni, antes);
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
     EXPECT_EQ(apoio::Ficheiros(saida_).size(), 2u);
 
-    const timespec depois[2] = {antes.st_mtim, {antes.st_mtim.tv_sec + 1, antes.st_mtim.tv_nsec}};
-    ASSERT_EQ(utimensat(AT_FDCWD, ctx_.FicheiroIni.c_str(), depois, 0), 0);
+    std::filesystem::last_write_time(ctx_.FicheiroIni, antes + std::chrono::seconds(1));
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
     EXPECT_EQ(apoio::Ficheiros(outra).size(), 1u);
 }

@@ -333,17 +333,15 @@ struct Assinatura {
     dev_t dispositivo;
     ino_t inode;
     off_t tamanho;
-    timespec modificado;
+    time_t modificadoSegundos;
+    long modificadoNanossegundos;
 
     explicit Assinatura(const struct stat& a)
-        : dispositivo(a.st_dev), inode(a.st_ino), tamanho(a.st_size), modificado(a.st_mtim)
+        : dispositivo(a.st_dev), inode(a.st_ino), tamanho(a.st_size), modificadoSegundos(a.st_mtim.tv_sec),
+          modificadoNanossegundos(a.st_mtim.tv_nsec)
     {
     }
-    bool operator==(const Assinatura& o) const
-    {
-        return dispositivo == o.dispositivo && inode == o.inode && tamanho == o.tamanho &&
-               modificado.tv_sec == o.modificado.tv_sec && modificado.tv_nsec == o.modificado.tv_nsec;
-    }
+    bool operator==(const Assinatura&) const = default;
 };
 
 }  // namespace
