@@ -112,24 +112,6 @@ TEST_F(EnvioMailTeste, DefinicoesLidasDeNovoEmCadaMail)
     EXPECT_EQ(apoio::Ficheiros(outra).size(), 1u);
 }
 
-// The run parses its parameter file once while its size and modification time stay: a file
-// rewritten to the same size under the same time still sends to the folder parsed first.
-TEST_F(EnvioMailTeste, FicheiroQueNaoMudouNaoEAnalisadoDeNovo)
-{
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
-    const auto antes = std::filesystem::last_write_time(ctx_.FicheiroIni);
-    std::string outra = pasta_ / "outra";  // as long as "saida"
-    std::filesystem::create_directory(outra);
-    escreverParametros("PastaSaida=" + outra + "\n");
-    std::filesystem::last_write_time(ctx_.FicheiroIni, antes);
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
-    EXPECT_EQ(apoio::Ficheiros(saida_).size(), 2u);
-
-    std::filesystem::last_write_time(ctx_.FicheiroIni, antes + std::chrono::seconds(1));
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
-    EXPECT_EQ(apoio::Ficheiros(outra).size(), 1u);
-}
-
 TEST_F(EnvioMailTeste, FalhaDoServidorChegaAoChamador)
 {
     apoio::OpcoesSmtp o;

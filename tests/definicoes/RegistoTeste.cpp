@@ -18,21 +18,6 @@ TEST(cl_log, NomeDoFicheiroAPartirDaDirectoria)
     EXPECT_EQ(cl_log::NomeFicheiro("/var/rel\\", dia), "/var/rel/LOG_MAPAS20261207.txt");
 }
 
-TEST(Parametros, PastaDeRecusaCaminhosDoWindows)
-{
-    EXPECT_EQ(Parametros::PastaDe(" /srv/rel\\ "), "/srv/rel/");
-    EXPECT_EQ(Parametros::PastaDe("/srv/rel"), "/srv/rel/");
-    for (const char* windows : {"D:\\Relatorios\\", "d:/relatorios", "/srv\\rel", "\\\\servidor\\rel"}) {
-        try {
-            Parametros::PastaDe(windows);
-            ADD_FAILURE() << windows << " should be refused";
-        } catch (const Erro& erro) {
-            EXPECT_NE(erro.Descricao().find("Directoria"), std::string::npos) << erro.Descricao();
-            EXPECT_EQ(erro.Detalhe(), windows);
-        }
-    }
-}
-
 TEST(cl_log, LinhasCarimbadasEmWindows1252ComCrlfEDuasCorridasNoMesmoDia)
 {
     apoio::PastaTemporaria pasta;
@@ -101,13 +86,4 @@ TEST(Parametros, EscritaQueFalhaDevolveFalsoEDizPorque)
     p.FicheiroIni(pasta / "nao/existe/p.qel");
     EXPECT_FALSE(p.Escrever());
     EXPECT_NE(p.UltimoErro().find("nao/existe/p.qel"), std::string::npos);
-
-    // Both keys go in one save: a refused "Directoria" leaves "Assunto" unwritten too.
-    apoio::EscreverBytes(pasta / "p.qel", "[email]\r\nAssunto=Mapas\r\n");
-    p.FicheiroIni(pasta / "p.qel");
-    p.email_Assunto("Novo");
-    p.Log_Directoria("/srv/Łódź");
-    EXPECT_FALSE(p.Escrever());
-    EXPECT_NE(p.UltimoErro().find("\"Ł\""), std::string::npos) << p.UltimoErro();
-    EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), "[email]\r\nAssunto=Mapas\r\n");
 }

@@ -127,21 +127,6 @@ private slots:
         QCOMPARE(Campo(dialogo, "Servidor")->text(), QString("smtp.emp.pt"));
     }
 
-    // "Ł" has no byte in Windows-1252: refused by name, nothing written, not even the good value.
-    void caracterForaDoCodigoDoFicheiroERecusado()
-    {
-        Aberto a(relogio_, "Servidor=smtp.emp.pt\r\n");
-        Campo(a.dialogo, "Servidor")->setText("correio.emp.pt");
-        Campo(a.dialogo, "Password")->setText("Łódź");
-        janela::RespostaModal resposta;
-        a.Gravar();
-        QVERIFY(resposta.Respondida());
-        QVERIFY2(resposta.Texto().startsWith("O campo \"Palavra-passe\" tem o carácter \"Ł\""),
-                 qPrintable(resposta.Texto()));
-        QVERIFY(a.dialogo.isVisible());
-        QCOMPARE(apoio::LerBytes(a.ficheiro), Ficheiro("Servidor=smtp.emp.pt\r\n"));
-    }
-
     void mostrarEModalEGravaAoConfirmar()
     {
         apoio::PastaTemporaria pasta;
