@@ -27,4 +27,6 @@ std::string CampoTitulado::Texto() const { return linha_->text().toStdString(); 
 
 void CampoTitulado::Texto(const std::string& valor) { linha_->setText(QString::fromStdString(valor)); }
 
+QString CampoTitulado::Titulo() const { return titulo_->text(); }
+
 }  // namespace quorvelanti::gui

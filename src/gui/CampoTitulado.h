@@ -22,6 +22,7 @@ public:
     std::string Texto() const;
     void Texto(const std::string& valor);
     QLineEdit* Linha() const { return linha_; }
+    QString Titulo() const;
 
 private:
     QLabel* titulo_;

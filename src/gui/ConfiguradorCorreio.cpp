@@ -19,6 +19,7 @@
 #include "components/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "ValoresGravaveis.h"
 
 namespace quorvelanti::gui {
 
@@ -47,6 +48,13 @@ const Chave CHAVES[] = {
     {"Tentativas", "Tentativas", Tipo::Numero},
     {"CertificadoCA", "Certificado CA", Tipo::Texto},
 };
+
+QString RotuloDe(const std::string& nome)
+{
+    for (const Chave& chave : CHAVES)
+        if (nome == chave.nome) return QString::fromUtf8(chave.rotulo);
+    return QString::fromStdString(nome);
+}
 
 QWidget* CriarCampo(const Chave& chave, QWidget* pai)
 {
@@ -159,20 +167,26 @@ bool ConfiguradorCorreio::Mostrar()
 
 bool ConfiguradorCorreio::Gravar()
 {
+    std::vector<LeitorIni::Alteracao> alteracoes;
+    std::vector<std::pair<QString, std::string>> campos;
+    for (auto& [chave, valor] : ValoresNoEcra()) {
+        if (carregados_[chave] == valor) continue;
+        alteracoes.push_back({SECCAO, chave, valor});
+        campos.emplace_back(RotuloDe(chave), valor);
+    }
+    if (alteracoes.empty()) return true;
+    if (!ValoresGravaveis(this, ficheiro_, campos)) return false;
     LeitorIni ini;
     ini.DefinirFicheiro(ficheiro_);
     try {
-        for (auto& [chave, valor] : ValoresNoEcra()) {
-            if (carregados_[chave] == valor) continue;
-            ini.EscreverValor(SECCAO, chave, valor);
-            carregados_[chave] = valor;  // a retry after a failure writes only what is left
-        }
+        ini.EscreverValores(alteracoes);  // all the changed keys in one save, or none
     } catch (const Erro& erro) {
         QMessageBox::warning(this, windowTitle(),
                              QString("Não foi possível gravar o ficheiro de parâmetros %1: %2")
                                  .arg(QString::fromStdString(ficheiro_), QString::fromStdString(erro.DescricaoCompleta())));
         return false;
     }
+    for (const auto& a : alteracoes) carregados_[a.chave] = a.valor;
     return true;
 }
 

@@ -37,8 +37,9 @@ public:
     void Carregar();
     // Carregar, then the dialog, modal; true when the settings were saved.
     bool Mostrar();
-    // Writes each key whose value on screen differs from the one loaded, every other byte of
-    // the file kept; false, after saying why in a message box, when the file cannot be written.
+    // Writes, in one save, each key whose value on screen differs from the one loaded, every
+    // other byte of the file kept; false, after saying why in a message box, when the file
+    // cannot be written or cannot hold a character of a value (the file is then untouched).
     bool Gravar();
     // Sends a test message to the address typed, with the settings on screen (the file is not
     // touched); shows and returns the outcome: a success text, or the error with the server's

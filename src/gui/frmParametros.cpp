@@ -10,6 +10,7 @@
 #include "CampoTitulado.h"
 #include "ConfiguradorCorreio.h"
 #include "Geometria.h"
+#include "ValoresGravaveis.h"
 
 namespace quorvelanti::gui {
 
@@ -121,6 +122,8 @@ void frmParametros::TabStrip_Click(int indice)
 
 void frmParametros::btConf_Click()
 {
+    if (!ValoresGravaveis(this, ficheiro_, {{Campo13->Titulo(), Campo13->Texto()}, {Campo15->Titulo(), Campo15->Texto()}}))
+        return;
     if (Grava()) {
         close();
         return;

@@ -73,8 +73,10 @@ int main(int argc, char** argv)
     manterMemoriaEntreLivros();
     std::optional<DataHora> dataForcada;
     if (auto texto = ambiente("QUORVELANTI_DATA")) {
-        dataForcada = DataHora::Ler(*texto);
-        if (!dataForcada || dataForcada->TemHora() || texto->size() != 10) {
+        // Only the form its message asks for: in any other ("07-12-2026") day and month can be
+        // read the wrong way round, and a night other than the one meant would be re-run.
+        dataForcada = DataHora::LerAAAAMMDD(*texto);
+        if (!dataForcada) {
             std::cerr << "QUORVELANTI_DATA inválida (use AAAA-MM-DD): " << *texto << std::endl;
             return 1;
         }

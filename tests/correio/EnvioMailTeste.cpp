@@ -104,7 +104,7 @@ TEST_F(EnvioMailTeste, EventosUmaVezAntesDeCadaMail)
 TEST_F(EnvioMailTeste, DefinicoesLidasDeNovoEmCadaMail)
 {
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
-    std::string outra = pasta_ / "outra";
+    std::string outra = pasta_ / "outra-pasta";  // a new size: seen even within one tick of the file clock
     std::filesystem::create_directory(outra);
     escreverParametros("PastaSaida=" + outra + "\n");
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);

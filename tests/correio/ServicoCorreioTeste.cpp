@@ -2,6 +2,8 @@
 // Python's email package.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "Apoio.h"
@@ -340,11 +342,17 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
 
 }  // namespace
 
-// Many messages in one second get 1, 2, 3...; a name taken by anyone else is never replaced.
+// Many messages in one second get 1, 2, 3...; a name taken by anyone else is never replaced. Each
+// is created like every file of the run, 0666 less the umask, and leaves the umask be.
 TEST(CorreioPastaSaida, NomesDoMesmoSegundoNuncaSubstituemOutro)
 {
     apoio::PastaTemporaria pasta;
     CorreioPastaSaida saida(pasta.Caminho());
+    const mode_t anterior = umask(077);
+    struct stat a {};
+    stat(saida.Gravar("m0", DataHora(2026, 12, 7)).c_str(), &a);
+    EXPECT_EQ(umask(anterior), 077u);
+    EXPECT_EQ(a.st_mode & 07777, 0600u);
     for (int i = 1; i <= 70; ++i)
         EXPECT_EQ(saida.Gravar("m" + std::to_string(i), kAgora), pasta / ("20261207230459-" + std::to_string(i) + ".eml"));
 
@@ -354,7 +362,7 @@ TEST(CorreioPastaSaida, NomesDoMesmoSegundoNuncaSubstituemOutro)
     EXPECT_EQ(apoio::LerBytes(novo), "m72");
     EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-71.eml"), "alheio");
     EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-39.eml"), "m39");
-    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()).size(), 71u);  // no temporary file left
+    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()).size(), 72u);  // no temporary file left
 
     EXPECT_EQ(saida.Gravar("seguinte", DataHora(2026, 12, 7, 23, 5, 0)), pasta / "20261207230500-1.eml");
 }

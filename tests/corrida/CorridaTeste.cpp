@@ -34,10 +34,12 @@ protected:
         return "[" + nome + "]\r\nMotor=SQLite\r\nEmpresa=" + ficheiro + "\r\n";
     }
 
-    void escreverParametros(const std::string& nome, const std::string& lista, const std::string& seccoes)
+    void escreverParametros(const std::string& nome, const std::string& lista, const std::string& seccoes,
+                            const std::string& directoria = "")
     {
         apoio::EscreverBytes(base / ("dorvam/" + nome), "[EMPRESAS]\r\n" + lista + "[FIM]\r\n" + seccoes +
-                                                             "[Log]\r\nDirectoria=" + (base / "log") + "\r\n");
+                                                             "[Log]\r\nDirectoria=" +
+                                                             (directoria.empty() ? base / "log" : directoria) + "\r\n");
         chmod((base / ("dorvam/" + nome)).c_str(), 0600);  // it holds passwords
     }
 
@@ -156,9 +158,39 @@ TEST_F(Corrida, AvisaQuandoOutrosPodemLerAsPalavrasPasse)
     chmod(ficheiro.c_str(), 0644);
     auto r = correr("/S");
     ASSERT_EQ(r.estado, 0) << r.erros;
-    EXPECT_NE(r.erros.find("chmod 600"), std::string::npos) << r.erros;
-    EXPECT_NE(apoio::LerBytes(base / "log/LOG_MAPAS20261207.txt").find("chmod 600"), std::string::npos);
-    chmod(ficheiro.c_str(), 0600);
+    EXPECT_NE(r.erros.find("chmod o-rwx"), std::string::npos) << r.erros;
+    EXPECT_NE(apoio::LerBytes(base / "log/LOG_MAPAS20261207.txt").find("chmod o-rwx"), std::string::npos);
+    // The package's own setup, root:quorvelanti 0640: the group is the service's, no warning.
+    chmod(ficheiro.c_str(), 0640);
     r = correr("/S");
-    EXPECT_EQ(r.erros.find("chmod 600"), std::string::npos) << r.erros;
+    EXPECT_EQ(r.erros.find("chmod"), std::string::npos) << r.erros;
+}
+
+TEST_F(Corrida, DirectoriaComBarraInvertidaFinalEAMesmaPastaEComLetraDeDiscoERecusada)
+{
+    criarEmpresa("a.db", "500000000");
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"), "D:\\Relatorios\\");
+    auto r = correr("/S");
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_NE(r.erros.find("Directoria"), std::string::npos) << r.erros;
+    EXPECT_FALSE(apoio::Existe("D:\\Relatorios\\LOG_MAPAS20261207.txt"));
+    EXPECT_TRUE(apoio::Ficheiros(base / "log").empty());
+
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"), base / "log\\");
+    ASSERT_EQ(correr("/S").estado, 0);
+    EXPECT_EQ(mensagensDoRegisto().size(), 4u);
+    EXPECT_EQ(apoio::Ficheiros(base.Caminho()), (std::vector<std::string>{"dorvam", "log"}));
+}
+
+// Only AAAA-MM-DD of a real date: any other ends the program, naming it, before anything is written.
+TEST_F(Corrida, QuorvelantiDataSoNaFormaAAAAMMDD)
+{
+    escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"));
+    for (std::string data : {"07-12-2026", "2026/12/07", "2026-02-29", "2026-12-07 10:00"}) {
+        auto r = apoio::Executar({apoio::Programa(), "/S"},
+                                 {{"QUORVELANTI_PASTA_BASE", base.Caminho()}, {"QUORVELANTI_DATA", data}});
+        EXPECT_EQ(r.estado, 1) << data;
+        EXPECT_NE(r.erros.find("): " + data), std::string::npos) << r.erros;
+    }
+    EXPECT_TRUE(apoio::Ficheiros(base / "log").empty());
 }

@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <tuple>
 
 #include "Apoio.h"
 #include "components/LeitorIni.h"
@@ -159,4 +166,64 @@ TEST(LeitorIni, LinhaEnormeLidaDepressa)
     const auto inicio = std::chrono::steady_clock::now();
     for (int i = 0; i < 50; ++i) EXPECT_EQ(ini.LerValor("Log", "Directoria"), "/var");
     EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
+}
+
+// Root saves a nobody:nogroup 0640 file through a symbolic link: the link stays, the target keeps
+// owner, group and mode; a new file is 0600. Nobody, who may write the file but not its folder,
+// saves it in place.
+TEST(LeitorIni, GravarMantemOFicheiroQueEra)
+{
+    const passwd* ninguem = getpwnam("nobody");
+    const group* semGrupo = getgrnam("nogroup");
+    if (geteuid() != 0 || !ninguem || !semGrupo) GTEST_SKIP() << "needs root and nobody:nogroup";
+    apoio::PastaTemporaria pasta;
+    const std::string alvo = pasta / "alvo.qel", ligacao = pasta / "ligacao.qel";
+    apoio::EscreverBytes(alvo, kFicheiro);
+    ASSERT_EQ(chown(alvo.c_str(), ninguem->pw_uid, semGrupo->gr_gid), 0);
+    ASSERT_EQ(chmod(alvo.c_str(), 0640) + chmod(pasta.Caminho().c_str(), 0755), 0);
+    ASSERT_EQ(symlink("alvo.qel", ligacao.c_str()), 0);
+    abrir(ligacao).EscreverValor("email", "Assunto", "Novo");
+    EXPECT_TRUE(std::filesystem::is_symlink(ligacao));
+    struct stat depois {}, noLugar {};
+    ASSERT_EQ(stat(alvo.c_str(), &depois), 0);
+    EXPECT_EQ(std::make_tuple(depois.st_uid, depois.st_gid, depois.st_mode & 07777),
+              std::make_tuple(ninguem->pw_uid, semGrupo->gr_gid, 0640u));
+    abrir(pasta / "novo.qel").EscreverValor("SMTP", "Password", "segredo");
+    EXPECT_EQ(std::filesystem::status(pasta / "novo.qel").permissions(), std::filesystem::perms(0600));
+
+    const pid_t filho = fork();
+    if (filho == 0) {
+        if (setgid(semGrupo->gr_gid) != 0 || setuid(ninguem->pw_uid) != 0) _exit(2);
+        try {
+            abrir(alvo).EscreverValor("email", "Assunto", "Mapas da noite");
+        } catch (const quorvelanti::Erro&) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int estado = -1;
+    waitpid(filho, &estado, 0);
+    EXPECT_EQ(estado, 0);
+    EXPECT_EQ(abrir(alvo).LerValor("email", "Assunto"), "Mapas da noite");
+    ASSERT_EQ(stat(alvo.c_str(), &noLugar), 0);
+    EXPECT_EQ(noLugar.st_ino, depois.st_ino);
+    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()), (std::vector<std::string>{"alvo.qel", "ligacao.qel", "novo.qel"}));
+}
+
+// "Ł" has no byte in Windows-1252: a save of it is refused as a whole, naming key and character;
+// a UTF-8 file takes it.
+TEST(LeitorIni, CaracterForaDoCodigoDoFicheiroERecusado)
+{
+    apoio::PastaTemporaria pasta;
+    apoio::EscreverBytes(pasta / "p.qel", kFicheiro);
+    try {
+        abrir(pasta / "p.qel").EscreverValores({{"email", "Assunto", "Mapas"}, {"Log", "Directoria", "/srv/Łódź"}});
+        ADD_FAILURE() << "a gravação devia ser recusada";
+    } catch (const quorvelanti::Erro& e) {
+        EXPECT_NE(e.Descricao().find("Directoria tem o carácter \"Ł\""), std::string::npos) << e.Descricao();
+    }
+    EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), kFicheiro);
+    apoio::EscreverBytes(pasta / "u.qel", "[email]\nAssunto=Emissão\n");
+    abrir(pasta / "u.qel").EscreverValor("email", "Assunto", "Łódź");
+    EXPECT_EQ(apoio::LerBytes(pasta / "u.qel"), "[email]\nAssunto=Łódź\n");
 }

@@ -14,6 +14,8 @@ TEST(cl_log, NomeDoFicheiroAPartirDaDirectoria)
     EXPECT_EQ(cl_log::NomeFicheiro("/var/rel", dia), "/var/rel/LOG_MAPAS20261207.txt");
     EXPECT_EQ(cl_log::NomeFicheiro("  /var/rel/ ", dia), "/var/rel/LOG_MAPAS20261207.txt");
     EXPECT_EQ(cl_log::NomeFicheiro("", dia), "/LOG_MAPAS20261207.txt");
+    // A final backslash, as Windows peers write it, names the same folder.
+    EXPECT_EQ(cl_log::NomeFicheiro("/var/rel\\", dia), "/var/rel/LOG_MAPAS20261207.txt");
 }
 
 TEST(cl_log, LinhasCarimbadasEmWindows1252ComCrlfEDuasCorridasNoMesmoDia)

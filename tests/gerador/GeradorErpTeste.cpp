@@ -127,8 +127,11 @@ TEST(GeradorErp, ReporUmFicheiroExistenteEFalharSemDeixarNada)
         EXPECT_EQ(numero(bd, "SELECT count(*) FROM DOCGCLIN"), 120);
     }
     EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()), std::vector<std::string>{"r.db"});
-    EXPECT_THROW(GeradorErp(opcoes(pasta / "falta/x.db", 10, 1)).Gerar(), quorvelanti::Erro);
-    EXPECT_FALSE(apoio::Existe(pasta / "falta"));
+    // A missing output folder is made.
+    GeradorErp(opcoes(pasta / "falta/ainda/x.db", 10, 1)).Gerar();
+    EXPECT_EQ(apoio::Ficheiros(pasta / "falta/ainda"), std::vector<std::string>{"x.db"});
+    EXPECT_THROW(GeradorErp(opcoes(pasta / "r.db/x.db", 10, 1)).Gerar(), quorvelanti::Erro);
+    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()), (std::vector<std::string>{"falta", "r.db"}));
 }
 
 // The run date 2026-12-07: thirteen months back is 2025-11-07.

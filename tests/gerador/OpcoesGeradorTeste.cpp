@@ -79,9 +79,10 @@ TEST(OpcoesGerador, OProgramaDizOQueFezOuPorqueNaoFez)
     EXPECT_NE(r.erros.find("--linhas"), std::string::npos) << r.erros;
     EXPECT_NE(r.erros.find("Uso:"), std::string::npos) << r.erros;
 
-    r = apoio::Executar({gerador, "--saida", pasta / "nao/existe.db", "--data", "2026-12-07"});
+    // A missing folder is made; a path through a file cannot be.
+    r = apoio::Executar({gerador, "--saida", pasta / "e.db/f.db", "--data", "2026-12-07"});
     EXPECT_EQ(r.estado, 1);
-    EXPECT_NE(r.erros.find("nao/existe.db"), std::string::npos) << r.erros;
+    EXPECT_NE(r.erros.find("e.db/f.db"), std::string::npos) << r.erros;
     EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()), std::vector<std::string>{"e.db"});
 }
 

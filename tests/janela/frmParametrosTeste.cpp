@@ -178,6 +178,22 @@ private slots:
         janela->close();
     }
 
+    void caracterForaDoCodigoDoFicheiroNomeiaOCampoEFicaAberta()
+    {
+        janela::Cenario cenario;
+        const std::string antes = apoio::LerBytes(cenario.Ficheiro());
+        QPointer<frmParametros> janela = Abrir(relogio_, cenario.Ficheiro());
+        Linha(janela, "Campo15")->setText("/srv/Łódź");
+        janela::RespostaModal resposta;
+        QTest::mouseClick(janela::Filho<QPushButton>(janela, "btConf"), Qt::LeftButton);
+        QVERIFY(resposta.Respondida());
+        QVERIFY2(resposta.Texto().startsWith("O campo \"Pasta\" tem o carácter \"Ł\""), qPrintable(resposta.Texto()));
+        QVERIFY(!janela.isNull());
+        QVERIFY(janela->isVisible());
+        QCOMPARE(apoio::LerBytes(cenario.Ficheiro()), antes);
+        janela->close();
+    }
+
     void botaoDoServidorAbreOConfiguradorNoMesmoFicheiro()
     {
         janela::Cenario cenario;

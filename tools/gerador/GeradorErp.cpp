@@ -165,6 +165,8 @@ ResumoGeracao GeradorErp::Gerar()
     fs::remove(temporario, ignorado);
     ResumoGeracao resumo;
     try {
+        // A missing output folder is made, so the first company of a new folder needs no mkdir.
+        if (const fs::path pasta = fs::path(opcoes_.saida).parent_path(); !pasta.empty()) fs::create_directories(pasta);
         preencher(temporario, resumo);
         fs::rename(temporario, opcoes_.saida);
     } catch (const fs::filesystem_error& e) {

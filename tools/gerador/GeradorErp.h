@@ -3,7 +3,8 @@
 // plausible trading company whose documents lie around a run date, all drawn from one seed.
 //
 //   OpcoesGerador o = OpcoesGerador::Ler({"--saida", "alfa.db", "--data", "2026-12-07"});
-//   ResumoGeracao r = GeradorErp(o).Gerar();   // alfa.db replaced as a whole, or left untouched
+//   ResumoGeracao r = GeradorErp(o).Gerar();   // alfa.db replaced as a whole, or left untouched;
+//                                              // its folder made when missing
 //
 // What it holds: salespeople (and lines of one agent "EXT" who is not in VENDEDOR), clients with
 // and without mail addresses (and a few documents of clients missing from Clientes), articles in

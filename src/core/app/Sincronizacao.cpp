@@ -21,13 +21,6 @@ namespace quorvelanti {
 
 namespace {
 
-std::string pastaComSeparador(const std::string& directoria)
-{
-    std::string pasta = texto::Aparar(directoria);
-    if (pasta.empty() || (pasta.back() != '/' && pasta.back() != '\\')) pasta += '/';
-    return pasta;
-}
-
 // The engine settings of a company section that its main and second connections share.
 void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
                   const std::string& caminho)
@@ -66,13 +59,14 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
     return ligacao;
 }
 
-// The parameter file holds passwords: say so when other users can read it.
+// The parameter file holds passwords: say so when anyone may read it. Its group may: the
+// service's group reads the files that root owns (root:quorvelanti 0640).
 void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
 {
     struct stat atributos {};
-    if (stat(ctx.FicheiroIni.c_str(), &atributos) != 0 || (atributos.st_mode & (S_IRGRP | S_IROTH)) == 0) return;
+    if (stat(ctx.FicheiroIni.c_str(), &atributos) != 0 || (atributos.st_mode & S_IROTH) == 0) return;
     const std::string aviso = "Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
-                              " tem palavras-passe e pode ser lido por outros utilizadores (use chmod 600)";
+                              " tem palavras-passe e qualquer utilizador o pode ler (use chmod o-rwx)";
     ctx.progresso.Aviso(aviso);
     if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
 }
@@ -140,7 +134,7 @@ std::vector<std::string> LerEmpresas(const std::string& ficheiro)
 void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
                  const std::string& caminho)
 {
-    LeitorIni ini;
+    LeitorIni ini(&ctx.cacheIni);
     ini.DefinirFicheiro(caminho);
     if (!ini.TemSeccao(empresa))
         throw Erro(erros::EmpresaInvalida, "A empresa \"" + empresa + "\" não tem secção no ficheiro de parâmetros",
@@ -164,7 +158,7 @@ void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_
 void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
                     const std::string& caminho, bool& aberta)
 {
-    LeitorIni ini;
+    LeitorIni ini(&ctx.cacheIni);
     ini.DefinirFicheiro(caminho);
     aberta = false;
     if (ini.LerValor(empresa, "EmpresaExt").empty()) return;
@@ -203,7 +197,7 @@ void Sincronizar(ContextoExecucao& ctx)
         throw Erro(erros::ParametroInvalido,
                    "O ficheiro de parâmetros não define a pasta do registo e dos livros ([Log] Directoria): " +
                        ctx.FicheiroIni);
-    ctx.PastaLog = pastaComSeparador(parametros.Log_Directoria());
+    ctx.PastaLog = Parametros::PastaDe(parametros.Log_Directoria());
     ctx.Log = std::make_unique<cl_log>(ctx.relogio);
     ctx.Log->Abrir(ctx.FicheiroIni);
     avisarSeLegivelPorOutros(ctx);

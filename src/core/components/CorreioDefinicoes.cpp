@@ -49,11 +49,12 @@ int portaPredefinida(ServicoCorreio::Definicoes::Seguranca s)
 
 }  // namespace
 
-ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& ficheiroParametros)
+ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& ficheiroParametros,
+                                                           LeitorIni::Cache* cache)
 {
     if (!std::filesystem::exists(ficheiroParametros))
         throw Erro(erros::CorreioConfiguracao, "Ficheiro de parâmetros não existe: " + ficheiroParametros);
-    LeitorIni ini;
+    LeitorIni ini(cache);
     ini.DefinirFicheiro(ficheiroParametros);
 
     Definicoes d;

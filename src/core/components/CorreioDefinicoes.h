@@ -24,7 +24,7 @@ struct ServicoCorreio::Definicoes {
     int tentativas = 1;
 
     // Raises Erro(erros::CorreioConfiguracao) naming the key whose value is not valid.
-    static Definicoes Ler(const std::string& ficheiroParametros);
+    static Definicoes Ler(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);
 };
 
 }  // namespace quorvelanti

@@ -18,6 +18,15 @@ Erro falha(const std::string& caminho)
     return Erro(erros::FicheiroNaoGravado, "Não foi possível gravar a mensagem em " + caminho, std::strerror(errno));
 }
 
+// The mode open() gives a new file: 0666 less the umask. The umask is read by setting it, so it
+// is set back at once, and meanwhile to the strictest value.
+mode_t modoDeFicheiroNovo()
+{
+    const mode_t mascara = umask(077);
+    umask(mascara);
+    return 0666 & ~mascara;
+}
+
 // The temporary file: removed unless it was given its final name.
 class Temporario {
 public:
@@ -42,8 +51,9 @@ public:
             if (n < 0) throw falha(caminho_);
             feito += static_cast<std::size_t>(n);
         }
-        // Readable like any file the program writes; on disk before it gets its final name.
-        if (fchmod(fd_, 0644) != 0 || fsync(fd_) != 0) throw falha(caminho_);
+        // Created like any file the run writes (each carries a workbook); on disk before it
+        // gets its final name.
+        if (fchmod(fd_, modoDeFicheiroNovo()) != 0 || fsync(fd_) != 0) throw falha(caminho_);
         int fd = fd_;
         fd_ = -1;
         if (close(fd) != 0) throw falha(caminho_);

@@ -6,9 +6,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
+#include <unordered_map>
 
 #include "data/Erro.h"
 #include "data/Texto.h"
@@ -27,9 +30,27 @@ struct FicheiroIni {
     std::vector<Linha> linhas;
     bool utf8 = false;
     std::string fimPredefinido = "\r\n";
+    // The header lines of each section name (in lower case), in file order: a large file has
+    // thousands of sections, and every key read would otherwise compare them all.
+    std::unordered_map<std::string, std::vector<std::size_t>> cabecalhos;
+
+    void indexar()
+    {
+        cabecalhos.clear();
+        for (std::size_t i = 0; i < linhas.size(); ++i)
+            if (linhas[i].seccao) cabecalhos[texto::MinusculasAscii(*linhas[i].seccao)].push_back(i);
+    }
+    const std::vector<std::size_t>& cabecalhosDe(const std::string& seccao) const
+    {
+        static const std::vector<std::size_t> nenhum;
+        auto encontrados = cabecalhos.find(texto::MinusculasAscii(seccao));
+        return encontrados == cabecalhos.end() ? nenhum : encontrados->second;
+    }
 
     std::string paraTexto(const std::string& bytes) const { return utf8 ? bytes : texto::DeWindows1252(bytes); }
     std::string paraBytes(const std::string& s) const { return utf8 ? s : texto::ParaWindows1252(s); }
+    // The first character of the text that the file's code page cannot hold ("" when none).
+    std::string foraDoCodigo(const std::string& s) const { return utf8 ? "" : texto::ForaDeWindows1252(s); }
 };
 
 std::optional<std::string> lerFicheiro(const std::string& caminho)
@@ -95,6 +116,7 @@ FicheiroIni analisar(const std::string& bytes)
         inicio = fim + tamanhoFim;
     }
     for (auto& l : f.linhas) l.seccao = cabecalho(f.paraTexto(l.bytes));
+    f.indexar();
     for (const auto& l : f.linhas)
         if (!l.fim.empty()) {
             f.fimPredefinido = l.fim;
@@ -126,22 +148,15 @@ std::optional<PosicaoValor> valorDaChave(const FicheiroIni& f, const FicheiroIni
 template <typename F>
 void percorrerSeccao(const FicheiroIni& f, const std::string& nomeSeccao, F visitar)
 {
-    bool dentro = false;
-    for (std::size_t i = 0; i < f.linhas.size(); ++i) {
-        if (const auto& nome = f.linhas[i].seccao) {
-            dentro = texto::IguaisSemCaixa(*nome, nomeSeccao);
-            continue;
-        }
-        if (dentro && visitar(i)) return;
-    }
+    for (std::size_t cabecalho : f.cabecalhosDe(nomeSeccao))
+        for (std::size_t i = cabecalho + 1; i < f.linhas.size() && !f.linhas[i].seccao; ++i)
+            if (visitar(i)) return;
 }
 
 std::size_t indiceCabecalho(const FicheiroIni& f, const std::string& seccao)
 {
-    for (std::size_t i = 0; i < f.linhas.size(); ++i)
-        if (const auto& nome = f.linhas[i].seccao; nome && texto::IguaisSemCaixa(*nome, seccao))
-            return i;
-    return f.linhas.size();
+    const auto& encontrados = f.cabecalhosDe(seccao);
+    return encontrados.empty() ? f.linhas.size() : encontrados.front();
 }
 
 // Index after the last line that belongs to the section starting at the header: the comment
@@ -169,31 +184,165 @@ std::string juntar(const FicheiroIni& f)
     return bytes;
 }
 
-// Writes the bytes next to the file and renames them over it, keeping its permissions.
-void substituirFicheiro(const std::string& caminho, const std::string& bytes)
+// Replaces the key's value in place, or adds the key at the end of its section (before the
+// comments that open the next one), or adds the section at the end of the file.
+void escreverChave(FicheiroIni& f, const std::string& seccao, const std::string& chave, const std::string& valor)
 {
-    struct stat atributos {};
-    mode_t modo = stat(caminho.c_str(), &atributos) == 0 ? (atributos.st_mode & 07777) : 0644;
-    std::string temporario = caminho + ".tmp-XXXXXX";
-    int fd = mkstemp(temporario.data());
-    if (fd < 0)
-        throw Erro(erros::FicheiroNaoGravado, "Não foi possível gravar o ficheiro " + caminho, std::strerror(errno));
-    bool ok = fchmod(fd, modo) == 0;
-    for (std::size_t escrito = 0; ok && escrito < bytes.size();) {
-        ssize_t n = write(fd, bytes.data() + escrito, bytes.size() - escrito);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) escrito += static_cast<std::size_t>(n);
+    bool substituido = false;
+    percorrerSeccao(f, seccao, [&](std::size_t i) {
+        auto posicao = valorDaChave(f, f.linhas[i], chave);
+        if (!posicao) return false;
+        f.linhas[i].bytes.replace(posicao->inicio, posicao->fim - posicao->inicio, f.paraBytes(valor));
+        substituido = true;
+        return true;
+    });
+    if (substituido) return;
+    FicheiroIni::Linha nova{f.paraBytes(chave + "=" + valor), f.fimPredefinido, std::nullopt};
+    std::size_t cab = indiceCabecalho(f, seccao);
+    if (cab == f.linhas.size()) {
+        garantirFimDeLinha(f, f.linhas.size());
+        f.linhas.push_back({f.paraBytes("[" + seccao + "]"), f.fimPredefinido, seccao});
+        f.linhas.push_back(nova);
+    } else {
+        std::size_t posicao = fimDaSeccao(f, cab);
+        garantirFimDeLinha(f, posicao);
+        f.linhas.insert(f.linhas.begin() + static_cast<long>(posicao), nova);
     }
-    ok = ok && fsync(fd) == 0;
-    int erroEscrita = errno;
-    ok = close(fd) == 0 && ok;
-    if (ok && std::rename(temporario.c_str(), caminho.c_str()) == 0) return;
-    if (!ok) errno = erroEscrita;
-    std::string razao = std::strerror(errno);
-    unlink(temporario.c_str());
-    throw Erro(erros::FicheiroNaoGravado, "Não foi possível gravar o ficheiro " + caminho, razao);
+    f.indexar();
 }
+
+Erro falhaGravar(const std::string& caminho, int erro)
+{
+    return Erro(erros::FicheiroNaoGravado, "Não foi possível gravar o ficheiro " + caminho, std::strerror(erro));
+}
+
+// Writes all the bytes from the start of the file: 0, or the errno of the failure.
+int escreverTudo(int fd, const std::string& bytes)
+{
+    for (std::size_t escrito = 0; escrito < bytes.size();) {
+        ssize_t n = pwrite(fd, bytes.data() + escrito, bytes.size() - escrito, static_cast<off_t>(escrito));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        escrito += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// The file a path names once symbolic links are followed, even when that file does not exist
+// yet: a save writes there, so the link stays a link.
+std::string destinoDasLigacoes(const std::string& caminho)
+{
+    namespace fs = std::filesystem;
+    fs::path p(caminho);
+    for (int saltos = 0; saltos < 40; ++saltos) {
+        std::error_code erro;
+        if (!fs::is_symlink(fs::symlink_status(p, erro))) return p.string();
+        const fs::path alvo = fs::read_symlink(p, erro);
+        if (erro) throw falhaGravar(caminho, erro.value());
+        p = alvo.is_absolute() ? alvo : p.parent_path() / alvo;
+    }
+    throw falhaGravar(caminho, ELOOP);
+}
+
+// A descriptor closed when it goes out of scope.
+class Descritor {
+public:
+    explicit Descritor(int fd) : fd_(fd) {}
+    ~Descritor()
+    {
+        if (fd_ >= 0) close(fd_);
+    }
+    Descritor(const Descritor&) = delete;
+    Descritor& operator=(const Descritor&) = delete;
+    int Fd() const { return fd_; }
+    // Closes now, for the error close may report: 0 or errno.
+    int Fechar()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return close(fd) == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+// Writes the bytes to a new file beside the destination and renames it over, with the old
+// file's owner, group and mode (0600 for a new file). Returns 0, or the errno of the step that
+// failed; the destination is then untouched and no new file is left.
+int substituir(const std::string& destino, const std::string& bytes, const struct stat* antigo)
+{
+    std::string temporario = destino + ".tmp-XXXXXX";
+    Descritor fd(mkstemp(temporario.data()));  // 0600: the passwords are nobody else's meanwhile
+    if (fd.Fd() < 0) return errno;
+    int erro = 0;
+    struct stat novo {};
+    if (antigo && fstat(fd.Fd(), &novo) == 0 && (novo.st_uid != antigo->st_uid || novo.st_gid != antigo->st_gid) &&
+        fchown(fd.Fd(), antigo->st_uid, antigo->st_gid) != 0)
+        erro = errno;
+    if (!erro && fchmod(fd.Fd(), antigo ? antigo->st_mode & 07777 : 0600) != 0) erro = errno;
+    if (!erro) erro = escreverTudo(fd.Fd(), bytes);
+    if (!erro && fsync(fd.Fd()) != 0) erro = errno;
+    if (const int aoFechar = fd.Fechar(); !erro) erro = aoFechar;
+    if (!erro && std::rename(temporario.c_str(), destino.c_str()) != 0) erro = errno;
+    if (erro) unlink(temporario.c_str());
+    return erro;
+}
+
+// Rewrites an existing file's bytes where they are, keeping its inode and so everything about
+// it. Room is made before the first byte changes, and a failed write puts the old bytes back.
+void escreverNoLugar(const std::string& caminho, const std::string& destino, const std::string& bytes,
+                     const std::string& antigos)
+{
+    Descritor fd(open(destino.c_str(), O_WRONLY | O_CLOEXEC));
+    if (fd.Fd() < 0) throw falhaGravar(caminho, errno);
+    if (bytes.size() > antigos.size())
+        if (const int erro = posix_fallocate(fd.Fd(), 0, static_cast<off_t>(bytes.size()));
+            erro == ENOSPC || erro == EFBIG || erro == EDQUOT)
+            throw falhaGravar(caminho, erro);
+    int erro = escreverTudo(fd.Fd(), bytes);
+    if (!erro && ftruncate(fd.Fd(), static_cast<off_t>(bytes.size())) != 0) erro = errno;
+    if (!erro && fsync(fd.Fd()) != 0) erro = errno;
+    if (!erro) erro = fd.Fechar();
+    if (!erro) return;
+    if (escreverTudo(fd.Fd(), antigos) == 0 && ftruncate(fd.Fd(), static_cast<off_t>(antigos.size())) == 0)
+        fsync(fd.Fd());
+    throw falhaGravar(caminho, erro);
+}
+
+// Saves the file's new bytes so that it stays the file it was (see the header).
+void gravar(const std::string& caminho, const std::string& bytes, const std::string& antigos)
+{
+    const std::string destino = destinoDasLigacoes(caminho);
+    struct stat antigo {};
+    const bool existe = stat(destino.c_str(), &antigo) == 0;
+    if (!existe && errno != ENOENT) throw falhaGravar(caminho, errno);
+    if (!existe || antigo.st_nlink == 1) {
+        const int erro = substituir(destino, bytes, existe ? &antigo : nullptr);
+        if (erro == 0) return;
+        // Owner and group that a rename would lose, or a folder that takes no new file: only
+        // writing in place keeps the file. Any other failure is reported as it is.
+        if (!existe || (erro != EPERM && erro != EACCES)) throw falhaGravar(caminho, erro);
+    }
+    // Also the way for a file with other hard links, which a rename would part from it.
+    escreverNoLugar(caminho, destino, bytes, antigos);
+}
+
+// What tells one state of a file from another without reading it.
+struct Assinatura {
+    dev_t dispositivo;
+    ino_t inode;
+    off_t tamanho;
+    time_t modificadoSegundos;
+    long modificadoNanossegundos;
+
+    explicit Assinatura(const struct stat& a)
+        : dispositivo(a.st_dev), inode(a.st_ino), tamanho(a.st_size), modificadoSegundos(a.st_mtim.tv_sec),
+          modificadoNanossegundos(a.st_mtim.tv_nsec)
+    {
+    }
+    bool operator==(const Assinatura&) const = default;
+};
 
 }  // namespace
 
@@ -201,19 +350,46 @@ struct LeitorIni::Lido {
     std::optional<FicheiroIni> ficheiro;  // empty when the file does not exist
 };
 
+struct LeitorIni::Cache::Entradas {
+    struct Entrada {
+        Assinatura assinatura;
+        std::shared_ptr<const Lido> lido;
+    };
+    std::map<std::string, Entrada> porCaminho;
+};
+
+LeitorIni::Cache::Cache() : entradas_(std::make_unique<Entradas>()) {}
+LeitorIni::Cache::~Cache() = default;
+
 void LeitorIni::DefinirFicheiro(const std::string& caminho)
 {
     caminho_ = caminho;
     lido_.reset();
 }
 
+std::shared_ptr<const LeitorIni::Lido> LeitorIni::ler(const std::string& caminho)
+{
+    auto novo = std::make_shared<Lido>();
+    if (auto bytes = lerFicheiro(caminho)) novo->ficheiro = analisar(*bytes);
+    return novo;
+}
+
 const LeitorIni::Lido& LeitorIni::lido() const
 {
-    if (!lido_) {
-        auto novo = std::make_shared<Lido>();
-        if (auto bytes = lerFicheiro(caminho_)) novo->ficheiro = analisar(*bytes);
-        lido_ = std::move(novo);
+    if (lido_) return *lido_;
+    struct stat atributos {};
+    // A missing or unreadable file is not kept: ler says what it is.
+    if (!cache_ || stat(caminho_.c_str(), &atributos) != 0) {
+        lido_ = ler(caminho_);
+        return *lido_;
     }
+    // Taken before reading, so a change made during the read shows at the next look.
+    const Assinatura assinatura(atributos);
+    auto& entradas = cache_->entradas_->porCaminho;
+    auto entrada = entradas.find(caminho_);
+    if (entrada == entradas.end() || !(entrada->second.assinatura == assinatura))
+        entrada = entradas.insert_or_assign(caminho_, Cache::Entradas::Entrada{assinatura, ler(caminho_)}).first;
+    lido_ = entrada->second.lido;
     return *lido_;
 }
 
@@ -238,38 +414,38 @@ bool LeitorIni::TemSeccao(const std::string& seccao) const
     return ficheiro && indiceCabecalho(*ficheiro, seccao) < ficheiro->linhas.size();
 }
 
+std::string LeitorIni::ForaDoCodigo(const std::string& valor) const
+{
+    const auto& ficheiro = lido().ficheiro;
+    return ficheiro ? ficheiro->foraDoCodigo(valor) : texto::ForaDeWindows1252(valor);
+}
+
 bool LeitorIni::EscreverValor(const std::string& seccao, const std::string& chave, const std::string& valor)
 {
-    if (valor.find_first_of("\r\n") != std::string::npos)
-        throw Erro(erros::ParametroInvalido, "Um valor do ficheiro de parâmetros não pode ter mudanças de linha", chave);
+    EscreverValores({{seccao, chave, valor}});
+    return true;
+}
+
+void LeitorIni::EscreverValores(const std::vector<Alteracao>& alteracoes)
+{
     lido_.reset();  // a write starts from the file as it is on disk, and later reads see it
-    auto bytes = lerFicheiro(caminho_);
+    const auto bytes = lerFicheiro(caminho_);
     FicheiroIni f = analisar(bytes.value_or(""));
     if (!bytes) f.utf8 = false;  // new files are Windows-1252, like their Windows peers'
-
-    bool substituido = false;
-    percorrerSeccao(f, seccao, [&](std::size_t i) {
-        auto posicao = valorDaChave(f, f.linhas[i], chave);
-        if (!posicao) return false;
-        f.linhas[i].bytes.replace(posicao->inicio, posicao->fim - posicao->inicio, f.paraBytes(valor));
-        substituido = true;
-        return true;
-    });
-    if (!substituido) {
-        FicheiroIni::Linha nova{f.paraBytes(chave + "=" + valor), f.fimPredefinido, std::nullopt};
-        std::size_t cab = indiceCabecalho(f, seccao);
-        if (cab == f.linhas.size()) {
-            garantirFimDeLinha(f, f.linhas.size());
-            f.linhas.push_back({f.paraBytes("[" + seccao + "]"), f.fimPredefinido, seccao});
-            f.linhas.push_back(nova);
-        } else {
-            std::size_t posicao = fimDaSeccao(f, cab);
-            garantirFimDeLinha(f, posicao);
-            f.linhas.insert(f.linhas.begin() + static_cast<long>(posicao), nova);
-        }
+    for (const auto& a : alteracoes) {
+        if (a.valor.find_first_of("\r\n") != std::string::npos)
+            throw Erro(erros::ParametroInvalido, "Um valor do ficheiro de parâmetros não pode ter mudanças de linha",
+                       a.chave);
+        // Other programs read these files in their own code page: a "?" in place of the
+        // character would be a silent change of the value.
+        if (const std::string fora = f.foraDoCodigo(a.valor); !fora.empty())
+            throw Erro(erros::ParametroInvalido,
+                       "O valor de " + a.chave + " tem o carácter \"" + fora +
+                           "\", que o ficheiro de parâmetros (Windows-1252) não pode guardar",
+                       caminho_);
     }
-    substituirFicheiro(caminho_, juntar(f));
-    return true;
+    for (const auto& a : alteracoes) escreverChave(f, a.seccao, a.chave, a.valor);
+    gravar(caminho_, juntar(f), bytes.value_or(""));
 }
 
 std::vector<std::string> LeitorIni::LerLinhas(const std::string& caminho)

@@ -73,9 +73,9 @@ ServicoCorreio::ServicoCorreio(const Relogio& relogio) : relogio_(relogio) {}
 
 ServicoCorreio::~ServicoCorreio() = default;
 
-void ServicoCorreio::Configurar(const std::string& ficheiroParametros)
+void ServicoCorreio::Configurar(const std::string& ficheiroParametros, LeitorIni::Cache* cache)
 {
-    definicoes_ = std::make_unique<Definicoes>(Definicoes::Ler(ficheiroParametros));
+    definicoes_ = std::make_unique<Definicoes>(Definicoes::Ler(ficheiroParametros, cache));
 }
 
 long ServicoCorreio::Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,

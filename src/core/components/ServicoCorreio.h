@@ -18,6 +18,8 @@
 #include <memory>
 #include <string>
 
+#include "LeitorIni.h"
+
 namespace quorvelanti {
 
 class Relogio;
@@ -27,8 +29,9 @@ public:
     explicit ServicoCorreio(const Relogio& relogio);
     ~ServicoCorreio();
 
-    // Reads the "SMTP" settings of the parameter file.
-    void Configurar(const std::string& ficheiroParametros);
+    // Reads the "SMTP" settings of the parameter file; with a cache, an unchanged file is not
+    // parsed again.
+    void Configurar(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);
     // Recipients separated by ";" or ","; bcc is the blind-copy list; comAnexo 1 attaches the
     // file; prioridade 0 is normal. Returns 0 on success; failures raise Erro.
     long Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,

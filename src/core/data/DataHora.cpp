@@ -100,6 +100,16 @@ std::optional<DataHora> DataHora::Ler(const std::string& texto)
     return DataHora(a, m, d, h, mi, s);
 }
 
+std::optional<DataHora> DataHora::LerAAAAMMDD(const std::string& texto)
+{
+    std::size_t i = 0;
+    int a, m, d;
+    if (!digitos(texto, i, 4, a) || !separador(texto, i, "-") || !digitos(texto, i, 2, m) ||
+        !separador(texto, i, "-") || !digitos(texto, i, 2, d) || i != texto.size() || !DataValida(a, m, d))
+        return std::nullopt;
+    return DataHora(a, m, d);
+}
+
 DataHora DataHora::DeTexto(const std::string& texto)
 {
     auto data = Ler(texto);

@@ -19,6 +19,9 @@ public:
     // Reads "yyyy-mm-dd", "yyyy-mm-dd hh:mm[:ss[.fff]]", "yyyy-mm-ddThh:mm:ss" and "dd-mm-yyyy"
     // (also with "/"); std::nullopt when the text is no valid date.
     static std::optional<DataHora> Ler(const std::string& texto);
+    // Exactly "yyyy-mm-dd" of a real date ("2026-12-07"); std::nullopt for any other text
+    // ("07-12-2026", "2026/12/07", "2026-02-30", "2026-12-07 10:00").
+    static std::optional<DataHora> LerAAAAMMDD(const std::string& texto);
     // As Ler, but throws Erro for a text that is no date.
     static DataHora DeTexto(const std::string& texto);
 

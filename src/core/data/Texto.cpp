@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace quorvelanti::texto {
 
@@ -39,6 +40,31 @@ std::size_t comprimentoSequencia(unsigned char b)
     if ((b & 0xF0) == 0xE0) return 3;
     if ((b & 0xF8) == 0xF0) return 4;
     return 1;
+}
+
+std::optional<char> byteWindows1252(std::uint32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+    for (std::size_t k = 0; k < kAlto.size(); ++k)
+        if (kAlto[k] == cp) return static_cast<char>(0x80 + k);
+    return std::nullopt;
+}
+
+// Visits each character of a UTF-8 text with its Windows-1252 byte (none when the code page
+// lacks it) and where the character lies in the text; visitar returns false to stop.
+template <typename F>
+void paraCadaCaracter(const std::string& utf8, F visitar)
+{
+    for (std::size_t i = 0; i < utf8.size();) {
+        unsigned char b = static_cast<unsigned char>(utf8[i]);
+        std::size_t n = comprimentoSequencia(b);
+        if (i + n > utf8.size()) n = 1;
+        std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
+        for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        const bool perdido = n == 1 && b >= 0x80;  // a stray byte is no character at all
+        if (!visitar(perdido ? std::nullopt : byteWindows1252(cp), i, n)) return;
+        i += n;
+    }
 }
 }  // namespace
 
@@ -81,25 +107,21 @@ std::string ParaWindows1252(const std::string& utf8)
 {
     std::string s;
     s.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        unsigned char b = static_cast<unsigned char>(utf8[i]);
-        std::size_t n = comprimentoSequencia(b);
-        if (i + n > utf8.size()) n = 1;
-        std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
-        for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += n;
-        if (n == 1 && b >= 0x80) {
-            s += '?';
-        } else if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            s += static_cast<char>(cp);
-        } else {
-            char c = '?';
-            for (std::size_t k = 0; k < kAlto.size(); ++k)
-                if (kAlto[k] == cp) c = static_cast<char>(0x80 + k);
-            s += c;
-        }
-    }
+    paraCadaCaracter(utf8, [&](std::optional<char> byte, std::size_t, std::size_t) {
+        s += byte.value_or('?');
+        return true;
+    });
     return s;
+}
+
+std::string ForaDeWindows1252(const std::string& utf8)
+{
+    std::string fora;
+    paraCadaCaracter(utf8, [&](std::optional<char> byte, std::size_t inicio, std::size_t comprimento) {
+        if (!byte) fora = utf8.substr(inicio, comprimento);
+        return byte.has_value();
+    });
+    return fora;
 }
 
 std::string Aparar(const std::string& s)

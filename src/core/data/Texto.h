@@ -12,6 +12,9 @@ bool Utf8Valido(const std::string& bytes);
 std::string DeWindows1252(const std::string& bytes);
 // UTF-8 to Windows-1252; characters outside the code page become '?'.
 std::string ParaWindows1252(const std::string& utf8);
+// The first character of a UTF-8 text that Windows-1252 cannot hold ("" when every one fits):
+// ForaDeWindows1252("Łódź") is "Ł".
+std::string ForaDeWindows1252(const std::string& utf8);
 
 // Removes leading and trailing blanks (spaces only, as the parameter-file rules say).
 std::string Aparar(const std::string& s);

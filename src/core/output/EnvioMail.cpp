@@ -18,7 +18,7 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
 
     // A new service per mail: settings edited between mails take effect at the next one.
     ServicoCorreio correio(ctx.relogio);
-    correio.Configurar(ctx.FicheiroIni);
+    correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
     correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
     ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());
 }

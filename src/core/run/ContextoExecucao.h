@@ -5,12 +5,13 @@
 // companies or runs except where a step says so.
 //
 // Besides the report fields it carries the run's services: the clock, the progress sink,
-// the event pump, and the SQL trace file (QUORVELANTI_TRACE_SQL); and what the delivery ledger,
-// a resumed run and the failure notice need: the run's date, the ledger, the workbook in hand
-// and the step being done.
+// the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL) and the parsed parameter file;
+// and what the delivery ledger, a resumed run and the failure notice need: the run's date,
+// the ledger, the workbook in hand and the step being done.
 #include <memory>
 #include <string>
 
+#include "components/LeitorIni.h"
 #include "components/LigacaoBD.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Interfaces.h"
@@ -87,6 +88,10 @@ struct ContextoExecucao {
     IdentidadeLivro LivroActual;                // the workbook being written and mailed
     int LivrosSaltados = 0;                     // the current company's workbooks a resumed run skipped
     std::string PassoActual;                    // what the run is doing, for the failure notice
+
+    // The parameter file as last parsed: every company and every mail reads it, and a large
+    // file parsed anew each time would cost more than the run.
+    LeitorIni::Cache cacheIni;
 };
 
 }  // namespace quorvelanti

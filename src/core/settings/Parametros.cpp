@@ -1,7 +1,10 @@
 #include "Parametros.h"
 
+#include <cctype>
+
 #include "components/LeitorIni.h"
 #include "data/Erro.h"
+#include "data/Texto.h"
 
 namespace quorvelanti {
 
@@ -10,8 +13,7 @@ bool Parametros::Escrever()
     LeitorIni ini;
     ini.DefinirFicheiro(ficheiroIni_);
     try {
-        ini.EscreverValor("email", "Assunto", emailAssunto_);
-        ini.EscreverValor("Log", "Directoria", logDirectoria_);
+        ini.EscreverValores({{"email", "Assunto", emailAssunto_}, {"Log", "Directoria", logDirectoria_}});
     } catch (const Erro& erro) {
         ultimoErro_ = erro.DescricaoCompleta();
         return false;
@@ -32,6 +34,23 @@ void Parametros::Ler()
     } catch (const Erro&) {
         // Reading stops at the first failure and keeps what was read; the run finds out later.
     }
+}
+
+std::string Parametros::PastaDe(const std::string& directoria)
+{
+    std::string pasta = texto::Aparar(directoria);
+    // Files written by Windows peers end the folder with its separator; here it is just that.
+    if (!pasta.empty() && pasta.back() == '\\') pasta.back() = '/';
+    const bool letraDeDisco = pasta.size() >= 2 && std::isalpha(static_cast<unsigned char>(pasta[0])) && pasta[1] == ':';
+    // Taken as it stands, such a path would name files like "D:\Relatorios\LOG_MAPAS….txt" in
+    // the working folder.
+    if (letraDeDisco || pasta.find('\\') != std::string::npos)
+        throw Erro(erros::ParametroInvalido,
+                   "A chave Directoria da secção [Log] tem um caminho do Windows; indique uma pasta deste "
+                   "sistema (por exemplo /var/lib/quorvelanti)",
+                   directoria);
+    if (pasta.empty() || pasta.back() != '/') pasta += '/';
+    return pasta;
 }
 
 }  // namespace quorvelanti

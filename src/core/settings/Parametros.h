@@ -32,8 +32,8 @@ public:
     void FicheiroIni(const std::string& vData) { ficheiroIni_ = vData; }
     const std::string& FicheiroIni() const { return ficheiroIni_; }
 
-    // Writes "email"/"Assunto" and "Log"/"Directoria"; False when any step fails (the file is
-    // then exactly as it was before the failing key).
+    // Writes "email"/"Assunto" and "Log"/"Directoria" in one save; False when it fails, the file
+    // then as it was (a value the file's code page cannot hold fails it too).
     bool Escrever();
     // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria", "Log"/"AvisoFalha";
     // stops quietly at the first failure, keeping what was read.
@@ -43,6 +43,12 @@ public:
     const std::string& Log_Directoria() const { return logDirectoria_; }
     // Who hears of a failed run, a list of addresses as the mail service reads it; never written.
     const std::string& Log_AvisoFalha() const { return logAvisoFalha_; }
+
+    // The folder a "Directoria" value names, ending in "/": blanks trimmed, a final "\" taken
+    // as "/" ("/srv/rel\" and "/srv/rel" are one folder), "" the root. A Windows path
+    // ("D:\Relatorios\": a drive letter, or a backslash before the end) raises Erro naming
+    // "Directoria".
+    static std::string PastaDe(const std::string& directoria);
 
     // Why the last Escrever returned False ("" after a successful one), for the window to say.
     const std::string& UltimoErro() const { return ultimoErro_; }

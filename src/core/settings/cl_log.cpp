@@ -16,9 +16,7 @@ cl_log::~cl_log() { Fechar(); }
 
 std::string cl_log::NomeFicheiro(const std::string& directoria, const DataHora& data)
 {
-    std::string pasta = texto::Aparar(directoria);
-    if (pasta.empty() || (pasta.back() != '/' && pasta.back() != '\\')) pasta += '/';
-    return pasta + "LOG_MAPAS" + data.Formatar("yyyymmdd") + ".txt";
+    return Parametros::PastaDe(directoria) + "LOG_MAPAS" + data.Formatar("yyyymmdd") + ".txt";
 }
 
 void cl_log::Abrir(const std::string& NomeIni)

@@ -37,8 +37,8 @@ public:
     // The lines this object wrote, stamped, in UTF-8: the run's own part of the day's file.
     const std::vector<std::string>& Linhas() const { return linhas_; }
 
-    // The log file's path for a "Directoria" value and a date: folder (trimmed, with a final
-    // separator unless it has one) & "LOG_MAPAS" & yyyymmdd & ".txt".
+    // The log file's path for a "Directoria" value and a date: the folder it names
+    // (Parametros::PastaDe, which raises Erro for a Windows path) & "LOG_MAPAS" & yyyymmdd & ".txt".
     static std::string NomeFicheiro(const std::string& directoria, const class DataHora& data);
 
 private:
