@@ -15,8 +15,8 @@ namespace quorvelanti {
 
 class ConstrutorLigacao {
 public:
-    // Accepted as the callers pass them; they name the original provider and mode and do
-    // not change the string.
+    // Accepted as the callers pass them; the provider and mode they name do not change the
+    // string.
     void DefinirFornecedor(const std::string& fornecedor);
     void DefinirModo(int modo);
     void DefinirServidor(const std::string& servidor);  // "host", "host,porta", "host\instância"
@@ -24,12 +24,14 @@ public:
     void DefinirUtilizador(const std::string& utilizador);
     void DefinirPassword(const std::string& password);
 
-    // Company-section keys of this port: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
-    // (default FreeTDS), "TimeoutLigacao" (seconds, default 30), "Encriptacao" ("pedir" by
-    // default, "exigir", "nao"). Invalid values raise Erro naming the key.
+    // The company section's own keys: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
+    // (default FreeTDS), "TimeoutLigacao" (seconds for the whole connection, default 30),
+    // "TimeoutConsulta" (seconds a statement may take, default 1800, 0 = no limit),
+    // "Encriptacao" ("pedir" by default, "exigir", "nao"). Invalid values raise Erro naming the key.
     void DefinirMotor(const std::string& motor);
     void DefinirDriverOdbc(const std::string& driver);
     void DefinirTimeout(const std::string& segundos);
+    void DefinirTimeoutConsulta(const std::string& segundos);
     void DefinirEncriptacao(const std::string& encriptacao);
     void DefinirPastaRelativa(const std::string& pasta);
 
@@ -39,6 +41,7 @@ private:
     std::string servidor_, baseDados_, utilizador_, password_;
     std::string motor_, driver_ = "FreeTDS", encriptacao_ = "pedir", pastaRelativa_;
     int timeout_ = 30;
+    int timeoutConsulta_ = 1800;
 };
 
 }  // namespace quorvelanti

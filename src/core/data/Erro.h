@@ -26,6 +26,7 @@ constexpr long LigacaoFalhou = 301;
 constexpr long ConsultaFalhou = 302;
 constexpr long LigacaoFechada = 303;
 constexpr long TempoLigacaoEsgotado = 304;
+constexpr long TempoConsultaEsgotado = 305;
 // mail
 constexpr long CorreioFalhou = 401;
 constexpr long CorreioConfiguracao = 402;

@@ -40,6 +40,20 @@ std::size_t comprimentoSequencia(unsigned char b)
     if ((b & 0xF8) == 0xF0) return 4;
     return 1;
 }
+constexpr std::uint32_t kInvalido = 0xFFFFFFFF;
+
+// The code point starting at utf8[i], leniently (no check of the continuation bytes); moves i
+// past it. A stray byte or a cut sequence gives kInvalido and moves one byte.
+std::uint32_t lerCodigo(const std::string& utf8, std::size_t& i)
+{
+    unsigned char b = static_cast<unsigned char>(utf8[i]);
+    std::size_t n = comprimentoSequencia(b);
+    if (i + n > utf8.size()) n = 1;
+    std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
+    for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += n;
+    return n == 1 && b >= 0x80 ? kInvalido : cp;
+}
 }  // namespace
 
 bool Utf8Valido(const std::string& bytes)
@@ -82,13 +96,8 @@ std::string ParaWindows1252(const std::string& utf8)
     std::string s;
     s.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        unsigned char b = static_cast<unsigned char>(utf8[i]);
-        std::size_t n = comprimentoSequencia(b);
-        if (i + n > utf8.size()) n = 1;
-        std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
-        for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += n;
-        if (n == 1 && b >= 0x80) {
+        std::uint32_t cp = lerCodigo(utf8, i);
+        if (cp == kInvalido) {
             s += '?';
         } else if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
             s += static_cast<char>(cp);
@@ -97,6 +106,24 @@ std::string ParaWindows1252(const std::string& utf8)
             for (std::size_t k = 0; k < kAlto.size(); ++k)
                 if (kAlto[k] == cp) c = static_cast<char>(0x80 + k);
             s += c;
+        }
+    }
+    return s;
+}
+
+std::u16string ParaUtf16(const std::string& utf8)
+{
+    std::u16string s;
+    s.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::uint32_t cp = lerCodigo(utf8, i);
+        if (cp == kInvalido) cp = 0xFFFD;
+        if (cp < 0x10000) {
+            s += static_cast<char16_t>(cp);
+        } else {
+            cp -= 0x10000;
+            s += static_cast<char16_t>(0xD800 + (cp >> 10));
+            s += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
         }
     }
     return s;

@@ -12,6 +12,9 @@ bool Utf8Valido(const std::string& bytes);
 std::string DeWindows1252(const std::string& bytes);
 // UTF-8 to Windows-1252; characters outside the code page become '?'.
 std::string ParaWindows1252(const std::string& utf8);
+// UTF-8 to UTF-16, as wide-character interfaces take it; a byte that is no UTF-8 becomes U+FFFD.
+//   ParaUtf16("Relatório€") == u"Relatório€"
+std::u16string ParaUtf16(const std::string& utf8);
 
 // Removes leading and trailing blanks (spaces only, as the parameter-file rules say).
 std::string Aparar(const std::string& s);
