@@ -6,6 +6,7 @@
 
 #include "MotorTipos.h"
 #include "ReescritaTsql.h"
+#include "data/Colacao.h"
 #include "data/Erro.h"
 
 namespace quorvelanti {
@@ -43,6 +44,14 @@ Valor valorDeclarado(sqlite3_stmt* s, int c, const Campo& campo)
     default: break;
     }
     return motor::ValorDeTexto(campo, textoColuna(s, c));
+}
+
+// The collation that ReescritaTsql names in every ORDER BY: SQLite's own sorts texts by bytes.
+int compararTextos(void* colacao, int n1, const void* a, int n2, const void* b)
+{
+    return static_cast<const Colacao*>(colacao)->Comparar(
+        std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(n1)),
+        std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(n2)));
 }
 
 // Called by SQLite every few thousand steps of a statement: a non-zero answer interrupts it.
@@ -90,6 +99,9 @@ MotorSqlite::MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos
     // under the run fails a statement instead of killing the process with SIGBUS.
     sqlite3_exec(bd, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
     if (timeoutConsulta_ > 0) sqlite3_progress_handler(bd, 10000, prazoPassado, &prazo_);
+    const Colacao& colacao = Colacao::Portuguesa();
+    sqlite3_create_collation(bd, ReescritaTsql::NomeColacao, SQLITE_UTF8, const_cast<Colacao*>(&colacao),
+                             compararTextos);
 }
 
 void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
