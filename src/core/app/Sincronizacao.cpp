@@ -26,7 +26,7 @@ std::string pastaComSeparador(const std::string& directoria)
     return pasta;
 }
 
-// The engine settings that every connection of a company shares.
+// The engine settings of a company section that its main and second connections share.
 void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
                   const std::string& caminho)
 {

@@ -15,8 +15,8 @@ namespace quorvelanti {
 
 class ConstrutorLigacao {
 public:
-    // Accepted as the callers pass them; the provider and mode they name do not change the
-    // string.
+    // Accepted as the callers pass them (a provider name and an open mode); the ODBC text
+    // needs neither, so they do not change the string.
     void DefinirFornecedor(const std::string& fornecedor);
     void DefinirModo(int modo);
     void DefinirServidor(const std::string& servidor);  // "host", "host,porta", "host\instância"
@@ -24,13 +24,13 @@ public:
     void DefinirUtilizador(const std::string& utilizador);
     void DefinirPassword(const std::string& password);
 
-    // The company section's own keys: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
-    // (default FreeTDS), "TimeoutLigacao" (seconds for the whole connection, default 30),
-    // "TimeoutConsulta" (seconds a statement may take, default 1800, 0 = no limit),
-    // "Encriptacao" ("pedir" by default, "exigir", "nao"). Invalid values raise Erro naming the key.
+    // Company-section keys of the engine: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
+    // (default FreeTDS), "TimeoutLigacao" (seconds, default 30), "Encriptacao" ("pedir" by
+    // default, "exigir", "nao"). Invalid values raise Erro naming the key.
     void DefinirMotor(const std::string& motor);
     void DefinirDriverOdbc(const std::string& driver);
     void DefinirTimeout(const std::string& segundos);
+    // "TimeoutConsulta": seconds a statement may take, default 1800, 0 for no limit.
     void DefinirTimeoutConsulta(const std::string& segundos);
     void DefinirEncriptacao(const std::string& encriptacao);
     void DefinirPastaRelativa(const std::string& pasta);
