@@ -160,8 +160,8 @@ private:
     std::thread fio_;
 };
 
-// Nobody answering for the instance costs TimeoutLigacao, not FreeTDS's own 16 s; an answer
-// gives the driver the instance's port.
+// Nobody answering for the instance costs TimeoutLigacao, not FreeTDS's own 16 s; a refusal
+// ends at once; an answer gives the driver the instance's port.
 TEST(ServidorMudo, InstanciaNomeadaCabeNoTimeoutLigacao)
 {
     {
@@ -181,6 +181,19 @@ TEST(ServidorMudo, InstanciaNomeadaCabeNoTimeoutLigacao)
         EXPECT_GE(segundos, 1.5);
         EXPECT_LT(segundos, 3.0);
         EXPECT_GE(mudo.Pedidos(), 2) << "the question is asked again while waiting";
+    }
+    {
+        // Nothing on the port at all: the host refuses the question and the run need not wait.
+        LigacaoBD ligacao;
+        auto inicio = Relogio::now();
+        try {
+            ligacao.AbrirLigacao(TextoPara("127.0.0.1\\ERP", "pedir", "5"));
+            FAIL() << "ligou sem serviço de instâncias";
+        } catch (const Erro& e) {
+            EXPECT_EQ(e.Numero(), erros::LigacaoFalhou) << e.DescricaoCompleta();
+            EXPECT_NE(e.Descricao().find("não está a correr"), std::string::npos) << e.Descricao();
+        }
+        EXPECT_LT(std::chrono::duration<double>(Relogio::now() - inicio).count(), 1.0);
     }
     ServidorTds servidor(ServidorTds::Modo::Login);
     ServicoInstancias servico(servidor.Porta());

@@ -155,25 +155,26 @@ std::optional<int> SondaSqlServer::PortaInstancia(const std::string& anfitriao, 
     std::vector<std::unique_ptr<Tomada>> tomadas;
     for (const addrinfo* a = enderecos.get(); a; a = a->ai_next) {
         auto tomada = std::make_unique<Tomada>(socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, 0));
-        // Connected, so a host without the service answers with a refusal instead of silence.
+        // Connected, so an address without the service answers with a refusal instead of silence.
         if (tomada->d() >= 0 && connect(tomada->d(), a->ai_addr, a->ai_addrlen) == 0) tomadas.push_back(std::move(tomada));
     }
+    const bool perguntou = !tomadas.empty();
     const std::string pedido = std::string(1, static_cast<char>(kPedidoInstancia)) + instancia + '\0';
-    std::size_t recusas = 0;
     // The question goes again every second, as datagrams may be lost, until the deadline.
-    while (restantes(prazo) > 0 && recusas < tomadas.size()) {
-        for (const auto& t : tomadas) send(t->d(), pedido.data(), pedido.size(), MSG_NOSIGNAL);
+    while (!tomadas.empty() && restantes(prazo) > 0) {
+        for (const auto& t : tomadas) send(t->d(), pedido.data(), pedido.size(), 0);
         const Prazo proximo = std::min(prazo, Relogio::now() + std::chrono::seconds(1));
-        std::vector<pollfd> espera;
-        for (const auto& t : tomadas) espera.push_back({t->d(), POLLIN, 0});
-        while (recusas < tomadas.size() && poll(espera.data(), espera.size(), restantes(proximo)) > 0) {
-            for (auto& p : espera) {
-                if (!(p.revents & (POLLIN | POLLERR))) continue;
+        while (!tomadas.empty()) {
+            std::vector<pollfd> espera;
+            for (const auto& t : tomadas) espera.push_back({t->d(), POLLIN, 0});
+            if (poll(espera.data(), espera.size(), restantes(proximo)) <= 0) break;
+            for (std::size_t k = espera.size(); k-- > 0;) {
+                if (!(espera[k].revents & (POLLIN | POLLERR))) continue;
                 char buf[4096];
-                ssize_t n = recv(p.fd, buf, sizeof buf, 0);
+                ssize_t n = recv(espera[k].fd, buf, sizeof buf, 0);
                 if (n < 0 && errno == ECONNREFUSED) {
-                    p.fd = -1;  // poll skips it from now on
-                    ++recusas;
+                    tomadas.erase(tomadas.begin() + static_cast<long>(k));
+                    continue;
                 }
                 if (n < 3 || static_cast<unsigned char>(buf[0]) != kRespostaServico) continue;
                 const std::string resposta(buf + 3, static_cast<std::size_t>(n - 3));
@@ -185,7 +186,7 @@ std::optional<int> SondaSqlServer::PortaInstancia(const std::string& anfitriao, 
             }
         }
     }
-    if (!tomadas.empty() && recusas == tomadas.size())
+    if (perguntou && tomadas.empty())
         throw Erro(erros::LigacaoFalhou,
                    "O servidor " + anfitriao + " recusou a pergunta pela instância " + instancia +
                        ": o serviço de instâncias (UDP 1434) não está a correr");
