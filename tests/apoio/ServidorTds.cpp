@@ -54,25 +54,6 @@ std::size_t comprimento(const std::string& s, std::size_t i)
     return (static_cast<unsigned char>(s[i + 2]) << 8) | static_cast<unsigned char>(s[i + 3]);
 }
 
-void acrescentarUtf8(std::string& s, unsigned cp)
-{
-    if (cp < 0x80) {
-        s += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        s += static_cast<char>(0xC0 | (cp >> 6));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        s += static_cast<char>(0xE0 | (cp >> 12));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (cp >> 18));
-        s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }  // namespace
 
 ServidorTds::ServidorTds(Modo modo) : modo_(modo)
@@ -152,33 +133,25 @@ int OpcaoEncriptacao(const std::string& prelogin)
     return -1;
 }
 
-std::string TextoLogin(const std::string& login, CampoLogin campo)
+std::u16string TextoLogin(const std::string& login, CampoLogin campo)
 {
     // Offset/length pairs of the fixed part: user name at 40, password at 44, database at 68.
     const std::size_t par = campo == CampoLogin::Utilizador ? 40 : campo == CampoLogin::Password ? 44 : 68;
     auto u16 = [&](std::size_t i) {
-        return static_cast<unsigned>(static_cast<unsigned char>(login.at(i)) |
-                                     (static_cast<unsigned char>(login.at(i + 1)) << 8));
+        return static_cast<std::size_t>(static_cast<unsigned char>(login.at(i)) |
+                                        (static_cast<unsigned char>(login.at(i + 1)) << 8));
     };
-    const std::size_t inicio = u16(par), unidades = u16(par + 2);
-    std::vector<unsigned> codigos;
-    for (std::size_t k = 0; k < unidades; ++k) {
-        unsigned char b[2] = {static_cast<unsigned char>(login.at(inicio + 2 * k)),
-                              static_cast<unsigned char>(login.at(inicio + 2 * k + 1))};
+    std::u16string texto;
+    for (std::size_t k = 0; k < u16(par + 2); ++k) {
+        unsigned char b[2] = {static_cast<unsigned char>(login.at(u16(par) + 2 * k)),
+                              static_cast<unsigned char>(login.at(u16(par) + 2 * k + 1))};
         // The password is scrambled by the protocol: nibbles swapped, then XOR 0xA5.
         if (campo == CampoLogin::Password)
             for (auto& x : b) {
                 x ^= 0xA5;
                 x = static_cast<unsigned char>((x << 4) | (x >> 4));
             }
-        codigos.push_back(b[0] | (b[1] << 8));
-    }
-    std::string texto;
-    for (std::size_t k = 0; k < codigos.size(); ++k) {
-        unsigned cp = codigos[k];
-        if (cp >= 0xD800 && cp < 0xDC00 && k + 1 < codigos.size())
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (codigos[++k] - 0xDC00);
-        acrescentarUtf8(texto, cp);
+        texto += static_cast<char16_t>(b[0] | (b[1] << 8));
     }
     return texto;
 }

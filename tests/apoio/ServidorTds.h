@@ -8,7 +8,7 @@
 //
 //   apoio::ServidorTds servidor(apoio::ServidorTds::Modo::Login);
 //   ligacao.AbrirLigacao("Driver={FreeTDS};Server=127.0.0.1;Port=" + std::to_string(servidor.Porta()) + ...);
-//   apoio::TextoLogin(servidor.Pacote(0x10), apoio::CampoLogin::Password);   // as the client wrote it
+//   apoio::TextoLogin(servidor.Pacote(0x10), apoio::CampoLogin::Password);   // u"..." as the client wrote it
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -43,8 +43,8 @@ private:
 // The ENCRYPTION option of a pre-login payload: 0 off, 1 on, 2 not supported, 3 required; -1 none.
 int OpcaoEncriptacao(const std::string& prelogin);
 
-// A text of a LOGIN7 payload, decoded from UTF-16 to UTF-8 (the password unscrambled).
+// A text of a LOGIN7 payload as sent, in UTF-16 (the password unscrambled).
 enum class CampoLogin { Utilizador, Password, BaseDados };
-std::string TextoLogin(const std::string& login, CampoLogin campo);
+std::u16string TextoLogin(const std::string& login, CampoLogin campo);
 
 }  // namespace apoio

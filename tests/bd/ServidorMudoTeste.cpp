@@ -84,8 +84,8 @@ TEST(ServidorMudo, PasswordComPontoEVirgulaEChavetasChegaInteira)
         EXPECT_THROW(ligacao.AbrirLigacao(TextoPara(Local(servidor.Porta()), "nao", "1", password)), Erro);
         std::string login = servidor.Pacote(0x10);
         ASSERT_GT(login.size(), 44u) << "sem pacote de login";
-        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Utilizador), "rel");
-        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Password), password);
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Utilizador), u"rel");
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Password), std::u16string(password.begin(), password.end()));
     }
 }
 
@@ -104,9 +104,9 @@ TEST(ServidorMudo, CredenciaisComAcentosChegamComoEscritas)
         ligacao.AbrirLigacao(TextoPara(Local(servidor.Porta()), "pedir", "5", ini.LerValor("A", "Password"),
                                        ini.LerValor("A", "Username"), ini.LerValor("A", "Empresa")));
         const std::string login = servidor.Pacote(0x10);
-        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Password), "Relatório€");
-        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Utilizador), "Zé");
-        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::BaseDados), "Café");
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Password), u"Relatório€");
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Utilizador), u"Zé");
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::BaseDados), u"Café");
     }
 }
 

@@ -54,8 +54,7 @@ using Enderecos = std::unique_ptr<addrinfo, LibertarEnderecos>;
 
 Enderecos resolver(const std::string& anfitriao, int porta, int tipo)
 {
-    addrinfo pedido{};
-    pedido.ai_family = AF_UNSPEC;
+    addrinfo pedido{};  // family 0: IPv4 and IPv6 addresses alike
     pedido.ai_socktype = tipo;
     addrinfo* lista = nullptr;
     int rc = getaddrinfo(anfitriao.c_str(), std::to_string(porta).c_str(), &pedido, &lista);
