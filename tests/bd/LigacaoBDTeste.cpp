@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "Apoio.h"
@@ -201,6 +202,30 @@ TEST_P(BaseDados, ContaERegistaCadaInstrucaoComoConstruida)
     ligacao_.AbrirConsulta("", "SELECT 2 as tres", rs);
     EXPECT_EQ(ligacao_.ConsultasExecutadas(), 2);
     EXPECT_EQ(apoio::LerBytes(registo), "SELECT 1 as um,  'a' as dois\nSELECT 2 as tres\n");
+}
+
+// A statement still running after TimeoutConsulta is cancelled and says so, on every engine.
+TEST_P(BaseDados, InstrucaoAlemDoTimeoutConsultaECancelada)
+{
+    if (GetParam().nome == "SQLiteODBC") GTEST_SKIP() << "o controlador ODBC do SQLite só limita esperas por trincos";
+    LigacaoBD curta;
+    curta.AbrirLigacao(TextoPara(pasta_ / "emp.db") + ";TimeoutConsulta=1");
+    const std::string semFim = GetParam().sqlite ? "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                                                   "SELECT count(*) AS n FROM c"
+                                                 : "WAITFOR DELAY '00:00:30'";
+    ConjuntoResultados rs;
+    const auto inicio = std::chrono::steady_clock::now();
+    try {
+        curta.AbrirConsulta("", semFim, rs);
+        FAIL() << "a instrução sem fim terminou";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::TempoConsultaEsgotado) << e.DescricaoCompleta();
+        EXPECT_NE(e.Descricao().find("TimeoutConsulta (1 s)"), std::string::npos) << e.Descricao();
+        EXPECT_NE(e.Descricao().find(semFim.substr(0, 20)), std::string::npos) << e.Descricao();
+    }
+    const double segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    EXPECT_GE(segundos, 0.9);
+    EXPECT_LT(segundos, 4.0);
 }
 
 TEST_P(BaseDados, FicheiroInexistenteFalhaSemCriarNada)

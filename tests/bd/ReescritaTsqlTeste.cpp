@@ -63,19 +63,19 @@ TEST(ReescritaTsql, MaisComTextoPassaAConcatenacao)
 
 TEST(ReescritaTsql, TopPassaALimitNoFimDoSeuNivel)
 {
-    EXPECT_EQ(R("SELECT TOP(1) a FROM t ORDER BY a DESC"), "SELECT a FROM t ORDER BY a DESC LIMIT 1");
+    EXPECT_EQ(R("SELECT TOP(1) a FROM t ORDER BY a DESC"), "SELECT a FROM t ORDER BY a COLLATE PORTUGUES DESC LIMIT 1");
     EXPECT_EQ(R(" SELECT TOP 5 a FROM t;"), " SELECT a FROM t LIMIT 5;");
     EXPECT_EQ(R("SELECT DISTINCT TOP (2) a FROM t"), "SELECT DISTINCT a FROM t LIMIT 2");
     EXPECT_EQ(R("SELECT x, (SELECT TOP 1 y FROM u) as z FROM t"), "SELECT x, (SELECT y FROM u LIMIT 1) as z FROM t");
     EXPECT_THROW(R("SELECT TOP 10 PERCENT a FROM t"), Erro);
 }
 
-TEST(ReescritaTsql, AliasCitadoEmOrderByPassaAIdentificador)
+TEST(ReescritaTsql, AliasCitadoEmOrderByPassaAIdentificadorECadaTermoTemAColacao)
 {
-    EXPECT_EQ(R("order by c.Data,'Id. Doc.'"), "order by c.Data,\"Id. Doc.\"");
-    EXPECT_EQ(R("ORDER BY 'a''b' DESC, x"), "ORDER BY \"a'b\" DESC, x");
+    EXPECT_EQ(R("order by c.Data,'Id. Doc.'"), "order by c.Data COLLATE PORTUGUES,\"Id. Doc.\" COLLATE PORTUGUES");
+    EXPECT_EQ(R("ORDER BY 'a''b' DESC, x"), "ORDER BY \"a'b\" COLLATE PORTUGUES DESC, x COLLATE PORTUGUES");
     // Texts that are values stay values.
-    EXPECT_EQ(R("ORDER BY CASE WHEN x='a' THEN 1 END"), "ORDER BY CASE WHEN x='a' THEN 1 END");
+    EXPECT_EQ(R("ORDER BY CASE WHEN x='a' THEN 1 END"), "ORDER BY CASE WHEN x='a' THEN 1 END COLLATE PORTUGUES");
     EXPECT_EQ(R("SELECT 'Id. Doc.' as x"), "SELECT 'Id. Doc.' as x");
 }
 
@@ -142,6 +142,19 @@ TEST_F(ReescritaExecutada, ResultadosComoNoServidor)
     EXPECT_EQ(Um("SELECT count(*) as n FROM DOCGCCAB as c WHERE year(c.DATA) = 2024 and month(c.data)=4"), "1");
     EXPECT_EQ(Um("SELECT sum(l.VlMovstk/l.QUANT) as x FROM DOCGCLIN as l"), "3.83333333333333");
     EXPECT_EQ(Um("SELECT TOP(1) c.SERIE FROM DOCGCCAB as c ORDER BY c.DATA DESC"), "A");
+}
+
+// Names sort as on the server, letters before accents and case; numbers still by value.
+TEST_F(ReescritaExecutada, OrderByDeNomesComoNoServidor)
+{
+    const std::string nomes = "SELECT column1 AS n FROM (VALUES ('Zé'), ('ana'), ('Jorge'), ('Bruno'), ('João'), "
+                              "(''), ('Álvaro'), (NULL), (10), (9))";
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", nomes + " ORDER BY n", rs);
+    std::vector<std::string> ordem;
+    for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) ordem.push_back(rs.Texto("n"));
+    EXPECT_EQ(ordem, (std::vector<std::string>{"", "9", "10", "", "Álvaro", "ana", "Bruno", "João", "Jorge", "Zé"}));
+    EXPECT_EQ(Um(nomes + " ORDER BY n DESC"), "Zé");
 }
 
 TEST_F(ReescritaExecutada, OrderByPeloAliasCitado)

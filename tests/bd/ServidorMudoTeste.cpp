@@ -1,6 +1,7 @@
 // A server that accepts the TCP connection and never answers must not hang the night: the login
-// gives up after TimeoutLigacao. The same listener reads what FreeTDS sends, to check on the wire
-// that encryption is asked for and that a password with ";" and "}" arrives whole.
+// gives up after TimeoutLigacao, a named instance's lookup included. The same loopback server
+// reads what FreeTDS sends, to check on the wire that encryption is asked for and that passwords
+// with ";", "}" or letters outside ASCII arrive as written.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -12,149 +13,44 @@
 #include <chrono>
 #include <thread>
 
+#include "Apoio.h"
+#include "ServidorTds.h"
 #include "components/ConstrutorLigacao.h"
+#include "components/LeitorIni.h"
 #include "components/LigacaoBD.h"
 #include "data/Erro.h"
+#include "data/Texto.h"
 
 using namespace quorvelanti;
 using Relogio = std::chrono::steady_clock;
 
 namespace {
 
-// Listens on 127.0.0.1, accepts one client and keeps every byte it sends. When told to, it
-// answers the TDS prelogin with "encryption not supported", so the client goes on to the login
-// packet; it never answers the login.
-class Ouvinte {
-public:
-    explicit Ouvinte(bool responderPrelogin) : responder_(responderPrelogin)
-    {
-        escuta_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in endereco{};
-        endereco.sin_family = AF_INET;
-        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        endereco.sin_port = 0;
-        bind(escuta_, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
-        listen(escuta_, 1);
-        socklen_t n = sizeof endereco;
-        getsockname(escuta_, reinterpret_cast<sockaddr*>(&endereco), &n);
-        porta_ = ntohs(endereco.sin_port);
-        fio_ = std::thread([this] { servir(); });
-    }
-    ~Ouvinte()
-    {
-        parar_ = true;
-        fio_.join();
-        close(escuta_);
-    }
-    int Porta() const { return porta_; }
-    // The payload of the first packet of the given TDS type (0x12 prelogin, 0x10 login).
-    std::string Pacote(unsigned char tipo) const
-    {
-        std::size_t i = 0;
-        while (i + 8 <= recebido_.size()) {
-            std::size_t comprimento = (static_cast<unsigned char>(recebido_[i + 2]) << 8) |
-                                      static_cast<unsigned char>(recebido_[i + 3]);
-            if (comprimento < 8 || i + comprimento > recebido_.size()) break;
-            if (static_cast<unsigned char>(recebido_[i]) == tipo) return recebido_.substr(i + 8, comprimento - 8);
-            i += comprimento;
-        }
-        return {};
-    }
+using apoio::ServidorTds;
 
-private:
-    void servir()
-    {
-        int cliente = -1;
-        while (!parar_) {
-            pollfd p{cliente < 0 ? escuta_ : cliente, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0) continue;
-            if (cliente < 0) {
-                cliente = accept(escuta_, nullptr, nullptr);
-                continue;
-            }
-            char buf[4096];
-            ssize_t n = read(cliente, buf, sizeof buf);
-            if (n <= 0) break;
-            bool primeiro = recebido_.empty();
-            recebido_.append(buf, static_cast<std::size_t>(n));
-            if (responder_ && primeiro) responderPrelogin(cliente);
-        }
-        while (!parar_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (cliente >= 0) close(cliente);
-    }
+std::string Local(int porta) { return "127.0.0.1," + std::to_string(porta); }
 
-    static void responderPrelogin(int cliente)
-    {
-        // VERSION (token 0, 6 bytes at offset 11), ENCRYPTION (token 1, 1 byte at 17) = NOT_SUP.
-        const unsigned char corpo[] = {0x00, 0x00, 0x0B, 0x00, 0x06, 0x01, 0x00, 0x11, 0x00, 0x01, 0xFF,
-                                       0x0F, 0x00, 0x07, 0xD0, 0x00, 0x00, 0x02};
-        unsigned char pacote[8 + sizeof corpo] = {0x04, 0x01, 0x00, static_cast<unsigned char>(sizeof pacote),
-                                                  0x00, 0x00, 0x01, 0x00};
-        std::copy(std::begin(corpo), std::end(corpo), pacote + 8);
-        ssize_t escritos = write(cliente, pacote, sizeof pacote);
-        (void)escritos;
-    }
-
-    bool responder_;
-    int escuta_ = -1;
-    int porta_ = 0;
-    std::atomic<bool> parar_{false};
-    std::string recebido_;  // read by the test only after the connection attempt has ended
-    std::thread fio_;
-};
-
-std::string TextoPara(int porta, const std::string& encriptacao, const std::string& timeout,
-                      const std::string& password = "p")
+std::string TextoPara(const std::string& servidor, const std::string& encriptacao, const std::string& timeout,
+                      const std::string& password = "p", const std::string& utilizador = "rel",
+                      const std::string& baseDados = "EMP01")
 {
     ConstrutorLigacao c;
-    c.DefinirServidor("127.0.0.1," + std::to_string(porta));
-    c.DefinirBaseDados("EMP01");
-    c.DefinirUtilizador("rel");
+    c.DefinirServidor(servidor);
+    c.DefinirBaseDados(baseDados);
+    c.DefinirUtilizador(utilizador);
     c.DefinirPassword(password);
     c.DefinirEncriptacao(encriptacao);
     c.DefinirTimeout(timeout);
     return c.TextoLigacao();
 }
 
-// The ENCRYPTION option of a prelogin payload: 0 off, 1 on, 2 not supported, 3 required.
-int opcaoEncriptacao(const std::string& prelogin)
-{
-    for (std::size_t i = 0; i + 5 <= prelogin.size() && static_cast<unsigned char>(prelogin[i]) != 0xFF; i += 5) {
-        std::size_t deslocamento = (static_cast<unsigned char>(prelogin[i + 1]) << 8) |
-                                   static_cast<unsigned char>(prelogin[i + 2]);
-        if (prelogin[i] == 0x01 && deslocamento < prelogin.size()) return static_cast<unsigned char>(prelogin[deslocamento]);
-    }
-    return -1;
-}
-
-// One UTF-16 text of the login packet, given where its offset/length pair is; the password is
-// scrambled by the protocol (nibbles swapped, then XOR 0xA5).
-std::string textoLogin(const std::string& login, std::size_t par, bool password)
-{
-    auto u16 = [&](std::size_t i) {
-        return static_cast<std::size_t>(static_cast<unsigned char>(login[i]) |
-                                        (static_cast<unsigned char>(login[i + 1]) << 8));
-    };
-    std::size_t inicio = u16(par), caracteres = u16(par + 2);
-    std::string texto;
-    for (std::size_t k = 0; k < caracteres; ++k) {
-        auto b = static_cast<unsigned char>(login.at(inicio + 2 * k));
-        if (password) {
-            b ^= 0xA5;
-            b = static_cast<unsigned char>((b << 4) | (b >> 4));
-        }
-        texto += static_cast<char>(b);  // the texts here are ASCII
-    }
-    return texto;
-}
-
 TEST(ServidorMudo, LoginDesisteNoTempoDefinido)
 {
-    Ouvinte ouvinte(false);
+    ServidorTds servidor(ServidorTds::Modo::Mudo);
     LigacaoBD ligacao;
     auto inicio = Relogio::now();
     try {
-        ligacao.AbrirLigacao(TextoPara(ouvinte.Porta(), "pedir", "2"));
+        ligacao.AbrirLigacao(TextoPara(Local(servidor.Porta()), "pedir", "2"));
         FAIL() << "ligou a um servidor que não responde";
     } catch (const Erro& e) {
         EXPECT_EQ(e.Numero(), erros::TempoLigacaoEsgotado) << e.DescricaoCompleta();
@@ -166,31 +62,145 @@ TEST(ServidorMudo, LoginDesisteNoTempoDefinido)
     EXPECT_LT(segundos, 8.0);
     EXPECT_FALSE(ligacao.Aberta());
     // By default the client offers encryption: anything but "not supported".
-    int opcao = opcaoEncriptacao(ouvinte.Pacote(0x12));
+    int opcao = apoio::OpcaoEncriptacao(servidor.Pacote(0x12));
     EXPECT_TRUE(opcao == 0x00 || opcao == 0x01) << opcao;
 }
 
 TEST(ServidorMudo, EncriptacaoExigidaOuRecusadaNoPrelogin)
 {
     for (auto [encriptacao, esperada] : {std::pair{"exigir", 0x01}, std::pair{"nao", 0x02}}) {
-        Ouvinte ouvinte(false);
+        ServidorTds servidor(ServidorTds::Modo::Mudo);
         LigacaoBD ligacao;
-        EXPECT_THROW(ligacao.AbrirLigacao(TextoPara(ouvinte.Porta(), encriptacao, "1")), Erro);
-        EXPECT_EQ(opcaoEncriptacao(ouvinte.Pacote(0x12)), esperada) << encriptacao;
+        EXPECT_THROW(ligacao.AbrirLigacao(TextoPara(Local(servidor.Porta()), encriptacao, "1")), Erro);
+        EXPECT_EQ(apoio::OpcaoEncriptacao(servidor.Pacote(0x12)), esperada) << encriptacao;
     }
 }
 
 TEST(ServidorMudo, PasswordComPontoEVirgulaEChavetasChegaInteira)
 {
     for (std::string password : {"a;b}c{d", "x}", " {y "}) {
-        Ouvinte ouvinte(true);
+        ServidorTds servidor(ServidorTds::Modo::Prelogin);
         LigacaoBD ligacao;
-        EXPECT_THROW(ligacao.AbrirLigacao(TextoPara(ouvinte.Porta(), "nao", "1", password)), Erro);
-        std::string login = ouvinte.Pacote(0x10);
+        EXPECT_THROW(ligacao.AbrirLigacao(TextoPara(Local(servidor.Porta()), "nao", "1", password)), Erro);
+        std::string login = servidor.Pacote(0x10);
         ASSERT_GT(login.size(), 44u) << "sem pacote de login";
-        EXPECT_EQ(textoLogin(login, 40, false), "rel");      // UserName
-        EXPECT_EQ(textoLogin(login, 44, true), password);    // Password
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Utilizador), u"rel");
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Password), std::u16string(password.begin(), password.end()));
     }
+}
+
+// User, password and database with letters outside ASCII, from a parameter file in either
+// encoding, log in as written.
+TEST(ServidorMudo, CredenciaisComAcentosChegamComoEscritas)
+{
+    const std::string seccao = "[A]\r\nUsername=Zé\r\nPassword=Relatório€\r\nEmpresa=Café\r\n";
+    for (const std::string& bytes : {seccao, texto::ParaWindows1252(seccao)}) {
+        apoio::PastaTemporaria pasta;
+        apoio::EscreverBytes(pasta / "p.qel", bytes);
+        LeitorIni ini;
+        ini.DefinirFicheiro(pasta / "p.qel");
+        ServidorTds servidor(ServidorTds::Modo::Login);
+        LigacaoBD ligacao;
+        ligacao.AbrirLigacao(TextoPara(Local(servidor.Porta()), "pedir", "5", ini.LerValor("A", "Password"),
+                                       ini.LerValor("A", "Username"), ini.LerValor("A", "Empresa")));
+        const std::string login = servidor.Pacote(0x10);
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Password), u"Relatório€");
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Utilizador), u"Zé");
+        EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::BaseDados), u"Café");
+    }
+}
+
+// The instance service on 127.0.0.1:1434: silent, or answering with the given TCP port.
+class ServicoInstancias {
+public:
+    explicit ServicoInstancias(int portaTcp) : portaTcp_(portaTcp)
+    {
+        udp_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in endereco{};
+        endereco.sin_family = AF_INET;
+        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        endereco.sin_port = htons(1434);
+        disponivel_ = bind(udp_, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0;
+        if (disponivel_) fio_ = std::thread([this] { servir(); });
+    }
+    ~ServicoInstancias()
+    {
+        parar_ = true;
+        if (fio_.joinable()) fio_.join();
+        close(udp_);
+    }
+    bool Disponivel() const { return disponivel_; }
+    int Pedidos() const { return pedidos_; }
+
+private:
+    void servir()
+    {
+        while (!parar_) {
+            pollfd p{udp_, POLLIN, 0};
+            if (poll(&p, 1, 50) <= 0) continue;
+            char buf[512] = {};
+            sockaddr_in cliente{};
+            socklen_t n = sizeof cliente;
+            ssize_t lidos = recvfrom(udp_, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&cliente), &n);
+            if (lidos < 2 || buf[0] != 0x04 || std::string(buf + 1) != "ERP") continue;
+            ++pedidos_;
+            if (portaTcp_ == 0) continue;
+            const std::string dados = "ServerName;H;InstanceName;OUTRA;IsClustered;No;Version;15.0;tcp;1;;"
+                                      "ServerName;H;InstanceName;erp;IsClustered;No;Version;15.0;tcp;" +
+                                      std::to_string(portaTcp_) + ";;";
+            const std::string resposta = std::string{0x05, static_cast<char>(dados.size()), 0x00} + dados;
+            sendto(udp_, resposta.data(), resposta.size(), 0, reinterpret_cast<sockaddr*>(&cliente), n);
+        }
+    }
+    int portaTcp_;
+    int udp_ = -1;
+    bool disponivel_ = false;
+    std::atomic<bool> parar_{false};
+    std::atomic<int> pedidos_{0};
+    std::thread fio_;
+};
+
+// Nobody answering for the instance costs TimeoutLigacao, not FreeTDS's own 16 s; a refusal
+// ends at once; an answer gives the driver the instance's port.
+TEST(ServidorMudo, InstanciaNomeadaCabeNoTimeoutLigacao)
+{
+    {
+        ServicoInstancias mudo(0);
+        if (!mudo.Disponivel()) GTEST_SKIP() << "a porta UDP 1434 de 127.0.0.1 está ocupada";
+        LigacaoBD ligacao;
+        auto inicio = Relogio::now();
+        try {
+            ligacao.AbrirLigacao(TextoPara("127.0.0.1\\ERP", "pedir", "2"));
+            FAIL() << "ligou sem saber a porta da instância";
+        } catch (const Erro& e) {
+            EXPECT_EQ(e.Numero(), erros::TempoLigacaoEsgotado) << e.DescricaoCompleta();
+            EXPECT_NE(e.DescricaoCompleta().find("não respondeu em 2 s"), std::string::npos) << e.DescricaoCompleta();
+            EXPECT_NE(e.DescricaoCompleta().find("UDP 1434"), std::string::npos) << e.DescricaoCompleta();
+        }
+        double segundos = std::chrono::duration<double>(Relogio::now() - inicio).count();
+        EXPECT_GE(segundos, 1.5);
+        EXPECT_LT(segundos, 3.0);
+        EXPECT_GE(mudo.Pedidos(), 2) << "the question is asked again while waiting";
+    }
+    {
+        // Nothing on the port at all: the host refuses the question and the run need not wait.
+        LigacaoBD ligacao;
+        auto inicio = Relogio::now();
+        try {
+            ligacao.AbrirLigacao(TextoPara("127.0.0.1\\ERP", "pedir", "5"));
+            FAIL() << "ligou sem serviço de instâncias";
+        } catch (const Erro& e) {
+            EXPECT_EQ(e.Numero(), erros::LigacaoFalhou) << e.DescricaoCompleta();
+            EXPECT_NE(e.Descricao().find("não está a correr"), std::string::npos) << e.Descricao();
+        }
+        EXPECT_LT(std::chrono::duration<double>(Relogio::now() - inicio).count(), 1.0);
+    }
+    ServidorTds servidor(ServidorTds::Modo::Login);
+    ServicoInstancias servico(servidor.Porta());
+    LigacaoBD ligacao;
+    ligacao.AbrirLigacao(TextoPara("127.0.0.1\\ERP", "pedir", "5"));
+    EXPECT_TRUE(ligacao.Aberta());
+    EXPECT_FALSE(servidor.Pacote(0x10).empty());
 }
 
 }  // namespace

@@ -105,6 +105,7 @@ TEST(ConstrutorLigacao, SqlServerPorFreeTdsComTodasAsChaves)
     EXPECT_EQ(t.Valor("TDS_Version"), "7.4");
     EXPECT_EQ(t.Valor("ClientCharset"), "UTF-8");
     EXPECT_EQ(t.Valor("TimeoutLigacao"), "30");
+    EXPECT_EQ(t.Valor("TimeoutConsulta"), "1800");
     EXPECT_FALSE(t.Valor("Motor").has_value());
 
     TextoLigacaoOdbc instancia = TextoLigacaoOdbc::Ler(SqlServer("sql01\\ERP", "p").TextoLigacao());
@@ -117,8 +118,10 @@ TEST(ConstrutorLigacao, ChavesDaEmpresaMudamOTexto)
     ConstrutorLigacao c = SqlServer("h", "p");
     c.DefinirEncriptacao("exigir");
     c.DefinirTimeout(" 5 ");
+    c.DefinirTimeoutConsulta("0");  // no limit
     EXPECT_EQ(TextoLigacaoOdbc::Ler(c.TextoLigacao()).Valor("Encryption"), "require");
     EXPECT_EQ(TextoLigacaoOdbc::Ler(c.TextoLigacao()).Valor("TimeoutLigacao"), "5");
+    EXPECT_EQ(TextoLigacaoOdbc::Ler(c.TextoLigacao()).Valor("TimeoutConsulta"), "0");
     c.DefinirEncriptacao("nao");
     EXPECT_EQ(TextoLigacaoOdbc::Ler(c.TextoLigacao()).Valor("Encryption"), "off");
     c.DefinirEncriptacao("");
@@ -147,6 +150,10 @@ TEST(ConstrutorLigacao, ValoresInvalidosNomeiamAChave)
         EXPECT_EQ(numeroDoErro([&] { c.DefinirTimeout(mau); }, &d), erros::ParametroInvalido) << mau;
         EXPECT_NE(d.find("TimeoutLigacao"), std::string::npos);
     }
+    for (const char* mau : {"-1", "2s", "999999"}) {
+        EXPECT_EQ(numeroDoErro([&] { c.DefinirTimeoutConsulta(mau); }, &d), erros::ParametroInvalido) << mau;
+        EXPECT_NE(d.find("TimeoutConsulta"), std::string::npos);
+    }
     EXPECT_EQ(numeroDoErro([&] { c.DefinirMotor(" sqlite "); }), 0);
     EXPECT_EQ(numeroDoErro([&] { c.DefinirMotor("SQLServer"); }), 0);
 }
@@ -162,6 +169,7 @@ TEST(ConstrutorLigacao, SqliteComCaminhoRelativoAPastaDosParametros)
     TextoLigacaoOdbc t = TextoLigacaoOdbc::Ler(c.TextoLigacao());
     EXPECT_EQ(t.Valor("Motor"), "SQLite");
     EXPECT_EQ(t.Valor("Database"), pasta / "dados/emp;1.db");
+    EXPECT_EQ(t.Valor("TimeoutConsulta"), "1800");  // the embedded engine keeps to it too
     EXPECT_FALSE(t.Valor("PWD").has_value());
 
     c.DefinirBaseDados("/abs/emp.db");

@@ -58,4 +58,22 @@ TEST(FusaoDiaMes, CodigoENomeLongosCortados)
     EXPECT_EQ(rs.ComoMoeda("No.Enc(Mês)"), Moeda::DeUnidades(1));
 }
 
+// The summary lists salespeople by name as people read them, whatever the byte values: no name
+// first, then an empty one, then letters before accents and case.
+TEST(FusaoDiaMes, ResumoPorNomeComAcentosEMaiusculas)
+{
+    auto linha = [](const char* codigo, Valor nome) {
+        return std::vector<Valor>{std::string(codigo), nome, std::int64_t{1}, m("1")};
+    };
+    auto dia = consulta({linha("V1", std::string("Bruno")), linha("V2", std::string("Zé")),
+                         linha("V3", std::string("ana")), linha("V9", std::string("Ana"))});
+    auto mes = consulta({linha("V4", std::string("Álvaro")), linha("V5", std::string("Jorge Silva")),
+                         linha("V6", std::string("João Nunes")), linha("V7", Valor{}), linha("V8", std::string(""))});
+    ConjuntoResultados rs;
+    FundirDiaMes(rs, dia, mes, colunasDia, colunasMes);
+    std::vector<std::string> codigos;
+    for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) codigos.push_back(rs.Texto("Vendedor"));
+    EXPECT_EQ(codigos, (std::vector<std::string>{"V7", "V8", "V4", "V3", "V9", "V1", "V6", "V5", "V2"}));
+}
+
 }  // namespace

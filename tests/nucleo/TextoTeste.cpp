@@ -13,6 +13,15 @@ TEST(Texto, Windows1252IdaEVolta)
     EXPECT_EQ(texto::ParaWindows1252("日本"), "??");
 }
 
+TEST(Texto, Utf16ComParesSubstitutosEBytesEstranhos)
+{
+    EXPECT_EQ(texto::ParaUtf16("Relatório€"), u"Relatório€");
+    EXPECT_EQ(texto::ParaUtf16("\xF0\x9D\x84\x9E"), u"\U0001D11E");  // beyond 16 bits: a surrogate pair
+    EXPECT_EQ(texto::ParaUtf16("a\xE9z"), u"a\uFFFDz");               // Windows-1252 "é" is no UTF-8
+    // The code page conversion reads UTF-8 the same way.
+    EXPECT_EQ(texto::ParaWindows1252("a\xE9z"), "a?z");
+}
+
 TEST(Texto, Utf8Valido)
 {
     EXPECT_TRUE(texto::Utf8Valido("Início"));

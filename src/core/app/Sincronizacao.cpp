@@ -30,6 +30,8 @@ void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std
     construtor.DefinirMotor(ini.LerValor(empresa, "Motor"));
     if (auto driver = ini.LerValor(empresa, "DriverODBC"); !driver.empty()) construtor.DefinirDriverOdbc(driver);
     if (auto timeout = ini.LerValor(empresa, "TimeoutLigacao"); !timeout.empty()) construtor.DefinirTimeout(timeout);
+    if (auto timeout = ini.LerValor(empresa, "TimeoutConsulta"); !timeout.empty())
+        construtor.DefinirTimeoutConsulta(timeout);
     if (auto cifra = ini.LerValor(empresa, "Encriptacao"); !cifra.empty()) construtor.DefinirEncriptacao(cifra);
     construtor.DefinirPastaRelativa(std::filesystem::path(caminho).parent_path().string());
 }

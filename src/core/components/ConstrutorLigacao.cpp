@@ -54,7 +54,12 @@ void ConstrutorLigacao::DefinirDriverOdbc(const std::string& driver)
 
 void ConstrutorLigacao::DefinirTimeout(const std::string& segundos)
 {
-    timeout_ = TextoLigacaoOdbc::SegundosTimeout(segundos);
+    timeout_ = TextoLigacaoOdbc::SegundosTimeout("TimeoutLigacao", segundos);
+}
+
+void ConstrutorLigacao::DefinirTimeoutConsulta(const std::string& segundos)
+{
+    timeoutConsulta_ = TextoLigacaoOdbc::SegundosTimeout("TimeoutConsulta", segundos);
 }
 
 void ConstrutorLigacao::DefinirEncriptacao(const std::string& encriptacao)
@@ -82,6 +87,7 @@ std::string ConstrutorLigacao::TextoLigacao() const
         if (caminho.is_relative() && !pastaRelativa_.empty()) caminho = std::filesystem::path(pastaRelativa_) / caminho;
         t.Definir("Motor", "SQLite");
         t.Definir("Database", std::filesystem::absolute(caminho).lexically_normal().string());
+        t.Definir("TimeoutConsulta", std::to_string(timeoutConsulta_));
         return t.Texto();
     }
 
@@ -106,6 +112,7 @@ std::string ConstrutorLigacao::TextoLigacao() const
         t.Definir("Encrypt", encriptacao_ == "exigir" ? "yes" : "no");
     }
     t.Definir("TimeoutLigacao", std::to_string(timeout_));
+    t.Definir("TimeoutConsulta", std::to_string(timeoutConsulta_));
     return t.Texto();
 }
 

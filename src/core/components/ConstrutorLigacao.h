@@ -30,6 +30,8 @@ public:
     void DefinirMotor(const std::string& motor);
     void DefinirDriverOdbc(const std::string& driver);
     void DefinirTimeout(const std::string& segundos);
+    // "TimeoutConsulta": seconds a statement may take, default 1800, 0 for no limit.
+    void DefinirTimeoutConsulta(const std::string& segundos);
     void DefinirEncriptacao(const std::string& encriptacao);
     void DefinirPastaRelativa(const std::string& pasta);
 
@@ -39,6 +41,7 @@ private:
     std::string servidor_, baseDados_, utilizador_, password_;
     std::string motor_, driver_ = "FreeTDS", encriptacao_ = "pedir", pastaRelativa_;
     int timeout_ = 30;
+    int timeoutConsulta_ = 1800;
 };
 
 }  // namespace quorvelanti

@@ -36,13 +36,15 @@ bool LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
     TextoLigacaoOdbc t = TextoLigacaoOdbc::Ler(textoLigacao);
     // Our own keys never reach a driver: unknown keys are silently ignored by some of them.
     std::string motor = texto::Aparar(t.Retirar("Motor").value_or(""));
-    int timeout = TextoLigacaoOdbc::SegundosTimeout(t.Retirar("TimeoutLigacao").value_or(""));
+    int timeout = TextoLigacaoOdbc::SegundosTimeout("TimeoutLigacao", t.Retirar("TimeoutLigacao").value_or(""));
+    int timeoutConsulta =
+        TextoLigacaoOdbc::SegundosTimeout("TimeoutConsulta", t.Retirar("TimeoutConsulta").value_or(""));
     if (texto::IguaisSemCaixa(motor, "SQLite")) {
         std::string caminho = t.Valor("Database").value_or("");
         if (caminho.empty()) throw Erro(erros::LigacaoFalhou, "Texto de ligação SQLite sem Database");
-        motor_ = std::make_unique<MotorSqlite>(caminho);
+        motor_ = std::make_unique<MotorSqlite>(caminho, timeoutConsulta);
     } else if (motor.empty() || texto::IguaisSemCaixa(motor, "SQLServer")) {
-        motor_ = std::make_unique<MotorOdbc>(t, timeout);
+        motor_ = std::make_unique<MotorOdbc>(t, timeout, timeoutConsulta);
     } else {
         throw Erro(erros::ParametroInvalido, "Valor inválido na chave Motor", "\"" + motor + "\"");
     }

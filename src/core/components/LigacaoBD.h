@@ -7,7 +7,9 @@
 //   "Driver={FreeTDS};Server=...;Database=...;UID=...;PWD={...};TimeoutLigacao=30;..."
 //                                                        any ODBC driver through the driver manager;
 //                                                        statements go to the server unchanged
-// Keys of our own ("Motor", "TimeoutLigacao") are taken out before the rest reaches the driver.
+// Keys of our own ("Motor", "TimeoutLigacao", "TimeoutConsulta") are taken out before the rest
+// reaches the driver. "TimeoutConsulta" (seconds, 0 = no limit, 1800 when absent) bounds every
+// statement on either engine.
 //
 //   LigacaoBD ligacao;
 //   ligacao.AbrirLigacao(construtor.TextoLigacao());
@@ -31,6 +33,7 @@ public:
     LigacaoBD& operator=(LigacaoBD&&) noexcept;
 
     // Opens the connection; raises Erro (LigacaoFalhou, TempoLigacaoEsgotado) with the reason.
+    // A statement that outlasts TimeoutConsulta is cancelled: Erro (TempoConsultaEsgotado).
     bool AbrirLigacao(const std::string& textoLigacao);
     // Runs one statement and puts all its rows, with typed fields named by the statement's
     // aliases, into rs (replacing what it held). The source text and the two flags are what

@@ -3,9 +3,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 #include "MotorTipos.h"
+#include "SondaSqlServer.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -55,9 +58,12 @@ Diagnostico diagnostico(const Pega& pega)
     return d;
 }
 
+// A failure raises Erro: TempoConsultaEsgotado when the driver gave up waiting, ConsultaFalhou otherwise.
 void verificar(SQLRETURN r, const Pega& pega, const std::string& descricao)
 {
-    if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) throw Erro(erros::ConsultaFalhou, descricao, diagnostico(pega).texto);
+    if (SQL_SUCCEEDED(r) || r == SQL_NO_DATA) return;
+    Diagnostico d = diagnostico(pega);
+    throw Erro(d.tempoEsgotado ? erros::TempoConsultaEsgotado : erros::ConsultaFalhou, descricao, d.texto);
 }
 
 std::string atributoTexto(const Pega& instrucao, SQLUSMALLINT coluna, SQLUSMALLINT atributo)
@@ -179,30 +185,88 @@ struct MotorOdbc::Pegas {
     }
 };
 
-MotorOdbc::MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos) : pegas_(std::make_unique<Pegas>())
+namespace {
+using Prazo = SondaSqlServer::Prazo;
+
+// Whole seconds left for the login, at least 1: 0 would tell the driver manager to wait for ever.
+SQLULEN segundosRestantes(Prazo prazo)
 {
-    const std::string textoDriver = texto.TextoParaControlador();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(prazo - std::chrono::steady_clock::now()).count();
+    return ms <= 1000 ? 1 : static_cast<SQLULEN>((ms + 999) / 1000);
+}
+
+// "host\INSTANCIA" split in two; no instance for a plain host.
+std::pair<std::string, std::string> anfitriaoEInstancia(const std::string& servidor)
+{
+    std::size_t barra = servidor.find('\\');
+    if (barra == std::string::npos) return {servidor, ""};
+    return {servidor.substr(0, barra), servidor.substr(barra + 1)};
+}
+
+// FreeTDS would ask the instance service for the port itself, for 16 s whatever the login timeout:
+// the port is looked up here within the connection's deadline and given to it instead.
+TextoLigacaoOdbc comPortaDaInstancia(TextoLigacaoOdbc texto, Prazo prazo, int timeoutSegundos)
+{
+    const std::string servidor = texto.Valor("Server").value_or("");
+    auto [anfitriao, instancia] = anfitriaoEInstancia(servidor);
+    if (!texto.ControladorFreeTds() || instancia.empty() || texto.Valor("Port")) return texto;
+    auto porta = SondaSqlServer::PortaInstancia(anfitriao, instancia, prazo);
+    if (!porta)
+        throw Erro(erros::TempoLigacaoEsgotado,
+                   "O servidor " + servidor + " não respondeu em " + std::to_string(timeoutSegundos) + " s",
+                   "o serviço de instâncias (UDP 1434) de " + anfitriao + " não indicou a porta de " + instancia);
+    texto.Definir("Server", anfitriao);
+    texto.Definir("Port", std::to_string(*porta));
+    return texto;
+}
+
+// With Encryption=require FreeTDS says only "Adaptive Server connection failed" when the server
+// has no encryption to offer; the server itself is asked, briefly, so the message can say so.
+bool recusouPorFaltaDeEncriptacao(const TextoLigacaoOdbc& texto, Prazo prazo)
+{
+    if (!texto.ControladorFreeTds() || !texto::IguaisSemCaixa(texto.Valor("Encryption").value_or(""), "require"))
+        return false;
+    const std::string porta = texto.Valor("Port").value_or("1433");
+    if (porta.empty() || porta.size() > 5 || porta.find_first_not_of("0123456789") != std::string::npos) return false;
+    const std::string anfitriao = anfitriaoEInstancia(texto.Valor("Server").value_or("")).first;
+    prazo = std::max(prazo, std::chrono::steady_clock::now() + std::chrono::seconds(2));
+    return SondaSqlServer::OfereceEncriptacao(anfitriao, std::stoi(porta), prazo) == false;
+}
+}  // namespace
+
+MotorOdbc::MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos, int timeoutConsultaSegundos)
+    : pegas_(std::make_unique<Pegas>()), timeoutConsulta_(timeoutConsultaSegundos)
+{
+    const Prazo prazo = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSegundos);
+    const TextoLigacaoOdbc paraDriver = comPortaDaInstancia(texto, prazo, timeoutSegundos);
+    // UTF-16 through the wide call: FreeTDS reads the narrow connection text as ISO-8859-1 whatever
+    // ClientCharset says, so a user or password with "ó" or "€" would reach the server mangled.
+    const std::u16string largo = texto::ParaUtf16(paraDriver.TextoParaControlador());
+    std::vector<SQLWCHAR> textoDriver(largo.begin(), largo.end());
+    textoDriver.push_back(0);
     SQLSetEnvAttr(pegas_->ambiente.h(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     pegas_->ligacao = std::make_unique<Pega>(SQL_HANDLE_DBC, pegas_->ambiente.h());
     const Pega& ligacao = *pegas_->ligacao;
     // Set before connecting: FreeTDS ignores "LoginTimeout=" in the string and would wait for ever
     // on a server that accepts the connection and never answers.
-    auto segundos = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(timeoutSegundos));
+    auto segundos = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(segundosRestantes(prazo)));
     SQLSetConnectAttr(ligacao.h(), SQL_ATTR_LOGIN_TIMEOUT, segundos, SQL_IS_UINTEGER);
     SQLSetConnectAttr(ligacao.h(), SQL_ATTR_CONNECTION_TIMEOUT, segundos, SQL_IS_UINTEGER);
 
-    SQLCHAR saida[1024];
+    SQLWCHAR saida[1024];
     SQLSMALLINT comprimentoSaida = 0;
-    SQLRETURN r = SQLDriverConnect(ligacao.h(), nullptr,
-                                   reinterpret_cast<SQLCHAR*>(const_cast<char*>(textoDriver.c_str())), SQL_NTS,
-                                   saida, sizeof saida, &comprimentoSaida, SQL_DRIVER_NOPROMPT);
+    SQLRETURN r = SQLDriverConnectW(ligacao.h(), nullptr, textoDriver.data(), SQL_NTS, saida,
+                                    sizeof saida / sizeof saida[0], &comprimentoSaida, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(r)) {
         Diagnostico d = diagnostico(ligacao);
+        const std::string servidor = texto.Valor("Server").value_or("");
         if (d.tempoEsgotado)
             throw Erro(erros::TempoLigacaoEsgotado,
-                       "O servidor " + texto.Valor("Server").value_or("") + " não respondeu em " +
-                           std::to_string(timeoutSegundos) + " s",
+                       "O servidor " + servidor + " não respondeu em " + std::to_string(timeoutSegundos) + " s",
                        d.texto);
+        if (recusouPorFaltaDeEncriptacao(paraDriver, prazo))
+            throw Erro(erros::LigacaoFalhou,
+                       "O servidor " + servidor + " não oferece encriptação e Encriptacao=exigir exige-a", d.texto);
         throw Erro(erros::LigacaoFalhou, "Ligação à base de dados falhou (" + texto.TextoMascarado() + ")", d.texto);
     }
     pegas_->ligada = true;
@@ -212,8 +276,21 @@ MotorOdbc::~MotorOdbc() = default;
 
 void MotorOdbc::Executar(const std::string& sql, ConjuntoResultados& rs)
 {
+    try {
+        executar(sql, rs);
+    } catch (const Erro& erro) {
+        if (erro.Numero() != erros::TempoConsultaEsgotado) throw;
+        throw motor::ErroTempoConsulta(sql, timeoutConsulta_, erro.Detalhe());
+    }
+}
+
+void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
+{
     Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
     const std::string falhou = "Consulta falhou: " + motor::Resumo(sql);
+    if (timeoutConsulta_ > 0)
+        SQLSetStmtAttr(instrucao.h(), SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(timeoutConsulta_)), SQL_IS_UINTEGER);
     SQLRETURN r = SQLExecDirect(instrucao.h(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
     verificar(r, instrucao, falhou);
     SQLSMALLINT n = 0;

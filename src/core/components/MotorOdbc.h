@@ -2,11 +2,14 @@
 // A database reached through the ODBC driver manager (SQL Server through FreeTDS, or any other
 // driver); statements go to the driver unchanged.
 //
-//   MotorOdbc motor(TextoLigacaoOdbc::Ler("Driver={FreeTDS};Server=sql01;..."), 30);
+//   MotorOdbc motor(TextoLigacaoOdbc::Ler("Driver={FreeTDS};Server=sql01\\ERP;..."), 30, 1800);
 //   motor.Executar("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
 //
-// The login gives up after timeoutSegundos (Erro TempoLigacaoEsgotado); every other failure is
-// Erro with the SQLSTATE and the driver's message. Messages show only the masked string.
+// The whole connection, a named instance's port lookup included, gives up after timeoutSegundos
+// (Erro TempoLigacaoEsgotado); a statement is cancelled after timeoutConsultaSegundos (0: no
+// limit; Erro TempoConsultaEsgotado). A server refused for offering no encryption when
+// "Encryption=require" is said to be so. Every other failure is Erro with the SQLSTATE and the
+// driver's message. Messages show only the masked string.
 #include <memory>
 #include <string>
 
@@ -18,13 +21,15 @@ namespace quorvelanti {
 class MotorOdbc : public LigacaoBD::Motor {
 public:
     // The text holds only the driver's keys (our own are taken out by LigacaoBD).
-    MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos);
+    MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos, int timeoutConsultaSegundos);
     ~MotorOdbc() override;
     void Executar(const std::string& sql, ConjuntoResultados& rs) override;
 
 private:
+    void executar(const std::string& sql, ConjuntoResultados& rs);
     struct Pegas;  // the environment and connection handles
     std::unique_ptr<Pegas> pegas_;
+    int timeoutConsulta_;
 };
 
 }  // namespace quorvelanti

@@ -6,6 +6,7 @@
 
 #include "MotorTipos.h"
 #include "ReescritaTsql.h"
+#include "data/Colacao.h"
 #include "data/Erro.h"
 
 namespace quorvelanti {
@@ -45,6 +46,20 @@ Valor valorDeclarado(sqlite3_stmt* s, int c, const Campo& campo)
     return motor::ValorDeTexto(campo, textoColuna(s, c));
 }
 
+// The collation that ReescritaTsql names in every ORDER BY: SQLite's own sorts texts by bytes.
+int compararTextos(void* colacao, int n1, const void* a, int n2, const void* b)
+{
+    return static_cast<const Colacao*>(colacao)->Comparar(
+        std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(n1)),
+        std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(n2)));
+}
+
+// Called by SQLite every few thousand steps of a statement: a non-zero answer interrupts it.
+int prazoPassado(void* prazo)
+{
+    return std::chrono::steady_clock::now() > *static_cast<std::chrono::steady_clock::time_point*>(prazo);
+}
+
 Valor valorNatural(sqlite3_stmt* s, int c)
 {
     switch (sqlite3_column_type(s, c)) {
@@ -58,7 +73,8 @@ Valor valorNatural(sqlite3_stmt* s, int c)
 
 void MotorSqlite::Fechar::operator()(sqlite3* bd) const { sqlite3_close_v2(bd); }
 
-MotorSqlite::MotorSqlite(const std::string& caminho) : caminho_(caminho)
+MotorSqlite::MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos)
+    : caminho_(caminho), timeoutConsulta_(timeoutConsultaSegundos)
 {
     // Without SQLITE_OPEN_CREATE a missing file is an error, never a new empty company.
     if (!std::filesystem::is_regular_file(caminho))
@@ -82,6 +98,10 @@ MotorSqlite::MotorSqlite(const std::string& caminho) : caminho_(caminho)
     // read again and again from the file. A bigger cache, not mmap, so that a file truncated
     // under the run fails a statement instead of killing the process with SIGBUS.
     sqlite3_exec(bd, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
+    if (timeoutConsulta_ > 0) sqlite3_progress_handler(bd, 10000, prazoPassado, &prazo_);
+    const Colacao& colacao = Colacao::Portuguesa();
+    sqlite3_create_collation(bd, ReescritaTsql::NomeColacao, SQLITE_UTF8, const_cast<Colacao*>(&colacao),
+                             compararTextos);
 }
 
 void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
@@ -101,6 +121,7 @@ void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
         return;
     }
     sqlite3_stmt* s = instrucao.get();
+    prazo_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutConsulta_);
 
     const int n = sqlite3_column_count(s);
     std::vector<Campo> campos;
@@ -124,6 +145,7 @@ void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
         }
         linhas.push_back(std::move(linha));
     }
+    if (rc == SQLITE_INTERRUPT) throw motor::ErroTempoConsulta(sql, timeoutConsulta_, sqlite3_errmsg(bd_.get()));
     if (rc != SQLITE_DONE)
         throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), sqlite3_errmsg(bd_.get()));
 

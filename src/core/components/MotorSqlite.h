@@ -1,12 +1,15 @@
 #pragma once
 // The embedded engine: a SQLite company file, with every statement rewritten from T-SQL first.
 //
-//   MotorSqlite motor("/dados/empresa.db");    // Erro when the file does not exist
+//   MotorSqlite motor("/dados/empresa.db", 1800);    // Erro when the file does not exist
 //   motor.Executar("SELECT TOP 1 NOME FROM dbo.EMPRESA", rs);
 //
 // Field types follow the declared column types (NVARCHAR(n) -> Texto of size n, MONEY -> Moeda,
 // DECIMAL -> Numerico, DATETIME -> DataHora, INT -> Inteiro, FLOAT/REAL -> Duplo); a computed
 // column takes its type from its values. A column always gives one C++ value type.
+// A statement still running after timeoutConsultaSegundos (0: no limit) is interrupted and
+// raises Erro (TempoConsultaEsgotado).
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -18,7 +21,7 @@ namespace quorvelanti {
 
 class MotorSqlite : public LigacaoBD::Motor {
 public:
-    explicit MotorSqlite(const std::string& caminho);
+    MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos);
     void Executar(const std::string& sql, ConjuntoResultados& rs) override;
 
 private:
@@ -27,6 +30,9 @@ private:
     };
     std::string caminho_;
     std::unique_ptr<sqlite3, Fechar> bd_;
+    int timeoutConsulta_;
+    // The deadline of the statement running now; SQLite holds its address, so the engine never moves.
+    std::chrono::steady_clock::time_point prazo_;
 };
 
 }  // namespace quorvelanti

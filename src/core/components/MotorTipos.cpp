@@ -157,4 +157,12 @@ ConjuntoResultados Conjunto(std::vector<Campo> campos, const std::vector<bool>& 
 
 std::string Resumo(const std::string& sql) { return sql.size() <= 300 ? sql : sql.substr(0, 300) + "..."; }
 
+Erro ErroTempoConsulta(const std::string& sql, int segundos, const std::string& detalhe)
+{
+    return Erro(erros::TempoConsultaEsgotado,
+                "A instrução demorou mais do que TimeoutConsulta (" + std::to_string(segundos) +
+                    " s) e foi cancelada: " + Resumo(sql),
+                detalhe);
+}
+
 }  // namespace quorvelanti::motor

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/ConjuntoResultados.h"
+#include "data/Erro.h"
 
 namespace quorvelanti::motor {
 
@@ -30,5 +31,9 @@ ConjuntoResultados Conjunto(std::vector<Campo> campos, const std::vector<bool>& 
 
 // Enough of a statement to recognise it in a message, not the whole page of SQL.
 std::string Resumo(const std::string& sql);
+
+// The failure of a statement cancelled after TimeoutConsulta seconds, with the engine's message.
+//   throw motor::ErroTempoConsulta("SELECT ...", 1800, "HYT00 Timeout expired");
+Erro ErroTempoConsulta(const std::string& sql, int segundos, const std::string& detalhe);
 
 }  // namespace quorvelanti::motor

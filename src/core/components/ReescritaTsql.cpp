@@ -402,6 +402,27 @@ void reescreverTop(Sequencia& seq)
     seq.insert(seq.begin() + static_cast<long>(fim), bruto(" LIMIT " + quantos));
 }
 
+// Each term of the ORDER BY whose BY is at seq[by] sorts texts by the program's collation, as
+// SQL Server sorts them by its own; SQLite alone would sort by bytes ("Jorge" before "João").
+void colarTermos(Sequencia& seq, std::size_t by)
+{
+    std::size_t inicio = by + 1;
+    for (std::size_t j = inicio; j <= seq.size(); ++j) {
+        const bool fimDaClausula = j == seq.size() || eSimbolo(seq[j], ";") || seq[j].tipo == Tipo::Bruto;
+        if (!fimDaClausula && !eSimbolo(seq[j], ",")) continue;
+        std::size_t ultimo = anterior(seq, j);
+        if (ultimo != seq.size() && ultimo >= inicio && (ePalavra(seq[ultimo], "asc") || ePalavra(seq[ultimo], "desc")))
+            ultimo = anterior(seq, ultimo);
+        if (ultimo != seq.size() && ultimo >= inicio) {
+            seq.insert(seq.begin() + static_cast<long>(ultimo) + 1,
+                       bruto(std::string(" COLLATE ") + ReescritaTsql::NomeColacao));
+            ++j;
+        }
+        if (fimDaClausula) return;
+        inicio = j + 1;
+    }
+}
+
 // In ORDER BY a lone 'text' is a column alias to SQL Server but a constant to SQLite.
 void reescreverOrderBy(Sequencia& seq)
 {
@@ -419,6 +440,7 @@ void reescreverOrderBy(Sequencia& seq)
             if (sozinhoAntes && sozinhoDepois)
                 seq[j] = No{Tipo::Identificador, citar(semAspas(seq[j].texto), '"'), {}, false};
         }
+        colarTermos(seq, by);
     }
 }
 

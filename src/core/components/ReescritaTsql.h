@@ -9,7 +9,7 @@
 //   a+'/'+b   (a chain holding text)            a||'/'||b
 //   SELECT TOP(1) ... / SELECT TOP 1 ...        SELECT ... LIMIT 1
 //   dbo.EMPRESA                                 EMPRESA
-//   ORDER BY c.Data,'Id. Doc.'                  ORDER BY c.Data,"Id. Doc."
+//   ORDER BY c.Data,'Id. Doc.' DESC             ORDER BY c.Data COLLATE PORTUGUES,"Id. Doc." COLLATE PORTUGUES DESC
 //   year(x), month(x), day(x)                   CAST(strftime('%Y', x) AS INTEGER), ...
 //   a/b                                         a*1.0/b        (never integer division)
 //
@@ -25,6 +25,9 @@ namespace quorvelanti {
 class ReescritaTsql {
 public:
     static std::string Reescrever(const std::string& tsql);
+    // The collation every ORDER BY term is given, so texts sort as the server sorts them; the
+    // engine that runs the rewritten text defines it (Colacao).
+    static constexpr const char* NomeColacao = "PORTUGUES";
 };
 
 }  // namespace quorvelanti

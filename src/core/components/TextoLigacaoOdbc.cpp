@@ -93,13 +93,15 @@ std::string TextoLigacaoOdbc::Citar(const std::string& valor)
     return precisaChavetas(valor) ? entreChavetas(valor) : valor;
 }
 
-int TextoLigacaoOdbc::SegundosTimeout(const std::string& valor)
+int TextoLigacaoOdbc::SegundosTimeout(const std::string& chave, const std::string& valor)
 {
+    const bool consulta = texto::IguaisSemCaixa(chave, "TimeoutConsulta");
     const std::string s = texto::Aparar(valor);
-    if (s.empty()) return 30;
-    // Zero would mean "wait for ever" to the driver manager: exactly the hang this key prevents.
-    if (s.size() > 5 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) == 0)
-        throw Erro(erros::ParametroInvalido, "Valor inválido na chave TimeoutLigacao", "\"" + valor + "\"");
+    if (s.empty()) return consulta ? 1800 : 30;
+    // A statement may be allowed all the time it needs, but a login timeout of zero would mean
+    // "wait for ever" to the driver manager: exactly the hang TimeoutLigacao prevents.
+    if (s.size() > 5 || s.find_first_not_of("0123456789") != std::string::npos || (!consulta && std::stoi(s) == 0))
+        throw Erro(erros::ParametroInvalido, "Valor inválido na chave " + chave, "\"" + valor + "\"");
     return std::stoi(s);
 }
 

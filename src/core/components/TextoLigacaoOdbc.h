@@ -22,9 +22,11 @@ public:
     // A value written as is, or in braces when it holds ; { } or leading/trailing blanks.
     static std::string Citar(const std::string& valor);
 
-    // The seconds of our own key "TimeoutLigacao": a whole number above 0, 30 when blank.
-    // Raises Erro (ParametroInvalido) naming the key for anything else.
-    static int SegundosTimeout(const std::string& valor);
+    // The seconds of our own keys: "TimeoutLigacao", a whole number above 0, 30 when blank;
+    // "TimeoutConsulta", a whole number, 0 for no limit, 1800 when blank. Raises Erro
+    // (ParametroInvalido) naming the key for anything else.
+    //   SegundosTimeout("TimeoutConsulta", "") == 1800
+    static int SegundosTimeout(const std::string& chave, const std::string& valor);
 
     // Key lookups ignore letter case.
     std::optional<std::string> Valor(const std::string& chave) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Colacao.h"
 #include "Erro.h"
 #include "Texto.h"
 
@@ -59,18 +60,19 @@ Valor converter(const Campo& campo, const Valor& valor)
     return valor;
 }
 
-// Orders two values of one field: nulls first, then numbers by value, then texts by bytes.
-bool menor(const Valor& a, const Valor& b)
+// Orders two values of one field: nulls first, numbers by value, texts by the collation people
+// expect (byte order would put "Zé" before "ana" and "Jorge" before "João").
+bool menor(const Valor& a, const Valor& b, const Colacao& colacao)
 {
     if (ENulo(a) || ENulo(b)) return ENulo(a) && !ENulo(b);
     if (auto x = std::get_if<std::string>(&a))
-        if (auto y = std::get_if<std::string>(&b)) return *x < *y;
+        if (auto y = std::get_if<std::string>(&b)) return colacao.Comparar(*x, *y) < 0;
     if (auto x = std::get_if<DataHora>(&a))
         if (auto y = std::get_if<DataHora>(&b)) return *x < *y;
     if (auto x = std::get_if<Moeda>(&a))
         if (auto y = std::get_if<Moeda>(&b)) return *x < *y;
     if (std::holds_alternative<std::string>(a) || std::holds_alternative<std::string>(b))
-        return ValorComoTexto(a) < ValorComoTexto(b);
+        return colacao.Comparar(ValorComoTexto(a), ValorComoTexto(b)) < 0;
     return ValorComoDouble(a) < ValorComoDouble(b);
 }
 
@@ -203,8 +205,9 @@ void ConjuntoResultados::Ordenar(const std::string& campo)
 {
     const std::size_t k = IndiceCampo(campo);
     const auto& linhas = dados_->linhas;
+    const Colacao& colacao = Colacao::Portuguesa();
     std::stable_sort(ordem_.begin(), ordem_.end(),
-                     [&](std::size_t a, std::size_t b) { return menor(linhas[a][k], linhas[b][k]); });
+                     [&](std::size_t a, std::size_t b) { return menor(linhas[a][k], linhas[b][k], colacao); });
     recalcularVisiveis();
 }
 

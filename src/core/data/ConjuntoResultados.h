@@ -82,7 +82,8 @@ public:
     // Keeps the rows whose field equals the text (compared with the value's text form).
     void Filtrar(const std::string& campo, const std::string& valor);
     void LimparFiltro();
-    // Stable ascending sort by one field; nulls first, numbers by value, texts by bytes.
+    // Stable ascending sort by one field; nulls first, numbers by value, texts by Colacao
+    // ("", "Álvaro", "ana", "Bruno", "João", "Jorge", "Zé").
     void Ordenar(const std::string& campo);
     ConjuntoResultados Clonar() const;
 

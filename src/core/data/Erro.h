@@ -16,6 +16,7 @@ namespace erros {
 constexpr long ValorInvalido = 101;
 constexpr long CampoInexistente = 102;
 constexpr long SemRegistoActual = 103;
+constexpr long OrdenacaoIndisponivel = 104;
 // INI files and other files
 constexpr long FicheiroInexistente = 201;
 constexpr long FicheiroIlegivel = 202;
@@ -26,6 +27,7 @@ constexpr long LigacaoFalhou = 301;
 constexpr long ConsultaFalhou = 302;
 constexpr long LigacaoFechada = 303;
 constexpr long TempoLigacaoEsgotado = 304;
+constexpr long TempoConsultaEsgotado = 305;
 // mail
 constexpr long CorreioFalhou = 401;
 constexpr long CorreioConfiguracao = 402;

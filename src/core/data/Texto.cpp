@@ -42,29 +42,27 @@ std::size_t comprimentoSequencia(unsigned char b)
     return 1;
 }
 
+constexpr std::uint32_t kInvalido = 0xFFFFFFFF;
+
+// The code point starting at utf8[i], leniently (no check of the continuation bytes); moves i
+// past it. A stray byte or a cut sequence gives kInvalido and moves one byte.
+std::uint32_t lerCodigo(const std::string& utf8, std::size_t& i)
+{
+    unsigned char b = static_cast<unsigned char>(utf8[i]);
+    std::size_t n = comprimentoSequencia(b);
+    if (i + n > utf8.size()) n = 1;
+    std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
+    for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += n;
+    return n == 1 && b >= 0x80 ? kInvalido : cp;
+}
+
 std::optional<char> byteWindows1252(std::uint32_t cp)
 {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
     for (std::size_t k = 0; k < kAlto.size(); ++k)
         if (kAlto[k] == cp) return static_cast<char>(0x80 + k);
     return std::nullopt;
-}
-
-// Visits each character of a UTF-8 text with its Windows-1252 byte (none when the code page
-// lacks it) and where the character lies in the text; visitar returns false to stop.
-template <typename F>
-void paraCadaCaracter(const std::string& utf8, F visitar)
-{
-    for (std::size_t i = 0; i < utf8.size();) {
-        unsigned char b = static_cast<unsigned char>(utf8[i]);
-        std::size_t n = comprimentoSequencia(b);
-        if (i + n > utf8.size()) n = 1;
-        std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
-        for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        const bool perdido = n == 1 && b >= 0x80;  // a stray byte is no character at all
-        if (!visitar(perdido ? std::nullopt : byteWindows1252(cp), i, n)) return;
-        i += n;
-    }
 }
 }  // namespace
 
@@ -107,21 +105,39 @@ std::string ParaWindows1252(const std::string& utf8)
 {
     std::string s;
     s.reserve(utf8.size());
-    paraCadaCaracter(utf8, [&](std::optional<char> byte, std::size_t, std::size_t) {
-        s += byte.value_or('?');
-        return true;
-    });
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::uint32_t cp = lerCodigo(utf8, i);
+        s += cp == kInvalido ? '?' : byteWindows1252(cp).value_or('?');
+    }
     return s;
 }
 
 std::string ForaDeWindows1252(const std::string& utf8)
 {
-    std::string fora;
-    paraCadaCaracter(utf8, [&](std::optional<char> byte, std::size_t inicio, std::size_t comprimento) {
-        if (!byte) fora = utf8.substr(inicio, comprimento);
-        return byte.has_value();
-    });
-    return fora;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t inicio = i;
+        const std::uint32_t cp = lerCodigo(utf8, i);
+        if (cp == kInvalido || !byteWindows1252(cp)) return utf8.substr(inicio, i - inicio);
+    }
+    return {};
+}
+
+std::u16string ParaUtf16(const std::string& utf8)
+{
+    std::u16string s;
+    s.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::uint32_t cp = lerCodigo(utf8, i);
+        if (cp == kInvalido) cp = 0xFFFD;
+        if (cp < 0x10000) {
+            s += static_cast<char16_t>(cp);
+        } else {
+            cp -= 0x10000;
+            s += static_cast<char16_t>(0xD800 + (cp >> 10));
+            s += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        }
+    }
+    return s;
 }
 
 std::string Aparar(const std::string& s)

@@ -15,6 +15,9 @@ std::string ParaWindows1252(const std::string& utf8);
 // The first character of a UTF-8 text that Windows-1252 cannot hold ("" when every one fits):
 // ForaDeWindows1252("Łódź") is "Ł".
 std::string ForaDeWindows1252(const std::string& utf8);
+// UTF-8 to UTF-16, as wide-character interfaces take it; a byte that is no UTF-8 becomes U+FFFD.
+//   ParaUtf16("Relatório€") == u"Relatório€"
+std::u16string ParaUtf16(const std::string& utf8);
 
 // Removes leading and trailing blanks (spaces only, as the parameter-file rules say).
 std::string Aparar(const std::string& s);

@@ -1,0 +1,50 @@
+#pragma once
+// A SQL Server on 127.0.0.1 as small as each test needs, for the real FreeTDS driver to talk to:
+//   Mudo      accepts connections and never answers;
+//   Prelogin  answers the pre-login with "encryption not supported", then nothing;
+//   Login     also accepts the login (LOGINACK) and acknowledges a cancel, but never answers a
+//             batch: a statement blocked on the server.
+// It serves any number of clients and keeps every byte they send.
+//
+//   apoio::ServidorTds servidor(apoio::ServidorTds::Modo::Login);
+//   ligacao.AbrirLigacao("Driver={FreeTDS};Server=127.0.0.1;Port=" + std::to_string(servidor.Porta()) + ...);
+//   apoio::TextoLogin(servidor.Pacote(0x10), apoio::CampoLogin::Password);   // u"..." as the client wrote it
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace apoio {
+
+class ServidorTds {
+public:
+    enum class Modo { Mudo, Prelogin, Login };
+    explicit ServidorTds(Modo modo);
+    ~ServidorTds();
+    ServidorTds(const ServidorTds&) = delete;
+    ServidorTds& operator=(const ServidorTds&) = delete;
+
+    int Porta() const { return porta_; }
+    // The payload of the first packet of the given TDS type (0x12 pre-login, 0x10 login,
+    // 0x01 batch) that any client sent; "" when none came.
+    std::string Pacote(unsigned char tipo) const;
+
+private:
+    void servir();
+    Modo modo_;
+    int escuta_ = -1;
+    int porta_ = 0;
+    std::atomic<bool> parar_{false};
+    mutable std::mutex mutex_;
+    std::string pacotes_;  // every whole packet received, one after another
+    std::thread fio_;
+};
+
+// The ENCRYPTION option of a pre-login payload: 0 off, 1 on, 2 not supported, 3 required; -1 none.
+int OpcaoEncriptacao(const std::string& prelogin);
+
+// A text of a LOGIN7 payload as sent, in UTF-16 (the password unscrambled).
+enum class CampoLogin { Utilizador, Password, BaseDados };
+std::u16string TextoLogin(const std::string& login, CampoLogin campo);
+
+}  // namespace apoio
