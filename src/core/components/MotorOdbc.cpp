@@ -127,7 +127,8 @@ Coluna colunaDe(const Pega& instrucao, SQLUSMALLINT coluna)
     return {campo};
 }
 
-// Reads one field of the current row as text, growing the buffer for long texts; nullopt for null.
+// Reads one field of the current row as text (texto::DeBaseDados), growing the buffer for long
+// texts; nullopt for null.
 std::optional<std::string> lerTexto(const Pega& instrucao, SQLUSMALLINT coluna)
 {
     std::string valor;
@@ -143,7 +144,7 @@ std::optional<std::string> lerTexto(const Pega& instrucao, SQLUSMALLINT coluna)
         valor.append(buf, truncado ? sizeof buf - 1 : static_cast<std::size_t>(indicador));
         if (r == SQL_SUCCESS || !truncado) break;
     }
-    return valor;
+    return texto::DeBaseDados(std::move(valor));
 }
 
 Valor lerValor(const Pega& instrucao, SQLUSMALLINT coluna, const Coluna& c)

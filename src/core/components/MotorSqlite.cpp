@@ -7,6 +7,7 @@
 #include "MotorTipos.h"
 #include "ReescritaTsql.h"
 #include "data/Erro.h"
+#include "data/Texto.h"
 
 namespace quorvelanti {
 
@@ -16,10 +17,11 @@ struct Finalizar {
 };
 using Instrucao = std::unique_ptr<sqlite3_stmt, Finalizar>;
 
+// SQLite keeps whatever bytes a program stored: a legacy one's Windows-1252 among them.
 std::string textoColuna(sqlite3_stmt* s, int c)
 {
     auto p = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-    return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, c)));
+    return texto::DeBaseDados(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, c))));
 }
 
 // A value of a column with a declared type, in that type's one C++ form.
