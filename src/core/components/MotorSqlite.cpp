@@ -39,8 +39,12 @@ Valor valorDeclarado(sqlite3_stmt* s, int c, const Campo& campo)
     case TipoCampo::Moeda:
     case TipoCampo::Numerico:
         // A DECIMAL column holds 2 as INTEGER and 1.005 as REAL: both become currency.
-        if (tipo == SQLITE_INTEGER) return Moeda::DeUnidades(sqlite3_column_int64(s, c));
-        if (tipo == SQLITE_FLOAT) return Moeda::DeDouble(sqlite3_column_double(s, c));
+        try {
+            if (tipo == SQLITE_INTEGER) return Moeda::DeUnidades(sqlite3_column_int64(s, c));
+            if (tipo == SQLITE_FLOAT) return Moeda::DeDouble(sqlite3_column_double(s, c));
+        } catch (const Erro& erro) {
+            throw ErroNoCampo(erro, campo.nome);
+        }
         break;
     default: break;
     }

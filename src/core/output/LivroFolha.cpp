@@ -223,7 +223,11 @@ void LivroFolha::escreverDados()
             Soma& soma = somas_[k];
             const Valor& v = valores[k];
             if (const auto* m = std::get_if<Moeda>(&v)) {
-                soma.moeda += *m;
+                try {
+                    soma.moeda += *m;
+                } catch (const Erro& erro) {
+                    throw ErroNoCampo(erro, dados_.CampoEm(static_cast<std::size_t>(k)).nome + " (total)");
+                }
                 livro_.Numero(linha, k, m->ComoDouble(), formatos[0]);
             } else if (const auto* s = std::get_if<std::string>(&v)) {
                 livro_.Texto(linha, k, *s, formatos[0]);
