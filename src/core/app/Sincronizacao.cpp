@@ -75,6 +75,14 @@ void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
     if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
 }
 
+// A file without the list still makes a run of its opening and closing lines; the scheduler's
+// output says why no company went out.
+void avisarSemLista(ContextoExecucao& ctx)
+{
+    ctx.progresso.Aviso("Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
+                        " não tem a linha [EMPRESAS]; nenhuma empresa é processada");
+}
+
 void fechar(std::unique_ptr<LigacaoBD>& ligacao)
 {
     if (ligacao) ligacao->FecharLigacao();
@@ -97,14 +105,16 @@ void extrairEmpresa(ContextoExecucao& ctx)
 
 }  // namespace
 
-std::vector<std::string> LerEmpresas(const std::string& ficheiro)
+std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista)
 {
     std::vector<std::string> empresas;
     bool dentro = false;
+    if (comLista) *comLista = false;
     for (const auto& linha : LeitorIni::LerLinhas(ficheiro)) {
         const std::string marcador = texto::MaiusculasAscii(linha);
         if (marcador == "[EMPRESAS]") {
             dentro = true;
+            if (comLista) *comLista = true;
         } else if (dentro && marcador == "[FIM]") {
             break;
         } else if (dentro) {
@@ -185,7 +195,9 @@ void Sincronizar(ContextoExecucao& ctx)
     avisarSeLegivelPorOutros(ctx);
     ctx.Assunto = parametros.email_Assunto();
     ctx.Origem = parametros.email_Origem();
-    const auto empresas = LerEmpresas(ctx.FicheiroIni);
+    bool comLista = false;
+    const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
+    if (!comLista) avisarSemLista(ctx);
     ctx.Progresso("Emissão Mapas");
     for (const auto& empresa : empresas) {
         AbreLigacao(ctx, empresa, ctx.Ligacao, ctx.FicheiroIni);

@@ -9,7 +9,8 @@
 // Section and key names ignore letter case; the first matching section and key win; lines
 // starting with ';' or '#' are comments; blanks around names and values are ignored. The file
 // is read as UTF-8 when its bytes are valid UTF-8, otherwise as Windows-1252, and written back
-// in the same encoding and with its own line ends. A write replaces the file atomically
+// in the same encoding and with its own line ends. A leading UTF-8 byte-order mark is no part
+// of the first line; it stays in the file. A write replaces the file atomically
 // (temporary file, then rename), so a failure leaves it exactly as it was.
 //
 // An instance reads the file once, at its first read, and answers every later read from what it
