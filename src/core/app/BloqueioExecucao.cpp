@@ -77,26 +77,37 @@ std::string BloqueioExecucao::FicheiroBloqueio(const std::string& ficheiroParame
 
 // The kernel drops the lock when the process dies, so a killed run never blocks the next.
 BloqueioExecucao::BloqueioExecucao(const std::string& ficheiroParametros)
+    : caminho_(FicheiroBloqueio(ficheiroParametros))
 {
-    const std::string caminho = FicheiroBloqueio(ficheiroParametros);
-    descritor_ = abrirBloqueio(caminho);
-    if (descritor_ < 0)
-        throw Erro(erros::FicheiroIlegivel, "Não foi possível abrir o bloqueio da emissão " + caminho,
-                   std::strerror(errno));
-    if (flock(descritor_, LOCK_EX | LOCK_NB) != 0) {
-        const int erro = errno;
+    for (;;) {
+        descritor_ = abrirBloqueio(caminho_);
+        if (descritor_ < 0)
+            throw Erro(erros::FicheiroIlegivel, "Não foi possível abrir o bloqueio da emissão " + caminho_,
+                       std::strerror(errno));
+        if (flock(descritor_, LOCK_EX | LOCK_NB) != 0) {
+            const int erro = errno;
+            close(descritor_);
+            descritor_ = -1;
+            if (erro == EWOULDBLOCK)
+                throw Erro(erros::ExecucaoEmCurso,
+                           "Já está em curso uma emissão com o ficheiro de parâmetros " + ficheiroParametros, caminho_);
+            throw Erro(erros::FicheiroIlegivel, "Não foi possível bloquear " + caminho_, std::strerror(erro));
+        }
+        // The run before may have removed the file between our open and our lock: then this
+        // lock is on a file nobody else will find, and the one under the name is the one to take.
+        struct stat aberto {}, nomeado {};
+        if (fstat(descritor_, &aberto) == 0 && stat(caminho_.c_str(), &nomeado) == 0 &&
+            aberto.st_dev == nomeado.st_dev && aberto.st_ino == nomeado.st_ino)
+            return;
         close(descritor_);
-        descritor_ = -1;
-        if (erro == EWOULDBLOCK)
-            throw Erro(erros::ExecucaoEmCurso,
-                       "Já está em curso uma emissão com o ficheiro de parâmetros " + ficheiroParametros, caminho);
-        throw Erro(erros::FicheiroIlegivel, "Não foi possível bloquear " + caminho, std::strerror(erro));
     }
 }
 
+// Removed while still locked, so no lock files pile up; a run that finds it gone makes another.
 BloqueioExecucao::~BloqueioExecucao()
 {
-    if (descritor_ >= 0) close(descritor_);
+    unlink(caminho_.c_str());
+    close(descritor_);
 }
 
 }  // namespace quorvelanti

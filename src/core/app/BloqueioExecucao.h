@@ -24,6 +24,7 @@ public:
     static std::string FicheiroBloqueio(const std::string& ficheiroParametros);
 
 private:
+    std::string caminho_;
     int descritor_ = -1;
 };
 
