@@ -3,41 +3,52 @@
 #include "app/BloqueioExecucao.h"
 #include "app/Sincronizacao.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
 
 namespace {
-// Leaves one line in the open log saying what ended the run; the log itself may be what failed.
-void registarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
+
+int estadoDe(const Erro& erro)
 {
-    if (!ctx.Log || !ctx.Log->Aberto()) return;
+    if (erro.Numero() == erros::ExecucaoEmCurso) return 3;
+    if (erro.Numero() == erros::CorridaInterrompida) return 128 + Interrupcao::Sinal();
+    return 1;
+}
+
+// Every failed run ends here, whatever ended it: an error passed up from any step, a workbook
+// that could not be written (already in the log), a signal. It leaves the run's last line in the
+// log, closes it, and gives the failure with its exit status back to the front end.
+FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha, bool jaNoRegisto)
+{
+    if (!ctx.Log || !ctx.Log->Aberto()) return falha;
     try {
-        ctx.Log->Escrever("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
+        if (!jaNoRegisto) ctx.Log->Escrever("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
     } catch (const Erro&) {
+        // the log itself may be what failed; the front end still shows the failure
     }
     ctx.Log->Fechar();
+    return falha;
 }
+
 }  // namespace
 
 std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
 {
-    FalhaCorrida falha;
+    Interrupcao::Vigia vigia;
     try {
         BloqueioExecucao bloqueio(ctx.FicheiroIni);
         Sincronizar(ctx);
         return std::nullopt;
     } catch (const Erro& erro) {
-        falha = {erro.Numero(), erro.DescricaoCompleta(), erro.Numero() == erros::ExecucaoEmCurso ? 3 : 1};
+        return terminarComFalha(ctx, {erro.Numero(), erro.DescricaoCompleta(), estadoDe(erro)}, false);
     } catch (const TerminarPrograma& fim) {
-        // The workbook writer has already written its own entry to the log.
-        if (ctx.Log) ctx.Log->Fechar();
-        return FalhaCorrida{erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado};
+        return terminarComFalha(
+            ctx, {erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado}, true);
     } catch (const std::exception& erro) {
-        falha = {0, erro.what(), 1};
+        return terminarComFalha(ctx, {0, erro.what(), 1}, false);
     }
-    registarFalha(ctx, falha);
-    return falha;
 }
 
 }  // namespace quorvelanti

@@ -5,9 +5,11 @@
 #include <filesystem>
 
 #include "components/ConstrutorLigacao.h"
+#include "components/FicheiroTemporario.h"
 #include "components/LeitorIni.h"
 #include "components/LigacaoBD.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 #include "data/Texto.h"
 #include "reports/ClausulaPortes.h"
 #include "reports/daily/ExtrairMapas.h"
@@ -81,6 +83,17 @@ void avisarSemLista(ContextoExecucao& ctx)
 {
     ctx.progresso.Aviso("Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
                         " não tem a linha [EMPRESAS]; nenhuma empresa é processada");
+}
+
+// Hidden temporary files that a killed run (SIGKILL, a power cut) left where runs write; those
+// of a run still going, with another parameter file, are locked and stay.
+void removerTemporariosAbandonados(const ContextoExecucao& ctx)
+{
+    FicheiroTemporario::RemoverAbandonados(ctx.PastaLog);
+    LeitorIni ini;
+    ini.DefinirFicheiro(ctx.FicheiroIni);
+    if (const auto saida = ini.LerValor("SMTP", "PastaSaida"); !saida.empty())
+        FicheiroTemporario::RemoverAbandonados(saida);
 }
 
 void fechar(std::unique_ptr<LigacaoBD>& ligacao)
@@ -193,6 +206,7 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.Log = std::make_unique<cl_log>(ctx.relogio);
     ctx.Log->Abrir(ctx.FicheiroIni);
     avisarSeLegivelPorOutros(ctx);
+    removerTemporariosAbandonados(ctx);
     ctx.Assunto = parametros.email_Assunto();
     ctx.Origem = parametros.email_Origem();
     bool comLista = false;
@@ -200,6 +214,7 @@ void Sincronizar(ContextoExecucao& ctx)
     if (!comLista) avisarSemLista(ctx);
     ctx.Progresso("Emissão Mapas");
     for (const auto& empresa : empresas) {
+        Interrupcao::Verificar();
         AbreLigacao(ctx, empresa, ctx.Ligacao, ctx.FicheiroIni);
         AbreLigacaoExt(ctx, empresa, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
         ctx.EmpresaActual = empresa;
@@ -209,6 +224,7 @@ void Sincronizar(ContextoExecucao& ctx)
         if (ctx.TemLigacaoExt) fechar(ctx.LigacaoExt);
         ctx.eventos.ProcessarEventos();
     }
+    Interrupcao::Verificar();
     ctx.Progresso("Emissão Mapas terminada");
     ctx.Log->Fechar();
     ctx.Log.reset();

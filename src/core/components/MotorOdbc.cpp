@@ -7,6 +7,7 @@
 
 #include "MotorTipos.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {
@@ -55,9 +56,12 @@ Diagnostico diagnostico(const Pega& pega)
     return d;
 }
 
+// A call cancelled by a signal fails too: then the signal is the failure.
 void verificar(SQLRETURN r, const Pega& pega, const std::string& descricao)
 {
-    if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) throw Erro(erros::ConsultaFalhou, descricao, diagnostico(pega).texto);
+    if (SQL_SUCCEEDED(r) || r == SQL_NO_DATA) return;
+    Interrupcao::Verificar();
+    throw Erro(erros::ConsultaFalhou, descricao, diagnostico(pega).texto);
 }
 
 std::string atributoTexto(const Pega& instrucao, SQLUSMALLINT coluna, SQLUSMALLINT atributo)
@@ -214,6 +218,9 @@ MotorOdbc::~MotorOdbc() = default;
 void MotorOdbc::Executar(const std::string& sql, ConjuntoResultados& rs)
 {
     Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
+    // The driver waits on the server without a way to notice a signal: the watcher cancels.
+    Interrupcao::AoSinal cancelar([h = instrucao.h()] { SQLCancel(h); });
+    Interrupcao::Verificar();
     const std::string falhou = "Consulta falhou: " + motor::Resumo(sql);
     SQLRETURN r = SQLExecDirect(instrucao.h(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
     verificar(r, instrucao, falhou);

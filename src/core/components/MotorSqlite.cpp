@@ -7,6 +7,7 @@
 #include "MotorTipos.h"
 #include "ReescritaTsql.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {
@@ -51,6 +52,24 @@ Valor valorDeclarado(sqlite3_stmt* s, int c, const Campo& campo)
     return motor::ValorDeTexto(campo, textoColuna(s, c));
 }
 
+// Every thousand steps of a statement: a signal stops it (SQLITE_INTERRUPT).
+int aoProgresso(void*) { return Interrupcao::Sinal() != 0 ? 1 : 0; }
+
+// Waits up to five seconds for another process's write lock, giving up at once on a signal.
+int aoOcupado(void*, int tentativas)
+{
+    if (Interrupcao::Sinal() != 0 || tentativas >= 500) return 0;
+    sqlite3_sleep(10);
+    return 1;
+}
+
+// The statement failed: a signal stopped it, or the engine says why.
+[[noreturn]] void falhou(sqlite3* bd, const std::string& sql)
+{
+    Interrupcao::Verificar();
+    throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), sqlite3_errmsg(bd));
+}
+
 Valor valorNatural(sqlite3_stmt* s, int c)
 {
     switch (sqlite3_column_type(s, c)) {
@@ -75,7 +94,8 @@ MotorSqlite::MotorSqlite(const std::string& caminho) : caminho_(caminho)
     if (rc != SQLITE_OK)
         throw Erro(erros::LigacaoFalhou, "Base de dados SQLite não abre: " + caminho,
                    bd ? sqlite3_errmsg(bd) : sqlite3_errstr(rc));
-    sqlite3_busy_timeout(bd, 5000);
+    sqlite3_busy_handler(bd, aoOcupado, nullptr);
+    sqlite3_progress_handler(bd, 1000, aoProgresso, nullptr);
     // SQLite reads the header only on first use: check now that the file is a database.
     char* erro = nullptr;
     rc = sqlite3_exec(bd, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &erro);
@@ -97,8 +117,7 @@ void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
     const char* resto = nullptr;
     int rc = sqlite3_prepare_v2(bd_.get(), reescrita.c_str(), static_cast<int>(reescrita.size()), &bruta, &resto);
     Instrucao instrucao(bruta);
-    if (rc != SQLITE_OK)
-        throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), sqlite3_errmsg(bd_.get()));
+    if (rc != SQLITE_OK) falhou(bd_.get(), sql);
     // SQLite would run the first statement only and silently drop the rest.
     if (resto && std::string(resto).find_first_not_of(" \t\r\n;") != std::string::npos)
         throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), "mais de uma instrução no texto");
@@ -130,8 +149,7 @@ void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
         }
         linhas.push_back(std::move(linha));
     }
-    if (rc != SQLITE_DONE)
-        throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), sqlite3_errmsg(bd_.get()));
+    if (rc != SQLITE_DONE) falhou(bd_.get(), sql);
 
     rs = motor::Conjunto(std::move(campos), declarado, std::move(linhas));
 }

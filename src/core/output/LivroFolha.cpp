@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 
 namespace quorvelanti {
 
@@ -215,6 +216,7 @@ void LivroFolha::escreverDados()
 {
     const int primeira = tipo_.PrimeiraLinhaDados() - 1;
     for (std::size_t j = 0; j < registos_; ++j) {
+        Interrupcao::Verificar();  // a large sheet takes a while
         const int linha = primeira + static_cast<int>(j);
         const auto realce = static_cast<int>(realceDados(j));
         const std::vector<Valor>& valores = dados_.Linha(j);
