@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "data/Erro.h"
+#include "data/Interrupcao.h"
+
+using quorvelanti::Erro;
+using quorvelanti::Interrupcao;
+namespace erros = quorvelanti::erros;
+using namespace std::chrono_literals;
+
+// Under a watch a signal kills nothing: it is recorded, raised where the run checks or waits,
+// and it cancels the blocking call registered for it; the next watch starts clean.
+TEST(Interrupcao, SinalVigiadoEErroQueARunDesenrola)
+{
+    std::atomic<bool> cancelado{false};
+    {
+        Interrupcao::Vigia vigia;
+        Interrupcao::AoSinal cancelar([&] { cancelado = true; });
+        EXPECT_NO_THROW(Interrupcao::Verificar());
+        ASSERT_EQ(raise(SIGTERM), 0);
+        EXPECT_EQ(Interrupcao::Sinal(), SIGTERM);
+        raise(SIGINT);
+        EXPECT_EQ(Interrupcao::Sinal(), SIGTERM) << "the first signal is the one that counts";
+        const auto inicio = std::chrono::steady_clock::now();
+        try {
+            Interrupcao::Esperar(10s);
+            FAIL() << "the pause outlived the signal";
+        } catch (const Erro& erro) {
+            EXPECT_EQ(erro.Numero(), erros::CorridaInterrompida);
+            EXPECT_EQ(erro.Descricao(), "Corrida interrompida pelo sinal SIGTERM");
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - inicio, 1s);
+        for (int i = 0; i < 200 && !cancelado; ++i) std::this_thread::sleep_for(5ms);
+        EXPECT_TRUE(cancelado) << "the watcher cancels what is registered";
+    }
+    Interrupcao::Vigia outra;
+    EXPECT_EQ(Interrupcao::Sinal(), 0);
+    EXPECT_NO_THROW(Interrupcao::Esperar(1ms));
+}
+
+// A run that does not unwind within the tolerance is ended from the watcher, with the status a
+// shell gives a process killed by that signal and a line that says why.
+TEST(InterrupcaoDeathTest, RunQueNaoParaTerminaNoFimDaTolerancia)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Interrupcao::Vigia vigia(1s);
+            raise(SIGHUP);
+            std::this_thread::sleep_for(20s);  // a wait that notices nothing
+        },
+        ::testing::ExitedWithCode(128 + SIGHUP), "Corrida interrompida pelo sinal SIGHUP");
+}
+
+// A closed pipe on stdout, a file-size limit: the write fails with its reason, the process lives.
+TEST(Interrupcao, EscritasQueFalhamNaoMatam)
+{
+    Interrupcao::IgnorarSinaisDeEscrita();
+    int tubo[2];
+    ASSERT_EQ(pipe(tubo), 0);
+    close(tubo[0]);
+    errno = 0;
+    EXPECT_EQ(write(tubo[1], "x", 1), -1);
+    EXPECT_EQ(errno, EPIPE);
+    close(tubo[1]);
+    EXPECT_EQ(signal(SIGXFSZ, SIG_IGN), SIG_IGN);
+}
