@@ -168,6 +168,9 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
     curl_easy_setopt(c, CURLOPT_DEBUGDATA, &sessao);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, progresso);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    // Closed (QUIT) while this handle and its progress callback still hold the connection:
+    // left for the cleanup, the wait for the answer to QUIT would not notice a signal.
+    curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
     if (d.seguranca == Seguranca::StartTls) curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());
     if (!d.utilizador.empty()) {
