@@ -17,7 +17,7 @@ namespace erros = quorvelanti::erros;
 using namespace std::chrono_literals;
 
 // Under a watch a signal kills nothing: it is recorded, raised where the run checks or waits,
-// and it cancels the blocking call registered for it; the next watch starts clean.
+// and it cancels the blocking call registered for it; once the watch ends it is forgotten.
 TEST(Interrupcao, SinalVigiadoEErroQueARunDesenrola)
 {
     std::atomic<bool> cancelado{false};
@@ -41,7 +41,7 @@ TEST(Interrupcao, SinalVigiadoEErroQueARunDesenrola)
         for (int i = 0; i < 200 && !cancelado; ++i) std::this_thread::sleep_for(5ms);
         EXPECT_TRUE(cancelado) << "the watcher cancels what is registered";
     }
-    Interrupcao::Vigia outra;
+    // What follows the watch (the failure's last line, a notice of it) is not cut short.
     EXPECT_EQ(Interrupcao::Sinal(), 0);
     EXPECT_NO_THROW(Interrupcao::Esperar(1ms));
 }

@@ -32,23 +32,40 @@ FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha, 
     return falha;
 }
 
-}  // namespace
+struct FimDaCorrida {
+    FalhaCorrida falha;
+    bool jaNoRegisto;  // its step wrote the failure to the log itself
+};
 
-std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
+// The run proper, with SIGTERM, SIGINT and SIGHUP watched: what ended it, if anything. The run
+// lock is taken into 'bloqueio', which outlives this, so the failure is handled under it.
+std::optional<FimDaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<BloqueioExecucao>& bloqueio)
 {
     Interrupcao::Vigia vigia;
     try {
-        BloqueioExecucao bloqueio(ctx.FicheiroIni);
+        bloqueio.emplace(ctx.FicheiroIni);
         Sincronizar(ctx);
         return std::nullopt;
     } catch (const Erro& erro) {
-        return terminarComFalha(ctx, {erro.Numero(), erro.DescricaoCompleta(), estadoDe(erro)}, false);
+        return FimDaCorrida{{erro.Numero(), erro.DescricaoCompleta(), estadoDe(erro)}, false};
     } catch (const TerminarPrograma& fim) {
-        return terminarComFalha(
-            ctx, {erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado}, true);
+        return FimDaCorrida{
+            {erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado}, true};
     } catch (const std::exception& erro) {
-        return terminarComFalha(ctx, {0, erro.what(), 1}, false);
+        return FimDaCorrida{{0, erro.what(), 1}, false};
     }
+}
+
+}  // namespace
+
+// The failure is handled once the signals are no longer watched, so whatever it does (the log's
+// last line, anything sent about it) is not itself cut short by the signal that ended the run.
+std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
+{
+    std::optional<BloqueioExecucao> bloqueio;
+    const auto fim = correrVigiado(ctx, bloqueio);
+    if (!fim) return std::nullopt;
+    return terminarComFalha(ctx, fim->falha, fim->jaNoRegisto);
 }
 
 }  // namespace quorvelanti

@@ -20,7 +20,8 @@ struct FalhaCorrida {
 };
 
 // Runs Sincronizar; std::nullopt on success. Every failure, whatever its kind, leaves through
-// one function of this unit (terminarComFalha), the place for anything each failed run must do.
+// one function of this unit (terminarComFalha), the place for anything each failed run must do:
+// it runs still under the run lock, and after the signals stopped being watched.
 std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx);
 
 }  // namespace quorvelanti

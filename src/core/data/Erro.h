@@ -16,7 +16,7 @@ namespace erros {
 constexpr long ValorInvalido = 101;
 constexpr long CampoInexistente = 102;
 constexpr long SemRegistoActual = 103;
-constexpr long MoedaForaDosLimites = 104;
+constexpr long MoedaForaDosLimites = 105;
 // INI files and other files
 constexpr long FicheiroInexistente = 201;
 constexpr long FicheiroIlegivel = 202;

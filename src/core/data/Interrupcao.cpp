@@ -85,7 +85,6 @@ struct Interrupcao::Vigia::Estado {
 Interrupcao::Vigia::Vigia(std::chrono::seconds tolerancia) : estado_(std::make_unique<Estado>())
 {
     estado_->tolerancia = tolerancia;
-    registo.sinal = 0;
     sem_init(&registo.acordar, 0, 0);
     // The watcher starts with the signals blocked, so they reach the run's own threads and
     // break their waits there.
@@ -114,6 +113,7 @@ Interrupcao::Vigia::~Vigia()
     sem_post(&registo.acordar);
     estado_->vigilante.join();
     sem_destroy(&registo.acordar);
+    registo.sinal = 0;
 }
 
 Interrupcao::AoSinal::AoSinal(std::function<void()> cancelar) : cancelar_(std::move(cancelar))

@@ -51,7 +51,7 @@ public:
         std::function<void()> cancelar_;
     };
 
-    // The first signal received under the current Vigia; 0 when none.
+    // The first signal received while a Vigia lives; 0 when none, and again once it is gone.
     static int Sinal() noexcept;
     // Raises Erro(erros::CorridaInterrompida) naming the signal when one came.
     static void Verificar();
