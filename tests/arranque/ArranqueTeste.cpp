@@ -84,12 +84,6 @@ TEST(LerEmpresas, RegrasDaLista)
     apoio::EscreverBytes(pasta / "q.qel", "[EMPRESAS]\nA\nB");
     EXPECT_EQ(LerEmpresas(pasta / "q.qel"), (std::vector<std::string>{"A", "B"}));
     apoio::EscreverBytes(pasta / "r.qel", "[email]\nAssunto=x\n");
-    bool comLista = true;
-    EXPECT_TRUE(LerEmpresas(pasta / "r.qel", &comLista).empty());
-    EXPECT_FALSE(comLista);
+    EXPECT_TRUE(LerEmpresas(pasta / "r.qel").empty());
     EXPECT_THROW(LerEmpresas(pasta / "nao.qel"), Erro);
-    // A byte-order mark before the first line does not hide the marker.
-    apoio::EscreverBytes(pasta / "bom.qel", "\xEF\xBB\xBF[EMPRESAS]\r\nA\r\n[FIM]\r\n");
-    EXPECT_EQ(LerEmpresas(pasta / "bom.qel", &comLista), (std::vector<std::string>{"A"}));
-    EXPECT_TRUE(comLista);
 }

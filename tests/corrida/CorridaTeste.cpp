@@ -148,12 +148,9 @@ TEST_F(Corrida, SegundaCorridaComOMesmoFicheiroTerminaLogoComEstado3)
     EXPECT_EQ(r.saida, "");
     EXPECT_FALSE(apoio::Existe(base / "log/LOG_MAPAS20261207.txt"));
     EXPECT_EQ(correr("/S").estado, 0) << "the lock goes with the run";
-    // One lock per file, whatever path names it; another file has its own.
+    // One lock per file, whatever path names it.
     fs::create_symlink(ficheiro, base / "atalho.qel");
     EXPECT_EQ(quorvelanti::BloqueioExecucao::FicheiroBloqueio(base / "atalho.qel"),
-              quorvelanti::BloqueioExecucao::FicheiroBloqueio(ficheiro));
-    apoio::EscreverBytes(base / "dorvam/MapaEncSemana.qel", "");
-    EXPECT_NE(quorvelanti::BloqueioExecucao::FicheiroBloqueio(base / "dorvam/MapaEncSemana.qel"),
               quorvelanti::BloqueioExecucao::FicheiroBloqueio(ficheiro));
 }
 

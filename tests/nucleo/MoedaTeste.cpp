@@ -67,10 +67,8 @@ TEST(Moeda, ForaDosLimitesEErroComOValorExacto)
     EXPECT_EQ(detalhe([&] { Moeda t = maximo; t += Moeda::DeDecimosMilesimos(1); }), "922337203685477.5808");
     EXPECT_EQ(detalhe([&] { Moeda t = Moeda::DeUnidades(900000000000000); t += t; }), "1800000000000000");
     EXPECT_EQ(detalhe([&] { (void)(minimo - Moeda::DeUnidades(1)); }), "-922337203685478.5808");
-    EXPECT_EQ(detalhe([&] { (void)-minimo; }), "922337203685477.5808");
     EXPECT_EQ(detalhe([&] { (void)Moeda::DeDouble(1e15); }), "1000000000000000");
     EXPECT_EQ(detalhe([&] { (void)Moeda::DeDouble(std::nan("")); }), "nan");
-    EXPECT_EQ(detalhe([&] { (void)Moeda::DeUnidades(922337203685478); }), "922337203685478");
     EXPECT_EQ(detalhe([&] { (void)Moeda::DeTexto("922337203685477.5808"); }), "922337203685477.5808");
     EXPECT_EQ(detalhe([&] { (void)Moeda::DeTexto(" 99999999999999999999999999999999999999999 "); }),
               "99999999999999999999999999999999999999999");
