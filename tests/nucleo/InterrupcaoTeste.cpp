@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -58,18 +56,4 @@ TEST(InterrupcaoDeathTest, RunQueNaoParaTerminaNoFimDaTolerancia)
             std::this_thread::sleep_for(20s);  // a wait that notices nothing
         },
         ::testing::ExitedWithCode(128 + SIGHUP), "Corrida interrompida pelo sinal SIGHUP");
-}
-
-// A closed pipe on stdout, a file-size limit: the write fails with its reason, the process lives.
-TEST(Interrupcao, EscritasQueFalhamNaoMatam)
-{
-    Interrupcao::IgnorarSinaisDeEscrita();
-    int tubo[2];
-    ASSERT_EQ(pipe(tubo), 0);
-    close(tubo[0]);
-    errno = 0;
-    EXPECT_EQ(write(tubo[1], "x", 1), -1);
-    EXPECT_EQ(errno, EPIPE);
-    close(tubo[1]);
-    EXPECT_EQ(signal(SIGXFSZ, SIG_IGN), SIG_IGN);
 }
