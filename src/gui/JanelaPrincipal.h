@@ -3,7 +3,8 @@
 //
 //   return gui::ExecutarJanela(argc, argv, relogio, definicoes, "");
 //
-// Needs a display (or QT_QPA_PLATFORM=offscreen); automatic runs never call it.
+// Needs a display (or QT_QPA_PLATFORM=offscreen); automatic runs never call it. Without one it
+// says so on stderr and returns 1 before any window is created.
 #include <string>
 
 #include "app/Arranque.h"

@@ -8,6 +8,7 @@
 
 #include "Geometria.h"
 #include "app/Corrida.h"
+#include "data/Erro.h"
 #include "frmParametros.h"
 
 namespace quorvelanti::gui {
@@ -86,8 +87,10 @@ void frmQuorvelanti::btParam_Click()
 void frmQuorvelanti::MostrarFalha(const FalhaCorrida& falha)
 {
     estadoSaida_ = falha.estado;
-    QMessageBox::critical(this, windowTitle(),
-                          QString("Erro %1: %2").arg(falha.numero).arg(QString::fromStdString(falha.descricao)));
+    // Stopped by a signal: nobody is there to read a box, and the program must end now.
+    if (falha.numero != erros::CorridaInterrompida)
+        QMessageBox::critical(this, windowTitle(),
+                              QString("Erro %1: %2").arg(falha.numero).arg(QString::fromStdString(falha.descricao)));
     close();
 }
 

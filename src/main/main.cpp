@@ -10,6 +10,7 @@
 
 #include "app/Arranque.h"
 #include "app/Corrida.h"
+#include "data/Interrupcao.h"
 #include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
 
@@ -71,6 +72,7 @@ int correrAutomatico(ContextoExecucao& ctx)
 int main(int argc, char** argv)
 {
     manterMemoriaEntreLivros();
+    Interrupcao::IgnorarSinaisDeEscrita();
     std::optional<DataHora> dataForcada;
     if (auto texto = ambiente("QUORVELANTI_DATA")) {
         // Only the form its message asks for: in any other ("07-12-2026") day and month can be

@@ -258,6 +258,37 @@ TEST_P(BaseDados, TextoLongoLidoInteiro)
     EXPECT_EQ(rs.CampoEm(0).tipo, TipoCampo::Texto);
 }
 
+// What a legacy program left in a company file: Windows-1252 bytes, a U+FFFE, a lone surrogate
+// half. Each text comes out readable and carriable by XML; money beyond the currency's range is
+// an error that names the field, never a wrapped amount.
+TEST_P(BaseDados, TextoHostilLegivelEMoedaForaDosLimitesRecusada)
+{
+    if (!GetParam().sqlite) GTEST_SKIP() << "bytes postos à mão num ficheiro";
+    apoio::EmpresaTeste bruta(pasta_ / "emp.db", false);
+    bruta.Executar("CREATE TABLE nomes (n INT, t NVARCHAR(40), m MONEY);"
+                   "INSERT INTO nomes VALUES (1, CAST(X'4A6FE36F20416E74F36E696F' AS TEXT), 1),"
+                   " (2, CAST(X'4361697861EFBFBE' AS TEXT), 2), (3, CAST(X'61EDA08062' AS TEXT), 3);"
+                   "CREATE TABLE grandes (m MONEY); INSERT INTO grandes VALUES (1e16);");
+    bruta.Fechar();
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", "SELECT t FROM nomes ORDER BY n", rs);
+    ASSERT_EQ(rs.ContarRegistos(), 3);
+    rs.MoverPrimeiro();
+    EXPECT_EQ(rs.Texto("t"), "João António");
+    rs.MoverSeguinte();
+    EXPECT_EQ(rs.Texto("t"), "Caixa\uFFFD");
+    rs.MoverSeguinte();
+    EXPECT_EQ(rs.Texto("t"), "a\uFFFDb");
+    try {
+        ligacao_.AbrirConsulta("", "SELECT m FROM grandes", rs);
+        FAIL() << "sem erro";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::MoedaForaDosLimites);
+        EXPECT_EQ(e.Descricao().rfind("Campo m:", 0), 0u) << e.Descricao();
+        EXPECT_EQ(e.Detalhe(), "10000000000000000");
+    }
+}
+
 TEST_P(BaseDados, FicheiroQueNaoEBaseDeDadosFalhaAoAbrir)
 {
     if (!GetParam().sqlite) GTEST_SKIP() << "só para ficheiros";

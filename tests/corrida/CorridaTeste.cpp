@@ -1,15 +1,13 @@
 // The program run as the scheduler runs it: "/S" and "/3S" over embedded companies.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "Apoio.h"
 #include "EmpresaTeste.h"
+#include "app/BloqueioExecucao.h"
 
 namespace fs = std::filesystem;
 
@@ -139,15 +137,23 @@ TEST_F(Corrida, SegundaCorridaComOMesmoFicheiroTerminaLogoComEstado3)
     criarEmpresa("a.db", "500000000");
     escreverParametros("Quorvelanti.qel", "A\r\n", seccao("A", "a.db"));
     const std::string ficheiro = base / "dorvam/Quorvelanti.qel";
-    const int fd = open(ficheiro.c_str(), O_RDONLY);
-    ASSERT_EQ(flock(fd, LOCK_EX), 0);  // a run in progress holds this lock
-    auto r = correr("/S");
-    close(fd);
+    apoio::Resultado r;
+    {
+        quorvelanti::BloqueioExecucao emCurso(ficheiro);  // as a run in progress holds it
+        // Saved meanwhile the way editors save: a new file renamed over the old one.
+        apoio::EscreverBytes(ficheiro + ".novo", apoio::LerBytes(ficheiro));
+        fs::rename(ficheiro + ".novo", ficheiro);
+        r = correr("/S");
+    }
     EXPECT_EQ(r.estado, 3);
     EXPECT_NE(r.erros.find("em curso"), std::string::npos) << r.erros;
     EXPECT_EQ(r.saida, "");
     EXPECT_FALSE(apoio::Existe(base / "log/LOG_MAPAS20261207.txt"));
     EXPECT_EQ(correr("/S").estado, 0) << "the lock goes with the run";
+    // One lock per file, whatever path names it.
+    fs::create_symlink(ficheiro, base / "atalho.qel");
+    EXPECT_EQ(quorvelanti::BloqueioExecucao::FicheiroBloqueio(base / "atalho.qel"),
+              quorvelanti::BloqueioExecucao::FicheiroBloqueio(ficheiro));
 }
 
 TEST_F(Corrida, AvisaQuandoOutrosPodemLerAsPalavrasPasse)

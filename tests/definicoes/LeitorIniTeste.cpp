@@ -227,3 +227,17 @@ TEST(LeitorIni, CaracterForaDoCodigoDoFicheiroERecusado)
     abrir(pasta / "u.qel").EscreverValor("email", "Assunto", "Łódź");
     EXPECT_EQ(apoio::LerBytes(pasta / "u.qel"), "[email]\nAssunto=Łódź\n");
 }
+
+// A file saved with a UTF-8 byte-order mark: its first section is found, its text is UTF-8 even
+// when the rest is ASCII, and a write keeps the mark.
+TEST(LeitorIni, MarcaDeOrdemDeBytesNaoEParteDaPrimeiraLinha)
+{
+    apoio::PastaTemporaria pasta;
+    const std::string bom = "\xEF\xBB\xBF";
+    apoio::EscreverBytes(pasta / "p.qel", bom + "[email]\r\nAssunto=Mapas\r\n");
+    auto ini = abrir(pasta / "p.qel");
+    EXPECT_EQ(ini.LerValor("email", "Assunto"), "Mapas");
+    EXPECT_EQ(LeitorIni::LerLinhas(pasta / "p.qel").front(), "[email]");
+    ini.EscreverValor("email", "Assunto", "Relatório");
+    EXPECT_EQ(apoio::LerBytes(pasta / "p.qel"), bom + "[email]\r\nAssunto=Relatório\r\n");
+}

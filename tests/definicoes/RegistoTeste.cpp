@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "Apoio.h"
 #include "data/Erro.h"
@@ -54,6 +55,22 @@ TEST(cl_log, SemPastaFicaFechadoEEscreverFalhaComACausa)
     } catch (const Erro& erro) {
         EXPECT_NE(erro.DescricaoCompleta().find("/nao/existe/LOG_MAPAS20261207.txt"), std::string::npos);
     }
+}
+
+// A symbolic link planted under the day's name is not followed: the log stays closed (so the
+// run's first line fails, saying why) and the file it names is not touched.
+TEST(cl_log, NaoSegueUmaLigacaoSimbolicaPlantadaNaPasta)
+{
+    apoio::PastaTemporaria pasta;
+    apoio::EscreverBytes(pasta / "p.qel", "[Log]\r\nDirectoria=" + pasta.Caminho() + "\r\n");
+    apoio::EscreverBytes(pasta / "alheio", "intacto");
+    ASSERT_EQ(symlink((pasta / "alheio").c_str(), (pasta / "LOG_MAPAS20261207.txt").c_str()), 0);
+    RelogioFixo relogio(DataHora(2026, 12, 7));
+    cl_log log(relogio);
+    log.Abrir(pasta / "p.qel");
+    EXPECT_FALSE(log.Aberto());
+    EXPECT_EQ(apoio::LerBytes(pasta / "alheio"), "intacto");
+    EXPECT_THROW(log.Escrever("x"), Erro);
 }
 
 TEST(Parametros, LeAsTresDefinicoesEEscreveSoAssuntoEDirectoria)

@@ -1,12 +1,16 @@
 // The program killed (SIGKILL) in the middle of a daily or weekly run of a larger company that
 // mails to a pickup folder: what it leaves under a final name must be whole, every log line
-// written so far must be in the file, and the next run must go through.
+// written so far must be in the file, and the next run must go through, removing the temporary
+// files left behind but not those of a run still going. Told to stop (SIGTERM) instead, the run
+// removes its temporary files itself and says why in the log.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "Cenario.h"
+#include "components/FicheiroTemporario.h"
 #include "ProcessoEmCurso.h"
 #include "ServidorSmtp.h"
 
@@ -26,6 +30,7 @@ struct MomentoDaMorte {
     std::string modo;   // "/S" or "/3S"
     std::string pasta;  // "log" or "saida": where to watch
     std::function<bool(const std::string&)> visto;  // on a file name there
+    int sinal = SIGKILL;
 };
 
 std::ostream& operator<<(std::ostream& os, const MomentoDaMorte& m) { return os << m.nome; }
@@ -78,6 +83,15 @@ protected:
         return false;
     }
 
+    // Names that start with ".": temporary files.
+    static std::vector<std::string> ocultos(const std::string& pasta)
+    {
+        std::vector<std::string> nomes;
+        for (const auto& nome : apoio::Ficheiros(pasta))
+            if (nome[0] == '.') nomes.push_back(nome);
+        return nomes;
+    }
+
     // Final names only: a name that starts with "." is a temporary one.
     static std::vector<std::string> finais(const std::string& pasta, const std::string& extensao)
     {
@@ -101,8 +115,13 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
         bool aCorrer = true;
         while (aCorrer && !algumVisto(pasta, m.visto)) aCorrer = p.Esperar(std::chrono::milliseconds(1));
         ASSERT_TRUE(aCorrer) << "the run ended before the moment came: " << apoio::LerBytes(cenario.Base() + "/corrida.err");
-        p.Matar();
-        ASSERT_EQ(p.Terminar(), 128 + 9);
+        p.Sinalizar(m.sinal);
+        ASSERT_EQ(p.Terminar(), 128 + m.sinal);
+    }
+    if (m.sinal != SIGKILL) {
+        EXPECT_TRUE(ocultos(cenario.PastaLog()).empty());
+        EXPECT_TRUE(ocultos(saida()).empty());
+        EXPECT_TRUE(Contem(cenario.MensagensRegisto().back(), "Corrida interrompida pelo sinal SIGTERM"));
     }
 
     EXPECT_EQ(falhas::ZipsIncompletos(finais(cenario.PastaLog(), ".xlsx")), "");
@@ -123,10 +142,14 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
     EXPECT_EQ(mensagens[1], "Emissão Mapas");
     EXPECT_EQ(cenario.LerParametros(ficheiroParametros()), cenario.ParametrosEscritos());
 
-    // The kernel dropped the killed run's lock; what it left behind does not stop the next one.
+    // The kernel dropped the killed run's lock; what it left behind does not stop the next one,
+    // which removes it, but not the temporary file another run is writing meanwhile.
+    quorvelanti::FicheiroTemporario deOutraCorrida(cenario.PastaLog() + "/outra.xlsx");
     const auto r = cenario.Correr(m.modo);
     EXPECT_EQ(r.estado, 0) << r.erros;
     EXPECT_EQ(cenario.MensagensRegisto().back(), "Emissão Mapas terminada");
+    EXPECT_EQ(ocultos(cenario.PastaLog()), std::vector<std::string>{fs::path(deOutraCorrida.Caminho()).filename()});
+    EXPECT_TRUE(ocultos(saida()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -136,7 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
         MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "log", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".xlsx"); }},
         MomentoDaMorte{"DepoisDoPrimeiroCorreio", "/S", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }},
         MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }},
-        MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }}),
+        MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }},
+        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }, SIGTERM}),
     [](const ::testing::TestParamInfo<MomentoDaMorte>& info) { return info.param.nome; });
 
 }  // namespace

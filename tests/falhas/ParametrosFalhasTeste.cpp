@@ -107,6 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
                                      "[Log]\r\nDirectoria=" + c.Base() + "\r\n";
                           },
                           0, "", 1, 0},
+        // Saved by an editor that marks UTF-8 with a byte-order mark before "[EMPRESAS]".
+        FicheiroEstragado{"MarcaDeOrdemDeBytes",
+                          [](const Cenario& c, const std::string& smtp) {
+                              return "\xEF\xBB\xBF" + kLista + Cenario::Seccao("A", "a.db") + c.Globais(smtp);
+                          },
+                          0, "", 1, 0},
         // A recipient key without "=" is no key: the workbook is written and kept, not mailed.
         FicheiroEstragado{"ChaveSemIgual",
                           [](const Cenario& c, const std::string& smtp) {

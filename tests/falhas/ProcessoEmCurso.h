@@ -17,9 +17,10 @@ namespace falhas {
 
 class ProcessoEmCurso {
 public:
-    // prefixo: stdout goes to prefixo + ".out", stderr to prefixo + ".err".
+    // prefixo: stdout goes to prefixo + ".out", stderr to prefixo + ".err". With saidaFechada,
+    // stdout is instead a pipe nobody reads, closed at its other end (a wrapper that died).
     ProcessoEmCurso(const std::vector<std::string>& argumentos, const std::map<std::string, std::string>& ambiente,
-                    const std::string& prefixo);
+                    const std::string& prefixo, bool saidaFechada = false);
     ~ProcessoEmCurso();
     ProcessoEmCurso(const ProcessoEmCurso&) = delete;
     ProcessoEmCurso& operator=(const ProcessoEmCurso&) = delete;
@@ -27,6 +28,8 @@ public:
     // True while it has not ended; sleeps for the pause first.
     bool Esperar(std::chrono::milliseconds pausa);
     void Matar();
+    void Sinalizar(int sinal);
+    pid_t Pid() const { return pid_; }
     // Waits for the end; the exit status, 128 + signal when killed.
     int Terminar();
 

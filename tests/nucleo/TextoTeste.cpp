@@ -43,3 +43,20 @@ TEST(Texto, DividirGuardaEntradasVaziasEBrancos)
     EXPECT_EQ(texto::Dividir("", ','), (std::vector<std::string>{""}));
     EXPECT_EQ(texto::Aparar("  C:\\Rel  "), "C:\\Rel");
 }
+
+// Text from a database reaches a workbook or a mail readable and carriable: a legacy program's
+// Windows-1252 bytes are read as such, and what XML forbids becomes U+FFFD, pairs excepted.
+TEST(Texto, DaBaseDeDadosLegivelEDentroDoXml)
+{
+    EXPECT_EQ(texto::DeBaseDados("Jo\xE3o Ant\xF3nio"), "João António");
+    EXPECT_EQ(texto::DeBaseDados("João"), "João");
+    EXPECT_EQ(texto::DeBaseDados("a\xEF\xBF\xBE" "b\xEF\xBF\xBF"), "a\uFFFDb\uFFFD");
+    EXPECT_EQ(texto::DeBaseDados("x\xED\xA0\x80y"), "x\uFFFDy") << "a lone surrogate is no Windows-1252";
+    EXPECT_EQ(texto::DeBaseDados("\xED\xA0\xBD\xED\xB8\x80"), "\U0001F600") << "a pair encoded half by half";
+    EXPECT_EQ(texto::Saneado("a\x01\tb\x7f\r\n\x1f"), "a\uFFFD\tb\x7f\r\n\uFFFD");
+    EXPECT_EQ(texto::Saneado("\xF4\x8F\xBF\xBF\xEF\xBF\xBD"), "\xF4\x8F\xBF\xBF\xEF\xBF\xBD") << "U+10FFFF, U+FFFD stay";
+    EXPECT_EQ(texto::Saneado("fim\xC3"), "fim\uFFFD");
+    EXPECT_TRUE(texto::SoCaracteresXml("Emissão Mapas\r\n"));
+    EXPECT_FALSE(texto::SoCaracteresXml("\xEF\xBF\xBE"));
+    EXPECT_FALSE(texto::Utf8Valido("\xED\xA0\x80"));
+}

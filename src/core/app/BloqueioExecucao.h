@@ -3,6 +3,11 @@
 // scheduler or a person while one is going ends at once instead of mailing everything twice.
 //
 //   BloqueioExecucao bloqueio(ctx.FicheiroIni);   // raises Erro(ExecucaoEmCurso) when taken
+//
+// The lock is a file of its own, never replaced, named after the parameter file's canonical
+// path, in the system's lock folder (/run/lock, else /tmp). So saving the parameter file (a new
+// file renamed over the old one) does not let a second run in, two paths to one file share the
+// lock, and the daily and weekly files do not block each other.
 #include <string>
 
 namespace quorvelanti {
@@ -14,7 +19,12 @@ public:
     BloqueioExecucao(const BloqueioExecucao&) = delete;
     BloqueioExecucao& operator=(const BloqueioExecucao&) = delete;
 
+    // The lock file of a parameter file: <lock folder>/quorvelanti-<hash of its canonical path>.lock.
+    // Raises Erro(FicheiroInexistente) when the parameter file does not exist.
+    static std::string FicheiroBloqueio(const std::string& ficheiroParametros);
+
 private:
+    std::string caminho_;
     int descritor_ = -1;
 };
 

@@ -4,40 +4,66 @@
 #include "app/BloqueioExecucao.h"
 #include "app/Sincronizacao.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
 
 namespace {
-// Leaves one line in the open log saying what ended the run (unless its step wrote its own),
-// tells the failure notice's addresses, and closes the log; the log itself may be what failed.
-void registarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha, bool jaNoRegisto = false)
+
+int estadoDe(const Erro& erro)
+{
+    if (erro.Numero() == erros::ExecucaoEmCurso) return 3;
+    if (erro.Numero() == erros::CorridaInterrompida) return 128 + Interrupcao::Sinal();
+    return 1;
+}
+
+// Every failed run ends here, whatever ended it: an error passed up from any step, a workbook
+// that could not be written (already in the log), a signal. It leaves the run's last line in the
+// log, tells the failure notice's addresses, closes the log, and gives the failure with its exit
+// status back to the front end. The log itself may be what failed.
+FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha, bool jaNoRegisto)
 {
     if (ctx.Log && !jaNoRegisto) ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
     AvisarFalha(ctx, falha);
     if (ctx.Log) ctx.Log->Fechar();
+    return falha;
 }
-}  // namespace
 
-std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
-{
+struct FimDaCorrida {
     FalhaCorrida falha;
+    bool jaNoRegisto;  // its step wrote the failure to the log itself
+};
+
+// The run proper, with SIGTERM, SIGINT and SIGHUP watched: what ended it, if anything. The run
+// lock is taken into 'bloqueio', which outlives this, so the failure is handled under it.
+std::optional<FimDaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<BloqueioExecucao>& bloqueio)
+{
+    Interrupcao::Vigia vigia;
     try {
-        BloqueioExecucao bloqueio(ctx.FicheiroIni);
+        bloqueio.emplace(ctx.FicheiroIni);
         Sincronizar(ctx);
         return std::nullopt;
     } catch (const Erro& erro) {
-        falha = {erro.Numero(), erro.DescricaoCompleta(), erro.Numero() == erros::ExecucaoEmCurso ? 3 : 1};
+        return FimDaCorrida{{erro.Numero(), erro.DescricaoCompleta(), estadoDe(erro)}, false};
     } catch (const TerminarPrograma& fim) {
-        // The workbook writer has already written its own entry to the log.
-        falha = {erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado};
-        registarFalha(ctx, falha, true);
-        return falha;
+        return FimDaCorrida{
+            {erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado}, true};
     } catch (const std::exception& erro) {
-        falha = {0, erro.what(), 1};
+        return FimDaCorrida{{0, erro.what(), 1}, false};
     }
-    registarFalha(ctx, falha);
-    return falha;
+}
+
+}  // namespace
+
+// The failure is handled once the signals are no longer watched, so whatever it does (the log's
+// last line, anything sent about it) is not itself cut short by the signal that ended the run.
+std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
+{
+    std::optional<BloqueioExecucao> bloqueio;
+    const auto fim = correrVigiado(ctx, bloqueio);
+    if (!fim) return std::nullopt;
+    return terminarComFalha(ctx, fim->falha, fim->jaNoRegisto);
 }
 
 }  // namespace quorvelanti

@@ -5,10 +5,12 @@
 #include <filesystem>
 
 #include "components/ConstrutorLigacao.h"
+#include "components/FicheiroTemporario.h"
 #include "components/LeitorIni.h"
 #include "components/LigacaoBD.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
+#include "data/Interrupcao.h"
 #include "data/Texto.h"
 #include "reports/ClausulaPortes.h"
 #include "reports/daily/ExtrairMapas.h"
@@ -73,6 +75,25 @@ void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
     if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
 }
 
+// A file without the list still makes a run of its opening and closing lines; the scheduler's
+// output says why no company went out.
+void avisarSemLista(ContextoExecucao& ctx)
+{
+    ctx.progresso.Aviso("Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
+                        " não tem a linha [EMPRESAS]; nenhuma empresa é processada");
+}
+
+// Hidden temporary files that a killed run (SIGKILL, a power cut) left where runs write; those
+// of a run still going, with another parameter file, are locked and stay.
+void removerTemporariosAbandonados(const ContextoExecucao& ctx)
+{
+    FicheiroTemporario::RemoverAbandonados(ctx.PastaLog);
+    LeitorIni ini;
+    ini.DefinirFicheiro(ctx.FicheiroIni);
+    if (const auto saida = ini.LerValor("SMTP", "PastaSaida"); !saida.empty())
+        FicheiroTemporario::RemoverAbandonados(saida);
+}
+
 void fechar(std::unique_ptr<LigacaoBD>& ligacao)
 {
     if (ligacao) ligacao->FecharLigacao();
@@ -114,14 +135,16 @@ std::string textoRetoma(const ContextoExecucao& ctx)
 
 }  // namespace
 
-std::vector<std::string> LerEmpresas(const std::string& ficheiro)
+std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista)
 {
     std::vector<std::string> empresas;
     bool dentro = false;
+    if (comLista) *comLista = false;
     for (const auto& linha : LeitorIni::LerLinhas(ficheiro)) {
         const std::string marcador = texto::MaiusculasAscii(linha);
         if (marcador == "[EMPRESAS]") {
             dentro = true;
+            if (comLista) *comLista = true;
         } else if (dentro && marcador == "[FIM]") {
             break;
         } else if (dentro) {
@@ -203,12 +226,16 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.Log = std::make_unique<cl_log>(ctx.relogio);
     ctx.Log->Abrir(ctx.FicheiroIni);
     avisarSeLegivelPorOutros(ctx);
+    removerTemporariosAbandonados(ctx);
     ctx.Assunto = parametros.email_Assunto();
     ctx.Origem = parametros.email_Origem();
     prepararEntregas(ctx);
-    const auto empresas = LerEmpresas(ctx.FicheiroIni);
+    bool comLista = false;
+    const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
+    if (!comLista) avisarSemLista(ctx);
     ctx.Progresso("Emissão Mapas");
     for (const auto& empresa : empresas) {
+        Interrupcao::Verificar();
         // Set first, so a company whose database does not open is the one a failure names.
         ctx.EmpresaActual = empresa;
         ctx.PassoActual = "ligação à base de dados";
@@ -221,6 +248,7 @@ void Sincronizar(ContextoExecucao& ctx)
         if (ctx.TemLigacaoExt) fechar(ctx.LigacaoExt);
         ctx.eventos.ProcessarEventos();
     }
+    Interrupcao::Verificar();
     ctx.PassoActual = "fecho da emissão";
     ctx.Progresso("Emissão Mapas terminada");
     ctx.Log->Fechar();

@@ -12,7 +12,11 @@ class LigacaoBD;
 
 void Sincronizar(ContextoExecucao& ctx);
 // The lines between "[EMPRESAS]" and "[FIM]" (markers in any letter case, whole lines), unchanged.
-std::vector<std::string> LerEmpresas(const std::string& ficheiro);
+// comLista, when given, tells whether the file has an "[EMPRESAS]" line at all.
+//
+//   bool comLista = false;
+//   auto empresas = LerEmpresas("/etc/dorvam/Quorvelanti.qel", &comLista);
+std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista = nullptr);
 void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
                  const std::string& caminho);
 void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "MensagemEnderecos.h"
+#include "data/Interrupcao.h"
 
 namespace quorvelanti {
 
@@ -78,6 +79,10 @@ std::size_t ler(char* destino, std::size_t tamanho, std::size_t n, void* p)
     s.lidos += quantos;
     return quantos;
 }
+
+// Called about once a second even while the server keeps silent, so a signal stops the
+// transfer at once instead of after the whole timeout.
+int progresso(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return Interrupcao::Sinal() != 0 ? 1 : 0; }
 
 std::string url(const ServicoCorreio::Definicoes& d, const std::string& remetente)
 {
@@ -161,6 +166,11 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
     curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, depurar);
     curl_easy_setopt(c, CURLOPT_DEBUGDATA, &sessao);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, progresso);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    // Closed (QUIT) while this handle and its progress callback still hold the connection:
+    // left for the cleanup, the wait for the answer to QUIT would not notice a signal.
+    curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
     if (d.seguranca == Seguranca::StartTls) curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());
     if (!d.utilizador.empty()) {

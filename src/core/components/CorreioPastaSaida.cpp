@@ -1,6 +1,7 @@
 #include "CorreioPastaSaida.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,13 +28,15 @@ mode_t modoDeFicheiroNovo()
     return 0666 & ~mascara;
 }
 
-// The temporary file: removed unless it was given its final name.
+// The temporary file: removed unless it was given its final name. Named and locked as
+// FicheiroTemporario's, so a later run removes it only when its writer died.
 class Temporario {
 public:
-    explicit Temporario(const std::string& pasta) : caminho_(pasta + "/.quorvelanti-XXXXXX.tmp")
+    explicit Temporario(const std::string& pasta) : caminho_(pasta + "/.quorvelanti.eml.tmp-XXXXXX")
     {
-        fd_ = mkstemps(caminho_.data(), 4);
+        fd_ = mkstemp(caminho_.data());
         if (fd_ < 0) throw falha(pasta);
+        flock(fd_, LOCK_EX | LOCK_NB);
     }
     ~Temporario()
     {
@@ -54,9 +57,7 @@ public:
         // Created like any file the run writes (each carries a workbook); on disk before it
         // gets its final name.
         if (fchmod(fd_, modoDeFicheiroNovo()) != 0 || fsync(fd_) != 0) throw falha(caminho_);
-        int fd = fd_;
-        fd_ = -1;
-        if (close(fd) != 0) throw falha(caminho_);
+        // Kept open, and so locked, until the message has its final name.
     }
     const std::string& Caminho() const { return caminho_; }
 

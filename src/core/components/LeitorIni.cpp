@@ -27,6 +27,7 @@ struct FicheiroIni {
         std::string fim;                     // "\r\n", "\n", "\r" or "" (last line without one)
         std::optional<std::string> seccao;   // the section's name when the line is its header
     };
+    std::string bom;  // a leading UTF-8 byte-order mark: no part of the first line, kept on writing
     std::vector<Linha> linhas;
     bool utf8 = false;
     std::string fimPredefinido = "\r\n";
@@ -99,11 +100,15 @@ std::optional<std::string> cabecalho(const std::string& linha)
     return aparar(t.substr(1, fecho - 1));
 }
 
-FicheiroIni analisar(const std::string& bytes)
+FicheiroIni analisar(const std::string& conteudo)
 {
+    static const std::string kBom = "\xEF\xBB\xBF";
     FicheiroIni f;
-    // Plain ASCII files are taken as Windows-1252, the code page their Windows peers write.
-    f.utf8 = !soAscii(bytes) && texto::Utf8Valido(bytes);
+    if (conteudo.compare(0, kBom.size(), kBom) == 0) f.bom = kBom;
+    const std::string bytes = conteudo.substr(f.bom.size());
+    // Plain ASCII files are taken as Windows-1252, the code page their Windows peers write,
+    // unless a byte-order mark says UTF-8.
+    f.utf8 = (!f.bom.empty() || !soAscii(bytes)) && texto::Utf8Valido(bytes);
     std::size_t inicio = 0;
     while (inicio < bytes.size()) {
         std::size_t fim = bytes.find_first_of("\r\n", inicio);
@@ -179,7 +184,7 @@ void garantirFimDeLinha(FicheiroIni& f, std::size_t antesDe)
 
 std::string juntar(const FicheiroIni& f)
 {
-    std::string bytes;
+    std::string bytes = f.bom;
     for (const auto& l : f.linhas) bytes += l.bytes + l.fim;
     return bytes;
 }

@@ -10,7 +10,8 @@
 // starting with ';' or '#' are comments, and only those: a ';' or '#' after a value belongs to
 // the value (passwords hold them). Blanks around names and values are ignored. The file is read
 // as UTF-8 when its bytes are valid UTF-8, otherwise as Windows-1252, and written back in the
-// same encoding and with its own line ends.
+// same encoding and with its own line ends. A leading UTF-8 byte-order mark is no part of the
+// first line; it stays in the file.
 //
 // A save keeps the file what it was: owner, group and mode stay; a symbolic link stays a link and
 // its target is written; a new file is created 0600, as it will hold passwords. The new text

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "MensagemCodificacao.h"
+#include "data/Texto.h"
 
 namespace quorvelanti::mensagem {
 
@@ -70,15 +71,17 @@ std::string ComporMensagem(const ConteudoMensagem& c)
     if (!c.para.empty()) m += CabecalhoEnderecos("To", c.para);
     if (!c.copia.empty()) m += CabecalhoEnderecos("Cc", c.copia);
     m += "Message-ID: " + IdMensagem(c) + "\r\n";
-    m += CabecalhoNaoEstruturado("Subject", c.assunto);
+    // Subject and body carry data of any origin: only characters every reader takes go out.
+    m += CabecalhoNaoEstruturado("Subject", texto::Saneado(c.assunto));
     m += prioridade(c.prioridade);
     m += "MIME-Version: 1.0\r\n";
-    if (c.nomeAnexo.empty()) return m + cabecalhosTexto() + "\r\n" + QuotedPrintable(c.corpo) + "\r\n";
+    const std::string corpo = QuotedPrintable(texto::Saneado(c.corpo));
+    if (c.nomeAnexo.empty()) return m + cabecalhosTexto() + "\r\n" + corpo + "\r\n";
 
     // "=_" cannot occur in quoted-printable or Base64 text, so the boundary never collides.
     std::string fronteira = "=_quorvelanti." + c.unico;
     m += "Content-Type: multipart/mixed;\r\n boundary=\"" + fronteira + "\"\r\n\r\n";
-    m += "--" + fronteira + "\r\n" + cabecalhosTexto() + "\r\n" + QuotedPrintable(c.corpo) + "\r\n";
+    m += "--" + fronteira + "\r\n" + cabecalhosTexto() + "\r\n" + corpo + "\r\n";
     m += "--" + fronteira + "\r\n" + parteAnexo(c);
     return m + "--" + fronteira + "--\r\n";
 }

@@ -10,6 +10,7 @@
 #include "MotorTipos.h"
 #include "SondaSqlServer.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {
@@ -58,10 +59,12 @@ Diagnostico diagnostico(const Pega& pega)
     return d;
 }
 
-// A failure raises Erro: TempoConsultaEsgotado when the driver gave up waiting, ConsultaFalhou otherwise.
+// A failure raises Erro: a signal that cancelled the call is the failure; TempoConsultaEsgotado
+// when the driver gave up waiting, ConsultaFalhou otherwise.
 void verificar(SQLRETURN r, const Pega& pega, const std::string& descricao)
 {
     if (SQL_SUCCEEDED(r) || r == SQL_NO_DATA) return;
+    Interrupcao::Verificar();
     Diagnostico d = diagnostico(pega);
     throw Erro(d.tempoEsgotado ? erros::TempoConsultaEsgotado : erros::ConsultaFalhou, descricao, d.texto);
 }
@@ -133,7 +136,8 @@ Coluna colunaDe(const Pega& instrucao, SQLUSMALLINT coluna)
     return {campo};
 }
 
-// Reads one field of the current row as text, growing the buffer for long texts; nullopt for null.
+// Reads one field of the current row as text (texto::DeBaseDados), growing the buffer for long
+// texts; nullopt for null.
 std::optional<std::string> lerTexto(const Pega& instrucao, SQLUSMALLINT coluna)
 {
     std::string valor;
@@ -149,7 +153,7 @@ std::optional<std::string> lerTexto(const Pega& instrucao, SQLUSMALLINT coluna)
         valor.append(buf, truncado ? sizeof buf - 1 : static_cast<std::size_t>(indicador));
         if (r == SQL_SUCCESS || !truncado) break;
     }
-    return valor;
+    return texto::DeBaseDados(std::move(valor));
 }
 
 Valor lerValor(const Pega& instrucao, SQLUSMALLINT coluna, const Coluna& c)
@@ -287,6 +291,9 @@ void MotorOdbc::Executar(const std::string& sql, ConjuntoResultados& rs)
 void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
 {
     Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
+    // The driver waits on the server without a way to notice a signal: the watcher cancels.
+    Interrupcao::AoSinal cancelar([h = instrucao.h()] { SQLCancel(h); });
+    Interrupcao::Verificar();
     const std::string falhou = "Consulta falhou: " + motor::Resumo(sql);
     if (timeoutConsulta_ > 0)
         SQLSetStmtAttr(instrucao.h(), SQL_ATTR_QUERY_TIMEOUT,

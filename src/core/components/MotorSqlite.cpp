@@ -8,6 +8,8 @@
 #include "ReescritaTsql.h"
 #include "data/Colacao.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
+#include "data/Texto.h"
 
 namespace quorvelanti {
 
@@ -17,10 +19,11 @@ struct Finalizar {
 };
 using Instrucao = std::unique_ptr<sqlite3_stmt, Finalizar>;
 
+// SQLite keeps whatever bytes a program stored: a legacy one's Windows-1252 among them.
 std::string textoColuna(sqlite3_stmt* s, int c)
 {
     auto p = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-    return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, c)));
+    return texto::DeBaseDados(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, c))));
 }
 
 // A value of a column with a declared type, in that type's one C++ form.
@@ -38,8 +41,12 @@ Valor valorDeclarado(sqlite3_stmt* s, int c, const Campo& campo)
     case TipoCampo::Moeda:
     case TipoCampo::Numerico:
         // A DECIMAL column holds 2 as INTEGER and 1.005 as REAL: both become currency.
-        if (tipo == SQLITE_INTEGER) return Moeda::DeUnidades(sqlite3_column_int64(s, c));
-        if (tipo == SQLITE_FLOAT) return Moeda::DeDouble(sqlite3_column_double(s, c));
+        try {
+            if (tipo == SQLITE_INTEGER) return Moeda::DeUnidades(sqlite3_column_int64(s, c));
+            if (tipo == SQLITE_FLOAT) return Moeda::DeDouble(sqlite3_column_double(s, c));
+        } catch (const Erro& erro) {
+            throw ErroNoCampo(erro, campo.nome);
+        }
         break;
     default: break;
     }
@@ -54,10 +61,28 @@ int compararTextos(void* colacao, int n1, const void* a, int n2, const void* b)
         std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(n2)));
 }
 
-// Called by SQLite every few thousand steps of a statement: a non-zero answer interrupts it.
-int prazoPassado(void* prazo)
+// Every thousand steps of a statement: a signal, or the statement's deadline passed, stops it
+// (SQLITE_INTERRUPT).
+int aoProgresso(void* prazo)
 {
-    return std::chrono::steady_clock::now() > *static_cast<std::chrono::steady_clock::time_point*>(prazo);
+    return Interrupcao::Sinal() != 0 ||
+           std::chrono::steady_clock::now() > *static_cast<const std::chrono::steady_clock::time_point*>(prazo);
+}
+
+// Waits up to five seconds for another process's write lock, giving up at once on a signal.
+int aoOcupado(void*, int tentativas)
+{
+    if (Interrupcao::Sinal() != 0 || tentativas >= 500) return 0;
+    sqlite3_sleep(10);
+    return 1;
+}
+
+// The statement failed: a signal stopped it, its deadline passed, or the engine says why.
+[[noreturn]] void falhou(sqlite3* bd, int rc, const std::string& sql, int timeoutConsulta)
+{
+    Interrupcao::Verificar();
+    if (rc == SQLITE_INTERRUPT) throw motor::ErroTempoConsulta(sql, timeoutConsulta, sqlite3_errmsg(bd));
+    throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), sqlite3_errmsg(bd));
 }
 
 Valor valorNatural(sqlite3_stmt* s, int c)
@@ -85,7 +110,8 @@ MotorSqlite::MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos
     if (rc != SQLITE_OK)
         throw Erro(erros::LigacaoFalhou, "Base de dados SQLite não abre: " + caminho,
                    bd ? sqlite3_errmsg(bd) : sqlite3_errstr(rc));
-    sqlite3_busy_timeout(bd, 5000);
+    sqlite3_busy_handler(bd, aoOcupado, nullptr);
+    sqlite3_progress_handler(bd, 1000, aoProgresso, &prazo_);
     // SQLite reads the header only on first use: check now that the file is a database.
     char* erro = nullptr;
     rc = sqlite3_exec(bd, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &erro);
@@ -98,7 +124,6 @@ MotorSqlite::MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos
     // read again and again from the file. A bigger cache, not mmap, so that a file truncated
     // under the run fails a statement instead of killing the process with SIGBUS.
     sqlite3_exec(bd, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
-    if (timeoutConsulta_ > 0) sqlite3_progress_handler(bd, 10000, prazoPassado, &prazo_);
     const Colacao& colacao = Colacao::Portuguesa();
     sqlite3_create_collation(bd, ReescritaTsql::NomeColacao, SQLITE_UTF8, const_cast<Colacao*>(&colacao),
                              compararTextos);
@@ -111,8 +136,7 @@ void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
     const char* resto = nullptr;
     int rc = sqlite3_prepare_v2(bd_.get(), reescrita.c_str(), static_cast<int>(reescrita.size()), &bruta, &resto);
     Instrucao instrucao(bruta);
-    if (rc != SQLITE_OK)
-        throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), sqlite3_errmsg(bd_.get()));
+    if (rc != SQLITE_OK) falhou(bd_.get(), rc, sql, timeoutConsulta_);
     // SQLite would run the first statement only and silently drop the rest.
     if (resto && std::string(resto).find_first_not_of(" \t\r\n;") != std::string::npos)
         throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), "mais de uma instrução no texto");
@@ -121,7 +145,8 @@ void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
         return;
     }
     sqlite3_stmt* s = instrucao.get();
-    prazo_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutConsulta_);
+    prazo_ = timeoutConsulta_ > 0 ? std::chrono::steady_clock::now() + std::chrono::seconds(timeoutConsulta_)
+                                  : std::chrono::steady_clock::time_point::max();
 
     const int n = sqlite3_column_count(s);
     std::vector<Campo> campos;
@@ -145,9 +170,7 @@ void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
         }
         linhas.push_back(std::move(linha));
     }
-    if (rc == SQLITE_INTERRUPT) throw motor::ErroTempoConsulta(sql, timeoutConsulta_, sqlite3_errmsg(bd_.get()));
-    if (rc != SQLITE_DONE)
-        throw Erro(erros::ConsultaFalhou, "Consulta falhou: " + motor::Resumo(sql), sqlite3_errmsg(bd_.get()));
+    if (rc != SQLITE_DONE) falhou(bd_.get(), rc, sql, timeoutConsulta_);
 
     rs = motor::Conjunto(std::move(campos), declarado, std::move(linhas));
 }

@@ -31,8 +31,9 @@ private:
     std::string caminho_;
     std::unique_ptr<sqlite3, Fechar> bd_;
     int timeoutConsulta_;
-    // The deadline of the statement running now; SQLite holds its address, so the engine never moves.
-    std::chrono::steady_clock::time_point prazo_;
+    // The deadline of the statement running now (none outside a statement); SQLite holds its
+    // address, so the engine never moves.
+    std::chrono::steady_clock::time_point prazo_ = std::chrono::steady_clock::time_point::max();
 };
 
 }  // namespace quorvelanti

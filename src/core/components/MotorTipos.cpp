@@ -90,7 +90,8 @@ Valor ValorDeTexto(const Campo& campo, const std::string& texto)
     case TipoCampo::Numerico:
         try {
             return Moeda::DeTexto(texto);
-        } catch (const Erro&) {
+        } catch (const Erro& erro) {
+            if (erro.Numero() == erros::MoedaForaDosLimites) throw ErroNoCampo(erro, campo.nome);
             valorInvalido(campo, texto);
         }
     case TipoCampo::Data:

@@ -11,13 +11,13 @@
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
 #include "CorreioPastaSaida.h"
 #include "MensagemMime.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"
 
@@ -83,6 +83,8 @@ long ServicoCorreio::Enviar(const std::string& origem, const std::string& destin
                             const std::string& anexo, int comAnexo, int prioridade)
 {
     const std::string descricao = "Falha no envio de correio para " + destinos;
+    // Once the run was told to stop, nothing more goes out.
+    Interrupcao::Verificar();
     if (!definicoes_) throw Erro(erros::CorreioConfiguracao, "Serviço de correio sem configuração", descricao);
 
     mensagem::ConteudoMensagem c;
@@ -124,11 +126,12 @@ long ServicoCorreio::Enviar(const std::string& origem, const std::string& destin
     for (int tentativa = 1;; ++tentativa) {
         ResultadoEnvio r = smtp.Enviar(c.remetente.endereco, destinatarios, texto);
         if (r.enviado) return 0;
+        Interrupcao::Verificar();  // a transfer stopped by a signal is no mail failure
         if (!r.transitorio || tentativa >= definicoes_->tentativas) {
             if (tentativa > 1) r.detalhe += " (" + std::to_string(tentativa) + " tentativas)";
             throw Erro(erros::CorreioFalhou, descricao, r.detalhe);
         }
-        std::this_thread::sleep_for(pausa(tentativa));
+        Interrupcao::Esperar(pausa(tentativa));
     }
 }
 

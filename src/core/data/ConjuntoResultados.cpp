@@ -32,6 +32,11 @@ int TamanhoDefinido(TipoCampo tipo)
     }
 }
 
+Erro ErroNoCampo(const Erro& erro, const std::string& campo)
+{
+    return Erro(erro.Numero(), "Campo " + campo + ": " + erro.Descricao(), erro.Detalhe());
+}
+
 namespace {
 Valor converter(const Campo& campo, const Valor& valor)
 {
@@ -145,7 +150,13 @@ void ConjuntoResultados::Definir(const std::string& campo, const Valor& valor)
 
 void ConjuntoResultados::Definir(std::size_t indice, const Valor& valor)
 {
-    linhaActualMutavel().at(indice) = converter(dados_->campos.at(indice), valor);
+    const Campo& campo = dados_->campos.at(indice);
+    Valor& destino = linhaActualMutavel().at(indice);
+    try {
+        destino = converter(campo, valor);
+    } catch (const Erro& erro) {
+        throw ErroNoCampo(erro, campo.nome);
+    }
 }
 
 long ConjuntoResultados::ContarRegistos() const { return static_cast<long>(visiveis_.size()); }
@@ -180,7 +191,15 @@ const Valor& ConjuntoResultados::ValorDe(std::size_t indice) const { return Linh
 
 std::string ConjuntoResultados::Texto(const std::string& campo) const { return ValorComoTexto(ValorDe(campo)); }
 
-Moeda ConjuntoResultados::ComoMoeda(const std::string& campo) const { return ValorComoMoeda(ValorDe(campo)); }
+Moeda ConjuntoResultados::ComoMoeda(const std::string& campo) const
+{
+    const Valor& valor = ValorDe(campo);
+    try {
+        return ValorComoMoeda(valor);
+    } catch (const Erro& erro) {
+        throw ErroNoCampo(erro, campo);
+    }
+}
 
 const std::vector<Valor>& ConjuntoResultados::Linha(std::size_t i) const
 {

@@ -43,6 +43,10 @@ bool TipoNumerico(TipoCampo tipo);
 // The defined size the data-access library reports for a non-text type.
 int TamanhoDefinido(TipoCampo tipo);
 
+class Erro;
+// The same failure, its description naming the field it happened in: "Campo Valor: ...".
+Erro ErroNoCampo(const Erro& erro, const std::string& campo);
+
 class ConjuntoResultados {
 public:
     ConjuntoResultados();

@@ -17,6 +17,7 @@ constexpr long ValorInvalido = 101;
 constexpr long CampoInexistente = 102;
 constexpr long SemRegistoActual = 103;
 constexpr long OrdenacaoIndisponivel = 104;
+constexpr long MoedaForaDosLimites = 105;
 // INI files and other files
 constexpr long FicheiroInexistente = 201;
 constexpr long FicheiroIlegivel = 202;
@@ -38,6 +39,7 @@ constexpr long ParametroInvalido = 601;
 constexpr long EmpresaInvalida = 602;
 constexpr long LogFechado = 603;
 constexpr long ExecucaoEmCurso = 604;
+constexpr long CorridaInterrompida = 605;
 }  // namespace erros
 
 class Erro : public std::runtime_error {

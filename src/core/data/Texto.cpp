@@ -43,18 +43,64 @@ std::size_t comprimentoSequencia(unsigned char b)
 }
 
 constexpr std::uint32_t kInvalido = 0xFFFFFFFF;
+constexpr std::uint32_t kSubstituto = 0xFFFD;
 
-// The code point starting at utf8[i], leniently (no check of the continuation bytes); moves i
-// past it. A stray byte or a cut sequence gives kInvalido and moves one byte.
+struct Caracter {
+    std::uint32_t cp;   // kInvalido for a byte that starts no well-formed sequence
+    std::size_t bytes;  // 1 for such a byte
+};
+
+// The character at byte i. Surrogate code points are read like any other (a UTF-16 text with a
+// lone half, converted without checks, carries them); overlong forms and stray bytes are not.
+Caracter lerCaracter(const std::string& s, std::size_t i)
+{
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    const std::size_t n = comprimentoSequencia(b);
+    if (n == 1) return {b < 0x80 ? b : kInvalido, 1};
+    if (i + n > s.size()) return {kInvalido, 1};
+    std::uint32_t cp = b & (0x7F >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+        const unsigned char c = static_cast<unsigned char>(s[i + k]);
+        if ((c & 0xC0) != 0x80) return {kInvalido, 1};
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    static const std::uint32_t minimo[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < minimo[n] || cp > 0x10FFFF) return {kInvalido, 1};
+    return {cp, n};
+}
+
+bool surrogado(std::uint32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
+
+// The characters an XML 1.0 document may hold.
+bool permitidoXml(std::uint32_t cp)
+{
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
+           (cp >= 0x10000 && cp <= 0x10FFFF);
+}
+
+// Index of the first byte where Saneado has something to change; the size when nothing.
+std::size_t primeiroProibido(const std::string& s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char b = static_cast<unsigned char>(s[i]);
+        if (b >= 0x20 && b < 0x80) {
+            ++i;
+            continue;
+        }
+        const Caracter c = lerCaracter(s, i);
+        if (c.cp == kInvalido || !permitidoXml(c.cp)) return i;
+        i += c.bytes;
+    }
+    return s.size();
+}
+
+// The code point at utf8[i], kInvalido for a byte that starts no well-formed sequence; moves i
+// past it.
 std::uint32_t lerCodigo(const std::string& utf8, std::size_t& i)
 {
-    unsigned char b = static_cast<unsigned char>(utf8[i]);
-    std::size_t n = comprimentoSequencia(b);
-    if (i + n > utf8.size()) n = 1;
-    std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
-    for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    i += n;
-    return n == 1 && b >= 0x80 ? kInvalido : cp;
+    const Caracter c = lerCaracter(utf8, i);
+    i += c.bytes;
+    return c.cp;
 }
 
 std::optional<char> byteWindows1252(std::uint32_t cp)
@@ -69,21 +115,48 @@ std::optional<char> byteWindows1252(std::uint32_t cp)
 bool Utf8Valido(const std::string& bytes)
 {
     for (std::size_t i = 0; i < bytes.size();) {
-        unsigned char b = static_cast<unsigned char>(bytes[i]);
-        std::size_t n = comprimentoSequencia(b);
-        if (n == 1 && b >= 0x80) return false;
-        if (i + n > bytes.size()) return false;
-        std::uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
-        for (std::size_t k = 1; k < n; ++k) {
-            unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-            if ((c & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        static const std::uint32_t minimo[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < minimo[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += n;
+        const Caracter c = lerCaracter(bytes, i);
+        if (c.cp == kInvalido || surrogado(c.cp)) return false;
+        i += c.bytes;
     }
     return true;
+}
+
+std::string DeBaseDados(std::string bytes)
+{
+    for (std::size_t i = 0; i < bytes.size();) {
+        const Caracter c = lerCaracter(bytes, i);
+        if (c.cp == kInvalido) return Saneado(DeWindows1252(bytes));
+        i += c.bytes;
+    }
+    return Saneado(std::move(bytes));
+}
+
+bool SoCaracteresXml(const std::string& utf8) { return primeiroProibido(utf8) == utf8.size(); }
+
+std::string Saneado(std::string utf8)
+{
+    std::size_t i = primeiroProibido(utf8);
+    if (i == utf8.size()) return utf8;
+    std::string s = utf8.substr(0, i);
+    s.reserve(utf8.size() + 8);
+    while (i < utf8.size()) {
+        const Caracter c = lerCaracter(utf8, i);
+        i += c.bytes;
+        if (c.cp >= 0xD800 && c.cp <= 0xDBFF && i < utf8.size()) {
+            const Caracter baixo = lerCaracter(utf8, i);
+            if (baixo.cp >= 0xDC00 && baixo.cp <= 0xDFFF) {
+                acrescentarUtf8(s, 0x10000 + ((c.cp - 0xD800) << 10) + (baixo.cp - 0xDC00));
+                i += baixo.bytes;
+                continue;
+            }
+        }
+        if (c.cp != kInvalido && permitidoXml(c.cp))
+            s.append(utf8, i - c.bytes, c.bytes);
+        else
+            acrescentarUtf8(s, kSubstituto);
+    }
+    return s;
 }
 
 std::string DeWindows1252(const std::string& bytes)
@@ -94,7 +167,7 @@ std::string DeWindows1252(const std::string& bytes)
         if (b < 0x80)
             s += static_cast<char>(b);
         else if (b < 0xA0)
-            acrescentarUtf8(s, kAlto[b - 0x80] ? kAlto[b - 0x80] : 0xFFFD);
+            acrescentarUtf8(s, kAlto[b - 0x80] ? kAlto[b - 0x80] : kSubstituto);
         else
             acrescentarUtf8(s, b);
     }
@@ -128,7 +201,7 @@ std::u16string ParaUtf16(const std::string& utf8)
     s.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         std::uint32_t cp = lerCodigo(utf8, i);
-        if (cp == kInvalido) cp = 0xFFFD;
+        if (cp == kInvalido) cp = kSubstituto;
         if (cp < 0x10000) {
             s += static_cast<char16_t>(cp);
         } else {

@@ -8,6 +8,18 @@ namespace quorvelanti::texto {
 
 // True when the bytes are well-formed UTF-8.
 bool Utf8Valido(const std::string& bytes);
+// A text value read from a database, as UTF-8 that a workbook or a message can carry: bytes that
+// are not UTF-8 are read as Windows-1252 (a legacy program's "Jo\xE3o" is "João"), then made
+// Saneado. Encoded surrogates alone do not make a text Windows-1252.
+std::string DeBaseDados(std::string bytes);
+// The text with every character that XML 1.0 forbids replaced by U+FFFD: controls other than
+// tab, LF and CR, U+FFFE, U+FFFF, unpaired surrogates and bytes that start no UTF-8 sequence.
+// A surrogate pair encoded half by half (CESU-8) becomes its character.
+//
+//   Saneado("a\x01b")  // "a\uFFFDb"
+std::string Saneado(std::string utf8);
+// True when Saneado would leave the text as it is.
+bool SoCaracteresXml(const std::string& utf8);
 // Windows-1252 bytes to UTF-8 (the five undefined bytes map to U+FFFD).
 std::string DeWindows1252(const std::string& bytes);
 // UTF-8 to Windows-1252; characters outside the code page become '?'.

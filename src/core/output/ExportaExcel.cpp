@@ -58,6 +58,13 @@ void escreverLivro(const ContextoExecucao& ctx, const std::vector<std::string>& 
     throw TerminarPrograma{2};
 }
 
+// A total beyond the currency's range, or a signal, is no failure of the workbook: it ends the
+// run as any other failure does.
+bool alheiaAoLivro(const Erro& erro)
+{
+    return erro.Numero() == erros::MoedaForaDosLimites || erro.Numero() == erros::CorridaInterrompida;
+}
+
 }  // namespace
 
 void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
@@ -66,6 +73,7 @@ void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFo
     try {
         escreverLivro(ctx, NomesFolhas, Titulos, Ficheiro, Tipo);
     } catch (const Erro& erro) {
+        if (alheiaAoLivro(erro)) throw;
         terminar(ctx, erro);
     } catch (const std::exception& e) {
         terminar(ctx, Erro(erros::LivroFalhou, "Falha ao escrever o livro " + Ficheiro, e.what()));

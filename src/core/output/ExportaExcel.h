@@ -9,7 +9,9 @@
 // administration (6 sheets), 2 salesperson (5), 3 client-supplier orders (1), 4 weekly client (1).
 // The file is written under a temporary name in the same folder and renamed, replacing any
 // file of that name. On any failure the writer logs "Situação Anómala" to ctx.Log and ends the
-// program (TerminarPrograma with status 2); nothing is saved.
+// program (TerminarPrograma with status 2); nothing is saved. Two failures are not the
+// workbook's and pass up unchanged as Erro: a total beyond the currency's range
+// (erros::MoedaForaDosLimites) and a signal (erros::CorridaInterrompida).
 #include <string>
 #include <vector>
 

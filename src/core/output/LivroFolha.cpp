@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 
 namespace quorvelanti {
 
@@ -215,6 +216,7 @@ void LivroFolha::escreverDados()
 {
     const int primeira = tipo_.PrimeiraLinhaDados() - 1;
     for (std::size_t j = 0; j < registos_; ++j) {
+        Interrupcao::Verificar();  // a large sheet takes a while
         const int linha = primeira + static_cast<int>(j);
         const auto realce = static_cast<int>(realceDados(j));
         const std::vector<Valor>& valores = dados_.Linha(j);
@@ -223,7 +225,11 @@ void LivroFolha::escreverDados()
             Soma& soma = somas_[k];
             const Valor& v = valores[k];
             if (const auto* m = std::get_if<Moeda>(&v)) {
-                soma.moeda += *m;
+                try {
+                    soma.moeda += *m;
+                } catch (const Erro& erro) {
+                    throw ErroNoCampo(erro, dados_.CampoEm(static_cast<std::size_t>(k)).nome + " (total)");
+                }
                 livro_.Numero(linha, k, m->ComoDouble(), formatos[0]);
             } else if (const auto* s = std::get_if<std::string>(&v)) {
                 livro_.Texto(linha, k, *s, formatos[0]);

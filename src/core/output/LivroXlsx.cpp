@@ -1,16 +1,12 @@
 #include "LivroXlsx.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <random>
 
+#include "components/FicheiroTemporario.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -35,30 +31,16 @@ void verificarCelula(lxw_error erro, int linha, int coluna)
     verificar(erro, [&] { return "escrever a célula " + celula(linha, coluna); });
 }
 
-// Creates an empty file next to the destination, so the final rename stays within one file
-// system and is atomic. Hidden (leading dot) so nobody picks it up half-written.
-std::string criarTemporario(const std::string& destino)
+// The text as the file format can hold it: characters XML forbids replaced, cut to a cell's
+// limit. The text itself when it needs neither, else the copy made in 'copia'.
+const std::string& paraLivro(const std::string& texto, std::string& copia)
 {
-    namespace fs = std::filesystem;
-    const fs::path caminho(destino);
-    const fs::path pasta = caminho.has_parent_path() ? caminho.parent_path() : fs::path(".");
-    static constexpr char letras[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device fonte;
-    std::uniform_int_distribution<std::size_t> escolha(0, sizeof letras - 2);
-    for (int tentativa = 0; tentativa < 100; ++tentativa) {
-        std::string sufixo;
-        for (int i = 0; i < 6; ++i) sufixo += letras[escolha(fonte)];
-        const std::string nome = (pasta / ("." + caminho.filename().string() + ".tmp-" + sufixo)).string();
-        // 0666 so the finished workbook gets the same permissions as any file the user creates.
-        const int fd = ::open(nome.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return nome;
-        }
-        if (errno != EEXIST)
-            throw Erro(erros::LivroFalhou, "Não foi possível criar o livro " + destino, std::strerror(errno));
-    }
-    throw Erro(erros::LivroFalhou, "Não foi possível criar o livro " + destino, "nomes temporários esgotados");
+    const std::size_t maximo = LivroXlsx::MaximoCaracteresCelula;
+    const bool longo = texto.size() > maximo && texto::Caracteres(texto) > maximo;
+    if (!longo && texto::SoCaracteresXml(texto)) return texto;
+    copia = texto::Saneado(texto);
+    if (texto::Caracteres(copia) > maximo) copia = texto::Primeiros(copia, maximo);
+    return copia;
 }
 
 // The library reads 0 as "no colour"; black has its own value.
@@ -66,13 +48,18 @@ lxw_color_t cor(long rgb) { return rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR
 
 }  // namespace
 
-LivroXlsx::LivroXlsx(const std::string& ficheiro) : destino_(ficheiro), temporario_(criarTemporario(ficheiro))
+LivroXlsx::LivroXlsx(const std::string& ficheiro) : destino_(ficheiro)
 {
+    try {
+        temporario_ = std::make_unique<FicheiroTemporario>(ficheiro);
+    } catch (const Erro& erro) {
+        throw Erro(erros::LivroFalhou, "Não foi possível criar o livro " + ficheiro, erro.Detalhe());
+    }
     // Constant memory: each row goes to disk once the next one starts, so a large result set
     // costs the writer almost nothing beyond the row being written.
     lxw_workbook_options opcoes{};
     opcoes.constant_memory = LXW_TRUE;
-    livro_ = workbook_new_opt(temporario_.c_str(), &opcoes);
+    livro_ = workbook_new_opt(temporario_->Caminho().c_str(), &opcoes);
     if (!livro_) {
         descartar();
         throw Erro(erros::LivroFalhou, "Não foi possível criar o livro " + ficheiro, "sem memória");
@@ -86,16 +73,17 @@ void LivroXlsx::descartar() noexcept
     if (livro_) lxw_workbook_free(livro_);
     livro_ = nullptr;
     folha_ = nullptr;
-    if (!temporario_.empty()) std::remove(temporario_.c_str());
-    temporario_.clear();
+    temporario_.reset();
 }
 
 void LivroXlsx::AdicionarFolha(const std::string& nome)
 {
+    std::string copia;
+    const std::string& valido = paraLivro(nome, copia);
     // The library would only print a warning and hand back no sheet for a bad name.
-    if (!nome.empty()) verificar(workbook_validate_sheet_name(livro_, nome.c_str()),
+    if (!nome.empty()) verificar(workbook_validate_sheet_name(livro_, valido.c_str()),
                   [&] { return "dar o nome \"" + nome + "\" a uma folha"; });
-    folha_ = workbook_add_worksheet(livro_, nome.empty() ? nullptr : nome.c_str());
+    folha_ = workbook_add_worksheet(livro_, nome.empty() ? nullptr : valido.c_str());
     if (!folha_) throw Erro(erros::LivroFalhou, "Falha ao acrescentar a folha \"" + nome + "\"");
 }
 
@@ -124,14 +112,9 @@ LivroXlsx::Formato LivroXlsx::FormatoDe(const Estilo& estilo)
 
 void LivroXlsx::Texto(int linha, int coluna, const std::string& texto, Formato formato)
 {
-    // A longer text is refused by the format; a long remark must not cost the whole workbook.
-    std::string cortado;
-    const char* escrito = texto.c_str();
-    if (texto.size() > MaximoCaracteresCelula && texto::Caracteres(texto) > MaximoCaracteresCelula) {
-        cortado = texto::Primeiros(texto, MaximoCaracteresCelula);
-        escrito = cortado.c_str();
-    }
-    verificarCelula(worksheet_write_string(folha_, linha, coluna, escrito, formato), linha, coluna);
+    std::string copia;
+    verificarCelula(worksheet_write_string(folha_, linha, coluna, paraLivro(texto, copia).c_str(), formato), linha,
+                    coluna);
 }
 
 void LivroXlsx::Numero(int linha, int coluna, double valor, Formato formato)
@@ -157,7 +140,9 @@ void LivroXlsx::FormulaNumero(int linha, int coluna, const std::string& formula,
 void LivroXlsx::FormulaTexto(int linha, int coluna, const std::string& formula, const std::string& resultado,
                              Formato formato)
 {
-    verificar(worksheet_write_formula_str(folha_, linha, coluna, formula.c_str(), formato, resultado.c_str()),
+    std::string copia;
+    verificar(worksheet_write_formula_str(folha_, linha, coluna, formula.c_str(), formato,
+                                          paraLivro(resultado, copia).c_str()),
               [&] { return "escrever a fórmula da célula " + celula(linha, coluna); });
 }
 
@@ -165,7 +150,9 @@ void LivroXlsx::Fundir(int linha, int coluna, int ultimaColuna, const std::strin
 {
     // The format has no merge of a single cell; such a range is just its one cell.
     if (ultimaColuna <= coluna) return Texto(linha, coluna, texto, formato);
-    verificar(worksheet_merge_range(folha_, linha, coluna, linha, ultimaColuna, texto.c_str(), formato),
+    std::string copia;
+    verificar(worksheet_merge_range(folha_, linha, coluna, linha, ultimaColuna, paraLivro(texto, copia).c_str(),
+                                    formato),
               [&] { return "fundir as células " + celula(linha, coluna) + ":" + celula(linha, ultimaColuna); });
 }
 
@@ -186,10 +173,19 @@ void LivroXlsx::Gravar()
     lxw_workbook* livro = livro_;
     livro_ = nullptr;  // closing frees the workbook whatever it returns
     folha_ = nullptr;
-    verificar(workbook_close(livro), [&] { return "gravar o livro " + destino_; });
-    if (std::rename(temporario_.c_str(), destino_.c_str()) != 0)
-        throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_, std::strerror(errno));
-    temporario_.clear();
+    errno = 0;
+    const lxw_error erro = workbook_close(livro);
+    // The library's message is generic ("error creating output file"); the system's says why
+    // (a full disk, a file-size limit).
+    if (erro != LXW_NO_ERROR)
+        throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_,
+                   std::string(lxw_strerror(erro)) + (errno ? std::string(": ") + std::strerror(errno) : ""));
+    try {
+        temporario_->Substituir();
+    } catch (const Erro& e) {
+        throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_, e.Detalhe());
+    }
+    temporario_.reset();
 }
 
 std::string LivroXlsx::NomeColuna(int coluna)

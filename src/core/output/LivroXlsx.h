@@ -1,6 +1,6 @@
 #pragma once
 // An .xlsx file being written, streamed row by row, that appears under its final name only when
-// it is complete. Owns the writer library's workbook and a temporary file in the destination
+// it is complete and on disk. Owns the writer library's workbook and a temporary file in the destination
 // folder; whatever is not saved with Gravar is discarded when the object goes.
 //
 //   LivroXlsx livro("/var/rel/mapa.xlsx");
@@ -11,9 +11,11 @@
 //   livro.Gravar();                                     // renamed onto /var/rel/mapa.xlsx
 //
 // Rows and columns are 0-based. Cells go to the sheet added last; within a sheet rows must be
-// written in increasing order (the rows of one row in any order). Every failure is an Erro
-// numbered erros::LivroFalhou carrying the library's own message.
+// written in increasing order (the rows of one row in any order). Texts go in as the format can
+// hold them (texto::Saneado, cut to a cell's limit), so the file is well-formed whatever the data
+// holds. Every failure is an Erro numbered erros::LivroFalhou carrying the library's own message.
 #include <map>
+#include <memory>
 #include <string>
 
 struct lxw_workbook;
@@ -21,6 +23,8 @@ struct lxw_worksheet;
 struct lxw_format;
 
 namespace quorvelanti {
+
+class FicheiroTemporario;
 
 class LivroXlsx {
 public:
@@ -75,7 +79,7 @@ private:
     void descartar() noexcept;
 
     std::string destino_;
-    std::string temporario_;
+    std::unique_ptr<FicheiroTemporario> temporario_;
     lxw_workbook* livro_ = nullptr;
     lxw_worksheet* folha_ = nullptr;
     std::map<Estilo, Formato> formatos_;

@@ -1,5 +1,8 @@
 #include "cl_log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -28,9 +31,13 @@ void cl_log::Abrir(const std::string& NomeIni)
         parametros.FicheiroIni(NomeIni);
         parametros.Ler();
         caminho_ = NomeFicheiro(parametros.Log_Directoria(), relogio_.Agora());
-        ficheiro_ = std::fopen(caminho_.c_str(), "ab");
+        // Never through a symbolic link planted in the folder: the run would append to
+        // whatever file it names, with the running user's rights.
+        const int fd = open(caminho_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        ficheiro_ = fd < 0 ? nullptr : fdopen(fd, "ab");
         if (!ficheiro_) {
             razaoFecho_ = std::strerror(errno);
+            if (fd >= 0) close(fd);
             return;
         }
         Escrever("Início da Emissão");

@@ -1,6 +1,7 @@
 #include "EncomendasSemana.h"
 
 #include "components/LigacaoBD.h"
+#include "data/Erro.h"
 #include "reports/ClausulaPortes.h"
 #include "run/ContextoExecucao.h"
 
@@ -30,6 +31,16 @@ void acrescentarTotal(ConjuntoResultados& rs, const std::string& rotulo, Moeda t
     rs.AdicionarLinha();
     rs.Definir("Designação Artigo", rotulo);
     rs.Definir("Valor Venda", total);
+}
+
+// A total beyond the currency's range ends the run naming it, never a wrapped figure.
+void somar(Moeda& total, Moeda valor, const std::string& rotulo)
+{
+    try {
+        total += valor;
+    } catch (const Erro& erro) {
+        throw ErroNoCampo(erro, "Valor Venda (" + rotulo + ")");
+    }
 }
 
 }  // namespace
@@ -107,8 +118,8 @@ void PreencheEncSemanal(ConjuntoResultados& rsEncSemanal, ConjuntoResultados& li
         // A note longer than the field's 20 characters is cut, not refused.
         rsEncSemanal.Definir("Data Prev.", CalculaDataPrev(consultas, linhas));
         anterior = idDoc;
-        totalEncomenda += valor;
-        totalGeral += valor;
+        somar(totalEncomenda, valor, "Total Encomenda");
+        somar(totalGeral, valor, "Total Geral");
     }
     acrescentarTotal(rsEncSemanal, "Total Encomenda", totalEncomenda);
     rsEncSemanal.AdicionarLinha();
