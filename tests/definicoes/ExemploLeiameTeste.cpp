@@ -26,7 +26,8 @@ TEST(ExemploLeiame, OFicheiroDeParametrosDoLeiameLeSeComoEstaDescrito)
         {"EMP01", "DestinoVnd", "V01,ana@empresa.pt,V02,rui@empresa.pt"}, {"EMP01", "DestinoEnc", "compras@empresa.pt"},
         {"EMP01", "GrupoPortes", "'PORTES','FRETE'"}, {"email", "Assunto", "Mapas diários"},
         {"SMTP", "emailEmissor", "relatorios@empresa.pt"}, {"SMTP", "Servidor", "smtp.empresa.pt"},
-        {"SMTP", "Porta", "587"}, {"SMTP", "Seguranca", "starttls"}, {"Log", "Directoria", "/var/lib/quorvelanti"}};
+        {"SMTP", "Porta", "587"}, {"SMTP", "Seguranca", "starttls"}, {"Log", "Directoria", "/var/lib/quorvelanti"},
+        {"Log", "AvisoFalha", "informatica@empresa.pt"}};
     LeitorIni ini;
     ini.DefinirFicheiro(ficheiro);
     for (const auto& [seccao, chave, valor] : chaves) EXPECT_EQ(ini.LerValor(seccao, chave), valor) << chave;
