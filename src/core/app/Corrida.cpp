@@ -8,6 +8,19 @@
 namespace quorvelanti {
 
 namespace {
+// Ends the run's mail connection with QUIT however the run ends, so a window that stays open
+// between runs holds no connection; a later message opens a new one.
+class FimDaLigacaoCorreio {
+public:
+    explicit FimDaLigacaoCorreio(ContextoExecucao& ctx) : ctx_(ctx) {}
+    ~FimDaLigacaoCorreio() { ctx_.SessaoCorreio.Fechar(); }
+    FimDaLigacaoCorreio(const FimDaLigacaoCorreio&) = delete;
+    FimDaLigacaoCorreio& operator=(const FimDaLigacaoCorreio&) = delete;
+
+private:
+    ContextoExecucao& ctx_;
+};
+
 // Leaves one line in the open log saying what ended the run; the log itself may be what failed.
 void registarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
@@ -22,6 +35,7 @@ void registarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
 
 std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
 {
+    FimDaLigacaoCorreio fimDaLigacao(ctx);
     FalhaCorrida falha;
     try {
         BloqueioExecucao bloqueio(ctx.FicheiroIni);

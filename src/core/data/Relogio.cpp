@@ -1,8 +1,13 @@
 #include "Relogio.h"
 
 #include <ctime>
+#include <thread>
 
 namespace quorvelanti {
+
+std::chrono::steady_clock::time_point Relogio::Instante() const { return std::chrono::steady_clock::now(); }
+
+void Relogio::Esperar(std::chrono::steady_clock::duration espera) const { std::this_thread::sleep_for(espera); }
 
 RelogioSistema::RelogioSistema(std::optional<DataHora> dataForcada) : dataForcada_(dataForcada) {}
 

@@ -5,11 +5,13 @@
 // except where a step says so.
 //
 // Besides the documented fields it carries the run's services: the clock, the progress sink,
-// the event pump, and the SQL trace file (QUORVELANTI_TRACE_SQL).
+// the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL) and the run's SMTP connection,
+// which ends (QUIT) at the end of each run and when the context goes.
 #include <memory>
 #include <string>
 
 #include "components/LigacaoBD.h"
+#include "components/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Interfaces.h"
 #include "settings/cl_log.h"
@@ -20,7 +22,7 @@ class Relogio;
 
 struct ContextoExecucao {
     ContextoExecucao(const Relogio& relogio, SaidaProgresso& progresso, BombaEventos& eventos)
-        : relogio(relogio), progresso(progresso), eventos(eventos)
+        : relogio(relogio), progresso(progresso), eventos(eventos), SessaoCorreio(relogio)
     {
     }
 
@@ -67,6 +69,7 @@ struct ContextoExecucao {
     const Relogio& relogio;
     SaidaProgresso& progresso;
     BombaEventos& eventos;
+    SessaoSmtp SessaoCorreio;
     std::string FicheiroRegistoSql;  // empty: no trace
 };
 
