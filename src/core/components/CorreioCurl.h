@@ -1,8 +1,7 @@
 #pragma once
 // One SMTP connection over libcurl, kept from one message to the next: the libcurl handle stays,
-// and with it the connection, its TLS session and the login, until this object goes (QUIT). A
-// failed transaction ends the connection (libcurl says QUIT when it still can); the next one
-// opens another. Knows nothing of MIME; the text is sent as given.
+// and with it the connection, its TLS session and the login, until this object goes (QUIT).
+// Knows nothing of MIME; the text is sent as given.
 //
 //   CorreioCurl smtp(definicoes);
 //   ResultadoEnvio r = smtp.Enviar("rel@emp.pt", {"adm@emp.pt", "dir@emp.pt"}, texto);

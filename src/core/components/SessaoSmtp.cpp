@@ -18,11 +18,11 @@ ResultadoEnvio SessaoSmtp::Enviar(const ServicoCorreio::Definicoes& definicoes, 
 {
     // Other settings may be another server or another login: the open connection cannot serve them.
     if (ligacao_ && !(ligacao_->Configuracao() == definicoes)) Fechar();
-    if (!ligacao_) ligacao_ = std::make_unique<CorreioCurl>(definicoes);
-    ResultadoEnvio r = transaccao(remetente, destinatarios, mensagem);
+    ResultadoEnvio r = transaccao(definicoes, remetente, destinatarios, mensagem);
     // A server ends a connection it kept idle, or at its own limit per connection: no fault of the
     // message, which goes once more on a new one. A reply asking to slow down waits for the caller.
-    if (!r.enviado && r.ligacaoPerdida && !r.limiteExcedido) r = transaccao(remetente, destinatarios, mensagem);
+    if (!r.enviado && r.ligacaoPerdida && !r.limiteExcedido)
+        r = transaccao(definicoes, remetente, destinatarios, mensagem);
     return r;
 }
 
@@ -32,19 +32,20 @@ void SessaoSmtp::Fechar() noexcept
     mensagensNaLigacao_ = 0;
 }
 
-ResultadoEnvio SessaoSmtp::transaccao(const std::string& remetente, const std::vector<std::string>& destinatarios,
-                                      const std::string& mensagem)
+ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definicoes, const std::string& remetente,
+                                      const std::vector<std::string>& destinatarios, const std::string& mensagem)
 {
-    const auto& definicoes = ligacao_->Configuracao();
     esperarVez(definicoes.mensagensPorMinuto);
+    if (!ligacao_) ligacao_ = std::make_unique<CorreioCurl>(definicoes);
     const bool ultima = mensagensNaLigacao_ + 1 >= definicoes.mensagensPorLigacao;
     ResultadoEnvio r = ligacao_->Enviar(remetente, destinatarios, mensagem, ultima);
     envios_.push_back(relogio_.Instante());
-    // libcurl ends the connection after a failed transaction, and after the last one allowed.
-    if (!r.enviado || ultima)
-        mensagensNaLigacao_ = 0;
+    // After a failure the connection ends here: libcurl would keep one whose server answered the
+    // end of a message with 421 and hung up, and send the next message into it.
+    if (!r.enviado)
+        Fechar();
     else
-        mensagensNaLigacao_ = r.ligacaoNova ? 1 : mensagensNaLigacao_ + 1;
+        mensagensNaLigacao_ = ultima ? 0 : r.ligacaoNova ? 1 : mensagensNaLigacao_ + 1;
     return r;
 }
 

@@ -2,7 +2,7 @@
 // The SMTP connection of a whole run, below the mail services that come and go with each mail:
 // one connection (with its TLS session and login) carries message after message while the
 // settings stay equal, and ends with QUIT after "MensagensPorLigacao" messages, when the settings
-// change, at Fechar and when the object goes. "MensagensPorMinuto" spaces the messages so that no
+// change, after a failed message, at Fechar and when the object goes. "MensagensPorMinuto" spaces the messages so that no
 // sliding minute holds more than that many.
 //
 //   SessaoSmtp sessao(relogio);                      // the run context holds one per run
@@ -42,8 +42,8 @@ public:
     void Fechar() noexcept;
 
 private:
-    ResultadoEnvio transaccao(const std::string& remetente, const std::vector<std::string>& destinatarios,
-                              const std::string& mensagem);
+    ResultadoEnvio transaccao(const ServicoCorreio::Definicoes& definicoes, const std::string& remetente,
+                              const std::vector<std::string>& destinatarios, const std::string& mensagem);
     void esperarVez(int mensagensPorMinuto);
 
     const Relogio& relogio_;
