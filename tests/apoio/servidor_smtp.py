@@ -99,7 +99,6 @@ class SmtpDeTeste(SMTP):
         self.fechar_nos_dados = fechar_nos_dados
         self.fechar_apos = fechar_apos
         self.aceites = 0
-        self.numero_ligacao = 0
 
     def connection_made(self, transport):
         if self.transport is None:
