@@ -1,12 +1,12 @@
 #pragma once
 // The SMTP connection of a whole run, below the mail services that come and go with each mail:
 // one connection (with its TLS session and login) carries message after message while the
-// settings stay equal, and ends with QUIT after "MensagensPorLigacao" messages, when the settings
-// change, after a failed message, at Fechar and when the object goes. "MensagensPorMinuto" spaces the messages so that no
-// sliding minute holds more than that many.
+// settings stay equal, and ends with QUIT after "MensagensPorLigacao" messages, when the
+// settings change, after a failed message, at Fechar and when the object goes.
+// "MensagensPorMinuto" spaces the messages so that no sliding minute holds more than that many.
 //
-//   SessaoSmtp sessao(relogio);                      // the run context holds one per run
-//   ServicoCorreio correio(relogio, sessao);         // a new service per mail, as ever
+//   SessaoSmtp sessao(relogio);                      // the run context holds one
+//   ServicoCorreio correio(relogio, sessao);         // a new service for each mail
 //   correio.Configurar(ficheiroParametros);
 //   correio.Enviar(...);                             // on the run's connection
 //   sessao.Fechar();                                 // the run ended: QUIT
