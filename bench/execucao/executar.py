@@ -10,7 +10,8 @@ program's own database layer) plus the same cells written straight on libxlsxwri
 With --correio it runs instead the mail leg: the weekly set of one company into the pickup folder
 and into a local SMTP server with STARTTLS and login (the tests' aiosmtpd server, a throwaway
 certificate given as CertificadoCA), once with the run's connection and once with a connection
-per message, and prints wall and processor seconds, messages per second and connections opened.
+per message, each leg twice in turn (--repeticoes), and prints the fastest run of each: wall and
+processor seconds, messages per second and connections opened.
 
     /usr/bin/python3 bench/execucao/executar.py                  # 125,000, 250,000, 500,000 lines
     /usr/bin/python3 bench/execucao/executar.py --linhas 500000 --conjuntos /S   # one size, one set
@@ -29,6 +30,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import xml.etree.ElementTree as ET
 import zipfile
@@ -238,12 +240,13 @@ def mostrar_crescimento(medidas, conjuntos):
 
 
 class ServidorSmtp:
-    """The tests' SMTP server on 127.0.0.1 with STARTTLS required and login, in its own process."""
+    """The tests' SMTP server on 127.0.0.1 with STARTTLS required and login, in its own process.
+    It keeps what it takes in memory (/dev/shm): a mail server's own disk is not this machine's,
+    and on a busy shared disk its three file creations a message cost more than the program."""
 
-    def __init__(self, pasta):
-        shutil.rmtree(pasta, ignore_errors=True)
-        pasta.mkdir(parents=True)
-        self.pasta = pasta
+    def __init__(self):
+        memoria = "/dev/shm" if Path("/dev/shm").is_dir() else None
+        self.pasta = pasta = Path(tempfile.mkdtemp(prefix="quorvelanti-smtp-", dir=memoria))
         subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
                         "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
                         "-keyout", pasta / "chave.pem", "-out", pasta / "certificado.pem"],
@@ -270,11 +273,31 @@ class ServidorSmtp:
         _, _, uso = os.wait4(self.processo.pid, 0)
         registo = (self.pasta / "registo.txt").read_text().splitlines()
         mensagens = len(list(self.pasta.glob("*.env")))
+        shutil.rmtree(self.pasta)
         return uso.ru_utime + uso.ru_stime, registo.count("ligacao"), registo.count("quit"), mensagens
 
 
-def medir_correio(ferramentas, trabalho, linhas):
-    """The weekly set into the pickup folder and into a STARTTLS server, on the same company."""
+def correr_correio(ferramentas, pasta, ambiente, extra):
+    """One weekly run: into the pickup folder when extra is None, else into a fresh server with
+    those "SMTP" keys added. Returns the run's measure and the messages, connections, QUITs and
+    processor seconds seen on the other side."""
+    if extra is None:
+        shutil.rmtree(pasta / "correio3S", ignore_errors=True)
+        escrever_parametros(pasta, "/3S")
+        medida = correr([ferramentas["programa"], "/3S"], ambiente)
+        return medida, (len(list((pasta / "correio3S").glob("*.eml"))), 0, 0, 0.0)
+    servidor = ServidorSmtp()
+    escrever_parametros(pasta, "/3S", servidor.chaves(extra))
+    try:
+        medida = correr([ferramentas["programa"], "/3S"], ambiente)
+    finally:
+        cpu, ligacoes, quits, mensagens = servidor.parar()
+    return medida, (mensagens, ligacoes, quits, cpu)
+
+
+def medir_correio(ferramentas, trabalho, linhas, repeticoes):
+    """The weekly set into the pickup folder and into a STARTTLS server, on the same company, the
+    legs taken in turn; each leg's fastest run counts, since the others were slowed by the machine."""
     pasta = trabalho / f"correio{linhas}"
     shutil.rmtree(pasta, ignore_errors=True)
     pasta.mkdir(parents=True)
@@ -282,27 +305,27 @@ def medir_correio(ferramentas, trabalho, linhas):
                     "--semente", "1", "--linhas", str(linhas), "--vendedores", str(VENDEDORES),
                     "--clientes", str(CLIENTES), "--artigos", str(ARTIGOS)], check=True, stdout=subprocess.DEVNULL)
     ambiente = dict(os.environ, QUORVELANTI_PASTA_BASE=str(pasta), QUORVELANTI_DATA=DATA_CORRIDA)
-    print(f"Correio do conjunto semanal, {linhas} linhas; meta: STARTTLS <= {LIMITE_SMTP} × pasta de recolha"
-          " (tempo de parede)")
-    escrever_parametros(pasta, "/3S")
-    recolha = correr([ferramentas["programa"], "/3S"], ambiente)
-    enviadas = len(list((pasta / "correio3S").glob("*.eml")))
-    print(f"  {'pasta de recolha':<35} | {recolha.parede:6.2f} s parede, {recolha.cpu:6.2f} s cpu"
-          f" | {enviadas} mensagens, {enviadas / recolha.parede:5.0f} por segundo")
-    for nome, extra in (("SMTP STARTTLS, ligação da corrida", ()),
-                        ("SMTP STARTTLS, ligação por mensagem", ("MensagensPorLigacao=1",))):
-        servidor = ServidorSmtp(pasta / "servidor")
-        escrever_parametros(pasta, "/3S", servidor.chaves(extra))
-        corrida = correr([ferramentas["programa"], "/3S"], ambiente)
-        cpu_servidor, ligacoes, quits, recebidas = servidor.parar()
-        if recebidas != enviadas:
-            sys.exit(f"o servidor recebeu {recebidas} mensagens, a pasta de recolha {enviadas}")
-        razao = corrida.parede / recolha.parede
-        print(f"  {nome:<35} | {corrida.parede:6.2f} s parede, {corrida.cpu:6.2f} s cpu"
-              f" | {recebidas} mensagens, {recebidas / corrida.parede:5.0f} por segundo"
-              f" | {ligacoes} ligações, {quits} QUIT, servidor {cpu_servidor:.2f} s cpu"
-              f" | razão {razao:4.2f} {'ok' if razao <= LIMITE_SMTP else 'ACIMA de %.1f' % LIMITE_SMTP}")
-        sys.stdout.flush()
+    pernas = {"pasta de recolha": None, "SMTP STARTTLS, ligação da corrida": (),
+              "SMTP STARTTLS, ligação por mensagem": ("MensagensPorLigacao=1",)}
+    melhores = {}
+    for _ in range(repeticoes):
+        for nome, extra in pernas.items():
+            medida, lado = correr_correio(ferramentas, pasta, ambiente, extra)
+            if nome not in melhores or medida.parede < melhores[nome][0].parede:
+                melhores[nome] = (medida, lado)
+    print(f"Correio do conjunto semanal, {linhas} linhas, melhor de {repeticoes} corridas por perna;"
+          f" meta: STARTTLS <= {LIMITE_SMTP} × pasta de recolha (tempo de parede)")
+    recolha = melhores["pasta de recolha"][0]
+    for nome, (medida, (mensagens, ligacoes, quits, cpu)) in melhores.items():
+        linha = (f"  {nome:<35} | {medida.parede:6.2f} s parede, {medida.cpu:6.2f} s cpu"
+                 f" | {mensagens} mensagens, {mensagens / medida.parede:4.0f} por segundo")
+        if pernas[nome] is not None:
+            razao = medida.parede / recolha.parede
+            linha += (f" | {ligacoes} ligações, {quits} QUIT, servidor {cpu:.2f} s cpu | razão {razao:4.2f}"
+                      f" {'ok' if razao <= LIMITE_SMTP else 'ACIMA de %.1f' % LIMITE_SMTP}")
+        print(linha)
+    if len({lado[0] for _, lado in melhores.values()}) != 1:
+        sys.exit("as pernas não enviaram o mesmo número de mensagens")
 
 
 def main():
@@ -312,11 +335,12 @@ def main():
     p.add_argument("--linhas", help="document lines, comma-separated (default 125000,250000,500000)")
     p.add_argument("--conjuntos", default="/S,/3S", help="report sets, comma-separated")
     p.add_argument("--correio", action="store_true", help="the mail leg instead (125,000 lines unless --linhas)")
+    p.add_argument("--repeticoes", type=int, default=2, help="runs of each mail leg; the fastest counts")
     a = p.parse_args()
     ferramentas = compilar(a.compilacao.resolve())
     if a.correio:
         for linhas in (int(x) for x in (a.linhas or "125000").split(",")):
-            medir_correio(ferramentas, a.trabalho.resolve(), linhas)
+            medir_correio(ferramentas, a.trabalho.resolve(), linhas, a.repeticoes)
         return
     print(f"Empresa: {VENDEDORES} vendedores, {CLIENTES} clientes, {ARTIGOS} artigos, treze meses até {DATA_CORRIDA};"
           f" correio numa pasta; metas: razão <= {LIMITE_RAZAO}, memória < 1 GB, custo linear nas linhas")
