@@ -1,6 +1,5 @@
-// The run's SMTP connection under a new mail service per message, as the mail dispatch uses it:
-// pacing seen in the arrival times, connections of so many messages, the pause after a reply
-// that asks to slow down.
+// The run's SMTP connection under a new mail service per message: pacing seen in the arrival
+// times, connections of so many messages, the pause after a reply that asks to slow down.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -15,16 +14,17 @@ using namespace quorvelanti;
 
 namespace {
 
+using Tempo = std::chrono::steady_clock;
+
 // Real time seen fifty times faster: a minute of pacing passes in 1.2 s.
 class RelogioAcelerado : public RelogioFixo {
 public:
     RelogioAcelerado() : RelogioFixo(DataHora(2026, 12, 7, 23, 0, 0)) {}
-    std::chrono::steady_clock::time_point Instante() const override { return inicio_ + (agora() - inicio_) * 50; }
-    void Esperar(std::chrono::steady_clock::duration espera) const override { std::this_thread::sleep_for(espera / 50); }
+    Tempo::time_point Instante() const override { return inicio_ + (Tempo::now() - inicio_) * 50; }
+    void Esperar(Tempo::duration espera) const override { std::this_thread::sleep_for(espera / 50); }
 
 private:
-    static std::chrono::steady_clock::time_point agora() { return std::chrono::steady_clock::now(); }
-    const std::chrono::steady_clock::time_point inicio_ = agora();
+    const Tempo::time_point inicio_ = Tempo::now();
 };
 
 // Sends n messages, each through a new service on the session, and returns the server's view.
