@@ -47,7 +47,9 @@ std::vector<std::string> argumentos(const OpcoesSmtp& o, const PastaTemporaria& 
     std::vector<std::string> a = {Python(), script(), "servir", "--pasta", pasta.Caminho()};
     for (const auto& r : o.recusar) a.insert(a.end(), {"--recusar", r});
     if (!o.respostaDados.empty())
-        a.insert(a.end(), {"--resposta-dados", o.respostaDados, "--vezes", std::to_string(o.vezes)});
+        a.insert(a.end(), {"--resposta-dados", o.respostaDados, "--vezes", std::to_string(o.vezes), "--depois-de",
+                           std::to_string(o.depoisDe)});
+    if (o.fecharLigacaoApos > 0) a.insert(a.end(), {"--fechar-ligacao-apos", std::to_string(o.fecharLigacaoApos)});
     if (o.fecharNosDados) a.push_back("--fechar-nos-dados");
     if (!o.utilizador.empty()) a.insert(a.end(), {"--utilizador", o.utilizador, "--password", o.password});
     if (o.semAuth) a.push_back("--sem-auth");
@@ -137,6 +139,8 @@ std::vector<MensagemRecebida> ServidorSmtp::Mensagens() const
             if (chave == "ehlo") m.ehlo = valor;
             if (chave == "login") m.login = valor;
             if (chave == "tls") m.tls = valor == "sim";
+            if (chave == "ligacao") m.ligacao = std::stoi(valor);
+            if (chave == "hora") m.hora = std::stod(valor);
         }
         m.dados = LerBytes(pasta_ / (nome.substr(0, 4) + ".eml"));
         mensagens.push_back(std::move(m));
@@ -153,6 +157,7 @@ int ServidorSmtp::contarRegisto(const std::string& prefixo) const
 
 int ServidorSmtp::Ligacoes() const { return contarRegisto("ligacao"); }
 int ServidorSmtp::Transaccoes() const { return contarRegisto("mail "); }
+int ServidorSmtp::Quits() const { return contarRegisto("quit"); }
 
 std::string CorreioLido::Cabecalho(const std::string& nome) const
 {

@@ -31,6 +31,8 @@ struct OpcoesSmtp {
     std::vector<std::string> recusar;  // refused with 550, as sender or as recipient
     std::string respostaDados;         // reply to the end of DATA instead of 250, e.g. "554 5.6.0 Não"
     int vezes = -1;                    // how many DATA get respostaDados (-1: all of them)
+    int depoisDe = 0;                  // DATA taken before respostaDados starts (a 421 also closes)
+    int fecharLigacaoApos = 0;         // >0: drops a connection at its MAIL after that many messages
     bool fecharNosDados = false;       // drops the connection after the first line of a message
     std::string utilizador;            // non-empty: AUTH required with utilizador/password
     std::string password;
@@ -47,6 +49,8 @@ struct MensagemRecebida {
     std::string login;              // the user that logged in; "" when none did
     bool tls = false;               // the message came over TLS
     std::string dados;              // the raw DATA bytes (CRLF line ends, no dot-stuffing)
+    int ligacao = 0;                // the connection it came on, numbered from 1
+    double hora = 0;                // arrival, seconds of the monotonic clock (steady_clock)
 };
 
 class ServidorSmtp {
@@ -65,9 +69,10 @@ public:
 
     // Messages taken so far, in arrival order.
     std::vector<MensagemRecebida> Mensagens() const;
-    // Connections and MAIL commands seen so far (each send attempt is one of each).
+    // Connections, MAIL and QUIT commands seen so far.
     int Ligacoes() const;
     int Transaccoes() const;
+    int Quits() const;
 
 private:
     int contarRegisto(const std::string& prefixo) const;

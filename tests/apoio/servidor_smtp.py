@@ -4,9 +4,11 @@
   servidor_smtp.py servir --pasta DIR [options]   (see the options below)
       Listens on a free port of 127.0.0.1 and writes it to DIR/porta once it accepts. Each message
       taken is stored as DIR/NNNN.eml (the raw DATA bytes) and DIR/NNNN.env (envelope, one fact a
-      line: "de <addr>", "para <addr>"..., "ehlo <name>", "login <user>", "tls sim|nao"); the .env
+      line: "de <addr>", "para <addr>"..., "ehlo <name>", "login <user>", "tls sim|nao", "ligacao
+      <n>" (the connection it came on, from 1), "hora <seconds of CLOCK_MONOTONIC>"); the .env
       is written last, so a listed .env always has its .eml. DIR/registo.txt gets one line per
-      connection ("ligacao") and per MAIL command ("mail <addr>").
+      connection ("ligacao"), per MAIL command ("mail <addr>") and per QUIT ("quit"). A 421 reply
+      closes the connection, as real servers do.
   servidor_smtp.py ler SAIDA FICHEIRO...
       Reads each message with Python's email package and writes what it found into the folder
       SAIDA/<n> (n from 0, see ler() below), so the tests check messages with an independent reader.
@@ -18,6 +20,7 @@ import email.policy
 import os
 import ssl
 import sys
+import time
 
 from aiosmtpd.smtp import SMTP, AuthResult
 
@@ -36,7 +39,9 @@ class Guardador:
         self.opcoes = opcoes
         self.recusados = {a.lower() for a in opcoes.recusar}
         self.respostas_dados_restantes = opcoes.vezes
+        self.dados_vistos = 0
         self.numero = 0
+        self.ligacoes = 0
 
     def registar(self, linha):
         with open(os.path.join(self.opcoes.pasta, "registo.txt"), "a") as f:
@@ -63,9 +68,12 @@ class Guardador:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
-        if self.opcoes.resposta_dados and self.respostas_dados_restantes != 0:
+        self.dados_vistos += 1
+        if (self.opcoes.resposta_dados and self.respostas_dados_restantes != 0
+                and self.dados_vistos > self.opcoes.depois_de):
             self.respostas_dados_restantes -= 1
             return self.opcoes.resposta_dados
+        server.aceites += 1
         self.numero += 1
         base = os.path.join(self.opcoes.pasta, "%04d" % self.numero)
         escrever_atomico(base + ".eml", envelope.original_content)
@@ -76,22 +84,44 @@ class Guardador:
             linhas.append("login " + session.auth_data.login.decode("utf-8", "replace"))
         tls = server.transport.get_extra_info("sslcontext") is not None
         linhas.append("tls " + ("sim" if tls else "nao"))
+        linhas += ["ligacao %d" % server.numero_ligacao, "hora %.6f" % time.monotonic()]
         escrever_atomico(base + ".env", ("\n".join(linhas) + "\n").encode("utf-8"))
         return "250 2.0.0 OK: queued as %04d" % self.numero
 
 
 class SmtpDeTeste(SMTP):
-    """Counts connections and, when told, drops the connection in the middle of a message."""
+    """Counts connections and QUITs and, when told, drops the connection in the middle of a
+    message or at the MAIL command after so many messages taken on it."""
 
-    def __init__(self, guardador, fechar_nos_dados, **kwargs):
+    def __init__(self, guardador, fechar_nos_dados, fechar_apos, **kwargs):
         super().__init__(guardador, **kwargs)
         self.guardador = guardador
         self.fechar_nos_dados = fechar_nos_dados
+        self.fechar_apos = fechar_apos
+        self.aceites = 0
 
     def connection_made(self, transport):
         if self.transport is None:
             self.guardador.registar("ligacao")
+            self.guardador.ligacoes += 1
+            self.numero_ligacao = self.guardador.ligacoes
         super().connection_made(transport)
+
+    async def push(self, status):
+        await super().push(status)
+        if isinstance(status, str) and status.startswith("421"):
+            self.transport.close()
+
+    async def smtp_QUIT(self, arg):
+        self.guardador.registar("quit")
+        return await super().smtp_QUIT(arg)
+
+    async def smtp_MAIL(self, arg):
+        if self.fechar_apos and self.aceites >= self.fechar_apos:
+            self.guardador.registar("mail " + (arg or ""))
+            self.transport.abort()
+            return
+        return await super().smtp_MAIL(arg)
 
     async def smtp_DATA(self, arg):
         if not self.fechar_nos_dados or not self.envelope.rcpt_tos:
@@ -143,7 +173,8 @@ async def servir(opcoes):
     if opcoes.mudo:
         fabrica = lambda: Mudo(guardador)
     else:
-        fabrica = lambda: SmtpDeTeste(guardador, opcoes.fechar_nos_dados, **argumentos)
+        fabrica = lambda: SmtpDeTeste(guardador, opcoes.fechar_nos_dados, opcoes.fechar_ligacao_apos,
+                                      **argumentos)
     servidor = await loop.create_server(fabrica, "127.0.0.1", 0,
                                         ssl=tls if opcoes.tls == "ssl" else None)
     porta = servidor.sockets[0].getsockname()[1]
@@ -194,6 +225,9 @@ def main():
                    help="address refused with 550 as sender or recipient")
     s.add_argument("--resposta-dados", default="", help='reply to DATA, e.g. "451 4.3.0 Ocupado"')
     s.add_argument("--vezes", type=int, default=-1, help="DATA commands given that reply (-1: all)")
+    s.add_argument("--depois-de", type=int, default=0, help="DATA commands taken before that reply")
+    s.add_argument("--fechar-ligacao-apos", type=int, default=0,
+                   help="drop a connection at the MAIL command after it took this many messages")
     s.add_argument("--fechar-nos-dados", action="store_true")
     s.add_argument("--utilizador", default="", help="AUTH required with this user")
     s.add_argument("--password", default="")

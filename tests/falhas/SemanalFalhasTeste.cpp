@@ -53,6 +53,9 @@ TEST_F(SemanalComFalha, DestinatarioRecusadoAMeioTerminaAliEGuardaSoEsseLivro)
         const auto r = correr(smtp);
         ASSERT_EQ(r.estado, 0) << r.erros;
         todas = smtp.Mensagens();
+        ASSERT_GT(todas.size(), 100u);
+        EXPECT_EQ(smtp.Ligacoes(), 2) << "a hundred messages a connection by default";
+        EXPECT_EQ(smtp.Quits(), 2);
     }
     // A client with two salespeople gets two messages: refuse the first address, from the third
     // message on, that no earlier message went to.
@@ -79,6 +82,7 @@ TEST_F(SemanalComFalha, DestinatarioRecusadoAMeioTerminaAliEGuardaSoEsseLivro)
     EXPECT_EQ(r.estado, 1) << r.erros;
     EXPECT_TRUE(Contem(r.erros, recusado) && Contem(r.erros, "550")) << r.erros;
     const auto entregues = smtp.Mensagens();
+    EXPECT_EQ(smtp.Quits(), smtp.Ligacoes()) << "the failure ended the connection with QUIT";
     ASSERT_EQ(entregues.size(), n) << "those before it, each once; none after it";
     for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(entregues[i].para, todas[i].para) << i;
 
@@ -94,8 +98,8 @@ TEST_F(SemanalComFalha, DestinatarioRecusadoAMeioTerminaAliEGuardaSoEsseLivro)
     EXPECT_EQ(cenario.LerParametros("MapaEncSemana.qel"), cenario.ParametrosEscritos());
 }
 
-// A passing 4xx on the first message with one retry allowed: the same messages go out as in a
-// run without any fault, each exactly once.
+// A passing 4xx on the first message with one retry allowed, or a server that hangs up mid-run:
+// the same messages go out as in a run without any fault, each exactly once.
 TEST_F(SemanalComFalha, Um4xxPassageiroNaoDuplicaNemPerdeMensagens)
 {
     std::vector<std::string> semFalha;
@@ -116,6 +120,21 @@ TEST_F(SemanalComFalha, Um4xxPassageiroNaoDuplicaNemPerdeMensagens)
     EXPECT_EQ(falhas::Resumo(entregues), semFalha);
     EXPECT_TRUE(cenario.Livros().empty());
     EXPECT_EQ(cenario.MensagensRegisto().back(), "Emissão Mapas terminada");
+
+    // The server hangs up after every seventh message and once answers 421: each costs one
+    // transaction and one new connection, and the same messages go out once each.
+    apoio::OpcoesSmtp fecha;
+    fecha.fecharLigacaoApos = 7;
+    fecha.respostaDados = "421 4.4.2 Ligacao terminada";
+    fecha.vezes = 1;
+    fecha.depoisDe = 10;
+    apoio::ServidorSmtp outro(fecha);
+    ASSERT_EQ(correr(outro).estado, 0);
+    const auto semDuplicados = outro.Mensagens();
+    EXPECT_EQ(falhas::Resumo(semDuplicados), semFalha);
+    EXPECT_GT(outro.Ligacoes(), 2);
+    EXPECT_EQ(outro.Transaccoes(), static_cast<int>(semDuplicados.size()) + outro.Ligacoes() - 1);
+    EXPECT_EQ(outro.Quits(), 1) << "only the run's last connection was ours to end";
 }
 
 }  // namespace

@@ -11,6 +11,19 @@ namespace quorvelanti {
 
 namespace {
 
+// Ends the run's mail connection with QUIT however the run ends, after anything sent about a
+// failure, so a window that stays open between runs holds no connection.
+class FimDaLigacaoCorreio {
+public:
+    explicit FimDaLigacaoCorreio(ContextoExecucao& ctx) : ctx_(ctx) {}
+    ~FimDaLigacaoCorreio() { ctx_.SessaoCorreio.Fechar(); }
+    FimDaLigacaoCorreio(const FimDaLigacaoCorreio&) = delete;
+    FimDaLigacaoCorreio& operator=(const FimDaLigacaoCorreio&) = delete;
+
+private:
+    ContextoExecucao& ctx_;
+};
+
 int estadoDe(const Erro& erro)
 {
     if (erro.Numero() == erros::ExecucaoEmCurso) return 3;
@@ -60,6 +73,7 @@ std::optional<FimDaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<B
 // last line, anything sent about it) is not itself cut short by the signal that ended the run.
 std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
 {
+    FimDaLigacaoCorreio fimDaLigacao(ctx);
     std::optional<BloqueioExecucao> bloqueio;
     const auto fim = correrVigiado(ctx, bloqueio);
     if (!fim) return std::nullopt;

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 #include "MensagemEnderecos.h"
 #include "data/Interrupcao.h"
+#include "data/Texto.h"
 
 namespace quorvelanti {
 
@@ -23,11 +25,13 @@ struct LibertarCurl {
 using Curl = std::unique_ptr<CURL, LibertarCurl>;
 using ListaCurl = std::unique_ptr<curl_slist, LibertarCurl>;
 
+constexpr const char* kSinaisDeLimite[] = {"limit", "too many", "exceeded", "throttl", "slow down"};
+
 // What the callbacks see of one transaction.
-struct Sessao {
-    Sessao(const std::string& m, bool login) : mensagem(m), exigeLogin(login) {}
-    const std::string& mensagem;
-    bool exigeLogin;
+struct Transaccao {
+    const std::string* mensagem = nullptr;
+    bool exigeLogin = false;
+    bool ligacaoNova = false;      // libcurl made a socket for this transaction
     std::size_t lidos = 0;
     bool autenticado = false;
     bool semAutenticacao = false;  // the upload was stopped because no login took place
@@ -37,7 +41,7 @@ struct Sessao {
     int codigoErro = 0;
 };
 
-void registarLinha(Sessao& s, const std::string& linha)
+void registarLinha(Transaccao& s, const std::string& linha)
 {
     s.resposta.push_back(linha);
     if (linha.size() >= 4 && linha[3] == '-') return;  // more lines of this reply follow
@@ -54,7 +58,7 @@ void registarLinha(Sessao& s, const std::string& linha)
 int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
 {
     if (tipo != CURLINFO_HEADER_IN) return 0;
-    auto& s = *static_cast<Sessao*>(p);
+    auto& s = *static_cast<Transaccao*>(p);
     s.pendente.append(dados, n);
     for (auto fim = s.pendente.find('\n'); fim != std::string::npos; fim = s.pendente.find('\n')) {
         std::string linha = s.pendente.substr(0, fim);
@@ -67,15 +71,16 @@ int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
 
 // libcurl 7.88 goes on without login when the server offers no AUTH; the first read comes
 // after DATA was accepted and before any byte of the message, so stopping here sends nothing.
+// A connection kept from an earlier message passed this test then (failing it ends the connection).
 std::size_t ler(char* destino, std::size_t tamanho, std::size_t n, void* p)
 {
-    auto& s = *static_cast<Sessao*>(p);
-    if (s.exigeLogin && !s.autenticado) {
+    auto& s = *static_cast<Transaccao*>(p);
+    if (s.exigeLogin && s.ligacaoNova && !s.autenticado) {
         s.semAutenticacao = true;
         return CURL_READFUNC_ABORT;
     }
-    std::size_t quantos = std::min(tamanho * n, s.mensagem.size() - s.lidos);
-    std::memcpy(destino, s.mensagem.data() + s.lidos, quantos);
+    std::size_t quantos = std::min(tamanho * n, s.mensagem->size() - s.lidos);
+    std::memcpy(destino, s.mensagem->data() + s.lidos, quantos);
     s.lidos += quantos;
     return quantos;
 }
@@ -83,6 +88,13 @@ std::size_t ler(char* destino, std::size_t tamanho, std::size_t n, void* p)
 // Called about once a second even while the server keeps silent, so a signal stops the
 // transfer at once instead of after the whole timeout.
 int progresso(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return Interrupcao::Sinal() != 0 ? 1 : 0; }
+
+// Called for each socket libcurl makes, that is for each new connection.
+int novaLigacao(void* p, curl_socket_t, curlsocktype)
+{
+    static_cast<Transaccao*>(p)->ligacaoNova = true;
+    return CURL_SOCKOPT_OK;
+}
 
 std::string url(const ServicoCorreio::Definicoes& d, const std::string& remetente)
 {
@@ -97,6 +109,16 @@ std::string url(const ServicoCorreio::Definicoes& d, const std::string& remetent
 bool falhaDeLigacao(CURLcode c)
 {
     return c == CURLE_COULDNT_CONNECT || c == CURLE_COULDNT_RESOLVE_HOST || c == CURLE_OPERATION_TIMEDOUT;
+}
+
+// The server ended the connection, or said 421, before it took the message. Once the whole text
+// has gone only its reply tells whether it took it, so a connection lost then is not counted.
+bool ligacaoPerdida(CURLcode codigo, const Transaccao& s)
+{
+    if (s.codigoErro == 421) return true;
+    bool semResposta = s.codigoErro == 0 &&
+                       (codigo == CURLE_SEND_ERROR || codigo == CURLE_RECV_ERROR || codigo == CURLE_GOT_NOTHING);
+    return semResposta && s.lidos < s.mensagem->size();
 }
 
 std::string juntar(const std::vector<std::string>& linhas)
@@ -114,9 +136,19 @@ std::string semPassword(std::string texto, const std::string& password)
     return texto;
 }
 
-ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Sessao& s, const std::string& password)
+// Providers word it in many ways ("rate limit exceeded", "too many messages", "throttling").
+bool limiteExcedido(const Transaccao& s)
+{
+    if (s.codigoErro < 400 || s.codigoErro >= 500) return false;
+    const std::string resposta = texto::MinusculasAscii(juntar(s.respostaErro));
+    return std::any_of(std::begin(kSinaisDeLimite), std::end(kSinaisDeLimite),
+                       [&](const char* sinal) { return resposta.find(sinal) != std::string::npos; });
+}
+
+ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao& s, const std::string& password)
 {
     ResultadoEnvio r;
+    r.ligacaoNova = s.ligacaoNova;
     if (s.semAutenticacao) {
         r.detalhe = "o servidor não aceitou login (não oferece AUTH) e a chave Utilizador está definida; "
                     "a mensagem não foi enviada";
@@ -130,47 +162,65 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Sessao& s,
     r.detalhe = semPassword(r.detalhe, password);
     // A 5xx is the server's final word; a 4xx or a failure to reach it may pass.
     r.transitorio = s.codigoErro ? s.codigoErro < 500 : falhaDeLigacao(codigo);
+    r.ligacaoPerdida = ligacaoPerdida(codigo, s);
+    r.limiteExcedido = limiteExcedido(s);
     return r;
 }
 
 }  // namespace
 
+struct CorreioCurl::Pega {
+    Curl curl{curl_easy_init()};
+    char erroCurl[CURL_ERROR_SIZE] = "";
+    Transaccao transaccao;  // the callbacks' data stays valid as long as the handle
+};
+
+CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes)
+    : definicoes_(definicoes), pega_(std::make_unique<Pega>())
+{
+}
+
+// Cleaning the handle up ends its open connection with QUIT.
+CorreioCurl::~CorreioCurl() = default;
+
 ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vector<std::string>& destinatarios,
-                                   const std::string& mensagem) const
+                                   const std::string& mensagem, bool ultimaDaLigacao)
 {
     const auto& d = definicoes_;
-    Curl curl(curl_easy_init());
-    if (!curl) return {false, false, "libcurl não inicializou"};
+    if (!pega_->curl) return {.detalhe = "libcurl não inicializou"};
     ListaCurl rcpt;
     for (const auto& dest : destinatarios) {
         curl_slist* nova = curl_slist_append(rcpt.get(), ("<" + dest + ">").c_str());
-        if (!nova) return {false, false, "sem memória para a lista de destinatários"};
+        if (!nova) return {.detalhe = "sem memória para a lista de destinatários"};
         rcpt.release();
         rcpt.reset(nova);
     }
-    Sessao sessao(mensagem, !d.utilizador.empty());
-    char erroCurl[CURL_ERROR_SIZE] = "";
-    CURL* c = curl.get();
+    Transaccao& transaccao = pega_->transaccao = Transaccao{};
+    transaccao.mensagem = &mensagem;
+    transaccao.exigeLogin = !d.utilizador.empty();
+    char* erroCurl = pega_->erroCurl;
+    erroCurl[0] = '\0';
+    CURL* c = pega_->curl.get();
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, erroCurl);
     curl_easy_setopt(c, CURLOPT_URL, url(d, remetente).c_str());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, d.timeout);
     curl_easy_setopt(c, CURLOPT_TIMEOUT, d.timeout);
+    curl_easy_setopt(c, CURLOPT_FORBID_REUSE, ultimaDaLigacao ? 1L : 0L);
     curl_easy_setopt(c, CURLOPT_MAIL_FROM, ("<" + remetente + ">").c_str());
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(mensagem.size()));
     curl_easy_setopt(c, CURLOPT_READFUNCTION, ler);
-    curl_easy_setopt(c, CURLOPT_READDATA, &sessao);
+    curl_easy_setopt(c, CURLOPT_READDATA, &transaccao);
+    curl_easy_setopt(c, CURLOPT_SOCKOPTFUNCTION, novaLigacao);
+    curl_easy_setopt(c, CURLOPT_SOCKOPTDATA, &transaccao);
     curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, depurar);
-    curl_easy_setopt(c, CURLOPT_DEBUGDATA, &sessao);
+    curl_easy_setopt(c, CURLOPT_DEBUGDATA, &transaccao);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, progresso);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    // Closed (QUIT) while this handle and its progress callback still hold the connection:
-    // left for the cleanup, the wait for the answer to QUIT would not notice a signal.
-    curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
     if (d.seguranca == Seguranca::StartTls) curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());
     if (!d.utilizador.empty()) {
@@ -178,7 +228,8 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
         curl_easy_setopt(c, CURLOPT_PASSWORD, d.password.c_str());
     }
     CURLcode codigo = curl_easy_perform(c);
-    return resultado(codigo, erroCurl, sessao, d.password);
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);  // the list goes now; the handle stays
+    return resultado(codigo, erroCurl, transaccao, d.password);
 }
 
 }  // namespace quorvelanti

@@ -1,10 +1,13 @@
 #pragma once
-// One SMTP transaction over libcurl: envelope, the composed message, and what came of it.
+// One SMTP connection over libcurl, kept from one message to the next: the libcurl handle stays,
+// and with it the connection, its TLS session and the login, until this object goes (QUIT).
 // Knows nothing of MIME; the text is sent as given.
 //
 //   CorreioCurl smtp(definicoes);
 //   ResultadoEnvio r = smtp.Enviar("rel@emp.pt", {"adm@emp.pt", "dir@emp.pt"}, texto);
+//   r = smtp.Enviar("rel@emp.pt", {"vnd@emp.pt"}, outro, true);  // same connection, QUIT after it
 //   if (!r.enviado && r.transitorio) ... try again later
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,19 +17,34 @@ namespace quorvelanti {
 
 struct ResultadoEnvio {
     bool enviado = false;
-    bool transitorio = false;  // no connection, a timeout or a 4xx reply: worth another try
-    std::string detalhe;       // libcurl's text and the server's failing reply; never the password
+    bool transitorio = false;     // no connection, a timeout or a 4xx reply: worth another try
+    bool ligacaoPerdida = false;  // the server closed the connection, or answered 421, before it
+                                  // took the message: it may go once more on a new connection
+    bool limiteExcedido = false;  // a 4xx reply saying a sending rate or limit was exceeded
+    bool ligacaoNova = false;     // this transaction opened the connection it ran on
+    std::string detalhe;          // libcurl's text and the server's failing reply; never the password
 };
 
 class CorreioCurl {
 public:
-    explicit CorreioCurl(const ServicoCorreio::Definicoes& definicoes) : definicoes_(definicoes) {}
+    explicit CorreioCurl(const ServicoCorreio::Definicoes& definicoes);
+    ~CorreioCurl();
+    CorreioCurl(const CorreioCurl&) = delete;
+    CorreioCurl& operator=(const CorreioCurl&) = delete;
 
+    // The settings this connection was made with (a copy: it outlives the service that read them).
+    const ServicoCorreio::Definicoes& Configuracao() const { return definicoes_; }
+
+    // One transaction on the open connection, or on a new one when none is open; with
+    // ultimaDaLigacao the connection ends with QUIT after it.
     ResultadoEnvio Enviar(const std::string& remetente, const std::vector<std::string>& destinatarios,
-                          const std::string& mensagem) const;
+                          const std::string& mensagem, bool ultimaDaLigacao = false);
 
 private:
-    const ServicoCorreio::Definicoes& definicoes_;
+    struct Pega;  // the libcurl handle and what its callbacks see
+
+    const ServicoCorreio::Definicoes definicoes_;
+    std::unique_ptr<Pega> pega_;
 };
 
 }  // namespace quorvelanti

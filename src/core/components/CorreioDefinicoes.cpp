@@ -64,6 +64,8 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
     d.porta = static_cast<int>(inteiro(ini, "Porta", portaPredefinida(d.seguranca), 1, 65535));
     d.timeout = inteiro(ini, "Timeout", 60, 1, 86400);
     d.tentativas = static_cast<int>(inteiro(ini, "Tentativas", 1, 1, 20));
+    d.mensagensPorLigacao = static_cast<int>(inteiro(ini, "MensagensPorLigacao", 100, 1, 100000));
+    d.mensagensPorMinuto = static_cast<int>(inteiro(ini, "MensagensPorMinuto", 0, 0, 100000));
     d.servidor = ini.LerValor(kSeccao, "Servidor");
     d.certificadoCA = ini.LerValor(kSeccao, "CertificadoCA");
     d.utilizador = ini.LerValor(kSeccao, "Utilizador");

@@ -22,6 +22,11 @@ struct ServicoCorreio::Definicoes {
     long timeout = 60;                // seconds, for connecting and for the whole send
     std::string pastaSaida;           // set: messages become .eml files there, nothing is sent
     int tentativas = 1;
+    int mensagensPorLigacao = 100;    // then the connection ends with QUIT and a new one opens
+    int mensagensPorMinuto = 0;       // most messages in any sliding minute; 0 is no limit
+
+    // Equal settings may share one connection.
+    bool operator==(const Definicoes&) const = default;
 
     // Raises Erro(erros::CorreioConfiguracao) naming the key whose value is not valid.
     static Definicoes Ler(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -16,6 +17,7 @@
 #include "CorreioDefinicoes.h"
 #include "CorreioPastaSaida.h"
 #include "MensagemMime.h"
+#include "SessaoSmtp.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
@@ -65,11 +67,18 @@ std::vector<std::string> envelope(const mensagem::ConteudoMensagem& c, const std
     return todos;
 }
 
-std::chrono::seconds pausa(int tentativa) { return std::chrono::seconds(std::min(1 << std::min(tentativa - 1, 5), 30)); }
+// A server that asked to slow down gets the whole of a provider's sliding minute.
+std::chrono::seconds pausa(const ResultadoEnvio& r, int tentativa)
+{
+    if (r.limiteExcedido) return std::chrono::minutes(1);
+    return std::chrono::seconds(std::min(1 << std::min(tentativa - 1, 5), 30));
+}
 
 }  // namespace
 
 ServicoCorreio::ServicoCorreio(const Relogio& relogio) : relogio_(relogio) {}
+
+ServicoCorreio::ServicoCorreio(const Relogio& relogio, SessaoSmtp& sessao) : relogio_(relogio), sessao_(&sessao) {}
 
 ServicoCorreio::~ServicoCorreio() = default;
 
@@ -122,16 +131,17 @@ long ServicoCorreio::Enviar(const std::string& origem, const std::string& destin
         return 0;
     }
 
-    CorreioCurl smtp(*definicoes_);
+    std::optional<SessaoSmtp> propria;
+    SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
     for (int tentativa = 1;; ++tentativa) {
-        ResultadoEnvio r = smtp.Enviar(c.remetente.endereco, destinatarios, texto);
+        ResultadoEnvio r = sessao.Enviar(*definicoes_, c.remetente.endereco, destinatarios, texto);
         if (r.enviado) return 0;
         Interrupcao::Verificar();  // a transfer stopped by a signal is no mail failure
         if (!r.transitorio || tentativa >= definicoes_->tentativas) {
             if (tentativa > 1) r.detalhe += " (" + std::to_string(tentativa) + " tentativas)";
             throw Erro(erros::CorreioFalhou, descricao, r.detalhe);
         }
-        Interrupcao::Esperar(pausa(tentativa));
+        relogio_.Esperar(pausa(r, tentativa));
     }
 }
 

@@ -4,9 +4,10 @@
 //   Servidor, Porta (default 25; 465 for ssl, 587 for starttls), Seguranca (nenhuma | starttls |
 //   ssl; certificates verified), CertificadoCA (authority file for a private CA), Utilizador,
 //   Password, Timeout (s, default 60), PastaSaida (pickup folder; when set nothing is sent),
-//   Tentativas (sends tried after a passing failure - no connection, timeout, 4xx - default 1).
+//   Tentativas (sends tried after a passing failure - no connection, timeout, 4xx - default 1),
+//   MensagensPorLigacao (default 100) and MensagensPorMinuto (default 0, no limit), see SessaoSmtp.
 //
-//   ServicoCorreio correio(relogio);
+//   ServicoCorreio correio(relogio);                // or (relogio, sessao): the run's connection
 //   correio.Configurar("/etc/dorvam/Quorvelanti.qel");
 //   correio.Enviar("rel@emp.pt", "adm@emp.pt;dir@emp.pt", "", "", "Assunto", "Texto",
 //                  "/var/rel/x.xlsx", 1, 0);
@@ -23,10 +24,14 @@
 namespace quorvelanti {
 
 class Relogio;
+class SessaoSmtp;
 
 class ServicoCorreio {
 public:
+    // Alone, the service opens a connection for each message and ends it after that message.
     explicit ServicoCorreio(const Relogio& relogio);
+    // Messages go on the given session's connection, which outlives this service.
+    ServicoCorreio(const Relogio& relogio, SessaoSmtp& sessao);
     ~ServicoCorreio();
 
     // Reads the "SMTP" settings of the parameter file; with a cache, an unchanged file is not
@@ -44,6 +49,7 @@ public:
 
 private:
     const Relogio& relogio_;
+    SessaoSmtp* sessao_ = nullptr;
     std::unique_ptr<Definicoes> definicoes_;
     std::string idMensagem_;
 };

@@ -2,7 +2,16 @@
 
 #include <ctime>
 
+#include "Interrupcao.h"
+
 namespace quorvelanti {
+
+std::chrono::steady_clock::time_point Relogio::Instante() const { return std::chrono::steady_clock::now(); }
+
+void Relogio::Esperar(std::chrono::steady_clock::duration espera) const
+{
+    Interrupcao::Esperar(std::chrono::duration_cast<std::chrono::milliseconds>(espera));
+}
 
 RelogioSistema::RelogioSistema(std::optional<DataHora> dataForcada) : dataForcada_(dataForcada) {}
 

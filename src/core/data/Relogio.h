@@ -1,9 +1,11 @@
 #pragma once
-// The clock, injected wherever the program needs the date or the time of day. Nothing else in
-// the program reads the time.
+// The clock, injected wherever the program needs the date or the time of day, or has to wait.
+// Nothing else in the program reads the time or sleeps.
 //
 //   RelogioSistema relogio(DataHora(2026, 12, 7));  // behave as on 7 December 2026
 //   relogio.Agora().Formatar("dd-mm-yyyy");
+//   relogio.Esperar(std::chrono::seconds(2));       // a pause between two mail attempts
+#include <chrono>
 #include <optional>
 
 #include "DataHora.h"
@@ -15,6 +17,11 @@ public:
     virtual ~Relogio() = default;
     // The current local date and time.
     virtual DataHora Agora() const = 0;
+    // A time that only moves forward, for spacing work out; never the time of day.
+    virtual std::chrono::steady_clock::time_point Instante() const;
+    // Returns after that long; a signal that interrupts the run ends the wait at once, raising
+    // the interrupted run's Erro.
+    virtual void Esperar(std::chrono::steady_clock::duration espera) const;
 };
 
 // The real clock; with a forced date the day comes from it and the time of day stays real, so
@@ -28,15 +35,19 @@ private:
     std::optional<DataHora> dataForcada_;
 };
 
-// A clock that stands still until moved; for tests.
+// A clock that stands still until moved; for tests. Its Instante moves only by Esperar, which
+// returns at once, so a test of pauses takes no time and can read how long they were.
 class RelogioFixo : public Relogio {
 public:
     explicit RelogioFixo(DataHora agora) : agora_(agora) {}
     DataHora Agora() const override { return agora_; }
     void Definir(DataHora agora) { agora_ = agora; }
+    std::chrono::steady_clock::time_point Instante() const override { return instante_; }
+    void Esperar(std::chrono::steady_clock::duration espera) const override { instante_ += espera; }
 
 private:
     DataHora agora_;
+    mutable std::chrono::steady_clock::time_point instante_;
 };
 
 }  // namespace quorvelanti

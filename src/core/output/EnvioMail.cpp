@@ -16,8 +16,9 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
 
     ctx.eventos.ProcessarEventos();
 
-    // A new service per mail: settings edited between mails take effect at the next one.
-    ServicoCorreio correio(ctx.relogio);
+    // A new service per mail: settings edited between mails take effect at the next one. Below
+    // it the run keeps its connection while the settings stay the same.
+    ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
     correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
     correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
     ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());

@@ -5,14 +5,16 @@
 // companies or runs except where a step says so.
 //
 // Besides the report fields it carries the run's services: the clock, the progress sink,
-// the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL) and the parsed parameter file;
-// and what the delivery ledger, a resumed run and the failure notice need: the run's date,
-// the ledger, the workbook in hand and the step being done.
+// the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
+// run's SMTP connection, which ends (QUIT) at the end of each run and when the context goes; and
+// what the delivery ledger, a resumed run and the failure notice need: the run's date, the
+// ledger, the workbook in hand and the step being done.
 #include <memory>
 #include <string>
 
 #include "components/LeitorIni.h"
 #include "components/LigacaoBD.h"
+#include "components/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Interfaces.h"
 #include "settings/IdentidadeLivro.h"
@@ -25,7 +27,7 @@ class Relogio;
 
 struct ContextoExecucao {
     ContextoExecucao(const Relogio& relogio, SaidaProgresso& progresso, BombaEventos& eventos)
-        : relogio(relogio), progresso(progresso), eventos(eventos)
+        : relogio(relogio), progresso(progresso), eventos(eventos), SessaoCorreio(relogio)
     {
     }
 
@@ -79,6 +81,7 @@ struct ContextoExecucao {
     const Relogio& relogio;
     SaidaProgresso& progresso;
     BombaEventos& eventos;
+    SessaoSmtp SessaoCorreio;
     std::string FicheiroRegistoSql;  // empty: no trace
 
     bool Retomar = false;                       // QUORVELANTI_RETOMAR=1
