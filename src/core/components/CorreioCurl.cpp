@@ -1,6 +1,7 @@
 #include "CorreioCurl.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -88,6 +89,15 @@ std::size_t ler(char* destino, std::size_t tamanho, std::size_t n, void* p)
 // Called about once a second even while the server keeps silent, so a signal stops the
 // transfer at once instead of after the whole timeout.
 int progresso(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return Interrupcao::Sinal() != 0 ? 1 : 0; }
+
+// A transfer the signal stopped leaves its connection with a server that may never answer: the
+// QUIT of the handle's cleanup would wait for it, so the connection is cut instead.
+void cortarLigacao(CURL* c)
+{
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(c, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
+        shutdown(socket, SHUT_RDWR);
+}
 
 // Called for each socket libcurl makes, that is for each new connection.
 int novaLigacao(void* p, curl_socket_t, curlsocktype)
@@ -229,6 +239,7 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
     }
     CURLcode codigo = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);  // the list goes now; the handle stays
+    if (codigo == CURLE_ABORTED_BY_CALLBACK) cortarLigacao(c);
     return resultado(codigo, erroCurl, transaccao, d.password);
 }
 
