@@ -23,9 +23,15 @@ namespace {
 constexpr char kMarca[] = ".tmp-";
 constexpr std::size_t kSufixo = 6;
 
-Erro falha(const std::string& descricao, const std::string& caminho)
+// Raised with the errno of the step that failed; a refusal for lack of rights has its own kind,
+// so a caller with another way to write (in place) can take it.
+[[noreturn]] void falhar(const std::string& descricao, const std::string& caminho)
 {
-    return Erro(erros::FicheiroNaoGravado, descricao + " " + caminho, std::strerror(errno));
+    const int erro = errno;
+    const std::string mensagem = descricao + " " + caminho;
+    if (erro == EPERM || erro == EACCES)
+        throw FicheiroTemporario::SemPermissao(erros::FicheiroNaoGravado, mensagem, std::strerror(erro));
+    throw Erro(erros::FicheiroNaoGravado, mensagem, std::strerror(erro));
 }
 
 std::string sufixoAleatorio()
@@ -36,19 +42,6 @@ std::string sufixoAleatorio()
     std::string sufixo;
     for (std::size_t i = 0; i < kSufixo; ++i) sufixo += letras[escolha(fonte)];
     return sufixo;
-}
-
-// Flushed through a descriptor of its own: the bytes may have been written by a library that
-// opened the file by name and closed it again.
-bool sincronizar(const std::string& caminho)
-{
-    const int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = fsync(fd) == 0;
-    const int erro = errno;
-    ::close(fd);
-    errno = erro;
-    return ok;
 }
 
 // Removes the file when no process holds its lock. The lock is taken on the file opened here,
@@ -67,35 +60,92 @@ bool removerSeAbandonado(const std::string& caminho)
 
 }  // namespace
 
-FicheiroTemporario::FicheiroTemporario(const std::string& destino) : destino_(destino)
+FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo) : destino_(destino)
 {
     const fs::path caminho(destino);
     const fs::path pasta = caminho.has_parent_path() ? caminho.parent_path() : fs::path(".");
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         caminho_ = (pasta / ("." + caminho.filename().string() + kMarca + sufixoAleatorio())).string();
-        // 0666 so the finished file gets the same permissions as any file the user creates.
-        descritor_ = ::open(caminho_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        descritor_ = ::open(caminho_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, modo);
         if (descritor_ >= 0) {
             flock(descritor_, LOCK_EX | LOCK_NB);  // a new file: nobody else can hold it
             return;
         }
-        if (errno != EEXIST) throw falha("Não foi possível criar", destino);
+        if (errno != EEXIST) falhar("Não foi possível criar", destino);
     }
     errno = EEXIST;
-    throw falha("Não foi possível criar", destino);
+    falhar("Não foi possível criar", destino);
 }
 
 FicheiroTemporario::~FicheiroTemporario()
 {
     if (descritor_ < 0) return;
     ::unlink(caminho_.c_str());  // before the lock goes, so no other run removes it meanwhile
-    ::close(descritor_);
+    largar();
+}
+
+void FicheiroTemporario::Escrever(const std::string& bytes)
+{
+    for (std::size_t feito = 0; feito < bytes.size();) {
+        const ssize_t n = ::write(descritor_, bytes.data() + feito, bytes.size() - feito);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) falhar("Não foi possível gravar", destino_);
+        feito += static_cast<std::size_t>(n);
+    }
+}
+
+void FicheiroTemporario::Dono(unsigned dono, unsigned grupo)
+{
+    struct stat atributos {};
+    if (fstat(descritor_, &atributos) != 0) falhar("Não foi possível gravar", destino_);
+    // Only root may give a file away: the owner it has already must not need that right.
+    if ((atributos.st_uid != dono || atributos.st_gid != grupo) && fchown(descritor_, dono, grupo) != 0)
+        falhar("Não foi possível gravar", destino_);
+}
+
+void FicheiroTemporario::Modo(unsigned modo)
+{
+    if (fchmod(descritor_, modo & 07777) != 0) falhar("Não foi possível gravar", destino_);
 }
 
 void FicheiroTemporario::Substituir()
 {
-    if (!sincronizar(caminho_)) throw falha("Não foi possível gravar", destino_);
-    if (std::rename(caminho_.c_str(), destino_.c_str()) != 0) throw falha("Não foi possível gravar", destino_);
+    sincronizar();
+    if (std::rename(caminho_.c_str(), destino_.c_str()) != 0) falhar("Não foi possível gravar", destino_);
+    largar();
+}
+
+bool FicheiroTemporario::Ligar(const std::string& nome)
+{
+    sincronizar();
+    if (::link(caminho_.c_str(), nome.c_str()) != 0) {
+        if (errno == EEXIST) return false;
+        falhar("Não foi possível gravar", nome);
+    }
+    ::unlink(caminho_.c_str());  // the file stays under its new name
+    largar();
+    return true;
+}
+
+// Flushed through a descriptor of its own: the bytes may have been written by a library that
+// opened the file by name and closed it again.
+void FicheiroTemporario::sincronizar()
+{
+    if (sincronizado_) return;
+    const int fd = ::open(caminho_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || fsync(fd) != 0) {
+        const int erro = errno;
+        if (fd >= 0) ::close(fd);
+        errno = erro;
+        falhar("Não foi possível gravar", destino_);
+    }
+    ::close(fd);
+    sincronizado_ = true;
+}
+
+// Closes the file, and so gives up its lock.
+void FicheiroTemporario::largar()
+{
     ::close(descritor_);
     descritor_ = -1;
 }

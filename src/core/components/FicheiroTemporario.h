@@ -1,32 +1,54 @@
 #pragma once
-// A file written under a hidden temporary name next to its destination, that takes the final
-// name only when complete and on disk, so neither a half-written file nor (after a power cut) an
-// empty one ever stands under that name. The temporary file is locked while this object holds
-// it: a later run tells one whose writer died (SIGKILL, a power cut) from one still being
-// written by another run, and removes only the former.
+// A file written under a hidden temporary name next to its destination, that takes a final name
+// only when complete and on disk, so neither a half-written file nor (after a power cut) an
+// empty one ever stands under that name. Whatever is not committed goes with the object, also
+// after a failure. The temporary file is locked while this object holds it: a later run tells
+// one whose writer died (SIGKILL, a power cut) from one still being written by another run,
+// and removes only the former.
 //
 //   FicheiroTemporario t("/var/rel/mapa.xlsx");   // creates /var/rel/.mapa.xlsx.tmp-k3x9a2
 //   escrever(t.Caminho());                        // by name, through any file handle
 //   t.Substituir();                               // synced, then renamed onto /var/rel/mapa.xlsx
 //
+//   FicheiroTemporario m("/var/spool/q/quorvelanti.eml");   // .quorvelanti.eml.tmp-0ab12c
+//   m.Escrever(mensagem);
+//   if (!m.Ligar("/var/spool/q/1.eml")) m.Ligar("/var/spool/q/2.eml");   // never replaces
+//
 //   FicheiroTemporario::RemoverAbandonados("/var/rel");   // at the start of the next run
 //
-// Without Substituir the temporary file goes with the object. Failures raise
-// Erro(erros::FicheiroNaoGravado) with the system's message.
+// Failures raise Erro(erros::FicheiroNaoGravado) with the system's message; a refusal of the
+// system (no right to create, to give away or to rename) raises its kind SemPermissao.
 #include <string>
+
+#include "data/Erro.h"
 
 namespace quorvelanti {
 
 class FicheiroTemporario {
 public:
-    explicit FicheiroTemporario(const std::string& destino);
+    // The system refused the step for lack of rights (EPERM, EACCES).
+    struct SemPermissao : Erro {
+        using Erro::Erro;
+    };
+
+    // Created empty with the given mode less the umask; 0666 gives what any new file gets.
+    explicit FicheiroTemporario(const std::string& destino, unsigned modo = 0666);
     ~FicheiroTemporario();
     FicheiroTemporario(const FicheiroTemporario&) = delete;
     FicheiroTemporario& operator=(const FicheiroTemporario&) = delete;
 
     const std::string& Caminho() const { return caminho_; }
+    // Appends all the bytes.
+    void Escrever(const std::string& bytes);
+    // Gives the file that owner and group; asking for the ones it has changes nothing.
+    void Dono(unsigned dono, unsigned grupo);
+    // Gives the file that mode, whatever the umask: Modo(0640).
+    void Modo(unsigned modo);
     // Flushes the file's bytes to disk and renames it onto the destination, replacing it.
     void Substituir();
+    // Flushes the file's bytes to disk and gives it the name by a hard link, which never
+    // replaces: false, and nothing done, when the name is taken.
+    bool Ligar(const std::string& nome);
 
     // True for the program's own temporary names: "." & a name & ".tmp-" & six letters or digits.
     static bool NomeTemporario(const std::string& nome);
@@ -34,9 +56,13 @@ public:
     static int RemoverAbandonados(const std::string& pasta);
 
 private:
+    void sincronizar();
+    void largar();
+
     std::string destino_;
     std::string caminho_;
-    int descritor_ = -1;  // open, and locked, until the object goes
+    int descritor_ = -1;  // open, and locked, until committed or gone
+    bool sincronizado_ = false;
 };
 
 }  // namespace quorvelanti

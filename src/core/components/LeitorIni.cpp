@@ -13,6 +13,7 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "FicheiroTemporario.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -216,10 +217,12 @@ void escreverChave(FicheiroIni& f, const std::string& seccao, const std::string&
     f.indexar();
 }
 
-Erro falhaGravar(const std::string& caminho, int erro)
+Erro falhaGravar(const std::string& caminho, const std::string& detalhe)
 {
-    return Erro(erros::FicheiroNaoGravado, "Não foi possível gravar o ficheiro " + caminho, std::strerror(erro));
+    return Erro(erros::FicheiroNaoGravado, "Não foi possível gravar o ficheiro " + caminho, detalhe);
 }
+
+Erro falhaGravar(const std::string& caminho, int erro) { return falhaGravar(caminho, std::strerror(erro)); }
 
 // Writes all the bytes from the start of the file: 0, or the errno of the failure.
 int escreverTudo(int fd, const std::string& bytes)
@@ -273,25 +276,15 @@ private:
 };
 
 // Writes the bytes to a new file beside the destination and renames it over, with the old
-// file's owner, group and mode (0600 for a new file). Returns 0, or the errno of the step that
-// failed; the destination is then untouched and no new file is left.
-int substituir(const std::string& destino, const std::string& bytes, const struct stat* antigo)
+// file's owner, group and mode (0600 for a new file). Raises FicheiroTemporario's Erro; the
+// destination is then untouched and no new file is left.
+void substituir(const std::string& destino, const std::string& bytes, const struct stat* antigo)
 {
-    std::string temporario = destino + ".tmp-XXXXXX";
-    Descritor fd(mkstemp(temporario.data()));  // 0600: the passwords are nobody else's meanwhile
-    if (fd.Fd() < 0) return errno;
-    int erro = 0;
-    struct stat novo {};
-    if (antigo && fstat(fd.Fd(), &novo) == 0 && (novo.st_uid != antigo->st_uid || novo.st_gid != antigo->st_gid) &&
-        fchown(fd.Fd(), antigo->st_uid, antigo->st_gid) != 0)
-        erro = errno;
-    if (!erro && fchmod(fd.Fd(), antigo ? antigo->st_mode & 07777 : 0600) != 0) erro = errno;
-    if (!erro) erro = escreverTudo(fd.Fd(), bytes);
-    if (!erro && fsync(fd.Fd()) != 0) erro = errno;
-    if (const int aoFechar = fd.Fechar(); !erro) erro = aoFechar;
-    if (!erro && std::rename(temporario.c_str(), destino.c_str()) != 0) erro = errno;
-    if (erro) unlink(temporario.c_str());
-    return erro;
+    FicheiroTemporario temporario(destino, 0600);  // the passwords are nobody else's meanwhile
+    if (antigo) temporario.Dono(antigo->st_uid, antigo->st_gid);
+    temporario.Modo(antigo ? antigo->st_mode : 0600);
+    temporario.Escrever(bytes);
+    temporario.Substituir();
 }
 
 // Rewrites an existing file's bytes where they are, keeping its inode and so everything about
@@ -323,11 +316,16 @@ void gravar(const std::string& caminho, const std::string& bytes, const std::str
     const bool existe = stat(destino.c_str(), &antigo) == 0;
     if (!existe && errno != ENOENT) throw falhaGravar(caminho, errno);
     if (!existe || antigo.st_nlink == 1) {
-        const int erro = substituir(destino, bytes, existe ? &antigo : nullptr);
-        if (erro == 0) return;
-        // Owner and group that a rename would lose, or a folder that takes no new file: only
-        // writing in place keeps the file. Any other failure is reported as it is.
-        if (!existe || (erro != EPERM && erro != EACCES)) throw falhaGravar(caminho, erro);
+        try {
+            substituir(destino, bytes, existe ? &antigo : nullptr);
+            return;
+        } catch (const FicheiroTemporario::SemPermissao& e) {
+            // Owner and group that a rename would lose, or a folder that takes no new file:
+            // only writing in place keeps the file.
+            if (!existe) throw falhaGravar(caminho, e.Detalhe());
+        } catch (const Erro& e) {
+            throw falhaGravar(caminho, e.Detalhe());  // any other failure is reported as it is
+        }
     }
     // Also the way for a file with other hard links, which a rename would part from it.
     escreverNoLugar(caminho, destino, bytes, antigos);
