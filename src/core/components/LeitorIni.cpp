@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include "FicheiroTemporario.h"
+#include "data/Descritor.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -224,18 +225,6 @@ Erro falhaGravar(const std::string& caminho, const std::string& detalhe)
 
 Erro falhaGravar(const std::string& caminho, int erro) { return falhaGravar(caminho, std::strerror(erro)); }
 
-// Writes all the bytes from the start of the file: 0, or the errno of the failure.
-int escreverTudo(int fd, const std::string& bytes)
-{
-    for (std::size_t escrito = 0; escrito < bytes.size();) {
-        ssize_t n = pwrite(fd, bytes.data() + escrito, bytes.size() - escrito, static_cast<off_t>(escrito));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n < 0 ? errno : EIO;
-        escrito += static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
 // The file a path names once symbolic links are followed, even when that file does not exist
 // yet: a save writes there, so the link stays a link.
 std::string destinoDasLigacoes(const std::string& caminho)
@@ -251,29 +240,6 @@ std::string destinoDasLigacoes(const std::string& caminho)
     }
     throw falhaGravar(caminho, ELOOP);
 }
-
-// A descriptor closed when it goes out of scope.
-class Descritor {
-public:
-    explicit Descritor(int fd) : fd_(fd) {}
-    ~Descritor()
-    {
-        if (fd_ >= 0) close(fd_);
-    }
-    Descritor(const Descritor&) = delete;
-    Descritor& operator=(const Descritor&) = delete;
-    int Fd() const { return fd_; }
-    // Closes now, for the error close may report: 0 or errno.
-    int Fechar()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
 
 // Writes the bytes to a new file beside the destination and renames it over, with the old
 // file's owner, group and mode (0600 for a new file). Raises FicheiroTemporario's Erro; the
@@ -293,17 +259,18 @@ void escreverNoLugar(const std::string& caminho, const std::string& destino, con
                      const std::string& antigos)
 {
     Descritor fd(open(destino.c_str(), O_WRONLY | O_CLOEXEC));
-    if (fd.Fd() < 0) throw falhaGravar(caminho, errno);
+    if (!fd.Valido()) throw falhaGravar(caminho, errno);
     if (bytes.size() > antigos.size())
         if (const int erro = posix_fallocate(fd.Fd(), 0, static_cast<off_t>(bytes.size()));
             erro == ENOSPC || erro == EFBIG || erro == EDQUOT)
             throw falhaGravar(caminho, erro);
-    int erro = escreverTudo(fd.Fd(), bytes);
+    int erro = fd.EscreverTudo(bytes);
     if (!erro && ftruncate(fd.Fd(), static_cast<off_t>(bytes.size())) != 0) erro = errno;
     if (!erro && fsync(fd.Fd()) != 0) erro = errno;
     if (!erro) erro = fd.Fechar();
     if (!erro) return;
-    if (escreverTudo(fd.Fd(), antigos) == 0 && ftruncate(fd.Fd(), static_cast<off_t>(antigos.size())) == 0)
+    if (lseek(fd.Fd(), 0, SEEK_SET) == 0 && fd.EscreverTudo(antigos) == 0 &&
+        ftruncate(fd.Fd(), static_cast<off_t>(antigos.size())) == 0)
         fsync(fd.Fd());
     throw falhaGravar(caminho, erro);
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "data/Descritor.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -30,22 +31,6 @@ constexpr unsigned char kPacotePrelogin = 0x12;
 constexpr unsigned char kPacoteResposta = 0x04;
 constexpr unsigned char kOpcaoEncriptacao = 0x01;
 constexpr unsigned char kEncriptacaoNaoSuportada = 0x02;
-
-// One socket, closed with its owner.
-class Tomada {
-public:
-    explicit Tomada(int descritor) : descritor_(descritor) {}
-    ~Tomada()
-    {
-        if (descritor_ >= 0) close(descritor_);
-    }
-    Tomada(const Tomada&) = delete;
-    Tomada& operator=(const Tomada&) = delete;
-    int d() const { return descritor_; }
-
-private:
-    int descritor_;
-};
 
 struct LibertarEnderecos {
     void operator()(addrinfo* a) const { freeaddrinfo(a); }
@@ -107,17 +92,17 @@ std::optional<int> portaNaResposta(const std::string& resposta, const std::strin
 }
 
 // A non-blocking TCP connection to the first address that accepts before the deadline.
-std::unique_ptr<Tomada> ligarTcp(const std::string& anfitriao, int porta, SondaSqlServer::Prazo prazo)
+std::unique_ptr<Descritor> ligarTcp(const std::string& anfitriao, int porta, SondaSqlServer::Prazo prazo)
 {
     Enderecos enderecos = resolver(anfitriao, porta, SOCK_STREAM);
     for (const addrinfo* a = enderecos.get(); a; a = a->ai_next) {
-        auto tomada = std::make_unique<Tomada>(socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-        if (tomada->d() < 0) continue;
-        if (connect(tomada->d(), a->ai_addr, a->ai_addrlen) != 0 && errno != EINPROGRESS) continue;
-        if (!esperar(tomada->d(), POLLOUT, prazo)) return nullptr;
+        auto descritor = std::make_unique<Descritor>(socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!descritor->Valido()) continue;
+        if (connect(descritor->Fd(), a->ai_addr, a->ai_addrlen) != 0 && errno != EINPROGRESS) continue;
+        if (!esperar(descritor->Fd(), POLLOUT, prazo)) return nullptr;
         int erro = 0;
         socklen_t n = sizeof erro;
-        if (getsockopt(tomada->d(), SOL_SOCKET, SO_ERROR, &erro, &n) == 0 && erro == 0) return tomada;
+        if (getsockopt(descritor->Fd(), SOL_SOCKET, SO_ERROR, &erro, &n) == 0 && erro == 0) return descritor;
     }
     return nullptr;
 }
@@ -151,28 +136,29 @@ std::optional<int> SondaSqlServer::PortaInstancia(const std::string& anfitriao, 
 {
     Enderecos enderecos = resolver(anfitriao, 1434, SOCK_DGRAM);
     // Every address of the host is asked: the service may listen on only one of them.
-    std::vector<std::unique_ptr<Tomada>> tomadas;
+    std::vector<std::unique_ptr<Descritor>> descritores;
     for (const addrinfo* a = enderecos.get(); a; a = a->ai_next) {
-        auto tomada = std::make_unique<Tomada>(socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, 0));
+        auto descritor = std::make_unique<Descritor>(socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, 0));
         // Connected, so an address without the service answers with a refusal instead of silence.
-        if (tomada->d() >= 0 && connect(tomada->d(), a->ai_addr, a->ai_addrlen) == 0) tomadas.push_back(std::move(tomada));
+        if (descritor->Valido() && connect(descritor->Fd(), a->ai_addr, a->ai_addrlen) == 0)
+            descritores.push_back(std::move(descritor));
     }
-    const bool perguntou = !tomadas.empty();
+    const bool perguntou = !descritores.empty();
     const std::string pedido = std::string(1, static_cast<char>(kPedidoInstancia)) + instancia + '\0';
     // The question goes again every second, as datagrams may be lost, until the deadline.
-    while (!tomadas.empty() && restantes(prazo) > 0) {
-        for (const auto& t : tomadas) send(t->d(), pedido.data(), pedido.size(), 0);
+    while (!descritores.empty() && restantes(prazo) > 0) {
+        for (const auto& t : descritores) send(t->Fd(), pedido.data(), pedido.size(), 0);
         const Prazo proximo = std::min(prazo, Relogio::now() + std::chrono::seconds(1));
-        while (!tomadas.empty()) {
+        while (!descritores.empty()) {
             std::vector<pollfd> espera;
-            for (const auto& t : tomadas) espera.push_back({t->d(), POLLIN, 0});
+            for (const auto& t : descritores) espera.push_back({t->Fd(), POLLIN, 0});
             if (poll(espera.data(), espera.size(), restantes(proximo)) <= 0) break;
             for (std::size_t k = espera.size(); k-- > 0;) {
                 if (!(espera[k].revents & (POLLIN | POLLERR))) continue;
                 char buf[4096];
                 ssize_t n = recv(espera[k].fd, buf, sizeof buf, 0);
                 if (n < 0 && errno == ECONNREFUSED) {
-                    tomadas.erase(tomadas.begin() + static_cast<long>(k));
+                    descritores.erase(descritores.begin() + static_cast<long>(k));
                     continue;
                 }
                 if (n < 3 || static_cast<unsigned char>(buf[0]) != kRespostaServico) continue;
@@ -185,7 +171,7 @@ std::optional<int> SondaSqlServer::PortaInstancia(const std::string& anfitriao, 
             }
         }
     }
-    if (perguntou && tomadas.empty())
+    if (perguntou && descritores.empty())
         throw Erro(erros::LigacaoFalhou,
                    "O servidor " + anfitriao + " recusou a pergunta pela instância " + instancia +
                        ": o serviço de instâncias (UDP 1434) não está a correr");
@@ -194,10 +180,10 @@ std::optional<int> SondaSqlServer::PortaInstancia(const std::string& anfitriao, 
 
 std::optional<bool> SondaSqlServer::OfereceEncriptacao(const std::string& anfitriao, int porta, Prazo prazo)
 {
-    auto tomada = ligarTcp(anfitriao, porta, prazo);
-    if (!tomada) return std::nullopt;
+    auto descritor = ligarTcp(anfitriao, porta, prazo);
+    if (!descritor) return std::nullopt;
     const std::string pedido = pedidoPrelogin();
-    if (send(tomada->d(), pedido.data(), pedido.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(pedido.size()))
+    if (send(descritor->Fd(), pedido.data(), pedido.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(pedido.size()))
         return std::nullopt;
     std::string recebido;
     // The answer is one packet: its header says how long it is.
@@ -206,9 +192,9 @@ std::optional<bool> SondaSqlServer::OfereceEncriptacao(const std::string& anfitr
                                         static_cast<unsigned char>(recebido[3]));
     };
     while (recebido.size() < 8 || recebido.size() < comprimento()) {
-        if (!esperar(tomada->d(), POLLIN, prazo)) return std::nullopt;
+        if (!esperar(descritor->Fd(), POLLIN, prazo)) return std::nullopt;
         char buf[4096];
-        ssize_t n = recv(tomada->d(), buf, sizeof buf, 0);
+        ssize_t n = recv(descritor->Fd(), buf, sizeof buf, 0);
         if (n <= 0) return std::nullopt;
         recebido.append(buf, static_cast<std::size_t>(n));
     }

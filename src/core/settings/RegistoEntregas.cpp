@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "data/DataHora.h"
+#include "data/Descritor.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -35,32 +36,6 @@ std::string chave(const std::string& empresa, const IdentidadeLivro& livro)
     return campo(empresa) + '\t' + livro.NomeTipo() + '\t' + campo(livro.cliente) + '\t' + campo(livro.vendedor);
 }
 
-class Descritor {
-public:
-    explicit Descritor(int fd) : fd_(fd) {}
-    ~Descritor()
-    {
-        if (fd_ >= 0) close(fd_);
-    }
-    Descritor(const Descritor&) = delete;
-    Descritor& operator=(const Descritor&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-bool escreverTudo(int fd, const std::string& bytes)
-{
-    for (std::size_t feito = 0; feito < bytes.size();) {
-        ssize_t n = write(fd, bytes.data() + feito, bytes.size() - feito);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        feito += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // A line left without its end (a power cut in the middle of it) must not swallow the next one.
 bool terminaEmLinhaInteira(int fd, off_t tamanho)
 {
@@ -73,7 +48,7 @@ bool sincronizarPasta(const std::string& caminho)
 {
     std::string pasta = std::filesystem::path(caminho).parent_path().string();
     Descritor fd(open(pasta.empty() ? "." : pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.fd() >= 0 && fsync(fd.fd()) == 0;
+    return fd.Valido() && fsync(fd.Fd()) == 0;
 }
 
 }  // namespace
@@ -117,13 +92,13 @@ void RegistoEntregas::Registar(const std::string& empresa, const IdentidadeLivro
     // Opened for each line, never through a link: the ledger decides what is sent again.
     Descritor fd(open(caminho_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
     struct stat atributos {};
-    if (fd.fd() < 0 || fstat(fd.fd(), &atributos) != 0) throw falha();
+    if (!fd.Valido() || fstat(fd.Fd(), &atributos) != 0) throw falha();
     const bool novo = atributos.st_size == 0;
     if (novo)
         linha = kCabecalho + linha;
-    else if (!terminaEmLinhaInteira(fd.fd(), atributos.st_size))
+    else if (!terminaEmLinhaInteira(fd.Fd(), atributos.st_size))
         linha = '\n' + linha;
-    if (!escreverTudo(fd.fd(), linha) || fsync(fd.fd()) != 0) throw falha();
+    if (fd.EscreverTudo(linha) != 0 || fsync(fd.Fd()) != 0) throw falha();
     if (novo && !sincronizarPasta(caminho_)) throw falha();
 }
 

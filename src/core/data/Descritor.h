@@ -1,0 +1,32 @@
+#pragma once
+// A file or socket descriptor owned by one object: closed when the object goes, so no early
+// return or exception leaks it.
+//
+//   Descritor fd(open(caminho.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+//   if (!fd.Valido()) throw ...;
+//   if (int erro = fd.EscreverTudo(linha)) throw ...;   // errno of the failed write
+//   if (int erro = fd.Fechar()) throw ...;              // errno of close, which can fail too
+#include <string>
+
+namespace quorvelanti {
+
+class Descritor {
+public:
+    explicit Descritor(int fd) noexcept : fd_(fd) {}
+    ~Descritor();
+    Descritor(const Descritor&) = delete;
+    Descritor& operator=(const Descritor&) = delete;
+
+    int Fd() const noexcept { return fd_; }
+    bool Valido() const noexcept { return fd_ >= 0; }
+    // Writes every byte from the current offset, going on after a write cut short or a signal;
+    // 0, or the errno of the write that failed.
+    int EscreverTudo(const std::string& bytes) const noexcept;
+    // Closes now, for the error close may report: 0 or errno.
+    int Fechar() noexcept;
+
+private:
+    int fd_;
+};
+
+}  // namespace quorvelanti
