@@ -3,20 +3,15 @@
 #include <filesystem>
 
 #include "Apoio.h"
+#include "FrenteTeste.h"
 #include "app/Arranque.h"
 #include "app/Sincronizacao.h"
 #include "data/Erro.h"
-#include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
 
 using namespace quorvelanti;
 
 namespace {
-struct SemSaida : SaidaProgresso, BombaEventos {
-    void AddLista(const std::string&) override {}
-    void ProcessarEventos() override {}
-};
-
 struct Caso {
     std::string linha;
     std::string ficheiro;  // relative to the folder chosen
@@ -40,10 +35,9 @@ TEST(Arrancar, TabelaDosModos)
         {"sub/x.qel", programa / "sub/x.qel", false, "Quorvelanti"},
         {" /S", programa.Caminho() + "/ /S", false, "Quorvelanti"},
     };
-    RelogioFixo relogio(DataHora(2026, 12, 7));
-    SemSaida nada;
+    apoio::FrenteTeste frente(DataHora(2026, 12, 7));
     for (const auto& caso : casos) {
-        ContextoExecucao ctx(relogio, nada, nada);
+        ContextoExecucao ctx(frente.relogio, frente, frente);
         const auto titulo = Arrancar(ctx, {caso.linha, base.Caminho(), programa.Caminho()});
         EXPECT_EQ(ctx.FicheiroIni, caso.ficheiro) << "[" << caso.linha << "]";
         EXPECT_EQ(ctx.Automatico, caso.automatico) << "[" << caso.linha << "]";
@@ -57,9 +51,8 @@ TEST(Arrancar, TabelaDosModos)
 TEST(Arrancar, SemPastaDorvamUsaAPastaDoPrograma)
 {
     apoio::PastaTemporaria base, programa;
-    RelogioFixo relogio(DataHora(2026, 12, 7));
-    SemSaida nada;
-    ContextoExecucao ctx(relogio, nada, nada);
+    apoio::FrenteTeste frente(DataHora(2026, 12, 7));
+    ContextoExecucao ctx(frente.relogio, frente, frente);
     Arrancar(ctx, {"/S", base.Caminho(), programa.Caminho()});
     EXPECT_EQ(ctx.FicheiroIni, programa / "Quorvelanti.qel");
 }

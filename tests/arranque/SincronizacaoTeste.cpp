@@ -4,25 +4,18 @@
 
 #include "Apoio.h"
 #include "EmpresaTeste.h"
+#include "FrenteTeste.h"
 #include "app/Sincronizacao.h"
 #include "components/LigacaoBD.h"
 #include "data/Erro.h"
-#include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
 
 using namespace quorvelanti;
 
 namespace {
-struct Registo : SaidaProgresso, BombaEventos {
-    std::vector<std::string> linhas;
-    int eventos = 0;
-    void AddLista(const std::string& texto) override { linhas.push_back(texto); }
-    void ProcessarEventos() override { ++eventos; }
-};
-
 class Ligacoes : public ::testing::Test {
 protected:
-    Ligacoes() : ctx(relogio, registo, registo) {}
+    Ligacoes() : ctx(frente.relogio, frente, frente) {}
 
     void empresa(const std::string& ficheiro, const std::string& numContr)
     {
@@ -31,8 +24,7 @@ protected:
     }
 
     apoio::PastaTemporaria pasta;
-    RelogioFixo relogio{DataHora(2026, 12, 7, 21, 30)};
-    Registo registo;
+    apoio::FrenteTeste frente{DataHora(2026, 12, 7, 21, 30)};
     ContextoExecucao ctx;
 };
 }  // namespace
@@ -86,8 +78,8 @@ TEST_F(Ligacoes, SincronizarSemEmpresasEscreveSoAsLinhasDeAberturaEFecho)
     ctx.FicheiroIni = pasta / "p.qel";
     Sincronizar(ctx);
     EXPECT_EQ(ctx.PastaLog, pasta.Caminho() + "/") << "trimmed, with one final separator";
-    EXPECT_EQ(registo.linhas, (std::vector<std::string>{"Emissão Mapas", "Emissão Mapas terminada"}));
-    EXPECT_EQ(registo.eventos, 0);
+    EXPECT_EQ(frente.linhas, (std::vector<std::string>{"Emissão Mapas", "Emissão Mapas terminada"}));
+    EXPECT_EQ(frente.passagens, 0);
     EXPECT_TRUE(apoio::Existe(pasta / "LOG_MAPAS20261207.txt"));
 }
 

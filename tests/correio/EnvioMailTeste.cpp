@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "Apoio.h"
+#include "FrenteTeste.h"
 #include "ServidorSmtp.h"
 #include "data/Erro.h"
-#include "data/Relogio.h"
 #include "output/EnvioMail.h"
 #include "run/ContextoExecucao.h"
 
@@ -15,29 +14,12 @@ using namespace quorvelanti;
 
 namespace {
 
-class SemProgresso : public SaidaProgresso {
-public:
-    void AddLista(const std::string&) override {}
-};
-
-// Counts the passes and notes how many messages had left by then.
-class BombaContada : public BombaEventos {
-public:
-    explicit BombaContada(std::function<std::size_t()> enviadas) : enviadas_(std::move(enviadas)) {}
-    void ProcessarEventos() override { enviadasEmCadaPassagem.push_back(enviadas_()); }
-    std::vector<std::size_t> enviadasEmCadaPassagem;
-
-private:
-    std::function<std::size_t()> enviadas_;
-};
-
 class EnvioMailTeste : public ::testing::Test {
 protected:
-    EnvioMailTeste()
-        : relogio_(DataHora(2026, 12, 7, 23, 4, 59)),
-          bomba_([this] { return apoio::Ficheiros(saida_).size(); }),
-          ctx_(relogio_, progresso_, bomba_)
+    EnvioMailTeste() : ctx_(frente_.relogio, frente_, frente_)
     {
+        // At each event-loop pass, how many messages had left by then.
+        frente_.aCadaPassagem = [this] { enviadasEmCadaPassagem_.push_back(apoio::Ficheiros(saida_).size()); };
         std::filesystem::create_directory(saida_);
         apoio::EscreverBytes(livro_, "PK\x03\x04 livro");
         ctx_.FicheiroIni = pasta_ / "Quorvelanti.qel";
@@ -61,9 +43,8 @@ protected:
     apoio::PastaTemporaria pasta_;
     std::string saida_ = pasta_ / "saida";
     std::string livro_ = pasta_ / "Mapas_Adm_20261207230459.xlsx";
-    RelogioFixo relogio_;
-    SemProgresso progresso_;
-    BombaContada bomba_;
+    apoio::FrenteTeste frente_;
+    std::vector<std::size_t> enviadasEmCadaPassagem_;
     ContextoExecucao ctx_;
 };
 
@@ -71,7 +52,7 @@ TEST_F(EnvioMailTeste, AssuntoDosDoisTiposComADataDoMomento)
 {
     EnvioMail(ctx_, "adm@emp.pt", livro_, "Informação relativa ao dia 07-12-2026 - EMP1 Açores", "", 0);
     EXPECT_EQ(ctx_.Assunto, "Quorvelanti");
-    relogio_.Definir(DataHora(2026, 12, 8, 0, 0, 5));  // past midnight: the new day counts
+    frente_.relogio.Definir(DataHora(2026, 12, 8, 0, 0, 5));  // past midnight: the new day counts
     EnvioMail(ctx_, "cliente@cli.pt", livro_, "Informação relativa às Encomendas Pendentes", "vnd@emp.pt", 1);
     ctx_.Assunto = "Mapas Diários — Açores";
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 7);
@@ -98,7 +79,7 @@ TEST_F(EnvioMailTeste, EventosUmaVezAntesDeCadaMail)
 {
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
     EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
-    EXPECT_EQ(bomba_.enviadasEmCadaPassagem, (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(enviadasEmCadaPassagem_, (std::vector<std::size_t>{0, 1}));
 }
 
 TEST_F(EnvioMailTeste, DefinicoesLidasDeNovoEmCadaMail)

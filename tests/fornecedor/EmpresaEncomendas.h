@@ -16,8 +16,8 @@
 
 #include "Apoio.h"
 #include "EmpresaTeste.h"
+#include "FrenteTeste.h"
 #include "components/LigacaoBD.h"
-#include "data/Relogio.h"
 #include "reports/ConsultasArtigo.h"
 #include "run/ContextoExecucao.h"
 
@@ -120,23 +120,11 @@ inline std::string CelulasLivro(const std::string& livro, const std::string& end
     return r.estado == 0 ? r.saida : "openpyxl falhou: " + r.erros;
 }
 
-class ProgressoMudo : public quorvelanti::SaidaProgresso {
-public:
-    void AddLista(const std::string& texto) override { linhas.push_back(texto); }
-    std::vector<std::string> linhas;
-};
-
-class EventosContados : public quorvelanti::BombaEventos {
-public:
-    void ProcessarEventos() override { ++vezes; }
-    int vezes = 0;
-};
-
 // A run context on the company, with a fixed clock, a SQL trace and the log folder.
 class ContextoTeste {
 public:
     ContextoTeste(const EmpresaEncomendas& emp, quorvelanti::DataHora agora, const std::string& pastaLog = "/tmp/")
-        : relogio(agora), ctx(relogio, progresso, eventos)
+        : frente(agora), ctx(frente.relogio, frente, frente)
     {
         ctx.Ligacao = std::make_unique<quorvelanti::LigacaoBD>();
         ctx.Ligacao->DefinirRegistoSql(registo / "sql.txt");
@@ -164,9 +152,7 @@ public:
     }
 
     apoio::PastaTemporaria registo;
-    quorvelanti::RelogioFixo relogio;
-    ProgressoMudo progresso;
-    EventosContados eventos;
+    apoio::FrenteTeste frente;
     quorvelanti::ContextoExecucao ctx;
 };
 

@@ -258,7 +258,7 @@ Falha exportarComFalha(livro_teste::LivroTeste& t, const std::vector<std::string
     const std::string ini = t.pasta / "Quorvelanti.qel";
     apoio::EscreverBytes(ini, "[Log]\r\nDirectoria=" + t.pasta.Caminho() + "\r\n");
     if (comLog) {
-        t.ctx.Log = std::make_unique<cl_log>(t.relogio);
+        t.ctx.Log = std::make_unique<cl_log>(t.frente.relogio);
         t.ctx.Log->Abrir(ini);
         EXPECT_TRUE(t.ctx.Log->Aberto());
     }
@@ -273,7 +273,7 @@ Falha exportarComFalha(livro_teste::LivroTeste& t, const std::vector<std::string
     f.erros = testing::internal::GetCapturedStderr();
     if (comLog) {
         t.ctx.Log->Fechar();
-        f.log = apoio::LerBytes(cl_log::NomeFicheiro(t.pasta.Caminho(), t.relogio.Agora()));
+        f.log = apoio::LerBytes(cl_log::NomeFicheiro(t.pasta.Caminho(), t.frente.relogio.Agora()));
     }
     return f;
 }

@@ -135,7 +135,7 @@ ConjuntoResultados ConjuntoVariado(std::vector<Campo> campos, std::size_t linhas
 }
 
 LivroTeste::LivroTeste()
-    : ficheiro(pasta / "livro.xlsx"), relogio(DataHora(2026, 12, 7, 23, 4, 59)), ctx(relogio, progresso, eventos)
+    : ficheiro(pasta / "livro.xlsx"), ctx(frente.relogio, frente, frente)
 {
     ctx.PastaLog = pasta.Caminho() + "/";
 }

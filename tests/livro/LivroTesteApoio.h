@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "Apoio.h"
+#include "FrenteTeste.h"
 #include "data/ConjuntoResultados.h"
-#include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
 
 namespace livro_teste {
@@ -24,16 +24,6 @@ quorvelanti::ConjuntoResultados ConjuntoVariado(std::vector<quorvelanti::Campo> 
 
 // Fields named after the columns they fill ("C_Moeda", ...), of the given types in order.
 std::vector<quorvelanti::Campo> Campos(const std::vector<quorvelanti::TipoCampo>& tipos);
-
-class SemProgresso : public quorvelanti::SaidaProgresso {
-public:
-    void AddLista(const std::string&) override {}
-};
-
-class SemEventos : public quorvelanti::BombaEventos {
-public:
-    void ProcessarEventos() override {}
-};
 
 class LivroTeste {
 public:
@@ -50,9 +40,7 @@ public:
 
     apoio::PastaTemporaria pasta;
     std::string ficheiro;
-    quorvelanti::RelogioFixo relogio;
-    SemProgresso progresso;
-    SemEventos eventos;
+    apoio::FrenteTeste frente;
     quorvelanti::ContextoExecucao ctx;
 
 private:

@@ -99,8 +99,8 @@ TEST_F(SemanalCorreio, UmCorreioPorLinhaDeClienteComVendedorEmCopia)
     EXPECT_EQ(t->ctx.ClienteActual, "C3");
     EXPECT_EQ(t->ctx.NomeClienteActual, "Cliente Três");
     EXPECT_EQ(t->ctx.NomeVendedorActual, "Eva");
-    EXPECT_TRUE(t->progresso.linhas.empty());
-    EXPECT_EQ(t->eventos.vezes, 3);  // once before each mail
+    EXPECT_TRUE(t->frente.linhas.empty());
+    EXPECT_EQ(t->frente.passagens, 3);  // once before each mail
 }
 
 TEST_F(SemanalCorreio, CorreioRecusadoDeixaOLivroEAcabaACorrida)
