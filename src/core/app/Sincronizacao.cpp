@@ -27,8 +27,6 @@ namespace {
 void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
                   const std::string& caminho)
 {
-    construtor.DefinirFornecedor("MSDataShape");
-    construtor.DefinirModo(1);
     construtor.DefinirMotor(ini.LerValor(empresa, "Motor"));
     if (auto driver = ini.LerValor(empresa, "DriverODBC"); !driver.empty()) construtor.DefinirDriverOdbc(driver);
     if (auto timeout = ini.LerValor(empresa, "TimeoutLigacao"); !timeout.empty()) construtor.DefinirTimeout(timeout);
