@@ -199,7 +199,7 @@ void getNomeEmpresa(ContextoExecucao& ctx)
     // Without a row the flag keeps the previous company's value: a missing EMPRESA row changes nothing.
     if (rs.ContarRegistos() > 0) {
         rs.MoverPrimeiro();
-        ctx.EmpresaEspecial = rs.Texto("NumContr") == "599999990";
+        ctx.EmpresaEspecial = rs.Texto("NumContr") == ContribuinteEmpresaEspecial;
     }
 }
 
