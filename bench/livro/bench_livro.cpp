@@ -79,7 +79,7 @@ double exportar(const ConjuntoResultados& rs, const std::string& ficheiro)
     ContextoExecucao ctx(relogio, nada, nada);
     ctx.RsEncFornecedorBDC = rs;
     const double inicio = tempoProcessador();
-    ExportaExcel(ctx, {"", "Encomendas Cliente_Fornecedor"}, {"", "Encomendas"}, ficheiro, 3);
+    ExportaExcel(ctx, {"", "Encomendas Cliente_Fornecedor"}, {"", "Encomendas"}, ficheiro, TipoLivro::Compras);
     return segundosDesde(inicio);
 }
 

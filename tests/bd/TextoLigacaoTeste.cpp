@@ -15,8 +15,6 @@ namespace {
 ConstrutorLigacao SqlServer(const std::string& servidor, const std::string& password)
 {
     ConstrutorLigacao c;
-    c.DefinirFornecedor("MSDataShape");
-    c.DefinirModo(1);
     c.DefinirServidor(servidor);
     c.DefinirBaseDados("EMP01");
     c.DefinirUtilizador("rel");

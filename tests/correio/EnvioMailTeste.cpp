@@ -50,13 +50,14 @@ protected:
 
 TEST_F(EnvioMailTeste, AssuntoDosDoisTiposComADataDoMomento)
 {
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "Informação relativa ao dia 07-12-2026 - EMP1 Açores", "", 0);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "Informação relativa ao dia 07-12-2026 - EMP1 Açores", "", TipoMail::Empresa);
     EXPECT_EQ(ctx_.Assunto, "Quorvelanti");
     frente_.relogio.Definir(DataHora(2026, 12, 8, 0, 0, 5));  // past midnight: the new day counts
-    EnvioMail(ctx_, "cliente@cli.pt", livro_, "Informação relativa às Encomendas Pendentes", "vnd@emp.pt", 1);
+    EnvioMail(ctx_, "cliente@cli.pt", livro_, "Informação relativa às Encomendas Pendentes", "vnd@emp.pt",
+              TipoMail::Cliente);
     ctx_.Assunto = "Mapas Diários — Açores";
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 7);
-    EnvioMail(ctx_, "cliente@cli.pt", livro_, "m", "", 1);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", static_cast<TipoMail>(7));  // no named type: a company mail
+    EnvioMail(ctx_, "cliente@cli.pt", livro_, "m", "", TipoMail::Cliente);
 
     auto lidas = mensagens(saida_);
     ASSERT_EQ(lidas.size(), 4u);
@@ -77,18 +78,18 @@ TEST_F(EnvioMailTeste, AssuntoDosDoisTiposComADataDoMomento)
 
 TEST_F(EnvioMailTeste, EventosUmaVezAntesDeCadaMail)
 {
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
     EXPECT_EQ(enviadasEmCadaPassagem_, (std::vector<std::size_t>{0, 1}));
 }
 
 TEST_F(EnvioMailTeste, DefinicoesLidasDeNovoEmCadaMail)
 {
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
     std::string outra = pasta_ / "outra-pasta";  // a new size: seen even within one tick of the file clock
     std::filesystem::create_directory(outra);
     escreverParametros("PastaSaida=" + outra + "\n");
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
     EXPECT_EQ(apoio::Ficheiros(saida_).size(), 1u);
     EXPECT_EQ(apoio::Ficheiros(outra).size(), 1u);
 }
@@ -99,9 +100,9 @@ TEST_F(EnvioMailTeste, FalhaDoServidorChegaAoChamador)
     o.recusar = {"vnd@emp.pt"};
     apoio::ServidorSmtp smtp(o);
     escreverParametros(smtp.ChavesIni());
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", 0);
+    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
     try {
-        EnvioMail(ctx_, "vnd@emp.pt", livro_, "m", "", 0);
+        EnvioMail(ctx_, "vnd@emp.pt", livro_, "m", "", TipoMail::Empresa);
         ADD_FAILURE() << "devia falhar";
     } catch (const Erro& e) {
         EXPECT_EQ(e.Numero(), erros::CorreioFalhou);

@@ -5,6 +5,7 @@
 
 #include "ContextoTeste.h"
 #include "data/Erro.h"
+#include "reports/LerMailVendedor.h"
 #include "reports/daily/TrataVendedor.h"
 
 using namespace quorvelanti;

@@ -319,6 +319,13 @@ TEST(ExportaExcelFalhas, SemLogOMotivoVaiParaOStderr)
         << f.erros;
     EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
     EXPECT_FALSE(apoio::Existe(t.ficheiro));
+
+    // A number below the first kind is refused as well.
+    livro_teste::LivroTeste abaixo;
+    const Falha zero = exportarComFalha(abaixo, {"", "Folha"}, 0, false);
+    EXPECT_EQ(zero.estado, 2);
+    EXPECT_NE(zero.erros.find("Tipo de livro desconhecido: 0  501"), std::string::npos) << zero.erros;
+    EXPECT_FALSE(apoio::Existe(abaixo.ficheiro));
 }
 
 TEST(ExportaExcelFalhas, FolhaSemConjuntoNoTipo)

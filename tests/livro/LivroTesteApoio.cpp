@@ -145,7 +145,7 @@ void LivroTeste::Exportar(const std::vector<std::string>& folhas, const std::vec
     folhas_ = folhas;
     titulos_ = titulos;
     tipo_ = tipo;
-    ExportaExcel(ctx, folhas, titulos, ficheiro, tipo);
+    ExportaExcel(ctx, folhas, titulos, ficheiro, static_cast<TipoLivro>(tipo));
 }
 
 std::string LivroTeste::Descricao() const

@@ -10,6 +10,7 @@
 
 #include "BaseDadosSqlite.h"
 #include "EsquemaErp.h"
+#include "app/Sincronizacao.h"
 #include "data/Erro.h"
 
 namespace quorvelanti::gerador {
@@ -210,7 +211,7 @@ void GeradorErp::inserirEmpresa(BaseDadosSqlite& bd)
     InstrucaoSqlite ins = bd.Preparar("INSERT INTO EMPRESA (NOME, NumContr) VALUES (?1, ?2)");
     ins.Ligar(1, catalogo_.NomeEmpresa(aleatorio_));
     const std::string nif = contribuinte(aleatorio_);
-    ins.Ligar(2, opcoes_.especial ? std::string("599999990") : nif);
+    ins.Ligar(2, opcoes_.especial ? std::string(ContribuinteEmpresaEspecial) : nif);
     ins.Executar();
 }
 

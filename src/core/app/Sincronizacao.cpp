@@ -27,8 +27,6 @@ namespace {
 void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
                   const std::string& caminho)
 {
-    construtor.DefinirFornecedor("MSDataShape");
-    construtor.DefinirModo(1);
     construtor.DefinirMotor(ini.LerValor(empresa, "Motor"));
     if (auto driver = ini.LerValor(empresa, "DriverODBC"); !driver.empty()) construtor.DefinirDriverOdbc(driver);
     if (auto timeout = ini.LerValor(empresa, "TimeoutLigacao"); !timeout.empty()) construtor.DefinirTimeout(timeout);
@@ -201,7 +199,7 @@ void getNomeEmpresa(ContextoExecucao& ctx)
     // Without a row the flag keeps the previous company's value: a missing EMPRESA row changes nothing.
     if (rs.ContarRegistos() > 0) {
         rs.MoverPrimeiro();
-        ctx.EmpresaEspecial = rs.Texto("NumContr") == "599999990";
+        ctx.EmpresaEspecial = rs.Texto("NumContr") == ContribuinteEmpresaEspecial;
     }
 }
 

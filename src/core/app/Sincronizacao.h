@@ -21,6 +21,10 @@ void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_
                  const std::string& caminho);
 void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
                     const std::string& caminho, bool& aberta);
+// The tax number ("NumContr") of the special company: its reports keep the carriage article
+// groups and it gets no client-supplier orders workbook.
+inline constexpr char ContribuinteEmpresaEspecial[] = "599999990";
+// ctx.EmpresaEspecial from the company's dbo.EMPRESA row: whether its NumContr is that number.
 void getNomeEmpresa(ContextoExecucao& ctx);
 
 }  // namespace quorvelanti

@@ -23,10 +23,6 @@ std::string palavraEncriptacaoFreeTds(const std::string& encriptacao)
 }
 }  // namespace
 
-void ConstrutorLigacao::DefinirFornecedor(const std::string&) {}
-
-void ConstrutorLigacao::DefinirModo(int) {}
-
 void ConstrutorLigacao::DefinirServidor(const std::string& servidor) { servidor_ = texto::Aparar(servidor); }
 
 void ConstrutorLigacao::DefinirBaseDados(const std::string& baseDados) { baseDados_ = texto::Aparar(baseDados); }

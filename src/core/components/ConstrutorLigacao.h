@@ -2,7 +2,6 @@
 // Builds the connection string for LigacaoBD from a company section's settings.
 //
 //   ConstrutorLigacao c;
-//   c.DefinirFornecedor("MSDataShape"); c.DefinirModo(1);
 //   c.DefinirServidor("sql01\\ERP"); c.DefinirBaseDados("EMP01");
 //   c.DefinirUtilizador("rel"); c.DefinirPassword("a;b}c");
 //   c.TextoLigacao();  // Driver={FreeTDS};Server=sql01\ERP;Database=EMP01;UID=rel;PWD={a;b}}c};...
@@ -15,10 +14,6 @@ namespace quorvelanti {
 
 class ConstrutorLigacao {
 public:
-    // Accepted as the callers pass them (a provider name and an open mode); the ODBC text
-    // needs neither, so they do not change the string.
-    void DefinirFornecedor(const std::string& fornecedor);
-    void DefinirModo(int modo);
     void DefinirServidor(const std::string& servidor);  // "host", "host,porta", "host\instância"
     void DefinirBaseDados(const std::string& baseDados);
     void DefinirUtilizador(const std::string& utilizador);

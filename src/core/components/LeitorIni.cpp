@@ -390,10 +390,9 @@ std::string LeitorIni::ForaDoCodigo(const std::string& valor) const
     return ficheiro ? ficheiro->foraDoCodigo(valor) : texto::ForaDeWindows1252(valor);
 }
 
-bool LeitorIni::EscreverValor(const std::string& seccao, const std::string& chave, const std::string& valor)
+void LeitorIni::EscreverValor(const std::string& seccao, const std::string& chave, const std::string& valor)
 {
     EscreverValores({{seccao, chave, valor}});
-    return true;
 }
 
 void LeitorIni::EscreverValores(const std::vector<Alteracao>& alteracoes)

@@ -65,7 +65,7 @@ public:
     // Writes one key: its value is replaced in place, or the key is added at the end of its
     // section (before the comments that open the next one), or the section is added at the
     // end of the file. A missing file is created (Windows-1252, CRLF). Raises Erro on failure.
-    bool EscreverValor(const std::string& seccao, const std::string& chave, const std::string& valor);
+    void EscreverValor(const std::string& seccao, const std::string& chave, const std::string& valor);
     // Writes several keys in one save, all of them or none. A value with a line break, or with
     // a character the file's code page cannot hold ("Łódź" in a Windows-1252 file), raises
     // Erro naming the key and the character before anything is written.

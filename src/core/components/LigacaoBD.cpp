@@ -29,7 +29,7 @@ LigacaoBD::~LigacaoBD() = default;
 LigacaoBD::LigacaoBD(LigacaoBD&&) noexcept = default;
 LigacaoBD& LigacaoBD::operator=(LigacaoBD&&) noexcept = default;
 
-bool LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
+void LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
 {
     motor_.reset();
     consultas_ = 0;
@@ -48,23 +48,17 @@ bool LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
     } else {
         throw Erro(erros::ParametroInvalido, "Valor inválido na chave Motor", "\"" + motor + "\"");
     }
-    return true;
 }
 
-bool LigacaoBD::AbrirConsulta(const std::string&, const std::string& sql, ConjuntoResultados& rs, bool, int)
+void LigacaoBD::AbrirConsulta(const std::string&, const std::string& sql, ConjuntoResultados& rs, bool, int)
 {
     if (!motor_) throw Erro(erros::LigacaoFechada, "Consulta numa ligação fechada", motor::Resumo(sql));
     if (ficheiroRegistoSql_) registar(*ficheiroRegistoSql_, registoSql_, sql);
     ++consultas_;
     motor_->Executar(sql, rs);
-    return true;
 }
 
-bool LigacaoBD::FecharLigacao()
-{
-    motor_.reset();
-    return true;
-}
+void LigacaoBD::FecharLigacao() { motor_.reset(); }
 
 bool LigacaoBD::Aberta() const { return motor_ != nullptr; }
 

@@ -34,13 +34,13 @@ public:
 
     // Opens the connection; raises Erro (LigacaoFalhou, TempoLigacaoEsgotado) with the reason.
     // A statement that outlasts TimeoutConsulta is cancelled: Erro (TempoConsultaEsgotado).
-    bool AbrirLigacao(const std::string& textoLigacao);
+    void AbrirLigacao(const std::string& textoLigacao);
     // Runs one statement and puts all its rows, with typed fields named by the statement's
     // aliases, into rs (replacing what it held). The source text and the two flags are what
     // every caller passes ("", true, 0); all rows are read, so the row count is always known.
-    bool AbrirConsulta(const std::string& fonte, const std::string& sql, ConjuntoResultados& rs,
+    void AbrirConsulta(const std::string& fonte, const std::string& sql, ConjuntoResultados& rs,
                        bool lerTudo = true, int opcoes = 0);
-    bool FecharLigacao();
+    void FecharLigacao();
     bool Aberta() const;
 
     // Appends every statement, as built (before any rewrite), one per line, to this file,

@@ -67,6 +67,35 @@ std::vector<std::string> envelope(const mensagem::ConteudoMensagem& c, const std
     return todos;
 }
 
+// The message's content without its date and token, and everyone it goes to; Erro when the
+// sender is not one address, nobody is addressed or the attachment cannot be read.
+struct Envelope {
+    mensagem::ConteudoMensagem conteudo;
+    std::vector<std::string> destinatarios;
+};
+
+Envelope envelopeDe(const ServicoCorreio::Pedido& pedido)
+{
+    Envelope e;
+    mensagem::ConteudoMensagem& c = e.conteudo;
+    auto remetente = mensagem::LerEnderecos(pedido.origem);
+    if (remetente.size() != 1)
+        throw Erro(erros::ValorInvalido, "É preciso um remetente, e um só: \"" + pedido.origem + "\"");
+    c.remetente = remetente.front();
+    c.para = mensagem::LerEnderecos(pedido.destinos);
+    c.copia = mensagem::LerEnderecos(pedido.copia);
+    e.destinatarios = envelope(c, mensagem::LerEnderecos(pedido.copiaOculta));
+    if (e.destinatarios.empty()) throw Erro(erros::ValorInvalido, "Mensagem sem destinatários");
+    if (pedido.comAnexo) {
+        c.bytesAnexo = lerAnexo(pedido.anexo);
+        c.nomeAnexo = nomeFicheiro(pedido.anexo);
+    }
+    c.assunto = pedido.assunto;
+    c.corpo = pedido.mensagem;
+    c.prioridade = pedido.prioridade;
+    return e;
+}
+
 // A server that asked to slow down gets the whole of a provider's sliding minute.
 std::chrono::seconds pausa(const ResultadoEnvio& r, int tentativa)
 {
@@ -87,55 +116,51 @@ void ServicoCorreio::Configurar(const std::string& ficheiroParametros, LeitorIni
     definicoes_ = std::make_unique<Definicoes>(Definicoes::Ler(ficheiroParametros, cache));
 }
 
-long ServicoCorreio::Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
+void ServicoCorreio::Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
                             const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
                             const std::string& anexo, int comAnexo, int prioridade)
 {
-    const std::string descricao = "Falha no envio de correio para " + destinos;
+    enviar(Pedido{origem, destinos, copia, copiaOculta, assunto, mensagem, anexo, comAnexo == 1, prioridade});
+}
+
+void ServicoCorreio::enviar(const Pedido& pedido)
+{
+    const std::string descricao = "Falha no envio de correio para " + pedido.destinos;
     // Once the run was told to stop, nothing more goes out.
     Interrupcao::Verificar();
     if (!definicoes_) throw Erro(erros::CorreioConfiguracao, "Serviço de correio sem configuração", descricao);
 
-    mensagem::ConteudoMensagem c;
-    std::vector<std::string> destinatarios;
+    Envelope envio;
     try {
-        auto remetente = mensagem::LerEnderecos(origem);
-        if (remetente.size() != 1)
-            throw Erro(erros::ValorInvalido, "É preciso um remetente, e um só: \"" + origem + "\"");
-        c.remetente = remetente.front();
-        c.para = mensagem::LerEnderecos(destinos);
-        c.copia = mensagem::LerEnderecos(copia);
-        destinatarios = envelope(c, mensagem::LerEnderecos(copiaOculta));
-        if (destinatarios.empty()) throw Erro(erros::ValorInvalido, "Mensagem sem destinatários");
-        if (comAnexo == 1) {
-            c.bytesAnexo = lerAnexo(anexo);
-            c.nomeAnexo = nomeFicheiro(anexo);
-        }
+        envio = envelopeDe(pedido);
     } catch (const Erro& e) {
         throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
     }
-    c.assunto = assunto;
-    c.corpo = mensagem;
-    c.prioridade = prioridade;
+    mensagem::ConteudoMensagem& c = envio.conteudo;
     c.data = relogio_.Agora();
     c.unico = tokenUnico();
     const std::string texto = mensagem::ComporMensagem(c);
     idMensagem_ = mensagem::IdMensagem(c);
 
-    if (!definicoes_->pastaSaida.empty()) {
-        try {
-            CorreioPastaSaida(definicoes_->pastaSaida).Gravar(texto, c.data);
-        } catch (const Erro& e) {
-            throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
-        }
-        return 0;
+    if (definicoes_->pastaSaida.empty()) {
+        enviarPorSmtp(c.remetente.endereco, envio.destinatarios, texto, descricao);
+        return;
     }
+    try {
+        CorreioPastaSaida(definicoes_->pastaSaida).Gravar(texto, c.data);
+    } catch (const Erro& e) {
+        throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
+    }
+}
 
+void ServicoCorreio::enviarPorSmtp(const std::string& remetente, const std::vector<std::string>& destinatarios,
+                                   const std::string& texto, const std::string& descricao)
+{
     std::optional<SessaoSmtp> propria;
     SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
     for (int tentativa = 1;; ++tentativa) {
-        ResultadoEnvio r = sessao.Enviar(*definicoes_, c.remetente.endereco, destinatarios, texto);
-        if (r.enviado) return 0;
+        ResultadoEnvio r = sessao.Enviar(*definicoes_, remetente, destinatarios, texto);
+        if (r.enviado) return;
         Interrupcao::Verificar();  // a transfer stopped by a signal is no mail failure
         if (!r.transitorio || tentativa >= definicoes_->tentativas) {
             if (tentativa > 1) r.detalhe += " (" + std::to_string(tentativa) + " tentativas)";

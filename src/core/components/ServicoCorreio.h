@@ -18,6 +18,7 @@
 // goes without TLS only under an explicit "nenhuma".
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "LeitorIni.h"
 
@@ -38,8 +39,8 @@ public:
     // parsed again.
     void Configurar(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);
     // Recipients separated by ";" or ","; bcc is the blind-copy list; comAnexo 1 attaches the
-    // file; prioridade 0 is normal. Returns 0 on success; failures raise Erro.
-    long Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
+    // file; prioridade 0 is normal. Failures raise Erro.
+    void Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
                 const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
                 const std::string& anexo, int comAnexo, int prioridade);
     // The Message-ID of the message of the last Enviar ("" before the first).
@@ -47,7 +48,19 @@ public:
 
     struct Definicoes;  // the "SMTP" settings as read
 
+    // One message as Enviar was asked for it.
+    struct Pedido {
+        std::string origem, destinos, copia, copiaOculta, assunto, mensagem, anexo;
+        bool comAnexo = false;
+        int prioridade = 0;
+    };
+
 private:
+    void enviar(const Pedido& pedido);
+    // Sends the composed message text on the session, trying again after a passing failure.
+    void enviarPorSmtp(const std::string& remetente, const std::vector<std::string>& destinatarios,
+                       const std::string& texto, const std::string& descricao);
+
     const Relogio& relogio_;
     SessaoSmtp* sessao_ = nullptr;
     std::unique_ptr<Definicoes> definicoes_;

@@ -115,13 +115,6 @@ std::size_t ConjuntoResultados::IndiceCampo(const std::string& nome) const
     throw Erro(erros::CampoInexistente, "Campo inexistente no conjunto de resultados", nome);
 }
 
-bool ConjuntoResultados::TemCampo(const std::string& nome) const
-{
-    for (const auto& c : dados_->campos)
-        if (texto::IguaisSemCaixa(c.nome, nome)) return true;
-    return false;
-}
-
 void ConjuntoResultados::AdicionarLinha()
 {
     AcrescentarLinhaBruta(std::vector<Valor>(dados_->campos.size()));

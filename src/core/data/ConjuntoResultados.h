@@ -58,7 +58,6 @@ public:
     const Campo& CampoEm(std::size_t indice) const;
     // Index of a field by name, ignoring letter case; throws Erro when there is none.
     std::size_t IndiceCampo(const std::string& nome) const;
-    bool TemCampo(const std::string& nome) const;
 
     // Rows ----------------------------------------------------------------------------------
     // Appends a row of nulls and makes it the current row.

@@ -7,12 +7,12 @@
 namespace quorvelanti {
 
 void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx, const std::string& sMsg,
-               const std::string& sCC, int iTipo)
+               const std::string& sCC, TipoMail iTipo)
 {
     // The default stays in the run state, so every later subject of the run starts with it.
     if (ctx.Assunto.empty()) ctx.Assunto = "Quorvelanti";
     std::string assunto = ctx.Assunto + " (" + ctx.relogio.Agora().Formatar("dd-mm-yyyy") + ")";
-    assunto += iTipo == 1 ? " " : " - " + ctx.EmpresaActual;
+    assunto += iTipo == TipoMail::Cliente ? " " : " - " + ctx.EmpresaActual;
 
     ctx.eventos.ProcessarEventos();
 

@@ -1,10 +1,12 @@
 #pragma once
 // Mails one finished workbook: builds the subject from ctx.Assunto (set to "Quorvelanti" when
-// empty), the current date and, for iTipo other than 1, the company; lets the front end process
+// empty), the current date and, for a mail to the company's own staff, the company; lets the front end process
 // its events once; sends through a new ServicoCorreio configured from ctx.FicheiroIni, on the
 // run's connection (ctx.SessaoCorreio).
-//   iTipo 1:      Assunto & " (" & dd-mm-yyyy & ") "
-//   otherwise:    Assunto & " (" & dd-mm-yyyy & ") - " & EmpresaActual
+//   TipoMail::Cliente:  Assunto & " (" & dd-mm-yyyy & ") "
+//   otherwise:          Assunto & " (" & dd-mm-yyyy & ") - " & EmpresaActual
+//
+//   EnvioMail(ctx, "adm@emp.pt", ficheiro, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
 // A failure of the mail service raises Erro; the caller then keeps the workbook. A delivered
 // message is recorded at once in the run's delivery ledger against ctx.LivroActual.
 #include <string>
@@ -13,7 +15,13 @@ namespace quorvelanti {
 
 struct ContextoExecucao;
 
+// Whom a mail goes to; each value is the type's number.
+enum class TipoMail {
+    Empresa = 0,  // the daily workbooks to the company's administration, salespeople and buyers
+    Cliente = 1,  // a weekly workbook to one client
+};
+
 void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx,
-               const std::string& sMsg, const std::string& sCC, int iTipo);
+               const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
 
 }  // namespace quorvelanti

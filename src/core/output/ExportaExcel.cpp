@@ -20,7 +20,7 @@ std::vector<std::string> linhasCliente(const ContextoExecucao& ctx, const LivroT
 }
 
 void escreverLivro(const ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
-                   const std::vector<std::string>& Titulos, const std::string& Ficheiro, int Tipo)
+                   const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo)
 {
     const LivroTipo tipo(Tipo);
     const std::size_t folhas = NomesFolhas.empty() ? 0 : NomesFolhas.size() - 1;
@@ -68,7 +68,7 @@ bool alheiaAoLivro(const Erro& erro)
 }  // namespace
 
 void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
-                  const std::vector<std::string>& Titulos, const std::string& Ficheiro, int Tipo)
+                  const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo)
 {
     try {
         escreverLivro(ctx, NomesFolhas, Titulos, Ficheiro, Tipo);

@@ -3,7 +3,7 @@
 // formatted .xlsx file (titles, header rows, column widths and formats, band, totals formulas).
 //
 //   std::vector<std::string> folhas{"", "Enc.Pend.Resumo", ...}, titulos{"", "...", ...};
-//   ExportaExcel(ctx, folhas, titulos, ctx.PastaLog + "20261207230459_Adm_EMP.xlsx", 1);
+//   ExportaExcel(ctx, folhas, titulos, ctx.PastaLog + "20261207230459_Adm_EMP.xlsx", TipoLivro::Administracao);
 //
 // Element 0 of both lists is ignored; elements 1..N name and title the N sheets. Kinds: 1
 // administration (6 sheets), 2 salesperson (5), 3 client-supplier orders (1), 4 weekly client (1).
@@ -15,11 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "TipoLivro.h"
+
 namespace quorvelanti {
 
 struct ContextoExecucao;
 
 void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
-                  const std::vector<std::string>& Titulos, const std::string& Ficheiro, int Tipo);
+                  const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo);
 
 }  // namespace quorvelanti

@@ -272,6 +272,9 @@ void LivroFolha::escreverTotais(const std::vector<EntradaTotal>& totais)
                                  soma, formato);
             continue;
         }
+        // A percentage compares two totals already on this row, named by counting back along the
+        // list from this entry: X is the divisor, (X - Y) / X * 100. PER1 takes X two entries back
+        // and Y three, PER2 one and two, PER3 three and four.
         const auto [recuoX, recuoY] = e.tipo == TipoTotal::PER1   ? std::pair{2u, 3u}
                                       : e.tipo == TipoTotal::PER2 ? std::pair{1u, 2u}
                                                                   : std::pair{3u, 4u};

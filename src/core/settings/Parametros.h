@@ -13,20 +13,8 @@ namespace quorvelanti {
 
 class Parametros {
 public:
-    const std::string& Sql_Empresa() const { return sqlEmpresa_; }
-    void Sql_Empresa(const std::string& vData) { sqlEmpresa_ = vData; }
-    void Sql_Password(const std::string& vData) { sqlPassword_ = vData; }
-    const std::string& Sql_Password() const { return sqlPassword_; }
-    void SQL_Username(const std::string& vData) { sqlUsername_ = vData; }
-    const std::string& SQL_Username() const { return sqlUsername_; }
-    void Sql_Servidor(const std::string& vData) { sqlServidor_ = vData; }
-    const std::string& Sql_Servidor() const { return sqlServidor_; }
-    void email_destino(const std::string& vData) { emailDestino_ = vData; }
-    const std::string& email_destino() const { return emailDestino_; }
     void email_Assunto(const std::string& vData) { emailAssunto_ = vData; }
     const std::string& email_Assunto() const { return emailAssunto_; }
-    void email_OrigemNome(const std::string& vData) { emailOrigemNome_ = vData; }
-    const std::string& email_OrigemNome() const { return emailOrigemNome_; }
     void email_Origem(const std::string& vData) { emailOrigem_ = vData; }
     const std::string& email_Origem() const { return emailOrigem_; }
     void FicheiroIni(const std::string& vData) { ficheiroIni_ = vData; }
@@ -55,8 +43,7 @@ public:
 
 private:
     std::string ultimoErro_;
-    std::string logDirectoria_, logAvisoFalha_, ficheiroIni_, emailOrigem_, emailOrigemNome_, emailAssunto_,
-        emailDestino_, sqlServidor_, sqlUsername_, sqlPassword_, sqlEmpresa_;
+    std::string logDirectoria_, logAvisoFalha_, ficheiroIni_, emailOrigem_, emailAssunto_;
 };
 
 }  // namespace quorvelanti

@@ -12,6 +12,7 @@
 #include "data/Relogio.h"
 #include "output/EnvioMail.h"
 #include "output/ExportaExcel.h"
+#include "reports/LerMailVendedor.h"
 #include "reports/LivroEnviado.h"
 #include "run/ContextoExecucao.h"
 
@@ -45,7 +46,7 @@ void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const std:
                    const std::string& mensagem)
 {
     if (destino.empty()) return;
-    EnvioMail(ctx, destino, ficheiro, mensagem, "", 0);
+    EnvioMail(ctx, destino, ficheiro, mensagem, "", TipoMail::Empresa);
     ApagarLivroEnviado(ficheiro);
 }
 
@@ -80,7 +81,7 @@ void livroAdministracao(ContextoExecucao& ctx)
     folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
     const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 1);
+    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Administracao);
     enviarEApagar(ctx, ctx.DestinoAdm, ficheiro, mensagemDia(ctx));
 }
 
@@ -118,7 +119,7 @@ void livrosVendedores(ContextoExecucao& ctx)
         if (email.empty()) continue;
         const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_" + ParteNomeFicheiro(codigo) + "_Vnd_" +
                                      ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-        ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 2);
+        ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Vendedor);
         enviarEApagar(ctx, email, ficheiro, mensagemDia(ctx));
     }
 }
@@ -130,7 +131,7 @@ void livroEncomendas(ContextoExecucao& ctx)
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
     const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, 3);
+    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Compras);
     enviarEApagar(ctx, ctx.DestinoEnc, ficheiro,
                   "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
 }

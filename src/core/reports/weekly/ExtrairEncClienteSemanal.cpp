@@ -6,7 +6,7 @@
 #include "data/Relogio.h"
 #include "output/EnvioMail.h"
 #include "output/ExportaExcel.h"
-#include "reports/daily/TrataVendedor.h"
+#include "reports/LerMailVendedor.h"
 #include "reports/LivroEnviado.h"
 #include "run/ContextoExecucao.h"
 
@@ -29,11 +29,11 @@ void tratarCliente(ContextoExecucao& ctx, ConjuntoResultados& clientes, Conjunto
     const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
     const std::string ficheiro = ctx.PastaLog + ctx.relogio.Agora().Formatar("yyyymmddhhmmss") + "_Enc_" +
                                  ParteNomeFicheiro(terceiro) + ".xlsx";
-    ExportaExcel(ctx, folhas, titulos, ficheiro, 4);
+    ExportaExcel(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
 
     std::string copia;
     LerMailVendedor(ctx, copia, clientes.Texto("Vendedor"));
-    EnvioMail(ctx, clientes.Texto("EmailCliente"), ficheiro, "Informação relativa às Encomendas Pendentes", copia, 1);
+    EnvioMail(ctx, clientes.Texto("EmailCliente"), ficheiro, "Informação relativa às Encomendas Pendentes", copia, TipoMail::Cliente);
     ApagarLivroEnviado(ficheiro);
 }
 

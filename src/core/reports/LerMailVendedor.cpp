@@ -1,4 +1,4 @@
-#include "TrataVendedor.h"
+#include "LerMailVendedor.h"
 
 #include "data/Texto.h"
 #include "run/ContextoExecucao.h"
