@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "GeradorErp.h"
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 #include "data/ConjuntoResultados.h"
 #include "data/Erro.h"
 

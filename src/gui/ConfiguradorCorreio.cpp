@@ -15,8 +15,8 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
-#include "components/LeitorIni.h"
-#include "components/ServicoCorreio.h"
+#include "components/files/LeitorIni.h"
+#include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 #include "ValoresGravaveis.h"

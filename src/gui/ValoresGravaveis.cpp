@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include "components/LeitorIni.h"
+#include "components/files/LeitorIni.h"
 #include "data/Erro.h"
 
 namespace quorvelanti::gui {

@@ -6,7 +6,7 @@
 #include "EmpresaTeste.h"
 #include "FrenteTeste.h"
 #include "app/Sincronizacao.h"
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
 #include "run/ContextoExecucao.h"
 

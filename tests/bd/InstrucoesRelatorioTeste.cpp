@@ -3,7 +3,7 @@
 
 #include "Apoio.h"
 #include "EmpresaTeste.h"
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 
 using namespace quorvelanti;
 

@@ -1,6 +1,6 @@
 // Every database test is written once and run on each engine: native SQLite, SQLite through the
 // ODBC driver manager, and SQL Server when QUORVELANTI_TEST_MSSQL holds a connection string.
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "components/ReescritaTsql.h"
+#include "components/database/ReescritaTsql.h"
 
 #include <gtest/gtest.h>
 
 #include "Apoio.h"
 #include "EmpresaTeste.h"
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
 
 using namespace quorvelanti;

@@ -15,9 +15,9 @@
 
 #include "Apoio.h"
 #include "ServidorTds.h"
-#include "components/ConstrutorLigacao.h"
-#include "components/LeitorIni.h"
-#include "components/LigacaoBD.h"
+#include "components/database/ConstrutorLigacao.h"
+#include "components/files/LeitorIni.h"
+#include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 

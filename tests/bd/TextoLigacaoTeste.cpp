@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "Apoio.h"
-#include "components/ConstrutorLigacao.h"
-#include "components/TextoLigacaoOdbc.h"
+#include "components/database/ConstrutorLigacao.h"
+#include "components/database/TextoLigacaoOdbc.h"
 #include "data/Erro.h"
 
 using namespace quorvelanti;

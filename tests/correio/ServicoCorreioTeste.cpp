@@ -8,8 +8,8 @@
 
 #include "Apoio.h"
 #include "ServidorSmtp.h"
-#include "components/CorreioPastaSaida.h"
-#include "components/ServicoCorreio.h"
+#include "components/mail/CorreioPastaSaida.h"
+#include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
 

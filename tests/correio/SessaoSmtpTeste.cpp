@@ -6,8 +6,8 @@
 
 #include "Apoio.h"
 #include "ServidorSmtp.h"
-#include "components/ServicoCorreio.h"
-#include "components/SessaoSmtp.h"
+#include "components/mail/ServicoCorreio.h"
+#include "components/mail/SessaoSmtp.h"
 #include "data/Relogio.h"
 
 using namespace quorvelanti;

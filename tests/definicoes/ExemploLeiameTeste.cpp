@@ -6,7 +6,7 @@
 
 #include "Apoio.h"
 #include "app/Sincronizacao.h"
-#include "components/LeitorIni.h"
+#include "components/files/LeitorIni.h"
 
 using namespace quorvelanti;
 

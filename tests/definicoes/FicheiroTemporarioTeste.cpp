@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "Apoio.h"
-#include "components/FicheiroTemporario.h"
+#include "components/files/FicheiroTemporario.h"
 
 using quorvelanti::Erro;
 using quorvelanti::FicheiroTemporario;

@@ -12,7 +12,7 @@
 #include <tuple>
 
 #include "Apoio.h"
-#include "components/LeitorIni.h"
+#include "components/files/LeitorIni.h"
 #include "data/Erro.h"
 
 using quorvelanti::LeitorIni;

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "Cenario.h"
-#include "components/FicheiroTemporario.h"
+#include "components/files/FicheiroTemporario.h"
 #include "ProcessoEmCurso.h"
 #include "ServidorSmtp.h"
 

@@ -17,7 +17,7 @@
 #include "Apoio.h"
 #include "EmpresaTeste.h"
 #include "FrenteTeste.h"
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 #include "reports/ConsultasArtigo.h"
 #include "run/ContextoExecucao.h"
 

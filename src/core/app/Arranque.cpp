@@ -5,8 +5,8 @@
 #include <climits>
 #include <string>
 
-#include "components/LocalizadorPastaBase.h"
-#include "components/VerificadorPasta.h"
+#include "components/files/LocalizadorPastaBase.h"
+#include "components/files/VerificadorPasta.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {

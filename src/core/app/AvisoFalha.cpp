@@ -1,7 +1,7 @@
 #include "AvisoFalha.h"
 
 #include "app/Arranque.h"
-#include "components/ServicoCorreio.h"
+#include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"

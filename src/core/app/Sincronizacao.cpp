@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "components/ConstrutorLigacao.h"
-#include "components/FicheiroTemporario.h"
-#include "components/LeitorIni.h"
-#include "components/LigacaoBD.h"
+#include "components/database/ConstrutorLigacao.h"
+#include "components/files/FicheiroTemporario.h"
+#include "components/files/LeitorIni.h"
+#include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
 #include "data/Interrupcao.h"

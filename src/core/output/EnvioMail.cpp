@@ -1,6 +1,6 @@
 #include "EnvioMail.h"
 
-#include "components/ServicoCorreio.h"
+#include "components/mail/ServicoCorreio.h"
 #include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "components/FicheiroTemporario.h"
+#include "components/files/FicheiroTemporario.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 

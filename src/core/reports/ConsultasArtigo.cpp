@@ -1,6 +1,6 @@
 #include "ConsultasArtigo.h"
 
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 #include "data/ConjuntoResultados.h"
 
 namespace quorvelanti {

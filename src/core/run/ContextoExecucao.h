@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "components/LeitorIni.h"
-#include "components/LigacaoBD.h"
-#include "components/SessaoSmtp.h"
+#include "components/files/LeitorIni.h"
+#include "components/database/LigacaoBD.h"
+#include "components/mail/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Interfaces.h"
 #include "settings/IdentidadeLivro.h"

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "components/LeitorIni.h"
+#include "components/files/LeitorIni.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 

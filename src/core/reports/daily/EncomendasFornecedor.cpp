@@ -8,7 +8,7 @@
 
 #include "AlocacaoArtigo.h"
 #include "ApoioRelatorio.h"
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 #include "data/DataHora.h"
 #include "data/Texto.h"
 #include "reports/ConsultasArtigo.h"

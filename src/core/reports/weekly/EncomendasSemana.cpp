@@ -1,6 +1,6 @@
 #include "EncomendasSemana.h"
 
-#include "components/LigacaoBD.h"
+#include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
 #include "reports/ClausulaPortes.h"
 #include "run/ContextoExecucao.h"

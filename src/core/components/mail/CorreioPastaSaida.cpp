@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "FicheiroTemporario.h"
+#include "components/files/FicheiroTemporario.h"
 #include "data/Erro.h"
 
 namespace quorvelanti {

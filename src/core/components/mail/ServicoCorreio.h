@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "LeitorIni.h"
+#include "components/files/LeitorIni.h"
 
 namespace quorvelanti {
 

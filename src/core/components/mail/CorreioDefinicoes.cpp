@@ -3,7 +3,7 @@
 #include <charconv>
 #include <filesystem>
 
-#include "LeitorIni.h"
+#include "components/files/LeitorIni.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
