@@ -15,11 +15,11 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include "ValoresGravaveis.h"
 #include "components/files/LeitorIni.h"
 #include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
-#include "ValoresGravaveis.h"
 
 namespace quorvelanti::gui {
 

@@ -16,8 +16,8 @@
 #include "Apoio.h"
 #include "ServidorTds.h"
 #include "components/database/ConstrutorLigacao.h"
-#include "components/files/LeitorIni.h"
 #include "components/database/LigacaoBD.h"
+#include "components/files/LeitorIni.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 

@@ -10,9 +10,9 @@
 #include <functional>
 
 #include "Cenario.h"
-#include "components/files/FicheiroTemporario.h"
 #include "ProcessoEmCurso.h"
 #include "ServidorSmtp.h"
+#include "components/files/FicheiroTemporario.h"
 
 namespace fs = std::filesystem;
 

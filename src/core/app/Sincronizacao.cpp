@@ -5,12 +5,12 @@
 #include <filesystem>
 
 #include "components/database/ConstrutorLigacao.h"
+#include "components/database/LigacaoBD.h"
 #include "components/files/FicheiroTemporario.h"
 #include "components/files/LeitorIni.h"
-#include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
-#include "data/Relogio.h"
 #include "data/Interrupcao.h"
+#include "data/Relogio.h"
 #include "data/Texto.h"
 #include "reports/ClausulaPortes.h"
 #include "reports/daily/ExtrairMapas.h"

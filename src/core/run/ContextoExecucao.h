@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "components/files/LeitorIni.h"
 #include "components/database/LigacaoBD.h"
+#include "components/files/LeitorIni.h"
 #include "components/mail/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Interfaces.h"

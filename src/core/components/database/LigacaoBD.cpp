@@ -5,9 +5,9 @@
 #include "Motor.h"
 #include "MotorOdbc.h"
 #include "MotorSqlite.h"
+#include "MotorTipos.h"
 #include "TextoLigacaoOdbc.h"
 #include "data/Erro.h"
-#include "MotorTipos.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {
