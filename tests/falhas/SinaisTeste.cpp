@@ -90,6 +90,29 @@ INSTANTIATE_TEST_SUITE_P(Sinais, SinalNaEsperaDoCorreio,
                          ::testing::Values(Sinal{SIGTERM, "SIGTERM"}, Sinal{SIGINT, "SIGINT"}, Sinal{SIGHUP, "SIGHUP"}),
                          [](const ::testing::TestParamInfo<Sinal>& info) { return info.param.nome; });
 
+// Stopped while it mails A's workbook: once the run has unwound, AvisoFalha hears of it through the
+// same mail server, with the signal, the company and the command that resumes the run.
+TEST_F(DuasEmpresas, InterrompidaAvisaQuemEstaEmAvisoFalha)
+{
+    std::atomic<pid_t> pid{-1};
+    falhas::ServidorSmtpComPausa smtp([&] {
+        while (pid < 0) std::this_thread::yield();
+        kill(pid, SIGTERM);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    });
+    parametros(smtp.ChavesIni());
+    cenario.Parametros(cenario.ParametrosEscritos() + "AvisoFalha=aviso@emp.pt\r\n");
+    falhas::ProcessoEmCurso corrida({apoio::Programa(), "/S"}, cenario.Ambiente(), cenario.Base() + "/corrida");
+    pid = corrida.Pid();
+    EXPECT_EQ(corrida.Terminar(), 143);
+    const auto mensagens = smtp.Mensagens();
+    ASSERT_FALSE(mensagens.empty());
+    const auto aviso = apoio::LerCorreio(mensagens.back());
+    EXPECT_EQ(aviso.Enderecos("To"), std::vector<std::string>{"aviso@emp.pt"});
+    for (const char* parte : {"Corrida interrompida pelo sinal SIGTERM", "Empresa: A\n", "QUORVELANTI_RETOMAR=1"})
+        EXPECT_TRUE(Contem(aviso.corpo, parte)) << parte << " in " << aviso.corpo;
+}
+
 // "quorvelanti /S | true", or a wrapper that died: the progress lines are lost, not the mails.
 TEST_F(DuasEmpresas, SaidaFechadaNaoImpedeOsCorreios)
 {
