@@ -27,6 +27,10 @@ DataHora ReescreverData(std::string& data);
 std::string CondicaoDataDia(const std::string& alias, const std::string& data);
 std::string CondicaoDataMes(const std::string& alias, int ano, int mes);
 
+// The order lines with their headers, articles and salesperson, and the clients when asked: the
+// FROM part that the orders-of-the-day and pending-orders statements share, up to their WHERE.
+std::string JuncoesEncomendas(bool comClientes);
+
 // Runs sql on ctx.Ligacao into rs, as every report query is opened ("", all rows read, 0).
 // Raises Erro when the company has no open connection, or the query's own failure.
 void AbrirRelatorio(ContextoExecucao& ctx, const std::string& sql, ConjuntoResultados& rs);

@@ -13,12 +13,7 @@ namespace {
 // an order counts for its salesperson even when its client is unknown.
 std::string origem(bool comClientes)
 {
-    return std::string(" FROM       DOCGCCAB as c")
-         + " INNER JOIN DOCGCLIN as l ON c.NNUMDOC = l.NNUMDOC AND c.TPDOC = l.TPDOCUM"
-         + " AND c.SERIE = l.SERIE AND c.ANO = l.ANO"
-         + " INNER JOIN ARTIGOS as a ON l.ARTIGO = a.CODIGO"
-         + (comClientes ? " INNER JOIN Clientes as cl ON cl.Codigo=c.Terceiro" : "")
-         + " Left outer Join VENDEDOR as v ON v.CODIGO =l.VENDEDOR"
+    return JuncoesEncomendas(comClientes)
          + " Where (c.AREAG = 2) And (c.TPTERC = 2)"
          + " AND (l.ARTIGO > '') ";
 }
