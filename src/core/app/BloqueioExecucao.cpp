@@ -80,14 +80,12 @@ BloqueioExecucao::BloqueioExecucao(const std::string& ficheiroParametros)
     : caminho_(FicheiroBloqueio(ficheiroParametros))
 {
     for (;;) {
-        descritor_ = abrirBloqueio(caminho_);
-        if (descritor_ < 0)
+        descritor_ = Descritor(abrirBloqueio(caminho_));
+        if (!descritor_.Valido())
             throw Erro(erros::FicheiroIlegivel, "Não foi possível abrir o bloqueio da emissão " + caminho_,
                        std::strerror(errno));
-        if (flock(descritor_, LOCK_EX | LOCK_NB) != 0) {
+        if (flock(descritor_.Fd(), LOCK_EX | LOCK_NB) != 0) {
             const int erro = errno;
-            close(descritor_);
-            descritor_ = -1;
             if (erro == EWOULDBLOCK)
                 throw Erro(erros::ExecucaoEmCurso,
                            "Já está em curso uma emissão com o ficheiro de parâmetros " + ficheiroParametros, caminho_);
@@ -96,10 +94,9 @@ BloqueioExecucao::BloqueioExecucao(const std::string& ficheiroParametros)
         // The run before may have removed the file between our open and our lock: then this
         // lock is on a file nobody else will find, and the one under the name is the one to take.
         struct stat aberto {}, nomeado {};
-        if (fstat(descritor_, &aberto) == 0 && stat(caminho_.c_str(), &nomeado) == 0 &&
+        if (fstat(descritor_.Fd(), &aberto) == 0 && stat(caminho_.c_str(), &nomeado) == 0 &&
             aberto.st_dev == nomeado.st_dev && aberto.st_ino == nomeado.st_ino)
             return;
-        close(descritor_);
     }
 }
 
@@ -107,7 +104,6 @@ BloqueioExecucao::BloqueioExecucao(const std::string& ficheiroParametros)
 BloqueioExecucao::~BloqueioExecucao()
 {
     unlink(caminho_.c_str());
-    close(descritor_);
 }
 
 }  // namespace quorvelanti

@@ -10,6 +10,8 @@
 // lock, and the daily and weekly files do not block each other.
 #include <string>
 
+#include "data/Descritor.h"
+
 namespace quorvelanti {
 
 class BloqueioExecucao {
@@ -25,7 +27,7 @@ public:
 
 private:
     std::string caminho_;
-    int descritor_ = -1;
+    Descritor descritor_{-1};  // holds the lock while it lives
 };
 
 }  // namespace quorvelanti

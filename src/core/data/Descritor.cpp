@@ -11,6 +11,16 @@ Descritor::~Descritor()
     if (fd_ >= 0) close(fd_);
 }
 
+Descritor& Descritor::operator=(Descritor&& outro) noexcept
+{
+    if (this != &outro) {
+        Fechar();
+        fd_ = outro.fd_;
+        outro.fd_ = -1;
+    }
+    return *this;
+}
+
 int Descritor::EscreverTudo(const std::string& bytes) const noexcept
 {
     for (std::size_t feito = 0; feito < bytes.size();) {

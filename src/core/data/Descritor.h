@@ -6,6 +6,7 @@
 //   if (!fd.Valido()) throw ...;
 //   if (int erro = fd.EscreverTudo(linha)) throw ...;   // errno of the failed write
 //   if (int erro = fd.Fechar()) throw ...;              // errno of close, which can fail too
+//   membro = Descritor(open(...));                      // an owner held in another object
 #include <string>
 
 namespace quorvelanti {
@@ -16,6 +17,9 @@ public:
     ~Descritor();
     Descritor(const Descritor&) = delete;
     Descritor& operator=(const Descritor&) = delete;
+    // Moved, the descriptor changes owner; the one it replaces is closed.
+    Descritor(Descritor&& outro) noexcept : fd_(outro.fd_) { outro.fd_ = -1; }
+    Descritor& operator=(Descritor&& outro) noexcept;
 
     int Fd() const noexcept { return fd_; }
     bool Valido() const noexcept { return fd_ >= 0; }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <random>
 
+#include "data/Descritor.h"
 #include "data/Erro.h"
 
 namespace quorvelanti {
@@ -48,14 +49,10 @@ std::string sufixoAleatorio()
 // so a writer that is alive (and holds it) keeps its file.
 bool removerSeAbandonado(const std::string& caminho)
 {
-    const int fd = ::open(caminho.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    const Descritor fd(::open(caminho.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat atributos {};
-    const bool abandonado =
-        fstat(fd, &atributos) == 0 && S_ISREG(atributos.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0;
-    const bool removido = abandonado && unlink(caminho.c_str()) == 0;
-    ::close(fd);
-    return removido;
+    return fd.Valido() && fstat(fd.Fd(), &atributos) == 0 && S_ISREG(atributos.st_mode) &&
+           flock(fd.Fd(), LOCK_EX | LOCK_NB) == 0 && unlink(caminho.c_str()) == 0;
 }
 
 }  // namespace
@@ -66,9 +63,9 @@ FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo
     const fs::path pasta = caminho.has_parent_path() ? caminho.parent_path() : fs::path(".");
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         caminho_ = (pasta / ("." + caminho.filename().string() + kMarca + sufixoAleatorio())).string();
-        descritor_ = ::open(caminho_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, modo);
-        if (descritor_ >= 0) {
-            flock(descritor_, LOCK_EX | LOCK_NB);  // a new file: nobody else can hold it
+        descritor_ = Descritor(::open(caminho_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, modo));
+        if (descritor_.Valido()) {
+            flock(descritor_.Fd(), LOCK_EX | LOCK_NB);  // a new file: nobody else can hold it
             return;
         }
         if (errno != EEXIST) falhar("Não foi possível criar", destino);
@@ -79,40 +76,37 @@ FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo
 
 FicheiroTemporario::~FicheiroTemporario()
 {
-    if (descritor_ < 0) return;
-    ::unlink(caminho_.c_str());  // before the lock goes, so no other run removes it meanwhile
-    largar();
+    // Removed before the descriptor, and so the lock, goes: no other run removes it meanwhile.
+    if (descritor_.Valido()) ::unlink(caminho_.c_str());
 }
 
 void FicheiroTemporario::Escrever(const std::string& bytes)
 {
-    for (std::size_t feito = 0; feito < bytes.size();) {
-        const ssize_t n = ::write(descritor_, bytes.data() + feito, bytes.size() - feito);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) falhar("Não foi possível gravar", destino_);
-        feito += static_cast<std::size_t>(n);
+    if (const int erro = descritor_.EscreverTudo(bytes)) {
+        errno = erro;
+        falhar("Não foi possível gravar", destino_);
     }
 }
 
 void FicheiroTemporario::Dono(unsigned dono, unsigned grupo)
 {
     struct stat atributos {};
-    if (fstat(descritor_, &atributos) != 0) falhar("Não foi possível gravar", destino_);
+    if (fstat(descritor_.Fd(), &atributos) != 0) falhar("Não foi possível gravar", destino_);
     // Only root may give a file away: the owner it has already must not need that right.
-    if ((atributos.st_uid != dono || atributos.st_gid != grupo) && fchown(descritor_, dono, grupo) != 0)
+    if ((atributos.st_uid != dono || atributos.st_gid != grupo) && fchown(descritor_.Fd(), dono, grupo) != 0)
         falhar("Não foi possível gravar", destino_);
 }
 
 void FicheiroTemporario::Modo(unsigned modo)
 {
-    if (fchmod(descritor_, modo & 07777) != 0) falhar("Não foi possível gravar", destino_);
+    if (fchmod(descritor_.Fd(), modo & 07777) != 0) falhar("Não foi possível gravar", destino_);
 }
 
 void FicheiroTemporario::Substituir()
 {
     sincronizar();
     if (std::rename(caminho_.c_str(), destino_.c_str()) != 0) falhar("Não foi possível gravar", destino_);
-    largar();
+    descritor_.Fechar();  // and so gives up the lock
 }
 
 bool FicheiroTemporario::Ligar(const std::string& nome)
@@ -123,7 +117,7 @@ bool FicheiroTemporario::Ligar(const std::string& nome)
         falhar("Não foi possível gravar", nome);
     }
     ::unlink(caminho_.c_str());  // the file stays under its new name
-    largar();
+    descritor_.Fechar();
     return true;
 }
 
@@ -132,22 +126,9 @@ bool FicheiroTemporario::Ligar(const std::string& nome)
 void FicheiroTemporario::sincronizar()
 {
     if (sincronizado_) return;
-    const int fd = ::open(caminho_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || fsync(fd) != 0) {
-        const int erro = errno;
-        if (fd >= 0) ::close(fd);
-        errno = erro;
-        falhar("Não foi possível gravar", destino_);
-    }
-    ::close(fd);
+    const Descritor fd(::open(caminho_.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.Valido() || fsync(fd.Fd()) != 0) falhar("Não foi possível gravar", destino_);
     sincronizado_ = true;
-}
-
-// Closes the file, and so gives up its lock.
-void FicheiroTemporario::largar()
-{
-    ::close(descritor_);
-    descritor_ = -1;
 }
 
 bool FicheiroTemporario::NomeTemporario(const std::string& nome)

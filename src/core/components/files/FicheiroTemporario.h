@@ -20,6 +20,7 @@
 // system (no right to create, to give away or to rename) raises its kind SemPermissao.
 #include <string>
 
+#include "data/Descritor.h"
 #include "data/Erro.h"
 
 namespace quorvelanti {
@@ -57,11 +58,10 @@ public:
 
 private:
     void sincronizar();
-    void largar();
 
     std::string destino_;
     std::string caminho_;
-    int descritor_ = -1;  // open, and locked, until committed or gone
+    Descritor descritor_{-1};  // open, and locked, until committed or gone
     bool sincronizado_ = false;
 };
 
