@@ -27,7 +27,7 @@ TEST(ExemploLeiame, OFicheiroDeParametrosDoLeiameLeSeComoEstaDescrito)
         {"EMP01", "GrupoPortes", "'PORTES','FRETE'"}, {"email", "Assunto", "Mapas diários"},
         {"SMTP", "emailEmissor", "relatorios@empresa.pt"}, {"SMTP", "Servidor", "smtp.empresa.pt"},
         {"SMTP", "Porta", "587"}, {"SMTP", "Seguranca", "starttls"}, {"Log", "Directoria", "/var/lib/quorvelanti"},
-        {"Log", "AvisoFalha", "informatica@empresa.pt"}};
+        {"Log", "AvisoFalha", "informatica@empresa.pt"}, {"Log", "ContinuarAposFalha", "1"}};
     LeitorIni ini;
     ini.DefinirFicheiro(ficheiro);
     for (const auto& [seccao, chave, valor] : chaves) EXPECT_EQ(ini.LerValor(seccao, chave), valor) << chave;

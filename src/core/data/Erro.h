@@ -23,6 +23,7 @@ constexpr long FicheiroInexistente = 201;
 constexpr long FicheiroIlegivel = 202;
 constexpr long FicheiroNaoGravado = 203;
 constexpr long FicheiroNaoApagado = 204;
+constexpr long RegistoEntregasFalhou = 205;
 // database
 constexpr long LigacaoFalhou = 301;
 constexpr long ConsultaFalhou = 302;
@@ -40,6 +41,7 @@ constexpr long EmpresaInvalida = 602;
 constexpr long LogFechado = 603;
 constexpr long ExecucaoEmCurso = 604;
 constexpr long CorridaInterrompida = 605;
+constexpr long FalhasNaCorrida = 606;
 }  // namespace erros
 
 class Erro : public std::runtime_error {

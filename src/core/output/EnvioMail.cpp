@@ -6,7 +6,7 @@
 
 namespace quorvelanti {
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx, const std::string& sMsg,
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Fx, const std::string& sMsg,
                const std::string& sCC, TipoMail iTipo)
 {
     // The default stays in the run state, so every later subject of the run starts with it.
@@ -20,7 +20,9 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
     // it the run keeps its connection while the settings stay the same.
     ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
     correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
-    correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
+    ServicoCorreio::Pedido pedido{ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx.caminho, true, 0};
+    pedido.nomeAnexo = Fx.anexo;
+    correio.Enviar(pedido);
     ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());
 }
 

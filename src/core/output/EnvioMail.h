@@ -6,10 +6,13 @@
 //   TipoMail::Cliente:  Assunto & " (" & dd-mm-yyyy & ") "
 //   otherwise:          Assunto & " (" & dd-mm-yyyy & ") - " & EmpresaActual
 //
-//   EnvioMail(ctx, "adm@emp.pt", ficheiro, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
+//   EnvioMail(ctx, "adm@emp.pt", livro, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
+// The workbook's file (livro.caminho) is attached under its attachment name (livro.anexo).
 // A failure of the mail service raises Erro; the caller then keeps the workbook. A delivered
 // message is recorded at once in the run's delivery ledger against ctx.LivroActual.
 #include <string>
+
+#include "NomeLivro.h"
 
 namespace quorvelanti {
 
@@ -21,7 +24,7 @@ enum class TipoMail {
     Cliente = 1,  // a weekly workbook to one client
 };
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx,
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Fx,
                const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
 
 }  // namespace quorvelanti

@@ -31,6 +31,7 @@ void Parametros::Ler()
         emailOrigem_ = ini.LerValor("SMTP", "emailEmissor");
         logDirectoria_ = ini.LerValor("Log", "Directoria");
         logAvisoFalha_ = ini.LerValor("Log", "AvisoFalha");
+        logContinuarAposFalha_ = texto::Aparar(ini.LerValor("Log", "ContinuarAposFalha")) == "1";
     } catch (const Erro&) {
         // Reading stops at the first failure and keeps what was read; the run finds out later.
     }

@@ -53,10 +53,12 @@ public:
         std::string origem, destinos, copia, copiaOculta, assunto, mensagem, anexo;
         bool comAnexo = false;
         int prioridade = 0;
+        std::string nomeAnexo;  // the attachment's name; "" for the file's own
     };
+    // The same, as one request: Enviar(pedido).
+    void Enviar(const Pedido& pedido);
 
 private:
-    void enviar(const Pedido& pedido);
     // Sends the composed message text on the session, trying again after a passing failure.
     void enviarPorSmtp(const std::string& remetente, const std::vector<std::string>& destinatarios,
                        const std::string& texto, const std::string& descricao);

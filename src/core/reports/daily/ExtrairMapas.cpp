@@ -22,7 +22,6 @@ namespace {
 // Every date text reads the clock when it is built, so a run that crosses midnight shows the
 // date of the moment each title, name and message was made.
 std::string hoje(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("dd-mm-yyyy"); }
-std::string carimbo(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("yyyymmddhhmmss"); }
 std::string agora(const ContextoExecucao& ctx) { return TextoDataHora(ctx.relogio.Agora()); }
 
 std::string mensagemDia(const ContextoExecucao& ctx)
@@ -42,12 +41,12 @@ struct Folhas {
 };
 
 // Mails a written workbook and deletes it; without a recipient it stays in PastaLog.
-void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const std::string& ficheiro,
+void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const NomeLivro& livro,
                    const std::string& mensagem)
 {
     if (destino.empty()) return;
-    EnvioMail(ctx, destino, ficheiro, mensagem, "", TipoMail::Empresa);
-    ApagarLivroEnviado(ficheiro);
+    EnvioMail(ctx, destino, livro, mensagem, "", TipoMail::Empresa);
+    ApagarLivroEnviado(livro.caminho);
 }
 
 void extrairRelatorios(ContextoExecucao& ctx)
@@ -80,9 +79,9 @@ void livroAdministracao(ContextoExecucao& ctx)
     folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
-    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Administracao);
-    enviarEApagar(ctx, ctx.DestinoAdm, ficheiro, mensagemDia(ctx));
+    const auto livro = NomeLivro::Para(ctx, "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
+    ExportaExcel(ctx, folhas.nomes, folhas.titulos, livro.caminho, TipoLivro::Administracao);
+    enviarEApagar(ctx, ctx.DestinoAdm, livro, mensagemDia(ctx));
 }
 
 // The five per-salesperson copies; true when any of them has rows.
@@ -117,10 +116,10 @@ void livrosVendedores(ContextoExecucao& ctx)
         std::string email;
         LerMailVendedor(ctx, email, codigo);
         if (email.empty()) continue;
-        const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_" + ParteNomeFicheiro(codigo) + "_Vnd_" +
-                                     ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-        ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Vendedor);
-        enviarEApagar(ctx, email, ficheiro, mensagemDia(ctx));
+        const auto livro = NomeLivro::Para(
+            ctx, "_" + ParteNomeFicheiro(codigo) + "_Vnd_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
+        ExportaExcel(ctx, folhas.nomes, folhas.titulos, livro.caminho, TipoLivro::Vendedor);
+        enviarEApagar(ctx, email, livro, mensagemDia(ctx));
     }
 }
 
@@ -130,9 +129,9 @@ void livroEncomendas(ContextoExecucao& ctx)
     if (!ctx.IniciarLivro(IdentidadeLivro::Compras())) return;
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
-    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Compras);
-    enviarEApagar(ctx, ctx.DestinoEnc, ficheiro,
+    const auto livro = NomeLivro::Para(ctx, "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
+    ExportaExcel(ctx, folhas.nomes, folhas.titulos, livro.caminho, TipoLivro::Compras);
+    enviarEApagar(ctx, ctx.DestinoEnc, livro,
                   "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
 }
 }  // namespace

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "EncomendasSemana.h"
-#include "data/Relogio.h"
 #include "output/EnvioMail.h"
 #include "output/ExportaExcel.h"
 #include "reports/LerMailVendedor.h"
@@ -27,14 +26,13 @@ void tratarCliente(ContextoExecucao& ctx, ConjuntoResultados& clientes, Conjunto
 
     const std::vector<std::string> folhas{"", "Enc. Pendentes"};
     const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
-    const std::string ficheiro = ctx.PastaLog + ctx.relogio.Agora().Formatar("yyyymmddhhmmss") + "_Enc_" +
-                                 ParteNomeFicheiro(terceiro) + ".xlsx";
-    ExportaExcel(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
+    const auto livro = NomeLivro::Para(ctx, "_Enc_" + ParteNomeFicheiro(terceiro) + ".xlsx");
+    ExportaExcel(ctx, folhas, titulos, livro.caminho, TipoLivro::ClienteSemanal);
 
     std::string copia;
     LerMailVendedor(ctx, copia, clientes.Texto("Vendedor"));
-    EnvioMail(ctx, clientes.Texto("EmailCliente"), ficheiro, "Informação relativa às Encomendas Pendentes", copia, TipoMail::Cliente);
-    ApagarLivroEnviado(ficheiro);
+    EnvioMail(ctx, clientes.Texto("EmailCliente"), livro, "Informação relativa às Encomendas Pendentes", copia, TipoMail::Cliente);
+    ApagarLivroEnviado(livro.caminho);
 }
 
 }  // namespace
