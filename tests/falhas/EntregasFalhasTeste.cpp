@@ -53,7 +53,9 @@ TEST_P(RegistoInutilizavel, TerminaAntesDeQualquerMensagem)
     EXPECT_TRUE(Contem(r.erros, "Erro 205") && Contem(r.erros, registo)) << r.erros;
     EXPECT_EQ(smtp.Transaccoes(), 0);
     EXPECT_TRUE(cenario.Livros().empty()) << "no workbook was written";
-    if (GetParam() == "Ligacao") EXPECT_EQ(apoio::LerBytes(cenario.Base() + "/alvo.txt"), "") << "nothing through the link";
+    if (GetParam() == "Ligacao") {
+        EXPECT_EQ(apoio::LerBytes(cenario.Base() + "/alvo.txt"), "") << "nothing through the link";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tipos, RegistoInutilizavel, ::testing::Values("Imutavel", "Pasta", "Fifo", "Ligacao"),
