@@ -32,9 +32,10 @@ int estadoDe(const Erro& erro)
 }
 
 // Every failed run ends here, whatever ended it: an error passed up from any step, a workbook
-// that could not be written (already in the log), a signal, or failures it went on from. It leaves the run's last line in the
-// log, tells the failure notice's addresses, closes the log, and gives the failure with its exit
-// status back to the front end. The log itself may be what failed.
+// that could not be written (already in the log), a signal, or failures it went on from. It
+// leaves the run's last line in the log, tells the failure notice's addresses, closes the log,
+// and gives the failure with its exit status back to the front end. The log itself may be what
+// failed.
 FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha, bool jaNoRegisto)
 {
     if (ctx.Log && !jaNoRegisto) ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);

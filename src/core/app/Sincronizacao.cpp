@@ -279,11 +279,13 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.Assunto = parametros.email_Assunto();
     ctx.Origem = parametros.email_Origem();
     ctx.ContinuarAposFalha = parametros.Log_ContinuarAposFalha();
-    prepararEntregas(ctx);
     bool comLista = false;
     const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
     if (!comLista) avisarSemLista(ctx);
     ctx.Progresso("Emissão Mapas");
+    // After the first line, so a log that cannot be written is the failure told; before the
+    // first company, so a ledger that cannot be is found before anything is sent.
+    prepararEntregas(ctx);
     for (const auto& empresa : empresas) {
         Interrupcao::Verificar();
         // Set first, so a company whose database does not open is the one a failure names.
