@@ -40,7 +40,7 @@ garantir_fontes() {
 obter_fonte() {  # $1: source package; unpacks into $DEPS/fontes/<package>-<version>
     mkdir -p "$DEPS/fontes"
     if ! ls -d "$DEPS/fontes/$1"-*/ >/dev/null 2>&1; then
-        (cd "$DEPS/fontes" && apt-get source -qq "$1")
+        (cd "$DEPS/fontes" && apt-get source -qq "$1" >&2)
     fi
     ls -d "$DEPS/fontes/$1"-*/ | head -n 1 | sed 's:/*$::'
 }

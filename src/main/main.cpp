@@ -1,14 +1,13 @@
 // The quorvelanti program. "/S" and "/3S" run the daily or weekly set at once, headless, and end;
 // any other command line opens the window and waits for the run button.
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
+#ifdef __GLIBC__  // known once a C library header is in
+#include <malloc.h>
+#endif
 
 #include "app/Arranque.h"
 #include "app/Corrida.h"
