@@ -1,9 +1,5 @@
 #include "RegistoEntregas.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +7,7 @@
 #include "data/DataHora.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -43,18 +40,16 @@ std::string chave(const std::string& empresa, const IdentidadeLivro& livro)
 }
 
 // A line left without its end (a power cut in the middle of it) must not swallow the next one.
-bool terminaEmLinhaInteira(int fd, off_t tamanho)
+bool terminaEmLinhaInteira(int fd, long long tamanho)
 {
     char ultimo = '\n';
-    return tamanho == 0 || (pread(fd, &ultimo, 1, tamanho - 1) == 1 && ultimo == '\n');
+    return tamanho == 0 || (sistema::LerEm(fd, &ultimo, 1, tamanho - 1) == 1 && ultimo == '\n');
 }
 
 // A file just created is durable only once its folder's entry is.
-bool sincronizarPasta(const std::string& caminho)
+int sincronizarPasta(const std::string& caminho)
 {
-    std::string pasta = std::filesystem::path(caminho).parent_path().string();
-    Descritor fd(open(pasta.empty() ? "." : pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.Valido() && fsync(fd.Fd()) == 0;
+    return sistema::SincronizarPasta(std::filesystem::path(caminho).parent_path().string());
 }
 
 // Links, "." and ".." resolved; a path that no longer resolves stays as spelled.
@@ -75,15 +70,20 @@ RegistoEntregas::RegistoEntregas(std::string caminho, Corrida corrida)
         return Erro(erros::RegistoEntregasFalhou,
                     "O registo de entregas " + caminho_ + " não pode ser escrito; sem ele nada é enviado", porque);
     };
-    // Never through a link planted under the name; not waiting on a FIFO's reader either.
-    fd_ = Descritor(open(caminho_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+    // Looked at before it is opened: opening a FIFO for writing may wait for a reader.
+    sistema::Atributos atributos;
+    if (sistema::LerAtributos(caminho_, atributos, false) == 0 && !atributos.regular)
+        throw recusa(atributos.ligacao ? "é uma ligação simbólica" : "não é um ficheiro normal");
+    // Never through a link planted under the name, not even one planted since.
+    fd_ = Descritor(sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
     if (!fd_.Valido()) throw recusa(errno == ELOOP ? "é uma ligação simbólica" : std::strerror(errno));
-    struct stat atributos {};
-    if (fstat(fd_.Fd(), &atributos) != 0) throw recusa(std::strerror(errno));
-    if (!S_ISREG(atributos.st_mode)) throw recusa("não é um ficheiro normal");
-    if (atributos.st_size > 0) return;
-    if (fd_.EscreverTudo(kCabecalho) != 0 || fsync(fd_.Fd()) != 0 || !sincronizarPasta(caminho_))
-        throw recusa(std::strerror(errno));
+    if (int erro = sistema::LerAtributos(fd_.Fd(), atributos)) throw recusa(std::strerror(erro));
+    if (!atributos.regular) throw recusa("não é um ficheiro normal");
+    if (atributos.tamanho > 0) return;
+    int erro = fd_.EscreverTudo(kCabecalho);
+    if (erro == 0) erro = sistema::Sincronizar(fd_.Fd());
+    if (erro == 0) erro = sincronizarPasta(caminho_);
+    if (erro != 0) throw recusa(std::strerror(erro));
 }
 
 std::string RegistoEntregas::NomeFicheiro(const std::string& pastaLog) { return pastaLog + "ENTREGAS_MAPAS.txt"; }
@@ -99,8 +99,8 @@ void RegistoEntregas::LerEntregues()
 {
     std::string conteudo;
     char bloco[1 << 16];
-    for (off_t posicao = 0;;) {
-        const ssize_t lidos = pread(fd_.Fd(), bloco, sizeof bloco, posicao);
+    for (long long posicao = 0;;) {
+        const long long lidos = sistema::LerEm(fd_.Fd(), bloco, sizeof bloco, posicao);
         if (lidos < 0 && errno == EINTR) continue;
         if (lidos < 0)
             throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o registo de entregas " + caminho_,
@@ -150,11 +150,11 @@ void RegistoEntregas::acrescentar(const DataHora& momento, const std::string& ca
 {
     std::string linha = momento.Formatar("yyyy-mm-dd HH:MM:SS") + '\t' + corrida_.data + '\t' + corrida_.conjunto +
                         '\t' + campo(corrida_.ficheiroIni) + '\t' + camposEmpresa + '\n';
-    struct stat atributos {};
-    int erro = fstat(fd_.Fd(), &atributos) == 0 ? 0 : errno;
-    if (erro == 0 && !terminaEmLinhaInteira(fd_.Fd(), atributos.st_size)) linha = '\n' + linha;
+    sistema::Atributos atributos;
+    int erro = sistema::LerAtributos(fd_.Fd(), atributos);
+    if (erro == 0 && !terminaEmLinhaInteira(fd_.Fd(), atributos.tamanho)) linha = '\n' + linha;
     if (erro == 0) erro = fd_.EscreverTudo(linha);
-    if (erro == 0 && fsync(fd_.Fd()) != 0) erro = errno;
+    if (erro == 0) erro = sistema::Sincronizar(fd_.Fd());
     if (erro != 0) throw Erro(erros::RegistoEntregasFalhou, queEntrega, std::strerror(erro));
 }
 
