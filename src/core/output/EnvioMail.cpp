@@ -20,9 +20,8 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivr
     // it the run keeps its connection while the settings stay the same.
     ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
     correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
-    ServicoCorreio::Pedido pedido{ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx.caminho, true, 0};
-    pedido.nomeAnexo = Fx.anexo;
-    correio.Enviar(pedido);
+    correio.Enviar(
+        ServicoCorreio::Pedido{ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx.caminho, true, 0, Fx.anexo});
     ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());
 }
 

@@ -75,7 +75,8 @@ RegistoEntregas::RegistoEntregas(std::string caminho, Corrida corrida)
     if (sistema::LerAtributos(caminho_, atributos, false) == 0 && !atributos.regular)
         throw recusa(atributos.ligacao ? "é uma ligação simbólica" : "não é um ficheiro normal");
     // Never through a link planted under the name, not even one planted since.
-    fd_ = Descritor(sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
+    fd_ = Descritor(
+        sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
     if (!fd_.Valido()) throw recusa(errno == ELOOP ? "é uma ligação simbólica" : std::strerror(errno));
     if (int erro = sistema::LerAtributos(fd_.Fd(), atributos)) throw recusa(std::strerror(erro));
     if (!atributos.regular) throw recusa("não é um ficheiro normal");

@@ -119,7 +119,7 @@ void ServicoCorreio::Enviar(const std::string& origem, const std::string& destin
                             const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
                             const std::string& anexo, int comAnexo, int prioridade)
 {
-    Enviar(Pedido{origem, destinos, copia, copiaOculta, assunto, mensagem, anexo, comAnexo == 1, prioridade});
+    Enviar(Pedido{origem, destinos, copia, copiaOculta, assunto, mensagem, anexo, comAnexo == 1, prioridade, ""});
 }
 
 void ServicoCorreio::Enviar(const Pedido& pedido)
