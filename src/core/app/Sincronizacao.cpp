@@ -8,6 +8,8 @@
 #include "components/database/LigacaoBD.h"
 #include "components/files/FicheiroTemporario.h"
 #include "components/files/LeitorIni.h"
+#include "components/files/LeituraFicheiro.h"
+#include "components/files/PastaConfigurada.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
@@ -61,6 +63,18 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
     return ligacao;
 }
 
+// A missing file says how its folder was chosen and where a starting file is; one the running
+// user may not read says so, instead of passing for a file without settings.
+void verificarFicheiroParametros(const ContextoExecucao& ctx)
+{
+    try {
+        VerificarLeitura("ficheiro de parâmetros", ctx.FicheiroIni);
+    } catch (const Erro& erro) {
+        if (erro.Numero() != erros::FicheiroInexistente || ctx.OrigemFicheiroIni.empty()) throw;
+        throw Erro(erro.Numero(), erro.Descricao(), ctx.OrigemFicheiroIni);
+    }
+}
+
 // The parameter file holds passwords: say so when anyone may read it. Its group may: the
 // service's group reads the files that root owns (root:quorvelanti 0640).
 void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
@@ -88,8 +102,8 @@ void removerTemporariosAbandonados(const ContextoExecucao& ctx)
     FicheiroTemporario::RemoverAbandonados(ctx.PastaLog);
     LeitorIni ini;
     ini.DefinirFicheiro(ctx.FicheiroIni);
-    if (const auto saida = ini.LerValor("SMTP", "PastaSaida"); !saida.empty())
-        FicheiroTemporario::RemoverAbandonados(saida);
+    if (const auto saida = ini.LerValor("SMTP", "PastaSaida"); !texto::Aparar(saida).empty())
+        FicheiroTemporario::RemoverAbandonados(PastaConfigurada(saida, "PastaSaida", "SMTP"));
 }
 
 void fechar(std::unique_ptr<LigacaoBD>& ligacao)
@@ -209,8 +223,7 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.EmpresaActual.clear();
     ctx.PassoActual = "leitura dos parâmetros";
     // Found before anything is written, so a wrong path leaves no stray log behind.
-    if (!std::filesystem::is_regular_file(ctx.FicheiroIni))
-        throw Erro(erros::FicheiroInexistente, "O ficheiro de parâmetros não existe: " + ctx.FicheiroIni);
+    verificarFicheiroParametros(ctx);
     Parametros parametros;
     parametros.FicheiroIni(ctx.FicheiroIni);
     parametros.Ler();

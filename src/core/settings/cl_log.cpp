@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "data/Erro.h"
 #include "data/Relogio.h"
@@ -12,6 +13,21 @@
 #include "settings/Parametros.h"
 
 namespace quorvelanti {
+
+namespace {
+
+// "No such file or directory" does not tell a missing folder from a missing file; the folder is
+// the one the administrator has to create.
+std::string razaoFalhaAbertura(int erro, const std::string& pasta)
+{
+    std::error_code semPasta;
+    if (erro == ENOENT && !std::filesystem::exists(pasta, semPasta))
+        return "a pasta " + pasta + " não existe (chave Directoria da secção [Log]; crie-a, com escrita para o "
+               "utilizador que corre o programa)";
+    return std::strerror(erro);
+}
+
+}  // namespace
 
 cl_log::cl_log(const Relogio& relogio) : relogio_(relogio) {}
 
@@ -36,7 +52,8 @@ void cl_log::Abrir(const std::string& NomeIni)
         const int fd = open(caminho_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
         ficheiro_ = fd < 0 ? nullptr : fdopen(fd, "ab");
         if (!ficheiro_) {
-            razaoFecho_ = std::strerror(errno);
+            const int erro = errno;
+            razaoFecho_ = razaoFalhaAbertura(erro, Parametros::PastaDe(parametros.Log_Directoria()));
             if (fd >= 0) close(fd);
             return;
         }
