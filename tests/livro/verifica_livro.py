@@ -101,9 +101,11 @@ def verifica_impressao(ws, H, onde):
     # Landscape, one page wide and as long as it takes, title to header on every page, and the
     # panes frozen under the header.
     igual(f"{onde} orientação", ws.page_setup.orientation, "landscape")
-    igual(f"{onde} ajuste", (ws.sheet_properties.pageSetUpPr.fitToPage, ws.page_setup.fitToWidth,
-                             ws.page_setup.fitToHeight), (True, 1, 0))
-    igual(f"{onde} títulos de impressão", ws.print_title_rows, f"1:{H}")
+    # An absent fitToWidth is the format's default, 1.
+    largura = ws.page_setup.fitToWidth if ws.page_setup.fitToWidth is not None else 1
+    igual(f"{onde} ajuste", (ws.sheet_properties.pageSetUpPr.fitToPage, largura, ws.page_setup.fitToHeight),
+          (True, 1, 0))
+    igual(f"{onde} títulos de impressão", (ws.print_title_rows or "").replace("$", ""), f"1:{H}")
     igual(f"{onde} painéis fixos", ws.freeze_panes, f"A{H + 1}")
 
 

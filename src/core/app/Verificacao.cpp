@@ -160,7 +160,7 @@ bool VerificarParametros(ContextoExecucao& ctx)
     ServicoCorreio correio(ctx.relogio);
     if (v.Verificar("[SMTP]", [&] {
             correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
-            return std::string();
+            return std::string("chaves válidas");
         }))
         v.Verificar("correio", [&] { return correio.Verificar(parametros.email_Origem()); });
 
