@@ -119,6 +119,21 @@ TEST(Verificar, FicheiroIlegivelDizPorque)
     EXPECT_TRUE(Contem(r.erros, "modo 0" + std::string(geteuid() == 0 ? "600" : "000"))) << r.erros;
     EXPECT_TRUE(Contem(r.erros, "o programa corre como " + quem)) << r.erros;
     EXPECT_TRUE(apoio::Ficheiros(cenario.PastaLog()).empty());
+
+    // A missing file says how its folder was chosen and where the samples are; a missing log
+    // folder is said to be missing.
+    auto semFicheiro = cenario.Correr("/3S");
+    EXPECT_EQ(semFicheiro.estado, 1);
+    EXPECT_TRUE(Contem(semFicheiro.erros, "O ficheiro de parâmetros não existe: " + cenario.Dorvam() +
+                                              "/MapaEncSemana.qel: a pasta " + cenario.Dorvam() +
+                                              " existe (QUORVELANTI_PASTA_BASE=" + cenario.Base() + ")"))
+        << semFicheiro.erros;
+    EXPECT_TRUE(Contem(semFicheiro.erros, "ficheiros de exemplo em ")) << semFicheiro.erros;
+    cenario.Parametros("[EMPRESAS]\r\n[FIM]\r\n[Log]\r\nDirectoria=" + cenario.Base() + "/nao-ha\\\r\n",
+                       "MapaEncSemana.qel");
+    semFicheiro = cenario.Correr("/3S");
+    EXPECT_EQ(semFicheiro.estado, 1);
+    EXPECT_TRUE(Contem(semFicheiro.erros, "a pasta " + cenario.Base() + "/nao-ha/ não existe")) << semFicheiro.erros;
 }
 
 }  // namespace

@@ -63,18 +63,6 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
     return ligacao;
 }
 
-// A missing file says how its folder was chosen and where a starting file is; one the running
-// user may not read says so, instead of passing for a file without settings.
-void verificarFicheiroParametros(const ContextoExecucao& ctx)
-{
-    try {
-        VerificarLeitura("ficheiro de parâmetros", ctx.FicheiroIni);
-    } catch (const Erro& erro) {
-        if (erro.Numero() != erros::FicheiroInexistente || ctx.OrigemFicheiroIni.empty()) throw;
-        throw Erro(erro.Numero(), erro.Descricao(), ctx.OrigemFicheiroIni);
-    }
-}
-
 // The parameter file holds passwords: say so when anyone may read it. Its group may: the
 // service's group reads the files that root owns (root:quorvelanti 0640).
 void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
@@ -146,6 +134,16 @@ std::string textoRetoma(const ContextoExecucao& ctx)
 }
 
 }  // namespace
+
+void VerificarFicheiroParametros(const ContextoExecucao& ctx)
+{
+    try {
+        VerificarLeitura("ficheiro de parâmetros", ctx.FicheiroIni);
+    } catch (const Erro& erro) {
+        if (erro.Numero() != erros::FicheiroInexistente || ctx.OrigemFicheiroIni.empty()) throw;
+        throw Erro(erro.Numero(), erro.Descricao(), ctx.OrigemFicheiroIni);
+    }
+}
 
 std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista)
 {
@@ -223,7 +221,7 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.EmpresaActual.clear();
     ctx.PassoActual = "leitura dos parâmetros";
     // Found before anything is written, so a wrong path leaves no stray log behind.
-    verificarFicheiroParametros(ctx);
+    VerificarFicheiroParametros(ctx);
     Parametros parametros;
     parametros.FicheiroIni(ctx.FicheiroIni);
     parametros.Ler();

@@ -9,7 +9,6 @@
 #include <functional>
 
 #include "app/Sincronizacao.h"
-#include "components/files/LeituraFicheiro.h"
 #include "components/files/VerificadorPasta.h"
 #include "components/mail/MensagemEnderecos.h"
 #include "components/mail/ServicoCorreio.h"
@@ -54,17 +53,6 @@ private:
     ContextoExecucao& ctx_;
     int falhas_ = 0;
 };
-
-std::string ficheiroParametros(const ContextoExecucao& ctx)
-{
-    try {
-        VerificarLeitura("ficheiro de parâmetros", ctx.FicheiroIni);
-    } catch (const Erro& erro) {
-        if (erro.Numero() != erros::FicheiroInexistente) throw;
-        throw Erro(erro.Numero(), erro.Descricao(), ctx.OrigemFicheiroIni);
-    }
-    return ctx.FicheiroIni;
-}
 
 std::string listaEmpresas(const std::vector<std::string>& empresas, bool comLista)
 {
@@ -142,7 +130,11 @@ bool VerificarParametros(ContextoExecucao& ctx)
 {
     Verificacao v(ctx);
     // Nothing else can be read from a file that cannot be.
-    if (!v.Verificar("ficheiro de parâmetros", [&] { return ficheiroParametros(ctx); })) return false;
+    if (!v.Verificar("ficheiro de parâmetros", [&] {
+            VerificarFicheiroParametros(ctx);
+            return ctx.FicheiroIni;
+        }))
+        return false;
 
     bool comLista = false;
     std::vector<std::string> empresas;
