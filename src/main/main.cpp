@@ -2,13 +2,14 @@
 // "--verificar" checks a parameter file; "--help" and "--version" answer and end; another text
 // starting with "--" is refused (status 2); any other command line opens the window and waits for
 // the run button.
-#include <malloc.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
+#ifdef __GLIBC__  // known once a C library header is in
+#include <malloc.h>
+#endif
 
 #include "app/Arranque.h"
 #include "app/Corrida.h"
@@ -16,6 +17,7 @@
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
+#include "sistema/Sistema.h"
 
 #ifdef QUORVELANTI_COM_JANELA
 #include "JanelaPrincipal.h"
@@ -43,8 +45,10 @@ public:
 // again for each of thousands of weekly workbooks, they cost more in page faults than the writing.
 void manterMemoriaEntreLivros()
 {
+#ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
 }
 
 std::optional<std::string> ambiente(const char* nome)
@@ -134,6 +138,7 @@ std::optional<int> responderOpcao(const std::string& opcao, const DefinicoesArra
 int main(int argc, char** argv)
 {
     manterMemoriaEntreLivros();
+    sistema::PrepararConsola();
     Interrupcao::IgnorarSinaisDeEscrita();
     DefinicoesArranque definicoes;
     definicoes.linhaComando = linhaComando(argc, argv);

@@ -1,11 +1,7 @@
 #include "Verificacao.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 
 #include "app/Sincronizacao.h"
@@ -17,6 +13,7 @@
 #include "data/Texto.h"
 #include "run/ContextoExecucao.h"
 #include "settings/Parametros.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -72,8 +69,9 @@ std::string pastaRegisto(const Parametros& parametros)
     const std::string pasta = Parametros::PastaDe(parametros.Log_Directoria());
     if (!VerificadorPasta().Existe(pasta))
         throw Erro(erros::FicheiroInexistente, "A pasta " + pasta + " não existe");
-    if (access(pasta.c_str(), W_OK | X_OK) != 0)
-        throw Erro(erros::FicheiroNaoGravado, "A pasta " + pasta + " não aceita ficheiros", std::strerror(errno));
+    if (!sistema::PastaGravavel(pasta))
+        throw Erro(erros::FicheiroNaoGravado,
+                   "A pasta " + pasta + " não aceita ficheiros de " + sistema::UtilizadorActual());
     return pasta + " existe e aceita ficheiros";
 }
 

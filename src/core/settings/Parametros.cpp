@@ -3,7 +3,6 @@
 #include "components/files/LeitorIni.h"
 #include "components/files/PastaConfigurada.h"
 #include "data/Erro.h"
-#include "data/Texto.h"
 
 namespace quorvelanti {
 

@@ -1,9 +1,8 @@
 #include "PastaConfigurada.h"
 
-#include <cctype>
-
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -11,8 +10,7 @@ std::string PastaConfigurada(const std::string& valor, const std::string& chave,
 {
     std::string pasta = texto::Aparar(valor);
     if (!pasta.empty() && pasta.back() == '\\') pasta.back() = '/';
-    const bool letraDeDisco = pasta.size() >= 2 && std::isalpha(static_cast<unsigned char>(pasta[0])) && pasta[1] == ':';
-    if (letraDeDisco || pasta.find('\\') != std::string::npos)
+    if (sistema::CaminhoDeOutroSistema(pasta))
         throw Erro(erros::ParametroInvalido,
                    "A chave " + chave + " da secção [" + seccao +
                        "] tem um caminho do Windows; indique uma pasta deste sistema (por exemplo "
