@@ -3,6 +3,7 @@
 #include "components/files/LeitorIni.h"
 #include "components/files/PastaConfigurada.h"
 #include "data/Erro.h"
+#include "data/Texto.h"
 
 namespace quorvelanti {
 
