@@ -5,7 +5,9 @@
 //   ssl; certificates verified), CertificadoCA (authority file for a private CA), Utilizador,
 //   Password, Timeout (s, default 60), PastaSaida (pickup folder; when set nothing is sent),
 //   Tentativas (sends tried after a passing failure - no connection, timeout, 4xx - default 1),
-//   MensagensPorLigacao (default 100) and MensagensPorMinuto (default 0, no limit), see SessaoSmtp.
+//   MensagensPorLigacao (default 100) and MensagensPorMinuto (default 0, no limit), see SessaoSmtp;
+//   Autenticacao (palavra-passe | oauth2: an OAuth 2.0 token and an XOAUTH2 login, see
+//   DefinicoesOAuth for its keys). Password and OAuthSegredo may be references (ReferenciaSegredo).
 //
 //   ServicoCorreio correio(relogio);                // or (relogio, sessao): the run's connection
 //   correio.Configurar("/etc/dorvam/Quorvelanti.qel");
