@@ -1,7 +1,5 @@
 #include "ReferenciaSegredo.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +7,7 @@
 #include <sstream>
 
 #include "data/Erro.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -28,11 +27,11 @@ Erro indisponivel(const std::string& chave, const std::string& valor, const std:
 // The whole file, after checking that only its owner and group may read it.
 std::string conteudo(const std::string& chave, const std::string& valor, const std::string& caminho)
 {
-    struct stat atributos {};
-    if (stat(caminho.c_str(), &atributos) != 0)
-        throw indisponivel(chave, valor, "que não existe ou não se pode ler", std::strerror(errno));
-    if (!S_ISREG(atributos.st_mode)) throw indisponivel(chave, valor, "que não é um ficheiro");
-    if (atributos.st_mode & S_IROTH)
+    sistema::Atributos atributos;
+    if (const int erro = sistema::LerAtributos(caminho, atributos); erro != 0)
+        throw indisponivel(chave, valor, "que não existe ou não se pode ler", std::strerror(erro));
+    if (!atributos.regular) throw indisponivel(chave, valor, "que não é um ficheiro");
+    if (sistema::LegivelPorOutros(caminho))
         throw indisponivel(chave, valor, "que qualquer utilizador pode ler: recusado (use chmod o-rwx)");
     std::ifstream f(caminho, std::ios::binary);
     if (!f) throw indisponivel(chave, valor, "que não se pode ler", std::strerror(errno));
