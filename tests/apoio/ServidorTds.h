@@ -3,12 +3,15 @@
 //   Mudo      accepts connections and never answers;
 //   Prelogin  answers the pre-login with "encryption not supported", then nothing;
 //   Login     also accepts the login (LOGINACK) and acknowledges a cancel, but never answers a
-//             batch: a statement blocked on the server.
+//             batch: a statement blocked on the server;
+//   Resposta  answers every batch with one row of two texts: "Designação" (nvarchar) holding
+//             "SERVIÇOS €" and "Grupo" (varchar, Windows-1252) holding "Acção".
 // It serves any number of clients and keeps every byte they send.
 //
 //   apoio::ServidorTds servidor(apoio::ServidorTds::Modo::Login);
 //   ligacao.AbrirLigacao("Driver={FreeTDS};Server=127.0.0.1;Port=" + std::to_string(servidor.Porta()) + ...);
 //   apoio::TextoLogin(servidor.Pacote(0x10), apoio::CampoLogin::Password);   // u"..." as the client wrote it
+//   apoio::TextoLote(servidor.Pacote(0x01));                                  // the statement, in UTF-16
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -18,7 +21,7 @@ namespace apoio {
 
 class ServidorTds {
 public:
-    enum class Modo { Mudo, Prelogin, Login };
+    enum class Modo { Mudo, Prelogin, Login, Resposta };
     explicit ServidorTds(Modo modo);
     ~ServidorTds();
     ServidorTds(const ServidorTds&) = delete;
@@ -46,5 +49,8 @@ int OpcaoEncriptacao(const std::string& prelogin);
 // A text of a LOGIN7 payload as sent, in UTF-16 (the password unscrambled).
 enum class CampoLogin { Utilizador, Password, BaseDados };
 std::u16string TextoLogin(const std::string& login, CampoLogin campo);
+
+// The statement of a SQL batch payload as sent, in UTF-16 (its headers left out).
+std::u16string TextoLote(const std::string& lote);
 
 }  // namespace apoio
