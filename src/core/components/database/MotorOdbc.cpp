@@ -1,16 +1,12 @@
 #include "MotorOdbc.h"
 
-#include <langinfo.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
 
 #include <algorithm>
 #include <chrono>
-#include <clocale>
 #include <cstdint>
-#include <cstring>
-#include <mutex>
 #include <vector>
 
 #include "MotorTipos.h"
@@ -18,6 +14,7 @@
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -63,17 +60,6 @@ std::string estreito(const SQLWCHAR* w, std::size_t n)
     std::u16string u;
     for (std::size_t i = 0; i < n && w[i] != 0; ++i) u += static_cast<char16_t>(w[i]);
     return texto::DeUtf16(u);
-}
-
-// The driver manager converts a wide call for a narrow driver (the SQLite one) by the process's
-// character type, ASCII under the default "C" locale: "ç" would reach the driver as the byte E7.
-// Our texts are UTF-8, so that conversion must be too (the window's toolkit sets the same).
-void caracteresUtf8()
-{
-    static std::once_flag feito;
-    std::call_once(feito, [] {
-        if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) setlocale(LC_CTYPE, "C.UTF-8");
-    });
 }
 
 Diagnostico diagnostico(const Pega& pega)
@@ -283,7 +269,8 @@ MotorOdbc::MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos, int tim
     // UTF-16 through the wide call: FreeTDS reads the narrow connection text as ISO-8859-1 whatever
     // ClientCharset says, so a user or password with "ó" or "€" would reach the server mangled.
     std::vector<SQLWCHAR> textoDriver = largo(paraDriver.TextoParaControlador());
-    caracteresUtf8();
+    // A narrow driver (the SQLite one) gets our wide texts converted by the character type.
+    sistema::CaracteresUtf8();
     SQLSetEnvAttr(pegas_->ambiente.h(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     pegas_->ligacao = std::make_unique<Pega>(SQL_HANDLE_DBC, pegas_->ambiente.h());
     const Pega& ligacao = *pegas_->ligacao;

@@ -1,6 +1,7 @@
 #include "sistema/Sistema.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
 #include <netdb.h>
 #include <poll.h>
 #include <pthread.h>
@@ -14,7 +15,9 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace quorvelanti::sistema {
@@ -208,6 +211,11 @@ std::string ControladorOdbcPredefinido() { return "FreeTDS"; }
 std::string NomeExecutavel(const std::string& base) { return base; }
 
 unsigned long IdProcesso() noexcept { return static_cast<unsigned long>(::getpid()); }
+
+void CaracteresUtf8() noexcept
+{
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
+}
 
 void TerminarJa(int estado, const std::string& linha) noexcept
 {
