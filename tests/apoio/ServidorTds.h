@@ -5,7 +5,8 @@
 //   Login     also accepts the login (LOGINACK) and acknowledges a cancel, but never answers a
 //             batch: a statement blocked on the server;
 //   Resposta  answers every batch with one row of two texts: "Designação" (nvarchar) holding
-//             "SERVIÇOS €" and "Grupo" (varchar, Windows-1252) holding "Acção".
+//             "SERVIÇOS €" and "Grupo" (varchar, Windows-1252) holding "Acção";
+//   Recusa    refuses every login as a wrong password is refused (error 18456).
 // It serves any number of clients and keeps every byte they send.
 //
 //   apoio::ServidorTds servidor(apoio::ServidorTds::Modo::Login);
@@ -21,7 +22,7 @@ namespace apoio {
 
 class ServidorTds {
 public:
-    enum class Modo { Mudo, Prelogin, Login, Resposta };
+    enum class Modo { Mudo, Prelogin, Login, Resposta, Recusa };
     explicit ServidorTds(Modo modo);
     ~ServidorTds();
     ServidorTds(const ServidorTds&) = delete;
