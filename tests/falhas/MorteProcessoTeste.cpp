@@ -26,18 +26,20 @@ bool terminaEm(const std::string& nome, const std::string& fim)
     return nome.size() >= fim.size() && nome.compare(nome.size() - fim.size(), fim.size(), fim) == 0;
 }
 
-bool nomeFinal(const std::string& caminho, const std::string& extensao)
-{
-    return fs::path(caminho).filename().string()[0] != '.' && terminaEm(caminho, extensao);
-}
+bool temporario(const std::string& caminho) { return Contem(caminho, ".tmp-"); }
 
-// A workbook whose writer is done (one to be mailed): its last bytes are the zip's closing
-// record. A file gone meanwhile is not one.
-bool zipCompleto(const std::string& caminho)
+// A workbook whose writer is done, so one waiting for its mail: its last bytes are the zip's
+// closing record. A file gone meanwhile is not one.
+bool livroPorEnviar(const std::string& caminho)
 {
     std::ifstream f(caminho, std::ios::binary);
     char fim[4] = {};
-    return f.seekg(-22, std::ios::end) && f.read(fim, 4) && std::string(fim, 4) == "PK\x05\x06";
+    return temporario(caminho) && f.seekg(-22, std::ios::end) && f.read(fim, 4) && std::string(fim, 4) == "PK\x05\x06";
+}
+
+bool mensagemFinal(const std::string& caminho)
+{
+    return fs::path(caminho).filename().string()[0] != '.' && terminaEm(caminho, ".eml");
 }
 
 struct MomentoDaMorte {
@@ -170,15 +172,12 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
 INSTANTIATE_TEST_SUITE_P(
     Momentos, ProcessoMorto,
     ::testing::Values(
-        MomentoDaMorte{"AEscreverUmLivro", "/S", "log", [](const std::string& c) { return Contem(c, ".tmp-"); }},
-        MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "log",
-                       [](const std::string& c) { return Contem(c, ".tmp-") && zipCompleto(c); }},
-        MomentoDaMorte{"DepoisDoPrimeiroCorreio", "/S", "saida", [](const std::string& c) { return nomeFinal(c, ".eml"); }},
-        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "log", [](const std::string& c) { return Contem(c, ".tmp-"); }},
-        MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida",
-                       [](const std::string& c) { return nomeFinal(c, ".eml"); }},
-        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "log", [](const std::string& c) { return Contem(c, ".tmp-"); },
-                       SIGTERM}),
+        MomentoDaMorte{"AEscreverUmLivro", "/S", "log", temporario},
+        MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "log", livroPorEnviar},
+        MomentoDaMorte{"DepoisDoPrimeiroCorreio", "/S", "saida", mensagemFinal},
+        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "log", temporario},
+        MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida", mensagemFinal},
+        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "log", temporario, SIGTERM}),
     [](const ::testing::TestParamInfo<MomentoDaMorte>& info) { return info.param.nome; });
 
 }  // namespace

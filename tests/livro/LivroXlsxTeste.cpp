@@ -13,8 +13,14 @@ void escrever(const std::string& ficheiro, LivroXlsx::Escrita escrita)
 {
     LivroXlsx livro(ficheiro, escrita);
     livro.AdicionarFolha("Vendas");
-    const auto titulo = livro.FormatoDe({.negrito = true, .tamanhoLetra = 20, .corLetra = 0xFF0000});
-    const auto moeda = livro.FormatoDe({.fundo = 0x7ACDF6, .formatoNumero = "###,###,##0.00"});
+    LivroXlsx::Estilo vermelho, faixa;
+    vermelho.negrito = true;
+    vermelho.tamanhoLetra = 20;
+    vermelho.corLetra = 0xFF0000;
+    faixa.fundo = 0x7ACDF6;
+    faixa.formatoNumero = "###,###,##0.00";
+    const auto titulo = livro.FormatoDe(vermelho);
+    const auto moeda = livro.FormatoDe(faixa);
     livro.Coluna(1, 15, moeda);
     livro.Altura(0, 30);
     livro.Fundir(0, 0, 2, "Vendas do dia — Açores", titulo);
@@ -44,8 +50,9 @@ TEST(LivroXlsx, EmMemoriaOuLinhaALinhaLeEmIgual)
          "    wb = openpyxl.load_workbook(f)\n"
          "    return [(ws.title, sorted(map(str, ws.merged_cells.ranges)),\n"
          "             {k: d.width for k, d in ws.column_dimensions.items()}, ws.row_dimensions[1].height,\n"
-         "             [(c.coordinate, c.value, c.number_format, c.font.b, c.font.sz, c.font.color and c.font.color.rgb,\n"
-         "               c.fill.fill_type, c.fill.fgColor.rgb) for row in ws.iter_rows() for c in row])\n"
+         "             [(c.coordinate, c.value, c.number_format, c.font.b, c.font.sz,\n"
+         "               c.font.color and c.font.color.rgb, c.fill.fill_type, c.fill.fgColor.rgb)\n"
+         "              for row in ws.iter_rows() for c in row])\n"
          "            for ws in wb.worksheets]\n"
          "a, b = ler(sys.argv[1]), ler(sys.argv[2])\n"
          "print(a == b, len(a[0][4]), a[0][4][0][1])\n",

@@ -16,9 +16,9 @@
 //
 // A workbook whose largest sheet holds more than 200,000 cells is written row by row, in little
 // memory; its cells are the same either way. On any failure the writer logs "Situação Anómala"
-// to ctx.Log and ends the program (TerminarPrograma with status 2); nothing is saved. Two failures are not the
-// workbook's and pass up unchanged as Erro: a total beyond the currency's range
-// (erros::MoedaForaDosLimites) and a signal (erros::CorridaInterrompida).
+// to ctx.Log and ends the program (TerminarPrograma with status 2); nothing is saved. Two
+// failures are not the workbook's and pass up unchanged as Erro: a total beyond the currency's
+// range (erros::MoedaForaDosLimites) and a signal (erros::CorridaInterrompida).
 #include <string>
 #include <vector>
 

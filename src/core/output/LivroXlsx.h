@@ -20,11 +20,11 @@
 #include <memory>
 #include <string>
 
+#include "output/LivroAnexo.h"
+
 struct lxw_workbook;
 struct lxw_worksheet;
 struct lxw_format;
-
-#include "output/LivroAnexo.h"
 
 namespace quorvelanti {
 
