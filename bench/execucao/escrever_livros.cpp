@@ -3,7 +3,8 @@
 // The irreducible cost of the workbooks of a run: the cells the program wrote, read back from
 // its workbooks into a plan file (executar.py does that), written again straight on libxlsxwriter
 // in the mode the program wrote each one (whole in memory, or row by row in constant-memory mode),
-// with the library's temporary files in the output folder and as many formats as each workbook used.
+// with the library's temporary files on the output's file system and as many formats as each
+// workbook used.
 // Only the writing is timed; the plan is read into memory first. Prints one line:
 //   livros=24 folhas=110 celulas=1650311 bytes=40123456 cpu=2.310 parede=2.402
 //
@@ -146,7 +147,9 @@ std::vector<lxw_format*> criarFormatos(lxw_workbook* livro, int quantos)
 void escrever(const Livro& l, const fs::path& pasta)
 {
     const std::string destino = (pasta / l.nome).string();
-    std::string temporarios = pasta.string();
+    // Beside the output but not among it: the program's log folder holds no mailed workbooks, and
+    // the library's temporary files cost more in a folder of thousands of files.
+    std::string temporarios = (pasta / "temporarios").string();
     lxw_workbook_options opcoes{};
     opcoes.constant_memory = l.linhaALinha ? LXW_TRUE : LXW_FALSE;
     opcoes.tmpdir = temporarios.data();
@@ -182,7 +185,7 @@ int main(int argc, char** argv)
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     const std::vector<Livro> livros = lerPlano(argv[1]);
     const fs::path pasta(argv[2]);
-    fs::create_directories(pasta);
+    fs::create_directories(pasta / "temporarios");
 
     const auto inicioParede = std::chrono::steady_clock::now();
     const double inicio = segundosProcessador();

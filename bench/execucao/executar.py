@@ -81,8 +81,8 @@ def contar_fsync(argumentos, ambiente):
         correr(["strace", "-f", "-c", "-o", contagem.name,
                 "-e", "trace=fsync,fdatasync,sync_file_range,syncfs,sync", *argumentos], ambiente)
         texto = Path(contagem.name).read_text()
-    return sum(int(m.group(1)) for m in re.finditer(r"^\s*[\d.]+\s+[\d.]+\s+\d+\s+(\d+)\s+(?:\d+\s+)?\w+\s*$",
-                                                    texto, re.M))
+    chamadas = re.finditer(r"^\s*[\d.]+\s+[\d.]+\s+\d+\s+(\d+)\s+(?:\d+\s+)?(\w+)\s*$", texto, re.M)
+    return sum(int(m.group(1)) for m in chamadas if m.group(2) != "total")
 
 
 def pares(texto):
