@@ -1,7 +1,5 @@
 #include "Sincronizacao.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 
 #include "components/database/ConstrutorLigacao.h"
@@ -10,6 +8,7 @@
 #include "components/files/LeitorIni.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
+#include "sistema/Sistema.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"
 #include "reports/ClausulaPortes.h"
@@ -65,8 +64,7 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
 // service's group reads the files that root owns (root:quorvelanti 0640).
 void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
 {
-    struct stat atributos {};
-    if (stat(ctx.FicheiroIni.c_str(), &atributos) != 0 || (atributos.st_mode & S_IROTH) == 0) return;
+    if (!sistema::LegivelPorOutros(ctx.FicheiroIni)) return;
     const std::string aviso = "Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
                               " tem palavras-passe e qualquer utilizador o pode ler (use chmod o-rwx)";
     ctx.progresso.Aviso(aviso);

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "Interrupcao.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -17,9 +18,7 @@ RelogioSistema::RelogioSistema(std::optional<DataHora> dataForcada) : dataForcad
 
 DataHora RelogioSistema::Agora() const
 {
-    std::time_t agora = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&agora, &local);
+    const std::tm local = sistema::HoraLocal(std::time(nullptr));
     if (dataForcada_)
         return DataHora(dataForcada_->Ano(), dataForcada_->Mes(), dataForcada_->Dia(), local.tm_hour,
                         local.tm_min, local.tm_sec == 60 ? 59 : local.tm_sec);

@@ -1,9 +1,9 @@
 #include "CorreioCurl.h"
 
 #include <curl/curl.h>
-#include <sys/socket.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -12,6 +12,7 @@
 #include "MensagemEnderecos.h"
 #include "data/Interrupcao.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -96,7 +97,7 @@ void cortarLigacao(CURL* c)
 {
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (curl_easy_getinfo(c, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
-        shutdown(socket, SHUT_RDWR);
+        sistema::InterromperSocket(static_cast<std::uintptr_t>(socket));
 }
 
 // Called for each socket libcurl makes, that is for each new connection.
