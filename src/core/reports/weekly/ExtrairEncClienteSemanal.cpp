@@ -53,7 +53,7 @@ std::string copiaVendedores(const ContextoExecucao& ctx, const ClienteSemana& cl
     return copia;
 }
 
-// Builds, writes, mails and deletes the client's workbook.
+// Builds, writes and mails the client's workbook.
 void tratarCliente(ContextoExecucao& ctx, const ClienteSemana& cliente, ConjuntoResultados& linhas,
                    ConsultasArtigo& consultas)
 {
@@ -67,11 +67,11 @@ void tratarCliente(ContextoExecucao& ctx, const ClienteSemana& cliente, Conjunto
     const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
     const std::string ficheiro = ctx.PastaLog + ctx.relogio.Agora().Formatar("yyyymmddhhmmss") + "_Enc_" +
                                  ParteNomeFicheiro(cliente.terceiro) + ".xlsx";
-    ExportaExcel(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
-
-    EnvioMail(ctx, cliente.email, ficheiro, "Informação relativa às Encomendas Pendentes",
-              copiaVendedores(ctx, cliente), TipoMail::Cliente);
-    ApagarLivroEnviado(ficheiro);
+    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
+    EnviarLivro(livro, [&] {
+        EnvioMail(ctx, cliente.email, livro, "Informação relativa às Encomendas Pendentes",
+                  copiaVendedores(ctx, cliente), TipoMail::Cliente);
+    });
 }
 
 }  // namespace
