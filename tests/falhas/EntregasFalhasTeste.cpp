@@ -50,7 +50,7 @@ TEST_P(RegistoInutilizavel, TerminaAntesDeQualquerMensagem)
 
     const auto r = cenario.Correr();
     EXPECT_EQ(r.estado, 1);
-    EXPECT_TRUE(Contem(r.erros, "Erro 205") && Contem(r.erros, registo)) << r.erros;
+    EXPECT_TRUE(Contem(r.erros, "Erro 206") && Contem(r.erros, registo)) << r.erros;
     EXPECT_EQ(smtp.Transaccoes(), 0);
     EXPECT_TRUE(cenario.Livros().empty()) << "no workbook was written";
     if (GetParam() == "Ligacao") {

@@ -2,12 +2,17 @@
 
 #include "components/mail/ServicoCorreio.h"
 #include "data/Relogio.h"
+#include "output/LivroAnexo.h"
+#include "output/NomeLivro.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Fx, const std::string& sMsg,
-               const std::string& sCC, TipoMail iTipo)
+namespace {
+
+// The attachment is read from 'ficheiro' and named 'nome'.
+void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string& ficheiro, const std::string& nome,
+            const std::string& sMsg, const std::string& sCC, TipoMail iTipo)
 {
     // The default stays in the run state, so every later subject of the run starts with it.
     if (ctx.Assunto.empty()) ctx.Assunto = "Quorvelanti";
@@ -20,9 +25,31 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivr
     // it the run keeps its connection while the settings stay the same.
     ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
     correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
-    correio.Enviar(
-        ServicoCorreio::Pedido{ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx.caminho, true, 0, Fx.anexo});
+    correio.Enviar({.origem = ctx.Origem,
+                    .destinos = Destino,
+                    .copia = sCC,
+                    .copiaOculta = "",
+                    .assunto = assunto,
+                    .mensagem = sMsg,
+                    .anexo = ficheiro,
+                    .comAnexo = true,
+                    .prioridade = 0,
+                    .nomeAnexo = nome});
     ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());
+}
+
+}  // namespace
+
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Livro, const std::string& sMsg,
+               const std::string& sCC, TipoMail iTipo)
+{
+    enviar(ctx, Destino, Livro.caminho, Livro.anexo, sMsg, sCC, iTipo);
+}
+
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro, const std::string& sMsg,
+               const std::string& sCC, TipoMail iTipo)
+{
+    enviar(ctx, Destino, Livro.Caminho(), Livro.NomeAnexo(), sMsg, sCC, iTipo);
 }
 
 }  // namespace quorvelanti

@@ -6,8 +6,10 @@
 //   TipoMail::Cliente:  Assunto & " (" & dd-mm-yyyy & ") "
 //   otherwise:          Assunto & " (" & dd-mm-yyyy & ") - " & EmpresaActual
 //
-//   EnvioMail(ctx, "adm@emp.pt", livro, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
-// The workbook's file (livro.caminho) is attached under its attachment name (livro.anexo).
+//   EnvioMail(ctx, "adm@emp.pt", nome, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
+// A NomeLivro's file (nome.caminho) is attached under its attachment name (nome.anexo); a workbook
+// written for its message is read from where it lies and named livro.NomeAnexo():
+//   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // a LivroAnexo
 // A failure of the mail service raises Erro; the caller then keeps the workbook. A delivered
 // message is recorded at once in the run's delivery ledger against ctx.LivroActual.
 #include <string>
@@ -17,6 +19,7 @@
 namespace quorvelanti {
 
 struct ContextoExecucao;
+class LivroAnexo;
 
 // Whom a mail goes to; each value is the type's number.
 enum class TipoMail {
@@ -25,6 +28,8 @@ enum class TipoMail {
 };
 
 void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Fx,
+               const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro,
                const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
 
 }  // namespace quorvelanti

@@ -116,7 +116,10 @@ void RegistoEntregas::LerEntregues()
         if (campos.size() != kCampos || linha[0] == '#') continue;
         if (campos[1] != corrida_.data || campos[2] != corrida_.conjunto) continue;
         if (campos[3] != corrida_.ficheiroIni && canonico(campos[3]) != corrida_.ficheiroIni) continue;
-        entregues_.insert(campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + campos[7]);
+        // Older runs sent a weekly workbook per client and salesperson: any of them delivered
+        // the client's orders, so the client counts as delivered.
+        const std::string vendedor = campos[5] == "cliente" ? "" : campos[7];
+        entregues_.insert(campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + vendedor);
     }
 }
 

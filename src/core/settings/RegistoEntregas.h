@@ -51,7 +51,8 @@ public:
     // Reads the workbooks the file shows delivered for this run, and the companies complete.
     // Raises Erro(FicheiroIlegivel) when the file cannot be read.
     void LerEntregues();
-    // True when LerEntregues found this company's workbook.
+    // True when LerEntregues found this company's workbook. A weekly client counts as delivered
+    // also from the lines older versions wrote, one per client and salesperson.
     bool Entregue(const std::string& empresa, const IdentidadeLivro& livro) const;
     // True when LerEntregues found the company's set complete.
     bool EmpresaCompleta(const std::string& empresa) const;

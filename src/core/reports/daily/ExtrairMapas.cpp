@@ -40,13 +40,13 @@ struct Folhas {
     }
 };
 
-// Mails a written workbook and deletes it; without a recipient it stays in PastaLog.
-void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const NomeLivro& livro,
-                   const std::string& mensagem)
+// Writes the workbook and mails it, or keeps it in PastaLog when it has no recipient.
+void escreverEEnviar(ContextoExecucao& ctx, const Folhas& folhas, const NomeLivro& nome, TipoLivro tipo,
+                     const std::string& destino, const std::string& mensagem)
 {
-    if (destino.empty()) return;
-    EnvioMail(ctx, destino, livro, mensagem, "", TipoMail::Empresa);
-    ApagarLivroEnviado(livro.caminho);
+    if (destino.empty()) return ExportaExcel(ctx, folhas.nomes, folhas.titulos, nome.caminho, tipo);
+    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas.nomes, folhas.titulos, nome, tipo);
+    EnviarLivro(livro, [&] { EnvioMail(ctx, destino, livro, mensagem, "", TipoMail::Empresa); });
 }
 
 void extrairRelatorios(ContextoExecucao& ctx)
@@ -79,9 +79,8 @@ void livroAdministracao(ContextoExecucao& ctx)
     folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
-    const auto livro = NomeLivro::Para(ctx, "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
-    ExportaExcel(ctx, folhas.nomes, folhas.titulos, livro.caminho, TipoLivro::Administracao);
-    enviarEApagar(ctx, ctx.DestinoAdm, livro, mensagemDia(ctx));
+    escreverEEnviar(ctx, folhas, NomeLivro::Para(ctx, "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
+                    TipoLivro::Administracao, ctx.DestinoAdm, mensagemDia(ctx));
 }
 
 // The five per-salesperson copies; true when any of them has rows.
@@ -116,10 +115,9 @@ void livrosVendedores(ContextoExecucao& ctx)
         std::string email;
         LerMailVendedor(ctx, email, codigo);
         if (email.empty()) continue;
-        const auto livro = NomeLivro::Para(
+        const auto nome = NomeLivro::Para(
             ctx, "_" + ParteNomeFicheiro(codigo) + "_Vnd_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
-        ExportaExcel(ctx, folhas.nomes, folhas.titulos, livro.caminho, TipoLivro::Vendedor);
-        enviarEApagar(ctx, email, livro, mensagemDia(ctx));
+        escreverEEnviar(ctx, folhas, nome, TipoLivro::Vendedor, email, mensagemDia(ctx));
     }
 }
 
@@ -129,10 +127,9 @@ void livroEncomendas(ContextoExecucao& ctx)
     if (!ctx.IniciarLivro(IdentidadeLivro::Compras())) return;
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
-    const auto livro = NomeLivro::Para(ctx, "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
-    ExportaExcel(ctx, folhas.nomes, folhas.titulos, livro.caminho, TipoLivro::Compras);
-    enviarEApagar(ctx, ctx.DestinoEnc, livro,
-                  "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
+    escreverEEnviar(ctx, folhas, NomeLivro::Para(ctx, "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
+                    TipoLivro::Compras, ctx.DestinoEnc,
+                    "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
 }
 }  // namespace
 
