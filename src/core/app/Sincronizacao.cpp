@@ -123,6 +123,30 @@ void prepararEntregas(ContextoExecucao& ctx)
     if (ctx.Retomar) ctx.Entregas->LerEntregues();
 }
 
+// What the ledger already holds of a company, said before a resumed run starts on it.
+std::string textoRegistoRetoma(const ContextoExecucao& ctx, const std::string& empresa)
+{
+    const int n = ctx.Entregas->ContarEntregues(empresa);
+    std::string texto = "Retoma " + empresa + ": o registo de entregas tem " + std::to_string(n) +
+                        (n == 1 ? " livro desta emissão" : " livros desta emissão");
+    if (const int incertas = ctx.Entregas->ContarIncertas(empresa); incertas > 0)
+        texto += " (" + std::to_string(incertas) + " de entrega incerta)";
+    return texto;
+}
+
+// A run that went on past failures ends failed, naming each one.
+void terminarSeHouveFalhas(ContextoExecucao& ctx)
+{
+    const auto& falhas = ctx.FalhasAdiadas;
+    if (falhas.empty()) return;
+    std::string lista;
+    for (const auto& f : falhas) lista += (lista.empty() ? "" : "; ") + f.Texto();
+    ctx.EmpresaActual.clear();
+    throw Erro(erros::FalhasAdiadas,
+               "A emissão terminou com " + std::to_string(falhas.size()) +
+                   (falhas.size() == 1 ? " falha que não a parou: " : " falhas que não a pararam: ") + lista);
+}
+
 // How many of the company's workbooks a resumed run found delivered and did not send again.
 std::string textoRetoma(const ContextoExecucao& ctx)
 {
@@ -207,6 +231,7 @@ void Sincronizar(ContextoExecucao& ctx)
 {
     ctx.DataCorrida = ctx.relogio.Agora().Formatar("yyyy-mm-dd");
     ctx.EmpresaActual.clear();
+    ctx.FalhasAdiadas.clear();
     ctx.PassoActual = "leitura dos parâmetros";
     // Found before anything is written, so a wrong path leaves no stray log behind.
     if (!std::filesystem::is_regular_file(ctx.FicheiroIni))
@@ -232,6 +257,8 @@ void Sincronizar(ContextoExecucao& ctx)
     const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
     if (!comLista) avisarSemLista(ctx);
     ctx.Progresso("Emissão Mapas");
+    if (ctx.Retomar)
+        for (const auto& empresa : empresas) ctx.Progresso(textoRegistoRetoma(ctx, empresa));
     for (const auto& empresa : empresas) {
         Interrupcao::Verificar();
         // Set first, so a company whose database does not open is the one a failure names.
@@ -249,6 +276,7 @@ void Sincronizar(ContextoExecucao& ctx)
     Interrupcao::Verificar();
     ctx.PassoActual = "fecho da emissão";
     ctx.Progresso("Emissão Mapas terminada");
+    terminarSeHouveFalhas(ctx);
     ctx.Log->Fechar();
     ctx.Log.reset();
 }

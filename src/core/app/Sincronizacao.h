@@ -1,6 +1,8 @@
 #pragma once
 // The run: parameters, log, the company list, and for each company its connections, identity and
-// report set. Failures are not caught here; they end the run where they happen.
+// report set. Failures are not caught here; they end the run where they happen. Those a step
+// deferred (ctx.AdiarFalha) end it after its last company, with Erro(erros::FalhasAdiadas)
+// naming each.
 #include <memory>
 #include <string>
 #include <vector>

@@ -32,6 +32,7 @@ constexpr long TempoConsultaEsgotado = 305;
 // mail
 constexpr long CorreioFalhou = 401;
 constexpr long CorreioConfiguracao = 402;
+constexpr long CorreioIncerto = 403;  // the whole message went unanswered: it may have been delivered
 // workbooks
 constexpr long LivroFalhou = 501;
 // run control
@@ -40,6 +41,7 @@ constexpr long EmpresaInvalida = 602;
 constexpr long LogFechado = 603;
 constexpr long ExecucaoEmCurso = 604;
 constexpr long CorridaInterrompida = 605;
+constexpr long FalhasAdiadas = 606;  // the run went on past failures; it ends failed, listing them
 }  // namespace erros
 
 class Erro : public std::runtime_error {

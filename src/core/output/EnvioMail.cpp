@@ -1,6 +1,7 @@
 #include "EnvioMail.h"
 
 #include "components/mail/ServicoCorreio.h"
+#include "data/Erro.h"
 #include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
 
@@ -20,8 +21,19 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
     // it the run keeps its connection while the settings stay the same.
     ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
     correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
-    correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
-    ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());
+    try {
+        correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
+    } catch (const Erro&) {
+        // The server may hold it already: recorded, a resume does not send it a second time.
+        if (correio.EntregaIncerta()) ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), {.incerta = true});
+        throw;
+    }
+    SituacaoEntrega situacao;
+    for (const auto& recusa : correio.Recusados()) situacao.recusados.push_back(recusa.endereco);
+    ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), situacao);
+    // The others have their mail; each refused address fails the run at its end.
+    for (const auto& recusa : correio.Recusados())
+        ctx.AdiarFalha("destinatário recusado " + recusa.endereco + ": " + recusa.resposta);
 }
 
 }  // namespace quorvelanti

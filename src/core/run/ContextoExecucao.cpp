@@ -4,6 +4,16 @@
 
 namespace quorvelanti {
 
+ContextoExecucao::ContextoExecucao(const Relogio& relogio, SaidaProgresso& progresso, BombaEventos& eventos)
+    : relogio(relogio), progresso(progresso), eventos(eventos), SessaoCorreio(relogio)
+{
+    // Mail retries and long waits belong in the night's log; losing one of those lines must not
+    // cost a mail, not even the failure notice's.
+    SessaoCorreio.DefinirRelato([this](const std::string& linha) {
+        if (Log) Log->EscreverSePossivel(linha);
+    });
+}
+
 void ContextoExecucao::Progresso(const std::string& texto)
 {
     progresso.AddLista(texto);
@@ -19,9 +29,18 @@ bool ContextoExecucao::IniciarLivro(IdentidadeLivro livro)
     return false;
 }
 
-void ContextoExecucao::RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem)
+void ContextoExecucao::RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem,
+                                       const SituacaoEntrega& situacao)
 {
-    if (Entregas) Entregas->Registar(EmpresaActual, LivroActual, para, cc, idMensagem, relogio.Agora());
+    if (Entregas) Entregas->Registar(EmpresaActual, LivroActual, para, cc, idMensagem, relogio.Agora(), situacao);
 }
+
+void ContextoExecucao::AdiarFalha(const std::string& descricao)
+{
+    FalhasAdiadas.push_back({EmpresaActual, PassoActual, descricao});
+    if (Log) Log->Escrever("Falha que não pára a emissão: " + FalhasAdiadas.back().Texto());
+}
+
+std::string ContextoExecucao::FalhaAdiada::Texto() const { return empresa + ", " + passo + ": " + descricao; }
 
 }  // namespace quorvelanti

@@ -8,9 +8,10 @@
 // the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
 // run's SMTP connection, which ends (QUIT) at the end of each run and when the context goes; and
 // what the delivery ledger, a resumed run and the failure notice need: the run's date, the
-// ledger, the workbook in hand and the step being done.
+// ledger, the workbook in hand, the step being done and the failures the run went on past.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "components/database/LigacaoBD.h"
 #include "components/files/LeitorIni.h"
@@ -26,10 +27,7 @@ namespace quorvelanti {
 class Relogio;
 
 struct ContextoExecucao {
-    ContextoExecucao(const Relogio& relogio, SaidaProgresso& progresso, BombaEventos& eventos)
-        : relogio(relogio), progresso(progresso), eventos(eventos), SessaoCorreio(relogio)
-    {
-    }
+    ContextoExecucao(const Relogio& relogio, SaidaProgresso& progresso, BombaEventos& eventos);
 
     std::string FicheiroIni;
     std::unique_ptr<LigacaoBD> Ligacao;
@@ -76,7 +74,19 @@ struct ContextoExecucao {
     //   if (!ctx.IniciarLivro(IdentidadeLivro::Vendedor(codigo))) continue;
     bool IniciarLivro(IdentidadeLivro livro);
     // Records the workbook in hand as delivered to these recipients; nothing without a ledger.
-    void RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem);
+    void RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem,
+                         const SituacaoEntrega& situacao = {});
+    // A failure that does not stop the run (a refused recipient): logged now with the company
+    // and the step, and kept; the run goes on, and its end fails listing every one.
+    //   ctx.AdiarFalha("destinatário recusado rui@emp.pt: 550 5.1.1 User unknown");
+    void AdiarFalha(const std::string& descricao);
+
+    struct FalhaAdiada {
+        std::string empresa;
+        std::string passo;
+        std::string descricao;
+        std::string Texto() const;  // "EMP01, livro do vendedor V05: destinatário recusado ..."
+    };
 
     const Relogio& relogio;
     SaidaProgresso& progresso;
@@ -91,6 +101,7 @@ struct ContextoExecucao {
     IdentidadeLivro LivroActual;                // the workbook being written and mailed
     int LivrosSaltados = 0;                     // the current company's workbooks a resumed run skipped
     std::string PassoActual;                    // what the run is doing, for the failure notice
+    std::vector<FalhaAdiada> FalhasAdiadas;     // this run's failures it went on past
 
     // The parameter file as last parsed: every company and every mail reads it, and a large
     // file parsed anew each time would cost more than the run.

@@ -19,8 +19,11 @@ namespace quorvelanti {
 namespace {
 
 constexpr const char* kCabecalho =
-    "# momento\tdata\tconjunto\tparametros\tempresa\tlivro\tcliente\tvendedor\tpara\tcc\tmessage-id\n";
-constexpr std::size_t kCampos = 11;
+    "# momento\tdata\tconjunto\tparametros\tempresa\tlivro\tcliente\tvendedor\tpara\tcc\tmessage-id\t"
+    "recusados\tentrega\n";
+constexpr std::size_t kCampos = 13;
+constexpr std::size_t kCamposSemSituacao = 11;  // lines written before recusados and entrega
+constexpr const char* kIncerta = "incerta";
 
 // A tab or a line end inside a value would split its line; a blank takes its place.
 std::string campo(std::string valor)
@@ -51,6 +54,15 @@ bool sincronizarPasta(const std::string& caminho)
     return fd.Valido() && fsync(fd.Fd()) == 0;
 }
 
+// The keys of one company, which all start with its field.
+int daEmpresa(const std::set<std::string>& livros, const std::string& empresa)
+{
+    const std::string prefixo = campo(empresa) + '\t';
+    int n = 0;
+    for (auto i = livros.lower_bound(prefixo); i != livros.end() && i->compare(0, prefixo.size(), prefixo) == 0; ++i) ++n;
+    return n;
+}
+
 }  // namespace
 
 std::string RegistoEntregas::NomeFicheiro(const std::string& pastaLog) { return pastaLog + "ENTREGAS_MAPAS.txt"; }
@@ -65,9 +77,11 @@ void RegistoEntregas::LerEntregues()
     for (std::string linha; std::getline(f, linha);) {
         // A line cut short before its last field may not name its workbook whole: that one goes again.
         const auto campos = texto::Dividir(linha, '\t');
-        if (campos.size() != kCampos || linha[0] == '#') continue;
+        if ((campos.size() != kCampos && campos.size() != kCamposSemSituacao) || linha[0] == '#') continue;
         if (campos[1] + '\t' + campos[2] + '\t' + campos[3] + '\t' != corrida) continue;
-        entregues_.insert(campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + campos[7]);
+        const std::string livro = campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + campos[7];
+        entregues_.insert(livro);
+        if (campos.size() == kCampos && campos[12] == kIncerta) incertas_.insert(livro);
     }
     if (f.bad()) throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o registo de entregas " + caminho_, std::strerror(errno));
 }
@@ -77,12 +91,20 @@ bool RegistoEntregas::Entregue(const std::string& empresa, const IdentidadeLivro
     return entregues_.count(chave(empresa, livro)) > 0;
 }
 
+int RegistoEntregas::ContarEntregues(const std::string& empresa) const { return daEmpresa(entregues_, empresa); }
+
+int RegistoEntregas::ContarIncertas(const std::string& empresa) const { return daEmpresa(incertas_, empresa); }
+
 void RegistoEntregas::Registar(const std::string& empresa, const IdentidadeLivro& livro, const std::string& para,
-                               const std::string& cc, const std::string& idMensagem, const DataHora& momento) const
+                               const std::string& cc, const std::string& idMensagem, const DataHora& momento,
+                               const SituacaoEntrega& situacao) const
 {
+    std::string recusados;
+    for (const auto& r : situacao.recusados) recusados += (recusados.empty() ? "" : ";") + r;
     std::string linha = momento.Formatar("yyyy-mm-dd HH:MM:SS") + '\t' + corrida_.data + '\t' + corrida_.conjunto +
                         '\t' + campo(corrida_.ficheiroIni) + '\t' + chave(empresa, livro) + '\t' + campo(para) +
-                        '\t' + campo(cc) + '\t' + campo(idMensagem) + '\n';
+                        '\t' + campo(cc) + '\t' + campo(idMensagem) + '\t' + campo(recusados) + '\t' +
+                        (situacao.incerta ? kIncerta : "entregue") + '\n';
     auto falha = [&] {
         return Erro(erros::FicheiroNaoGravado,
                     "A mensagem para " + para + " foi entregue mas não ficou no registo de entregas " + caminho_ +

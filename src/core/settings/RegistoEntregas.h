@@ -4,22 +4,35 @@
 // (QUORVELANTI_RETOMAR=1) sends only what is missing. One file in the log folder,
 // ENTREGAS_MAPAS.txt, UTF-8, a first line naming the fields, then one line per message with its
 // fields separated by tabs:
-//   momento data conjunto parametros empresa livro cliente vendedor para cc message-id
+//   momento data conjunto parametros empresa livro cliente vendedor para cc message-id recusados entrega
 //   2026-12-07 23:04:59  2026-12-07  diario  /etc/dorvam/Quorvelanti.qel  EMP01  vendedor  (empty)  V01
-//       ana@emp.pt  (empty)  <20261207230459.4711.9f3a@emp.pt>
+//       ana@emp.pt  (empty)  <20261207230459.4711.9f3a@emp.pt>  (empty)  entregue
+// "recusados" lists the recipients the server refused (";" between them), who lack the message;
+// "entrega" is "incerta" for a message whose end the server never answered, which may have been
+// delivered: a resume does not send it again unless its line is removed. Lines written before
+// these two fields existed end at message-id.
 //
 //   RegistoEntregas registo(RegistoEntregas::NomeFicheiro(ctx.PastaLog), {"2026-12-07", "diario", ctx.FicheiroIni});
 //   registo.LerEntregues();                                         // a resumed run, before the first company
 //   if (!registo.Entregue("EMP01", IdentidadeLivro::Vendedor("V01"))) ... write and send it, then:
 //   registo.Registar("EMP01", IdentidadeLivro::Vendedor("V01"), "ana@emp.pt", "", "<id@emp.pt>", agora);
+//   registo.Registar(..., agora, {.recusados = {"rui@emp.pt"}});  // delivered to all but rui
 #include <set>
 #include <string>
+#include <vector>
 
 #include "IdentidadeLivro.h"
 
 namespace quorvelanti {
 
 class DataHora;
+
+// How a message went, beyond being taken: whom the server refused, and whether its delivery is
+// uncertain.
+struct SituacaoEntrega {
+    std::vector<std::string> recusados;
+    bool incerta = false;
+};
 
 class RegistoEntregas {
 public:
@@ -39,12 +52,16 @@ public:
     // Reads the workbooks the file shows delivered for this run; a missing file shows none.
     // Raises Erro(FicheiroIlegivel) when the file is there but cannot be read.
     void LerEntregues();
-    // True when LerEntregues found this company's workbook.
+    // True when LerEntregues found this company's workbook (delivered, or perhaps delivered).
     bool Entregue(const std::string& empresa, const IdentidadeLivro& livro) const;
+    // How many of this company's workbooks LerEntregues found, and how many of those uncertain.
+    int ContarEntregues(const std::string& empresa) const;
+    int ContarIncertas(const std::string& empresa) const;
     // Appends the line of one delivered message and syncs it to disk; raises
     // Erro(FicheiroNaoGravado) when it cannot.
     void Registar(const std::string& empresa, const IdentidadeLivro& livro, const std::string& para,
-                  const std::string& cc, const std::string& idMensagem, const DataHora& momento) const;
+                  const std::string& cc, const std::string& idMensagem, const DataHora& momento,
+                  const SituacaoEntrega& situacao = {}) const;
 
     const std::string& Caminho() const { return caminho_; }
 
@@ -52,6 +69,7 @@ private:
     std::string caminho_;
     Corrida corrida_;
     std::set<std::string> entregues_;
+    std::set<std::string> incertas_;
 };
 
 }  // namespace quorvelanti
