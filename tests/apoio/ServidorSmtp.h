@@ -38,7 +38,8 @@ struct OpcoesSmtp {
     int vezes = -1;                    // how many DATA get respostaDados (-1: all of them)
     int depoisDe = 0;                  // DATA taken before respostaDados starts (a 421 also closes)
     int fecharLigacaoApos = 0;         // >0: drops a connection at its MAIL after that many messages
-    bool fecharNosDados = false;       // drops the connection after the first line of a message
+    bool fecharNosDados = false;       // drops the connection after the first line of a message,
+                                       // once the client had time to write all of it
     std::string utilizador;            // non-empty: AUTH required with utilizador/password
     std::string password;
     bool semAuth = false;              // EHLO offers no AUTH at all (and mail is taken without it)

@@ -152,6 +152,8 @@ class SmtpDeTeste(SMTP):
             return await super().smtp_DATA(arg)
         await self.push("354 End data with <CR><LF>.<CR><LF>")
         await self._reader.readline()
+        # Long enough for a client to have written the rest: from its side the text went whole.
+        await asyncio.sleep(0.2)
         self.transport.abort()
 
 

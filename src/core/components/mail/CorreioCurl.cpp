@@ -34,6 +34,7 @@ constexpr const char* kSinaisDeLimite[] = {"limit", "too many", "too much", "exc
 // What the callbacks see of one transaction.
 struct Transaccao {
     const std::string* mensagem = nullptr;
+    std::size_t destinatarios = 0;
     bool exigeLogin = false;
     bool ligacaoNova = false;      // libcurl made a socket for this transaction
     std::size_t lidos = 0;         // message bytes handed to libcurl
@@ -188,11 +189,12 @@ bool mensagemCompleta(CURLcode codigo, const Transaccao& s)
     return s.dadosAceites && s.lidos == tamanho && s.enviados >= tamanho && codigo != CURLE_SEND_ERROR;
 }
 
-// The server ended the connection, or said 421, before it took the message.
+// The server ended the connection, or said 421, before it took the message. libcurl reports
+// every recipient refused as a failed send too, though the server said all it had to.
 bool ligacaoPerdida(CURLcode codigo, const Transaccao& s, bool incerto)
 {
     if (s.codigoErro == 421) return true;
-    bool semResposta = s.codigoErro == 0 &&
+    bool semResposta = s.codigoErro == 0 && s.recusados.size() < s.destinatarios &&
                        (codigo == CURLE_SEND_ERROR || codigo == CURLE_RECV_ERROR || codigo == CURLE_GOT_NOTHING);
     return semResposta && !incerto;
 }
@@ -291,6 +293,7 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
     }
     Transaccao& transaccao = pega_->transaccao = Transaccao{};
     transaccao.mensagem = &mensagem;
+    transaccao.destinatarios = destinatarios.size();
     transaccao.exigeLogin = !d.utilizador.empty();
     char* erroCurl = pega_->erroCurl;
     erroCurl[0] = '\0';
