@@ -1,18 +1,20 @@
 // The quorvelanti program. "/S" and "/3S" run the daily or weekly set at once, headless, and end;
 // any other command line opens the window and waits for the run button.
-#include <malloc.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
+#ifdef __GLIBC__  // known once a C library header is in
+#include <malloc.h>
+#endif
 
 #include "app/Arranque.h"
 #include "app/Corrida.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
+#include "sistema/Sistema.h"
 
 #ifdef QUORVELANTI_COM_JANELA
 #include "JanelaPrincipal.h"
@@ -40,8 +42,10 @@ public:
 // again for each of thousands of weekly workbooks, they cost more in page faults than the writing.
 void manterMemoriaEntreLivros()
 {
+#ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
 }
 
 std::optional<std::string> ambiente(const char* nome)
@@ -72,6 +76,7 @@ int correrAutomatico(ContextoExecucao& ctx)
 int main(int argc, char** argv)
 {
     manterMemoriaEntreLivros();
+    sistema::PrepararConsola();
     Interrupcao::IgnorarSinaisDeEscrita();
     std::optional<DataHora> dataForcada;
     if (auto texto = ambiente("QUORVELANTI_DATA")) {

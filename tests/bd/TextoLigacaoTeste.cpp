@@ -133,7 +133,15 @@ TEST(ConstrutorLigacao, ChavesDaEmpresaMudamOTexto)
     EXPECT_EQ(outro.Valor("Driver"), "ODBC Driver 18 for SQL Server");
     EXPECT_EQ(outro.Valor("Server"), "h,1433");
     EXPECT_EQ(outro.Valor("Encrypt"), "yes");
+    EXPECT_FALSE(outro.Valor("TrustServerCertificate").has_value()) << "exigir wants a trusted certificate";
     EXPECT_FALSE(outro.Valor("Encryption").has_value());
+    EXPECT_FALSE(outro.Valor("TDS_Version").has_value());
+    c.DefinirEncriptacao("");
+    outro = TextoLigacaoOdbc::Ler(c.TextoLigacao());
+    EXPECT_EQ(outro.Valor("Encrypt"), "yes");
+    EXPECT_EQ(outro.Valor("TrustServerCertificate"), "yes");
+    c.DefinirEncriptacao("nao");
+    EXPECT_EQ(TextoLigacaoOdbc::Ler(c.TextoLigacao()).Valor("Encrypt"), "no");
 }
 
 TEST(ConstrutorLigacao, ValoresInvalidosNomeiamAChave)

@@ -97,7 +97,7 @@ protected:
     }
 
     // What must hold after any failed mail of company A's administration workbook.
-    void verificarNadaPerdido(const std::string& motivo)
+    void verificarNadaPerdido(const std::string& motivo, std::size_t linhasDeTentativa = 0)
     {
         EXPECT_EQ(resultado.estado, 1) << resultado.erros;
         EXPECT_TRUE(Contem(resultado.erros, "adm@emp.pt")) << resultado.erros;
@@ -105,9 +105,9 @@ protected:
         EXPECT_EQ(resultado.saida, "Emissão Mapas\n") << "no company ended, no closing line";
 
         const auto mensagens = cenario.MensagensRegisto();
-        ASSERT_EQ(mensagens.size(), 3u);
+        ASSERT_EQ(mensagens.size(), 3u + linhasDeTentativa) << "one line for each retry";
         EXPECT_EQ(mensagens[1], "Emissão Mapas");
-        EXPECT_TRUE(Contem(mensagens[2], "adm@emp.pt") && Contem(mensagens[2], motivo)) << mensagens[2];
+        EXPECT_TRUE(Contem(mensagens.back(), "adm@emp.pt") && Contem(mensagens.back(), motivo)) << mensagens.back();
 
         const auto livros = cenario.Livros();
         ASSERT_EQ(livros.size(), 1u) << "only the workbook whose mail failed, no temporary file";
@@ -125,7 +125,7 @@ TEST_P(CorreioFalhado, TerminaNoPrimeiroCorreioEGuardaOLivro)
     const FalhaCorreio& f = GetParam();
     apoio::ServidorSmtp smtp(f.opcoes);
     correr(smtp.ChavesIni() + f.chavesExtra);
-    verificarNadaPerdido(f.motivo);
+    verificarNadaPerdido(f.motivo, std::max(f.tentativasVistas, 1) - 1);
     EXPECT_TRUE(smtp.Mensagens().empty()) << "nothing was taken, so nothing counts as sent";
     EXPECT_EQ(smtp.Transaccoes(), f.tentativasVistas);
 }
@@ -184,7 +184,7 @@ TEST_F(CorreioFalhado, DestinatarioRecusadoSoCustaASiProprio)
     correr(smtp.ChavesIni(), "adm@emp.pt;velho@emp.pt", "aviso@emp.pt;velho@emp.pt");
 
     EXPECT_EQ(resultado.estado, 1);
-    EXPECT_TRUE(Contem(resultado.erros, "Erro 606") && Contem(resultado.erros, "velho@emp.pt: 550")) << resultado.erros;
+    EXPECT_TRUE(Contem(resultado.erros, "Erro 606") && Contem(resultado.erros, ": velho@emp.pt: 550")) << resultado.erros;
     EXPECT_TRUE(Contem(resultado.saida, "Extrair Mapas B\nEmissão Mapas terminada\n")) << resultado.saida;
     const auto recebidas = smtp.Mensagens();
     ASSERT_EQ(recebidas.size(), 3u);
@@ -192,7 +192,8 @@ TEST_F(CorreioFalhado, DestinatarioRecusadoSoCustaASiProprio)
               (std::vector<std::string>{"adm@emp.pt _Adm_A.xlsx", "adm@emp.pt _Adm_B.xlsx"}));
     EXPECT_EQ(recebidas[2].para, std::vector<std::string>{"aviso@emp.pt"});
     const auto aviso = apoio::LerCorreio(recebidas[2].dados);
-    EXPECT_TRUE(Contem(aviso.corpo, "A, livro da administração: destinatário recusado velho@emp.pt: 550")) << aviso.corpo;
+    EXPECT_TRUE(Contem(aviso.corpo, ": velho@emp.pt: 550 5.1.1") && Contem(aviso.corpo, "Empresa: A\nPasso: livro da administração"))
+        << aviso.corpo;
     EXPECT_TRUE(cenario.Livros().empty()) << "both workbooks were delivered";
 
     const auto entregas = linhasEntregas(cenario);

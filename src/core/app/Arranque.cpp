@@ -1,13 +1,11 @@
 #include "Arranque.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <string>
 
 #include "components/files/LocalizadorPastaBase.h"
 #include "components/files/VerificadorPasta.h"
 #include "run/ContextoExecucao.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -70,14 +68,6 @@ std::string ComandoRetoma(const DefinicoesArranque& definicoes)
     return comando + citar(definicoes.pastaPrograma + "/quorvelanti") + " " + citar(ModoRetoma(definicoes.linhaComando));
 }
 
-std::string PastaPrograma()
-{
-    char caminho[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", caminho, sizeof caminho - 1);
-    if (n <= 0) return ".";
-    std::string programa(caminho, static_cast<std::size_t>(n));
-    auto barra = programa.rfind('/');
-    return barra == 0 ? "/" : programa.substr(0, barra);
-}
+std::string PastaPrograma() { return sistema::PastaPrograma(); }
 
 }  // namespace quorvelanti

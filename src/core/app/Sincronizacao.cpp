@@ -1,7 +1,5 @@
 #include "Sincronizacao.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 
 #include "components/database/ConstrutorLigacao.h"
@@ -10,6 +8,7 @@
 #include "components/files/LeitorIni.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
+#include "sistema/Sistema.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"
 #include "reports/ClausulaPortes.h"
@@ -65,8 +64,7 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
 // service's group reads the files that root owns (root:quorvelanti 0640).
 void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
 {
-    struct stat atributos {};
-    if (stat(ctx.FicheiroIni.c_str(), &atributos) != 0 || (atributos.st_mode & S_IROTH) == 0) return;
+    if (!sistema::LegivelPorOutros(ctx.FicheiroIni)) return;
     const std::string aviso = "Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
                               " tem palavras-passe e qualquer utilizador o pode ler (use chmod o-rwx)";
     ctx.progresso.Aviso(aviso);
@@ -132,19 +130,6 @@ std::string textoRegistoRetoma(const ContextoExecucao& ctx, const std::string& e
     if (const int incertas = ctx.Entregas->ContarIncertas(empresa); incertas > 0)
         texto += " (" + std::to_string(incertas) + " de entrega incerta)";
     return texto;
-}
-
-// A run that went on past failures ends failed, naming each one.
-void terminarSeHouveFalhas(ContextoExecucao& ctx)
-{
-    const auto& falhas = ctx.FalhasAdiadas;
-    if (falhas.empty()) return;
-    std::string lista;
-    for (const auto& f : falhas) lista += (lista.empty() ? "" : "; ") + f.Texto();
-    ctx.EmpresaActual.clear();
-    throw Erro(erros::FalhasAdiadas,
-               "A emissão terminou com " + std::to_string(falhas.size()) +
-                   (falhas.size() == 1 ? " falha que não a parou: " : " falhas que não a pararam: ") + lista);
 }
 
 // How many of the company's workbooks a resumed run found delivered and did not send again.
@@ -231,7 +216,6 @@ void Sincronizar(ContextoExecucao& ctx)
 {
     ctx.DataCorrida = ctx.relogio.Agora().Formatar("yyyy-mm-dd");
     ctx.EmpresaActual.clear();
-    ctx.FalhasAdiadas.clear();
     ctx.PassoActual = "leitura dos parâmetros";
     // Found before anything is written, so a wrong path leaves no stray log behind.
     if (!std::filesystem::is_regular_file(ctx.FicheiroIni))
@@ -276,7 +260,9 @@ void Sincronizar(ContextoExecucao& ctx)
     Interrupcao::Verificar();
     ctx.PassoActual = "fecho da emissão";
     ctx.Progresso("Emissão Mapas terminada");
-    terminarSeHouveFalhas(ctx);
+    // A run that went on past failures ends in failure: its log stays open for the last line
+    // and the notice, and is closed where the failure is reported.
+    if (!ctx.Falhas.Vazia()) return;
     ctx.Log->Fechar();
     ctx.Log.reset();
 }

@@ -1,8 +1,7 @@
 #pragma once
 // The run: parameters, log, the company list, and for each company its connections, identity and
-// report set. Failures are not caught here; they end the run where they happen. Those a step
-// deferred (ctx.AdiarFalha) end it after its last company, with Erro(erros::FalhasAdiadas)
-// naming each.
+// report set. Failures are not caught here; they end the run where they happen. A run with
+// failures it went on from (ctx.Falhas) leaves its log open for the failure's report.
 #include <memory>
 #include <string>
 #include <vector>

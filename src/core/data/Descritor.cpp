@@ -1,14 +1,12 @@
 #include "Descritor.h"
 
-#include <unistd.h>
-
-#include <cerrno>
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
 Descritor::~Descritor()
 {
-    if (fd_ >= 0) close(fd_);
+    sistema::Fechar(fd_);
 }
 
 Descritor& Descritor::operator=(Descritor&& outro) noexcept
@@ -23,20 +21,14 @@ Descritor& Descritor::operator=(Descritor&& outro) noexcept
 
 int Descritor::EscreverTudo(const std::string& bytes) const noexcept
 {
-    for (std::size_t feito = 0; feito < bytes.size();) {
-        const ssize_t n = write(fd_, bytes.data() + feito, bytes.size() - feito);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n < 0 ? errno : EIO;
-        feito += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return sistema::EscreverTudo(fd_, bytes);
 }
 
 int Descritor::Fechar() noexcept
 {
     const int fd = fd_;
     fd_ = -1;
-    return fd < 0 || close(fd) == 0 ? 0 : errno;
+    return sistema::Fechar(fd);
 }
 
 }  // namespace quorvelanti

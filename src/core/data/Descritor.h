@@ -2,7 +2,7 @@
 // A file or socket descriptor owned by one object: closed when the object goes, so no early
 // return or exception leaks it.
 //
-//   Descritor fd(open(caminho.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+//   Descritor fd(sistema::Abrir(caminho, {.escrever = true, .acrescentar = true}));
 //   if (!fd.Valido()) throw ...;
 //   if (int erro = fd.EscreverTudo(linha)) throw ...;   // errno of the failed write
 //   if (int erro = fd.Fechar()) throw ...;              // errno of close, which can fail too

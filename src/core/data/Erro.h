@@ -41,7 +41,7 @@ constexpr long EmpresaInvalida = 602;
 constexpr long LogFechado = 603;
 constexpr long ExecucaoEmCurso = 604;
 constexpr long CorridaInterrompida = 605;
-constexpr long FalhasAdiadas = 606;  // the run went on past failures; it ends failed, listing them
+constexpr long FalhasNaCorrida = 606;
 }  // namespace erros
 
 class Erro : public std::runtime_error {

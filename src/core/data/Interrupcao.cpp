@@ -1,32 +1,24 @@
 #include "Interrupcao.h"
 
-#include <pthread.h>
-#include <semaphore.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "Erro.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
 namespace {
 
-constexpr int kSinais[] = {SIGTERM, SIGINT, SIGHUP};
-constexpr std::size_t kQuantos = sizeof kSinais / sizeof kSinais[0];
-
-// The signal handler touches only the lock-free atomic and the semaphore, the two things a
+// The signal handler touches only the lock-free atomic and the wake-up, the two things a
 // handler may safely use; the watcher thread does the rest on the handler's behalf.
 struct Registo {
     std::atomic<int> sinal{0};
-    sem_t acordar{};  // posted by the handler, to wake the watcher
+    std::atomic<sistema::Despertador*> acordar{nullptr};  // the watcher's, while a Vigia lives
     std::mutex guarda;  // over the cancels
     std::vector<const std::function<void()>*> cancelamentos;
 };
@@ -36,14 +28,15 @@ void aoSinal(int sinal)
 {
     int nenhum = 0;
     registo.sinal.compare_exchange_strong(nenhum, sinal);
-    sem_post(&registo.acordar);
+    if (auto* despertador = registo.acordar.load()) despertador->Acordar();
 }
 
 }  // namespace
 
 struct Interrupcao::Vigia::Estado {
     std::chrono::seconds tolerancia;
-    struct sigaction anteriores[kQuantos] {};
+    sistema::Despertador acordar;
+    std::unique_ptr<sistema::AvisoParagem> aviso;
     std::mutex guarda;
     std::condition_variable fim;
     bool terminar = false;
@@ -59,8 +52,7 @@ struct Interrupcao::Vigia::Estado {
     void vigiar()
     {
         for (;;) {
-            while (sem_wait(&registo.acordar) != 0 && errno == EINTR) {
-            }
+            acordar.Esperar();
             if (aTerminar()) return;
             if (registo.sinal.load() != 0) break;
         }
@@ -77,42 +69,29 @@ struct Interrupcao::Vigia::Estado {
         const int sinal = registo.sinal.load();
         const std::string linha = "Corrida interrompida pelo sinal " + NomeSinal(sinal) + ": não parou em " +
                                   std::to_string(tolerancia.count()) + " s e termina aqui\n";
-        (void)!write(STDERR_FILENO, linha.data(), linha.size());
-        _exit(128 + sinal);
+        sistema::TerminarJa(128 + sinal, linha);
     }
 };
 
 Interrupcao::Vigia::Vigia(std::chrono::seconds tolerancia) : estado_(std::make_unique<Estado>())
 {
     estado_->tolerancia = tolerancia;
-    sem_init(&registo.acordar, 0, 0);
-    // The watcher starts with the signals blocked, so they reach the run's own threads and
-    // break their waits there.
-    sigset_t sinais, anteriores;
-    sigemptyset(&sinais);
-    for (int sinal : kSinais) sigaddset(&sinais, sinal);
-    pthread_sigmask(SIG_BLOCK, &sinais, &anteriores);
-    estado_->vigilante = std::thread([e = estado_.get()] { e->vigiar(); });
-    pthread_sigmask(SIG_SETMASK, &anteriores, nullptr);
-
-    struct sigaction accao {};
-    accao.sa_handler = aoSinal;
-    sigemptyset(&accao.sa_mask);
-    accao.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < kQuantos; ++i) sigaction(kSinais[i], &accao, &estado_->anteriores[i]);
+    registo.acordar = &estado_->acordar;
+    sistema::ComecarFioSemSinais(estado_->vigilante, [e = estado_.get()] { e->vigiar(); });
+    estado_->aviso = std::make_unique<sistema::AvisoParagem>(aoSinal);
 }
 
 Interrupcao::Vigia::~Vigia()
 {
-    for (std::size_t i = 0; i < kQuantos; ++i) sigaction(kSinais[i], &estado_->anteriores[i], nullptr);
+    estado_->aviso.reset();
     {
         std::lock_guard<std::mutex> bloqueio(estado_->guarda);
         estado_->terminar = true;
     }
     estado_->fim.notify_all();
-    sem_post(&registo.acordar);
+    estado_->acordar.Acordar();
     estado_->vigilante.join();
-    sem_destroy(&registo.acordar);
+    registo.acordar = nullptr;
     registo.sinal = 0;
 }
 
@@ -148,18 +127,14 @@ void Interrupcao::Esperar(std::chrono::milliseconds duracao)
     }
 }
 
-void Interrupcao::IgnorarSinaisDeEscrita()
-{
-    signal(SIGPIPE, SIG_IGN);
-    signal(SIGXFSZ, SIG_IGN);
-}
+void Interrupcao::IgnorarSinaisDeEscrita() { sistema::IgnorarSinaisDeEscrita(); }
 
 std::string Interrupcao::NomeSinal(int sinal)
 {
     switch (sinal) {
-    case SIGTERM: return "SIGTERM";
-    case SIGINT: return "SIGINT";
-    case SIGHUP: return "SIGHUP";
+    case sistema::kSinalTerminar: return "SIGTERM";
+    case sistema::kSinalInterromper: return "SIGINT";
+    case sistema::kSinalDesligar: return "SIGHUP";
     default: return "sinal " + std::to_string(sinal);
     }
 }

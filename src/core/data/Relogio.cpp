@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "Interrupcao.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -25,9 +26,7 @@ DataHora RelogioSistema::Agora() const
 
 DataHora RelogioSistema::AgoraReal() const
 {
-    std::time_t agora = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&agora, &local);
+    const std::tm local = sistema::HoraLocal(std::time(nullptr));
     return DataHora(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                     local.tm_sec == 60 ? 59 : local.tm_sec);
 }

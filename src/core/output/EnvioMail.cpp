@@ -33,7 +33,8 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
     ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), situacao);
     // The others have their mail; each refused address fails the run at its end.
     for (const auto& recusa : correio.Recusados())
-        ctx.AdiarFalha("destinatário recusado " + recusa.endereco + ": " + recusa.resposta);
+        ctx.RegistarFalha(Erro(erros::CorreioFalhou, "Destinatário recusado no correio para " + Destino + ": " + recusa.endereco,
+                               recusa.resposta));
 }
 
 }  // namespace quorvelanti

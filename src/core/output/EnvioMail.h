@@ -9,8 +9,8 @@
 //   EnvioMail(ctx, "adm@emp.pt", ficheiro, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
 // A failure of the mail service raises Erro; the caller then keeps the workbook. A delivered
 // message is recorded at once in the run's delivery ledger against ctx.LivroActual, with the
-// recipients the server refused, each of which also becomes one of the run's deferred failures
-// (ctx.AdiarFalha). A message that may have been delivered (erros::CorreioIncerto) is recorded
+// recipients the server refused, each of which also becomes one of the failures the run goes on
+// from (ctx.RegistarFalha). A message that may have been delivered (erros::CorreioIncerto) is recorded
 // as uncertain before the Erro goes on.
 #include <string>
 

@@ -1,5 +1,6 @@
 #include "ContextoExecucao.h"
 
+#include "data/Erro.h"
 #include "data/Relogio.h"
 
 namespace quorvelanti {
@@ -35,12 +36,12 @@ void ContextoExecucao::RegistarEntrega(const std::string& para, const std::strin
     if (Entregas) Entregas->Registar(EmpresaActual, LivroActual, para, cc, idMensagem, relogio.Agora(), situacao);
 }
 
-void ContextoExecucao::AdiarFalha(const std::string& descricao)
+void ContextoExecucao::RegistarFalha(const Erro& erro, int estado)
 {
-    FalhasAdiadas.push_back({EmpresaActual, PassoActual, descricao});
-    if (Log) Log->Escrever("Falha que não pára a emissão: " + FalhasAdiadas.back().Texto());
+    const std::string linha = "Erro " + std::to_string(erro.Numero()) + ": " + erro.DescricaoCompleta();
+    progresso.Aviso(linha);
+    if (Log) Log->EscreverSePossivel(linha);
+    Falhas.Registar({erro.Numero(), erro.DescricaoCompleta(), EmpresaActual, PassoActual, estado});
 }
-
-std::string ContextoExecucao::FalhaAdiada::Texto() const { return empresa + ", " + passo + ": " + descricao; }
 
 }  // namespace quorvelanti

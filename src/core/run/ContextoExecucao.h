@@ -8,15 +8,15 @@
 // the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
 // run's SMTP connection, which ends (QUIT) at the end of each run and when the context goes; and
 // what the delivery ledger, a resumed run and the failure notice need: the run's date, the
-// ledger, the workbook in hand, the step being done and the failures the run went on past.
+// ledger, the workbook in hand, the step being done and the failures the run went on from.
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "components/database/LigacaoBD.h"
 #include "components/files/LeitorIni.h"
 #include "components/mail/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
+#include "run/FalhasCorrida.h"
 #include "run/Interfaces.h"
 #include "settings/IdentidadeLivro.h"
 #include "settings/RegistoEntregas.h"
@@ -24,6 +24,7 @@
 
 namespace quorvelanti {
 
+class Erro;
 class Relogio;
 
 struct ContextoExecucao {
@@ -76,17 +77,10 @@ struct ContextoExecucao {
     // Records the workbook in hand as delivered to these recipients; nothing without a ledger.
     void RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem,
                          const SituacaoEntrega& situacao = {});
-    // A failure that does not stop the run (a refused recipient): logged now with the company
-    // and the step, and kept; the run goes on, and its end fails listing every one.
-    //   ctx.AdiarFalha("destinatário recusado rui@emp.pt: 550 5.1.1 User unknown");
-    void AdiarFalha(const std::string& descricao);
-
-    struct FalhaAdiada {
-        std::string empresa;
-        std::string passo;
-        std::string descricao;
-        std::string Texto() const;  // "EMP01, livro do vendedor V05: destinatário recusado ..."
-    };
+    // A failure the run goes on from: its "Erro N: ..." line goes to the log and the warning
+    // channel at once, and it joins Falhas with the current company and step, so the run ends
+    // in failure (exit status 'estado') and the notice names it.
+    void RegistarFalha(const Erro& erro, int estado = 1);
 
     const Relogio& relogio;
     SaidaProgresso& progresso;
@@ -101,7 +95,7 @@ struct ContextoExecucao {
     IdentidadeLivro LivroActual;                // the workbook being written and mailed
     int LivrosSaltados = 0;                     // the current company's workbooks a resumed run skipped
     std::string PassoActual;                    // what the run is doing, for the failure notice
-    std::vector<FalhaAdiada> FalhasAdiadas;     // this run's failures it went on past
+    FalhasCorrida Falhas;                       // this run's failures, read at its end
 
     // The parameter file as last parsed: every company and every mail reads it, and a large
     // file parsed anew each time would cost more than the run.

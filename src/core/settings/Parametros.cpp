@@ -1,10 +1,9 @@
 #include "Parametros.h"
 
-#include <cctype>
-
 #include "components/files/LeitorIni.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -41,10 +40,9 @@ std::string Parametros::PastaDe(const std::string& directoria)
     std::string pasta = texto::Aparar(directoria);
     // Files written by Windows peers end the folder with its separator; here it is just that.
     if (!pasta.empty() && pasta.back() == '\\') pasta.back() = '/';
-    const bool letraDeDisco = pasta.size() >= 2 && std::isalpha(static_cast<unsigned char>(pasta[0])) && pasta[1] == ':';
     // Taken as it stands, such a path would name files like "D:\Relatorios\LOG_MAPAS….txt" in
     // the working folder.
-    if (letraDeDisco || pasta.find('\\') != std::string::npos)
+    if (sistema::CaminhoDeOutroSistema(pasta))
         throw Erro(erros::ParametroInvalido,
                    "A chave Directoria da secção [Log] tem um caminho do Windows; indique uma pasta deste "
                    "sistema (por exemplo /var/lib/quorvelanti)",

@@ -1,9 +1,5 @@
 #include "RegistoEntregas.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +9,7 @@
 #include "data/Descritor.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -40,18 +37,16 @@ std::string chave(const std::string& empresa, const IdentidadeLivro& livro)
 }
 
 // A line left without its end (a power cut in the middle of it) must not swallow the next one.
-bool terminaEmLinhaInteira(int fd, off_t tamanho)
+bool terminaEmLinhaInteira(int fd, long long tamanho)
 {
     char ultimo = '\n';
-    return tamanho == 0 || (pread(fd, &ultimo, 1, tamanho - 1) == 1 && ultimo == '\n');
+    return tamanho == 0 || (sistema::LerEm(fd, &ultimo, 1, tamanho - 1) == 1 && ultimo == '\n');
 }
 
 // A file just created is durable only once its folder's entry is.
 bool sincronizarPasta(const std::string& caminho)
 {
-    std::string pasta = std::filesystem::path(caminho).parent_path().string();
-    Descritor fd(open(pasta.empty() ? "." : pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.Valido() && fsync(fd.Fd()) == 0;
+    return sistema::SincronizarPasta(std::filesystem::path(caminho).parent_path().string()) == 0;
 }
 
 // The keys of one company, which all start with its field.
@@ -112,15 +107,15 @@ void RegistoEntregas::Registar(const std::string& empresa, const IdentidadeLivro
                     std::strerror(errno));
     };
     // Opened for each line, never through a link: the ledger decides what is sent again.
-    Descritor fd(open(caminho_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
-    struct stat atributos {};
-    if (!fd.Valido() || fstat(fd.Fd(), &atributos) != 0) throw falha();
-    const bool novo = atributos.st_size == 0;
+    Descritor fd(sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
+    sistema::Atributos atributos;
+    if (!fd.Valido() || (errno = sistema::LerAtributos(fd.Fd(), atributos))) throw falha();
+    const bool novo = atributos.tamanho == 0;
     if (novo)
         linha = kCabecalho + linha;
-    else if (!terminaEmLinhaInteira(fd.Fd(), atributos.st_size))
+    else if (!terminaEmLinhaInteira(fd.Fd(), atributos.tamanho))
         linha = '\n' + linha;
-    if (fd.EscreverTudo(linha) != 0 || fsync(fd.Fd()) != 0) throw falha();
+    if ((errno = fd.EscreverTudo(linha)) || (errno = sistema::Sincronizar(fd.Fd()))) throw falha();
     if (novo && !sincronizarPasta(caminho_)) throw falha();
 }
 

@@ -30,7 +30,7 @@ class DataHora;
 // How a message went, beyond being taken: whom the server refused, and whether its delivery is
 // uncertain.
 struct SituacaoEntrega {
-    std::vector<std::string> recusados;
+    std::vector<std::string> recusados{};
     bool incerta = false;
 };
 

@@ -1,8 +1,5 @@
 #include "cl_log.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -10,6 +7,7 @@
 #include "data/Relogio.h"
 #include "data/Texto.h"
 #include "settings/Parametros.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -33,11 +31,10 @@ void cl_log::Abrir(const std::string& NomeIni)
         caminho_ = NomeFicheiro(parametros.Log_Directoria(), relogio_.Agora());
         // Never through a symbolic link planted in the folder: the run would append to
         // whatever file it names, with the running user's rights.
-        const int fd = open(caminho_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-        ficheiro_ = fd < 0 ? nullptr : fdopen(fd, "ab");
-        if (!ficheiro_) {
+        ficheiro_ = Descritor(
+            sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
+        if (!ficheiro_.Valido()) {
             razaoFecho_ = std::strerror(errno);
-            if (fd >= 0) close(fd);
             return;
         }
         Escrever("Início da Emissão");
@@ -48,14 +45,14 @@ void cl_log::Abrir(const std::string& NomeIni)
 
 void cl_log::Escrever(const std::string& Mensagem)
 {
-    if (!ficheiro_)
+    if (!ficheiro_.Valido())
         throw Erro(erros::LogFechado, "O registo da emissão não está aberto: " + caminho_, razaoFecho_);
     const DataHora agora = relogio_.Agora();
     std::string linha = "[" + agora.Formatar("dd-mm-yyyy") + "][" + agora.Formatar("HH:MM:SS") + "] " + Mensagem;
     const std::string bytes = texto::ParaWindows1252(linha) + "\r\n";
-    // Flushed line by line so a run that dies leaves every line written so far.
-    if (std::fwrite(bytes.data(), 1, bytes.size(), ficheiro_) != bytes.size() || std::fflush(ficheiro_) != 0)
-        throw Erro(erros::LogFechado, "Não foi possível escrever no registo " + caminho_, std::strerror(errno));
+    // One write per line, so a run that dies leaves every line written so far.
+    if (const int erro = ficheiro_.EscreverTudo(bytes))
+        throw Erro(erros::LogFechado, "Não foi possível escrever no registo " + caminho_, std::strerror(erro));
     linhas_.push_back(std::move(linha));
 }
 
@@ -70,8 +67,7 @@ void cl_log::EscreverSePossivel(const std::string& Mensagem) noexcept
 
 void cl_log::Fechar()
 {
-    if (ficheiro_) std::fclose(ficheiro_);
-    ficheiro_ = nullptr;
+    ficheiro_.Fechar();
 }
 
 }  // namespace quorvelanti

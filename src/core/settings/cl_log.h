@@ -7,9 +7,10 @@
 //   log.Abrir(ficheiroIni);          // never fails: without a file the log is just not open
 //   log.Escrever("Emissão Mapas");   // "[07-12-2026][23:04:59] Emissão Mapas"
 //   log.Fechar();
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "data/Descritor.h"
 
 namespace quorvelanti {
 
@@ -32,7 +33,7 @@ public:
     void EscreverSePossivel(const std::string& Mensagem) noexcept;
     void Fechar();
 
-    bool Aberto() const { return ficheiro_ != nullptr; }
+    bool Aberto() const { return ficheiro_.Valido(); }
     const std::string& Caminho() const { return caminho_; }
     // The lines this object wrote, stamped, in UTF-8: the run's own part of the day's file.
     const std::vector<std::string>& Linhas() const { return linhas_; }
@@ -43,7 +44,7 @@ public:
 
 private:
     const Relogio& relogio_;
-    std::FILE* ficheiro_ = nullptr;
+    Descritor ficheiro_{-1};
     std::string caminho_;
     std::string razaoFecho_ = "não foi aberto";
     std::vector<std::string> linhas_;

@@ -45,7 +45,7 @@ void ConstrutorLigacao::DefinirMotor(const std::string& motor)
 void ConstrutorLigacao::DefinirDriverOdbc(const std::string& driver)
 {
     std::string d = texto::Aparar(driver);
-    driver_ = d.empty() ? "FreeTDS" : d;
+    driver_ = d.empty() ? sistema::ControladorOdbcPredefinido() : d;
 }
 
 void ConstrutorLigacao::DefinirTimeout(const std::string& segundos)
@@ -104,8 +104,12 @@ std::string ConstrutorLigacao::TextoLigacao() const
         t.Definir("Encryption", palavraEncriptacaoFreeTds(encriptacao_));
         t.Definir("TDS_Version", "7.4");
         t.Definir("ClientCharset", "UTF-8");
-    } else if (encriptacao_ != "pedir") {
-        t.Definir("Encrypt", encriptacao_ == "exigir" ? "yes" : "no");
+    } else {
+        // Microsoft's drivers: "pedir" encrypts whenever the server can, taking its certificate
+        // as FreeTDS does (Driver 18 would refuse the self-signed one every SQL Server has);
+        // "exigir" also wants a certificate this machine trusts.
+        t.Definir("Encrypt", encriptacao_ == "nao" ? "no" : "yes");
+        if (encriptacao_ == "pedir") t.Definir("TrustServerCertificate", "yes");
     }
     t.Definir("TimeoutLigacao", std::to_string(timeout_));
     t.Definir("TimeoutConsulta", std::to_string(timeoutConsulta_));

@@ -10,6 +10,8 @@
 // With Motor "SQLite" the base de dados is a file; a relative path is taken from PastaRelativa.
 #include <string>
 
+#include "sistema/Sistema.h"
+
 namespace quorvelanti {
 
 class ConstrutorLigacao {
@@ -20,7 +22,7 @@ public:
     void DefinirPassword(const std::string& password);
 
     // Company-section keys of the engine: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
-    // (default FreeTDS), "TimeoutLigacao" (seconds, default 30), "Encriptacao" ("pedir" by
+    // (default FreeTDS; on Windows "ODBC Driver 18 for SQL Server"), "TimeoutLigacao" (seconds, default 30), "Encriptacao" ("pedir" by
     // default, "exigir", "nao"). Invalid values raise Erro naming the key.
     void DefinirMotor(const std::string& motor);
     void DefinirDriverOdbc(const std::string& driver);
@@ -34,7 +36,7 @@ public:
 
 private:
     std::string servidor_, baseDados_, utilizador_, password_;
-    std::string motor_, driver_ = "FreeTDS", encriptacao_ = "pedir", pastaRelativa_;
+    std::string motor_, driver_ = sistema::ControladorOdbcPredefinido(), encriptacao_ = "pedir", pastaRelativa_;
     int timeout_ = 30;
     int timeoutConsulta_ = 1800;
 };

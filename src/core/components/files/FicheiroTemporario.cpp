@@ -1,10 +1,5 @@
 #include "FicheiroTemporario.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +9,7 @@
 
 #include "data/Descritor.h"
 #include "data/Erro.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -49,10 +45,10 @@ std::string sufixoAleatorio()
 // so a writer that is alive (and holds it) keeps its file.
 bool removerSeAbandonado(const std::string& caminho)
 {
-    const Descritor fd(::open(caminho.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat atributos {};
-    return fd.Valido() && fstat(fd.Fd(), &atributos) == 0 && S_ISREG(atributos.st_mode) &&
-           flock(fd.Fd(), LOCK_EX | LOCK_NB) == 0 && unlink(caminho.c_str()) == 0;
+    const Descritor fd(sistema::Abrir(caminho, {.seguirLigacao = false}));
+    sistema::Atributos atributos;
+    return fd.Valido() && sistema::LerAtributos(fd.Fd(), atributos) == 0 && atributos.regular &&
+           sistema::BloquearSemEsperar(fd.Fd()) == 0 && sistema::Remover(caminho) == 0;
 }
 
 }  // namespace
@@ -63,9 +59,10 @@ FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo
     const fs::path pasta = caminho.has_parent_path() ? caminho.parent_path() : fs::path(".");
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         caminho_ = (pasta / ("." + caminho.filename().string() + kMarca + sufixoAleatorio())).string();
-        descritor_ = Descritor(::open(caminho_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, modo));
+        descritor_ = Descritor(
+            sistema::Abrir(caminho_, {.escrever = true, .criar = true, .exclusivo = true, .modo = modo}));
         if (descritor_.Valido()) {
-            flock(descritor_.Fd(), LOCK_EX | LOCK_NB);  // a new file: nobody else can hold it
+            sistema::BloquearSemEsperar(descritor_.Fd());  // a new file: nobody else can hold it
             return;
         }
         if (errno != EEXIST) falhar("Não foi possível criar", destino);
@@ -77,7 +74,7 @@ FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo
 FicheiroTemporario::~FicheiroTemporario()
 {
     // Removed before the descriptor, and so the lock, goes: no other run removes it meanwhile.
-    if (descritor_.Valido()) ::unlink(caminho_.c_str());
+    if (descritor_.Valido()) sistema::Remover(caminho_);
 }
 
 void FicheiroTemporario::Escrever(const std::string& bytes)
@@ -90,44 +87,43 @@ void FicheiroTemporario::Escrever(const std::string& bytes)
 
 void FicheiroTemporario::Dono(unsigned dono, unsigned grupo)
 {
-    struct stat atributos {};
-    if (fstat(descritor_.Fd(), &atributos) != 0) falhar("Não foi possível gravar", destino_);
+    sistema::Atributos atributos;
+    if ((errno = sistema::LerAtributos(descritor_.Fd(), atributos))) falhar("Não foi possível gravar", destino_);
     // Only root may give a file away: the owner it has already must not need that right.
-    if ((atributos.st_uid != dono || atributos.st_gid != grupo) && fchown(descritor_.Fd(), dono, grupo) != 0)
+    if ((atributos.dono != dono || atributos.grupo != grupo) &&
+        (errno = sistema::MudarDono(descritor_.Fd(), dono, grupo)))
         falhar("Não foi possível gravar", destino_);
 }
 
 void FicheiroTemporario::Modo(unsigned modo)
 {
-    if (fchmod(descritor_.Fd(), modo & 07777) != 0) falhar("Não foi possível gravar", destino_);
+    if ((errno = sistema::MudarModo(descritor_.Fd(), modo))) falhar("Não foi possível gravar", destino_);
 }
 
 void FicheiroTemporario::Substituir()
 {
     sincronizar();
-    if (std::rename(caminho_.c_str(), destino_.c_str()) != 0) falhar("Não foi possível gravar", destino_);
+    if ((errno = sistema::Renomear(caminho_, destino_))) falhar("Não foi possível gravar", destino_);
     descritor_.Fechar();  // and so gives up the lock
 }
 
 bool FicheiroTemporario::Ligar(const std::string& nome)
 {
     sincronizar();
-    if (::link(caminho_.c_str(), nome.c_str()) != 0) {
+    if ((errno = sistema::DarNomeNovo(caminho_, nome))) {
         if (errno == EEXIST) return false;
         falhar("Não foi possível gravar", nome);
     }
-    ::unlink(caminho_.c_str());  // the file stays under its new name
     descritor_.Fechar();
     return true;
 }
 
-// Flushed through a descriptor of its own: the bytes may have been written by a library that
-// opened the file by name and closed it again.
+// Flushing is the file's, not the descriptor's: bytes a library wrote through a handle of its
+// own (opening the file by name) go to disk through ours too.
 void FicheiroTemporario::sincronizar()
 {
     if (sincronizado_) return;
-    const Descritor fd(::open(caminho_.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.Valido() || fsync(fd.Fd()) != 0) falhar("Não foi possível gravar", destino_);
+    if ((errno = sistema::Sincronizar(descritor_.Fd()))) falhar("Não foi possível gravar", destino_);
     sincronizado_ = true;
 }
 

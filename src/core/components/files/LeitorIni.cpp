@@ -1,10 +1,7 @@
 #include "LeitorIni.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +14,7 @@
 #include "data/Descritor.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -244,11 +242,11 @@ std::string destinoDasLigacoes(const std::string& caminho)
 // Writes the bytes to a new file beside the destination and renames it over, with the old
 // file's owner, group and mode (0600 for a new file). Raises FicheiroTemporario's Erro; the
 // destination is then untouched and no new file is left.
-void substituir(const std::string& destino, const std::string& bytes, const struct stat* antigo)
+void substituir(const std::string& destino, const std::string& bytes, const sistema::Atributos* antigo)
 {
     FicheiroTemporario temporario(destino, 0600);  // the passwords are nobody else's meanwhile
-    if (antigo) temporario.Dono(antigo->st_uid, antigo->st_gid);
-    temporario.Modo(antigo ? antigo->st_mode : 0600);
+    if (antigo) temporario.Dono(antigo->dono, antigo->grupo);
+    temporario.Modo(antigo ? antigo->modo : 0600);
     temporario.Escrever(bytes);
     temporario.Substituir();
 }
@@ -258,20 +256,20 @@ void substituir(const std::string& destino, const std::string& bytes, const stru
 void escreverNoLugar(const std::string& caminho, const std::string& destino, const std::string& bytes,
                      const std::string& antigos)
 {
-    Descritor fd(open(destino.c_str(), O_WRONLY | O_CLOEXEC));
+    Descritor fd(sistema::Abrir(destino, {.escrever = true}));
     if (!fd.Valido()) throw falhaGravar(caminho, errno);
+    const auto tamanho = static_cast<long long>(bytes.size());
     if (bytes.size() > antigos.size())
-        if (const int erro = posix_fallocate(fd.Fd(), 0, static_cast<off_t>(bytes.size()));
-            erro == ENOSPC || erro == EFBIG || erro == EDQUOT)
+        if (const int erro = sistema::Reservar(fd.Fd(), tamanho); erro == ENOSPC || erro == EFBIG || erro == EDQUOT)
             throw falhaGravar(caminho, erro);
     int erro = fd.EscreverTudo(bytes);
-    if (!erro && ftruncate(fd.Fd(), static_cast<off_t>(bytes.size())) != 0) erro = errno;
-    if (!erro && fsync(fd.Fd()) != 0) erro = errno;
+    if (!erro) erro = sistema::Truncar(fd.Fd(), tamanho);
+    if (!erro) erro = sistema::Sincronizar(fd.Fd());
     if (!erro) erro = fd.Fechar();
     if (!erro) return;
-    if (lseek(fd.Fd(), 0, SEEK_SET) == 0 && fd.EscreverTudo(antigos) == 0 &&
-        ftruncate(fd.Fd(), static_cast<off_t>(antigos.size())) == 0)
-        fsync(fd.Fd());
+    if (sistema::IrParaInicio(fd.Fd()) == 0 && fd.EscreverTudo(antigos) == 0 &&
+        sistema::Truncar(fd.Fd(), static_cast<long long>(antigos.size())) == 0)
+        sistema::Sincronizar(fd.Fd());
     throw falhaGravar(caminho, erro);
 }
 
@@ -279,10 +277,11 @@ void escreverNoLugar(const std::string& caminho, const std::string& destino, con
 void gravar(const std::string& caminho, const std::string& bytes, const std::string& antigos)
 {
     const std::string destino = destinoDasLigacoes(caminho);
-    struct stat antigo {};
-    const bool existe = stat(destino.c_str(), &antigo) == 0;
-    if (!existe && errno != ENOENT) throw falhaGravar(caminho, errno);
-    if (!existe || antigo.st_nlink == 1) {
+    sistema::Atributos antigo;
+    const int erroAntigo = sistema::LerAtributos(destino, antigo);
+    const bool existe = erroAntigo == 0;
+    if (!existe && erroAntigo != ENOENT) throw falhaGravar(caminho, erroAntigo);
+    if (!existe || antigo.ligacoes == 1) {
         try {
             substituir(destino, bytes, existe ? &antigo : nullptr);
             return;
@@ -300,15 +299,13 @@ void gravar(const std::string& caminho, const std::string& bytes, const std::str
 
 // What tells one state of a file from another without reading it.
 struct Assinatura {
-    dev_t dispositivo;
-    ino_t inode;
-    off_t tamanho;
-    time_t modificadoSegundos;
-    long modificadoNanossegundos;
+    std::uint64_t dispositivo;
+    std::uint64_t identificador;
+    long long tamanho;
+    long long modificadoNs;
 
-    explicit Assinatura(const struct stat& a)
-        : dispositivo(a.st_dev), inode(a.st_ino), tamanho(a.st_size), modificadoSegundos(a.st_mtim.tv_sec),
-          modificadoNanossegundos(a.st_mtim.tv_nsec)
+    explicit Assinatura(const sistema::Atributos& a)
+        : dispositivo(a.dispositivo), identificador(a.identificador), tamanho(a.tamanho), modificadoNs(a.modificadoNs)
     {
     }
     bool operator==(const Assinatura&) const = default;
@@ -347,9 +344,9 @@ std::shared_ptr<const LeitorIni::Lido> LeitorIni::ler(const std::string& caminho
 const LeitorIni::Lido& LeitorIni::lido() const
 {
     if (lido_) return *lido_;
-    struct stat atributos {};
+    sistema::Atributos atributos;
     // A missing or unreadable file is not kept: ler says what it is.
-    if (!cache_ || stat(caminho_.c_str(), &atributos) != 0) {
+    if (!cache_ || sistema::LerAtributos(caminho_, atributos) != 0) {
         lido_ = ler(caminho_);
         return *lido_;
     }

@@ -1,5 +1,7 @@
 #include "LocalizadorPastaBase.h"
 
+#include "sistema/Sistema.h"
+
 namespace quorvelanti {
 
 LocalizadorPastaBase::LocalizadorPastaBase(std::optional<std::string> pastaDefinida)
@@ -9,7 +11,7 @@ LocalizadorPastaBase::LocalizadorPastaBase(std::optional<std::string> pastaDefin
 
 std::string LocalizadorPastaBase::PastaBase() const
 {
-    std::string pasta = pastaDefinida_ && !pastaDefinida_->empty() ? *pastaDefinida_ : "/etc";
+    std::string pasta = pastaDefinida_ && !pastaDefinida_->empty() ? *pastaDefinida_ : sistema::PastaBasePredefinida();
     while (pasta.size() > 1 && (pasta.back() == '/' || pasta.back() == '\\')) pasta.pop_back();
     return pasta;
 }

@@ -1,6 +1,9 @@
 #pragma once
-// The base folder of the parameter files: the value given (from QUORVELANTI_PASTA_BASE) or /etc,
-// never with a trailing separator.
+// The base folder of the parameter files: the value given (from QUORVELANTI_PASTA_BASE) or the
+// system's (/etc; %ProgramData% on Windows), never with a trailing separator.
+//
+//   LocalizadorPastaBase(std::nullopt).PastaBase();   // "/etc"
+//   LocalizadorPastaBase("/srv/q/").PastaBase();      // "/srv/q"
 #include <optional>
 #include <string>
 

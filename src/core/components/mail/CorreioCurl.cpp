@@ -1,12 +1,10 @@
 #include "CorreioCurl.h"
 
 #include <curl/curl.h>
-#include <netdb.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -15,6 +13,7 @@
 
 #include "data/Interrupcao.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -137,7 +136,7 @@ void cortarLigacao(CURL* c)
 {
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (curl_easy_getinfo(c, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
-        shutdown(socket, SHUT_RDWR);
+        sistema::InterromperSocket(static_cast<std::uintptr_t>(socket));
 }
 
 // Called for each socket libcurl makes, that is for each new connection.
@@ -145,25 +144,6 @@ int novaLigacao(void* p, curl_socket_t, curlsocktype)
 {
     static_cast<Transaccao*>(p)->ligacaoNova = true;
     return CURL_SOCKOPT_OK;
-}
-
-struct LibertarEnderecos {
-    void operator()(addrinfo* a) const { freeaddrinfo(a); }
-};
-
-// This machine's fully qualified name, as its resolver knows it; the bare host name when it
-// knows none (what libcurl itself would say).
-std::string nomeDestaMaquina()
-{
-    char nome[256] = "";
-    if (gethostname(nome, sizeof nome - 1) != 0 || nome[0] == '\0') return "localhost";
-    addrinfo pedido{};
-    pedido.ai_flags = AI_CANONNAME;
-    addrinfo* resposta = nullptr;
-    if (getaddrinfo(nome, nullptr, &pedido, &resposta) != 0) return nome;
-    std::unique_ptr<addrinfo, LibertarEnderecos> enderecos(resposta);
-    const char* canonico = enderecos->ai_canonname;
-    return canonico && std::strchr(canonico, '.') ? canonico : nome;
 }
 
 std::string url(const ServicoCorreio::Definicoes& d, const std::string& nomeEhlo)
@@ -273,7 +253,7 @@ struct CorreioCurl::Pega {
 CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes)
     : definicoes_(definicoes), pega_(std::make_unique<Pega>())
 {
-    pega_->nomeEhlo = definicoes.nomeCliente.empty() ? nomeDestaMaquina() : definicoes.nomeCliente;
+    pega_->nomeEhlo = definicoes.nomeCliente.empty() ? sistema::NomeMaquina() : definicoes.nomeCliente;
 }
 
 // Cleaning the handle up ends its open connection with QUIT.

@@ -1,9 +1,8 @@
 #include "CorreioPastaSaida.h"
 
-#include <sys/stat.h>
-
 #include "components/files/FicheiroTemporario.h"
 #include "data/Erro.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -11,8 +10,8 @@ namespace {
 
 bool existe(const std::string& caminho)
 {
-    struct stat atributos {};
-    return lstat(caminho.c_str(), &atributos) == 0;
+    sistema::Atributos atributos;
+    return sistema::LerAtributos(caminho, atributos, false) == 0;
 }
 
 // The first n after the run of names already taken in this second, found in log(n) looks:

@@ -6,6 +6,7 @@
 
 #include "MensagemCodificacao.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti::mensagem {
 
@@ -41,7 +42,7 @@ std::string DataRfc5322(const DataHora& data)
     static constexpr const char* kDias[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static constexpr const char* kMeses[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    // mktime only converts the given local time; it tells the weekday and the zone's offset then.
+    // The local time's weekday and the zone's offset then.
     std::tm t{};
     t.tm_year = data.Ano() - 1900;
     t.tm_mon = data.Mes() - 1;
@@ -50,8 +51,9 @@ std::string DataRfc5322(const DataHora& data)
     t.tm_min = data.Minuto();
     t.tm_sec = data.Segundo();
     t.tm_isdst = -1;
-    bool conhecido = std::mktime(&t) != static_cast<std::time_t>(-1);
-    long desvio = conhecido ? t.tm_gmtoff / 60 : 0;
+    const std::optional<long> desvioZona = sistema::DesvioUtcMinutos(t);
+    const bool conhecido = desvioZona.has_value();
+    const long desvio = desvioZona.value_or(0);
     char texto[64];
     std::snprintf(texto, sizeof texto, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld", kDias[t.tm_wday % 7],
                   data.Dia(), kMeses[data.Mes() - 1], data.Ano(), data.Hora(), data.Minuto(), data.Segundo(),

@@ -1,7 +1,5 @@
 #include "ServicoCorreio.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -13,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "sistema/Sistema.h"
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
 #include "CorreioPastaSaida.h"
@@ -51,7 +50,7 @@ std::string tokenUnico()
     std::uint64_t bits = (static_cast<std::uint64_t>(aleatorio()) << 32) | aleatorio();
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(bits));
-    return std::to_string(getpid()) + "." + hex;
+    return std::to_string(sistema::IdProcesso()) + "." + hex;
 }
 
 // Everyone in To, Cc and Bcc, each address once.

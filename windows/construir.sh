@@ -1,0 +1,133 @@
+#!/bin/sh
+# Builds Quorvelanti for 64-bit Windows on Debian 12: build-windows/quorvelanti-windows.zip.
+# Installs what it needs with apt-get; builds libxlsxwriter, SQLite and curl (Schannel, Windows'
+# own TLS) from Debian's source packages once, into build-windows/deps, and reuses them after.
+#   ./windows/construir.sh                  # the zip
+#   ./windows/construir.sh --dependencias   # only the libraries
+set -eu
+
+RAIZ=$(cd "$(dirname "$0")/.." && pwd)
+SAIDA="$RAIZ/build-windows"
+DEPS="$SAIDA/deps"
+PREFIXO="$DEPS/prefixo"
+ALVO=x86_64-w64-mingw32
+TOOLCHAIN="$RAIZ/windows/mingw-w64-x86_64.cmake"
+NUCLEOS=$(nproc)
+
+como_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+apt_lock() { if command -v flock >/dev/null; then como_root flock /tmp/apt.lock "$@"; else como_root "$@"; fi; }
+
+instalar_pacotes() {
+    faltam=""
+    for p in mingw-w64 libz-mingw-w64-dev cmake make pkg-config tcl dpkg-dev xz-utils zip python3; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || faltam="$faltam $p"
+    done
+    [ -z "$faltam" ] && return 0
+    echo "A instalar:$faltam"
+    apt_lock apt-get install -y -qq --no-install-recommends $faltam
+}
+
+# apt-get source needs a deb-src line for the archive the machine already uses.
+garantir_fontes() {
+    if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        echo "A acrescentar as fontes (deb-src) do arquivo Debian"
+        como_root sh -c "sed 's/^Types: deb\$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+            > /etc/apt/sources.list.d/quorvelanti-fontes.sources"
+        apt_lock apt-get update -qq
+    fi
+}
+
+obter_fonte() {  # $1: source package; unpacks into $DEPS/fontes/<package>-<version>
+    mkdir -p "$DEPS/fontes"
+    if ! ls -d "$DEPS/fontes/$1"-*/ >/dev/null 2>&1; then
+        (cd "$DEPS/fontes" && apt-get source -qq "$1" >&2)
+    fi
+    ls -d "$DEPS/fontes/$1"-*/ | head -n 1 | sed 's:/*$::'
+}
+
+construir_sqlite() {
+    [ -f "$PREFIXO/lib/libsqlite3.a" ] && return 0
+    fonte=$(obter_fonte sqlite3)
+    obra="$DEPS/obra/sqlite3"
+    mkdir -p "$obra" "$PREFIXO/lib" "$PREFIXO/include"
+    # The single-file amalgamation is generated on this machine (it needs tclsh), then cross-compiled.
+    (cd "$obra" && "$fonte/configure" --disable-tcl >/dev/null && make -s sqlite3.c)
+    $ALVO-gcc-posix -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA -c "$obra/sqlite3.c" -o "$obra/sqlite3.o"
+    $ALVO-ar rcs "$PREFIXO/lib/libsqlite3.a" "$obra/sqlite3.o"
+    cp "$obra/sqlite3.h" "$obra/sqlite3ext.h" "$PREFIXO/include/"
+}
+
+construir_cmake() {  # $1: name, $2: source folder, then CMake options
+    nome=$1; fonte=$2; shift 2
+    cmake -S "$fonte" -B "$DEPS/obra/$nome" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$PREFIXO" -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
+    cmake --build "$DEPS/obra/$nome" -j"$NUCLEOS" >/dev/null
+    cmake --install "$DEPS/obra/$nome" >/dev/null
+}
+
+construir_xlsxwriter() {
+    [ -f "$PREFIXO/lib/libxlsxwriter.a" ] && return 0
+    construir_cmake xlsxwriter "$(obter_fonte libxlsxwriter)" -DUSE_SYSTEM_MINIZIP=OFF -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
+}
+
+construir_curl() {
+    [ -f "$PREFIXO/lib/libcurl.a" ] && return 0
+    # SMTP over Schannel only: no OpenSSL, no other protocol, nothing else to ship.
+    construir_cmake curl "$(obter_fonte curl)" -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_ZLIB=OFF \
+        -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DCURL_USE_LIBSSH2=OFF -DUSE_NGHTTP2=OFF -DUSE_LIBIDN2=OFF \
+        -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DENABLE_MANUAL=OFF -DCURL_DISABLE_DICT=ON \
+        -DCURL_DISABLE_FILE=ON -DCURL_DISABLE_FTP=ON -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_IMAP=ON \
+        -DCURL_DISABLE_MQTT=ON -DCURL_DISABLE_POP3=ON -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_TELNET=ON \
+        -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_HTTP=ON -DCURL_DISABLE_SMB=ON
+}
+
+# pkg-config descriptions the project's CMake finds the libraries by, with every system library
+# the static ones need.
+escrever_pc() {  # $1: name, $2: libs, $3: cflags
+    mkdir -p "$PREFIXO/lib/pkgconfig"
+    printf 'Name: %s\nDescription: %s for Windows\nVersion: 0\nLibs: %s\nCflags: %s\n' "$1" "$1" "$2" "$3" \
+        > "$PREFIXO/lib/pkgconfig/$1.pc"
+}
+
+descrever_bibliotecas() {
+    escrever_pc xlsxwriter "-L$PREFIXO/lib -lxlsxwriter -lz" "-I$PREFIXO/include"
+    escrever_pc libcurl "-L$PREFIXO/lib -lcurl -lws2_32 -lcrypt32 -lsecur32 -lbcrypt -ladvapi32" \
+        "-I$PREFIXO/include -DCURL_STATICLIB"
+    escrever_pc sqlite3 "-L$PREFIXO/lib -lsqlite3" "-I$PREFIXO/include"
+    escrever_pc odbc "-lodbc32" ""
+}
+
+construir_programa() {
+    PKG_CONFIG_LIBDIR="$PREFIXO/lib/pkgconfig" PKG_CONFIG_PATH="" cmake -S "$RAIZ" -B "$SAIDA/obra" \
+        -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release -DQUORVELANTI_GUI=OFF \
+        -DQUORVELANTI_TESTS="${QUORVELANTI_TESTES_WINDOWS:-OFF}" >/dev/null
+    cmake --build "$SAIDA/obra" -j"$NUCLEOS" --target quorvelanti quorvelanti-gerador \
+        ${QUORVELANTI_TESTES_WINDOWS:+teste_sistema}
+}
+
+empacotar() {
+    pacote="$SAIDA/pacote/quorvelanti"
+    rm -rf "$SAIDA/pacote" "$SAIDA/quorvelanti-windows.zip"
+    mkdir -p "$pacote/exemplos"
+    cp "$SAIDA/obra/src/main/quorvelanti.exe" "$SAIDA/obra/tools/gerador/quorvelanti-gerador.exe" "$pacote/"
+    # Every DLL the programs import that Windows itself does not have goes beside them.
+    for dll in $($ALVO-objdump -p "$pacote"/*.exe | sed -n 's/^\s*DLL Name: //p' | sort -u); do
+        [ -f "/usr/lib/gcc/$ALVO/12-posix/$dll" ] && cp "/usr/lib/gcc/$ALVO/12-posix/$dll" "$pacote/"
+        [ -f "/usr/$ALVO/lib/$dll" ] && cp "/usr/$ALVO/lib/$dll" "$pacote/"
+    done
+    cp "$RAIZ"/packaging/exemplos/*.qel "$pacote/exemplos/" 2>/dev/null || true
+    cp "$RAIZ/windows/LEIA-ME.txt" "$pacote/LEIA-ME.txt"
+    (cd "$SAIDA/pacote" && zip -qr "$SAIDA/quorvelanti-windows.zip" quorvelanti)
+}
+
+inicio=$(date +%s)
+instalar_pacotes
+garantir_fontes
+construir_sqlite
+construir_xlsxwriter
+construir_curl
+descrever_bibliotecas
+[ "${1:-}" = "--dependencias" ] && exit 0  # only the libraries' cache
+construir_programa
+empacotar
+echo "Pronto em $(($(date +%s) - inicio)) s: $SAIDA/quorvelanti-windows.zip"
