@@ -8,6 +8,7 @@
 //   r = smtp.Enviar("rel@emp.pt", {"vnd@emp.pt"}, outro, true);  // same connection, QUIT after it
 //   if (!r.enviado && r.transitorio) ... try again later
 //   r.recusados;   // with several recipients, those refused; the others have the message
+//   std::string falha = CorreioCurl(definicoes).Verificar();   // "" : login held
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,9 +44,16 @@ public:
     // ultimaDaLigacao the connection ends with QUIT after it.
     ResultadoEnvio Enviar(const std::string& remetente, const std::vector<std::string>& destinatarios,
                           const std::string& mensagem, bool ultimaDaLigacao = false);
+    // Connects, greets, starts TLS and checks the certificate, logs in, sends NOOP and QUIT:
+    // everything a message would go through, without sending one. "" when it all held, else
+    // why not (libcurl's text and the server's reply, never the password).
+    std::string Verificar();
 
 private:
     struct Pega;  // the libcurl handle and what its callbacks see
+
+    // Sets the options every use of the handle shares; the transaction's data starts afresh.
+    void* prepararLigacao(bool ultimaDaLigacao);
 
     const ServicoCorreio::Definicoes definicoes_;
     std::unique_ptr<Pega> pega_;
