@@ -1,14 +1,20 @@
 #include "EnvioMail.h"
 
+#include <filesystem>
+
 #include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
+#include "output/LivroAnexo.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx, const std::string& sMsg,
-               const std::string& sCC, TipoMail iTipo)
+namespace {
+
+// The attachment is read from 'ficheiro' and named 'nome'.
+void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string& ficheiro, const std::string& nome,
+            const std::string& sMsg, const std::string& sCC, TipoMail iTipo)
 {
     // The default stays in the run state, so every later subject of the run starts with it.
     if (ctx.Assunto.empty()) ctx.Assunto = "Quorvelanti";
@@ -22,7 +28,16 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
     ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
     correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
     try {
-        correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
+        correio.Enviar({.origem = ctx.Origem,
+                        .destinos = Destino,
+                        .copia = sCC,
+                        .copiaOculta = "",
+                        .assunto = assunto,
+                        .mensagem = sMsg,
+                        .anexo = ficheiro,
+                        .comAnexo = true,
+                        .prioridade = 0,
+                        .nomeAnexo = nome});
     } catch (const Erro&) {
         // The server may hold it already: recorded, a resume does not send it a second time.
         if (correio.EntregaIncerta()) ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), {.incerta = true});
@@ -35,6 +50,21 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
     for (const auto& recusa : correio.Recusados())
         ctx.RegistarFalha(Erro(erros::CorreioFalhou, "Destinatário recusado no correio para " + Destino + ": " + recusa.endereco,
                                recusa.resposta));
+}
+
+}  // namespace
+
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx, const std::string& sMsg,
+               const std::string& sCC, TipoMail iTipo)
+{
+    enviar(ctx, Destino, Fx, "", sMsg, sCC, iTipo);
+}
+
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro, const std::string& sMsg,
+               const std::string& sCC, TipoMail iTipo)
+{
+    enviar(ctx, Destino, Livro.Caminho(), std::filesystem::path(Livro.Ficheiro()).filename().string(), sMsg, sCC,
+           iTipo);
 }
 
 }  // namespace quorvelanti

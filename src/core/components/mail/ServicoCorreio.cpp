@@ -87,7 +87,7 @@ Envelope envelopeDe(const ServicoCorreio::Pedido& pedido)
     if (e.destinatarios.empty()) throw Erro(erros::ValorInvalido, "Mensagem sem destinatários");
     if (pedido.comAnexo) {
         c.bytesAnexo = lerAnexo(pedido.anexo);
-        c.nomeAnexo = nomeFicheiro(pedido.anexo);
+        c.nomeAnexo = pedido.nomeAnexo.empty() ? nomeFicheiro(pedido.anexo) : pedido.nomeAnexo;
     }
     c.assunto = pedido.assunto;
     c.corpo = pedido.mensagem;
@@ -133,10 +133,10 @@ void ServicoCorreio::Enviar(const std::string& origem, const std::string& destin
                             const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
                             const std::string& anexo, int comAnexo, int prioridade)
 {
-    enviar(Pedido{origem, destinos, copia, copiaOculta, assunto, mensagem, anexo, comAnexo == 1, prioridade});
+    Enviar(Pedido{origem, destinos, copia, copiaOculta, assunto, mensagem, anexo, comAnexo == 1, prioridade, ""});
 }
 
-void ServicoCorreio::enviar(const Pedido& pedido)
+void ServicoCorreio::Enviar(const Pedido& pedido)
 {
     const std::string descricao = "Falha no envio de correio para " + pedido.destinos;
     recusados_.clear();

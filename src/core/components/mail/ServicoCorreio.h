@@ -79,10 +79,14 @@ public:
         std::string origem, destinos, copia, copiaOculta, assunto, mensagem, anexo;
         bool comAnexo = false;
         int prioridade = 0;
+        std::string nomeAnexo;  // the attachment's name; "": the last part of anexo
     };
+    // The same as the Enviar above, asked for by name; the attachment may be read from a file of
+    // another name: Enviar({.origem = ..., .anexo = "/var/rel/.x.xlsx.tmp-k3x9a2", .comAnexo = true,
+    // .nomeAnexo = "x.xlsx"}).
+    void Enviar(const Pedido& pedido);
 
 private:
-    void enviar(const Pedido& pedido);
     // Sends the composed message text on the session until every recipient took it or was
     // refused for good, trying again after a passing failure.
     void enviarPorSmtp(const std::string& remetente, std::vector<std::string> pendentes, const std::string& texto,

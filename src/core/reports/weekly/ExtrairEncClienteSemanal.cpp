@@ -14,7 +14,7 @@ namespace quorvelanti {
 
 namespace {
 
-// Builds, writes, mails and deletes the workbook of the client row at the cursor.
+// Builds, writes and mails the workbook of the client row at the cursor.
 void tratarCliente(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConjuntoResultados& linhas,
                    ConsultasArtigo& consultas)
 {
@@ -29,12 +29,13 @@ void tratarCliente(ContextoExecucao& ctx, ConjuntoResultados& clientes, Conjunto
     const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
     const std::string ficheiro = ctx.PastaLog + ctx.relogio.Agora().Formatar("yyyymmddhhmmss") + "_Enc_" +
                                  ParteNomeFicheiro(terceiro) + ".xlsx";
-    ExportaExcel(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
-
-    std::string copia;
-    LerMailVendedor(ctx, copia, clientes.Texto("Vendedor"));
-    EnvioMail(ctx, clientes.Texto("EmailCliente"), ficheiro, "Informação relativa às Encomendas Pendentes", copia, TipoMail::Cliente);
-    ApagarLivroEnviado(ficheiro);
+    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
+    EnviarLivro(livro, [&] {
+        std::string copia;
+        LerMailVendedor(ctx, copia, clientes.Texto("Vendedor"));
+        EnvioMail(ctx, clientes.Texto("EmailCliente"), livro, "Informação relativa às Encomendas Pendentes", copia,
+                  TipoMail::Cliente);
+    });
 }
 
 }  // namespace
