@@ -32,11 +32,13 @@ std::time_t segundosDe(const std::string& iso)
 }
 
 // The ledger's lines, each split into its fields, without the first line that names them.
+// The ledger's lines of messages, without those closing a company's set.
 std::vector<std::vector<std::string>> linhasEntregas(const falhas::Cenario& cenario)
 {
     std::vector<std::vector<std::string>> linhas;
     for (const auto& linha : Dividir(apoio::LerBytes(cenario.FicheiroEntregas()), '\n'))
         if (!linha.empty() && linha[0] != '#') linhas.push_back(Dividir(linha, '\t'));
+    std::erase_if(linhas, [](const auto& campos) { return campos.at(5) == "completa"; });
     return linhas;
 }
 
@@ -111,7 +113,7 @@ protected:
 
         const auto livros = cenario.Livros();
         ASSERT_EQ(livros.size(), 1u) << "only the workbook whose mail failed, no temporary file";
-        EXPECT_TRUE(std::regex_match(livros[0], std::regex("20261207[0-9]{6}_Adm_A\\.xlsx"))) << livros[0];
+        EXPECT_TRUE(std::regex_match(livros[0], std::regex("20261207[0-9]{6}-[0-9]+_Adm_A\\.xlsx"))) << livros[0];
         EXPECT_EQ(falhas::ZipsIncompletos({cenario.PastaLog() + "/" + livros[0]}), "");
         EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
     }
@@ -225,7 +227,7 @@ TEST_F(CorreioFalhado, SemRespostaAoFimDaMensagemNaoRepeteNemNaRetoma)
     EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
 
     EXPECT_EQ(resultado.estado, 1);
-    EXPECT_TRUE(Contem(resultado.erros, "Erro 403") && Contem(resultado.erros, "pode ter sido entregue"))
+    EXPECT_TRUE(Contem(resultado.erros, "Erro 404") && Contem(resultado.erros, "pode ter sido entregue"))
         << resultado.erros;
     const auto recebidas = smtp.Mensagens();
     ASSERT_EQ(recebidas.size(), 2u) << "the workbook once, then the notice";

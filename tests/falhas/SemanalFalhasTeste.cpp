@@ -20,7 +20,7 @@ protected:
     static void SetUpTestSuite()
     {
         modelo = new falhas::Cenario;
-        modelo->EmpresaGerada("semana.db", 4000);
+        modelo->EmpresaGerada("semana.db", 6000);
     }
     static void TearDownTestSuite()
     {

@@ -1,10 +1,14 @@
 #pragma once
 // The run: parameters, log, the company list, and for each company its connections, identity and
-// report set. Failures are not caught here; they end the run where they happen. A run with
-// failures it went on from (ctx.Falhas) leaves its log open for the failure's report.
+// report set. Failures end the run where they happen; with "[Log] ContinuarAposFalha=1" a
+// company's failure goes into ctx.Falhas and the run goes on with the next company, keeping its
+// log open at the end for the failure's report. A resumed run skips a company the delivery
+// ledger shows complete.
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "components/files/LeitorIni.h"
 
 namespace quorvelanti {
 
@@ -22,6 +26,10 @@ void VerificarFicheiroParametros(const ContextoExecucao& ctx);
 //   bool comLista = false;
 //   auto empresas = LerEmpresas("/etc/dorvam/Quorvelanti.qel", &comLista);
 std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista = nullptr);
+// Reads every company's database passwords given by reference (@credencial:, @ficheiro:), so a
+// missing one ends the run before anything is sent; raises the Erro naming key and reference.
+void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas,
+                       LeitorIni::Cache* cache = nullptr);
 void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
                  const std::string& caminho);
 void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,

@@ -23,6 +23,8 @@ constexpr long FicheiroInexistente = 201;
 constexpr long FicheiroIlegivel = 202;
 constexpr long FicheiroNaoGravado = 203;
 constexpr long FicheiroNaoApagado = 204;
+constexpr long SegredoIndisponivel = 205;
+constexpr long RegistoEntregasFalhou = 206;
 // database
 constexpr long LigacaoFalhou = 301;
 constexpr long ConsultaFalhou = 302;
@@ -32,7 +34,8 @@ constexpr long TempoConsultaEsgotado = 305;
 // mail
 constexpr long CorreioFalhou = 401;
 constexpr long CorreioConfiguracao = 402;
-constexpr long CorreioIncerto = 403;  // the whole message went unanswered: it may have been delivered
+constexpr long TokenRecusado = 403;
+constexpr long CorreioIncerto = 404;  // the whole message went unanswered: it may have been delivered
 // workbooks
 constexpr long LivroFalhou = 501;
 // run control

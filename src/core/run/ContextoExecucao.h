@@ -97,6 +97,7 @@ struct ContextoExecucao {
     IdentidadeLivro LivroActual;                // the workbook being written and mailed
     int LivrosSaltados = 0;                     // the current company's workbooks a resumed run skipped
     std::string PassoActual;                    // what the run is doing, for the failure notice
+    bool ContinuarAposFalha = false;            // [Log] ContinuarAposFalha=1: a failed company ends only itself
     FalhasCorrida Falhas;                       // this run's failures, read at its end
 
     // The parameter file as last parsed: every company and every mail reads it, and a large

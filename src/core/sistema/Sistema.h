@@ -113,6 +113,11 @@ unsigned long IdProcesso() noexcept;
 // This machine's fully qualified name (what a mail server is told in EHLO); its bare host name
 // when it has none, "localhost" when not even that.
 std::string NomeMaquina();
+// Makes the C library's character type UTF-8, the encoding of every text of the program, when
+// it is not: the ODBC driver manager converts by it between a wide call and a narrow driver
+// (ASCII under the default "C" locale, where "ç" would reach the driver as the byte E7). Nothing
+// on Windows, whose driver manager converts by the code page and whose drivers are wide.
+void CaracteresUtf8() noexcept;
 // Writes the line to stderr and ends the process at once with that status: no destructors run.
 [[noreturn]] void TerminarJa(int estado, const std::string& linha) noexcept;
 

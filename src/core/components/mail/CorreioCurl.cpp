@@ -11,6 +11,7 @@
 #include <memory>
 #include <string_view>
 
+#include "MascaraCredenciais.h"
 #include "data/Interrupcao.h"
 #include "data/Texto.h"
 #include "sistema/Sistema.h"
@@ -34,6 +35,7 @@ constexpr const char* kSinaisDeLimite[] = {"limit", "too many", "too much", "exc
 struct Transaccao {
     const std::string* mensagem = nullptr;
     std::size_t destinatarios = 0;
+    MascaraCredenciais* mascara = nullptr;  // the connection's: it knows what the login sent
     bool exigeLogin = false;
     bool ligacaoNova = false;      // libcurl made a socket for this transaction
     std::size_t lidos = 0;         // message bytes handed to libcurl
@@ -93,11 +95,15 @@ void registarComando(Transaccao& s, std::string_view linha)
     s.destinatario = abre < fecha && fecha != std::string_view::npos ? std::string(linha.substr(abre + 1, fecha - abre - 1)) : "";
 }
 
-// The server's replies are kept whole; of what the client sends, only what registarComando reads.
+// The server's replies are kept, masked (a server may quote what the client sent, credentials
+// included); of what the client sends, the mask learns the login and registarComando reads the rest.
 int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
 {
     auto& s = *static_cast<Transaccao*>(p);
-    if (tipo == CURLINFO_HEADER_OUT) registarComando(s, std::string_view(dados, n));
+    if (tipo == CURLINFO_HEADER_OUT) {
+        s.mascara->LinhaCliente(std::string(dados, n));
+        registarComando(s, std::string_view(dados, n));
+    }
     if (tipo == CURLINFO_DATA_OUT) s.enviados += n;
     if (tipo != CURLINFO_HEADER_IN) return 0;
     s.pendente.append(dados, n);
@@ -105,7 +111,7 @@ int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
         std::string linha = s.pendente.substr(0, fim);
         if (!linha.empty() && linha.back() == '\r') linha.pop_back();
         s.pendente.erase(0, fim + 1);
-        registarLinha(s, linha);
+        registarLinha(s, s.mascara->LinhaServidor(linha));
     }
     return 0;
 }
@@ -182,12 +188,12 @@ bool ligacaoPerdida(CURLcode codigo, const Transaccao& s, bool incerto)
     return semResposta && !incerto;
 }
 
-std::string semPassword(std::string texto, const std::string& password)
+// Exchange Online and others refuse password logins with these words once basic authentication
+// is off: the remedy is a setting, so the message names it.
+bool senhaNaoAceite(const std::string& resposta)
 {
-    if (password.empty()) return texto;
-    for (auto p = texto.find(password); p != std::string::npos; p = texto.find(password, p))
-        texto.replace(p, password.size(), "****");
-    return texto;
+    const std::string r = texto::MinusculasAscii(resposta);
+    return r.find("basic authentication") != std::string::npos || r.find("5.7.30") != std::string::npos;
 }
 
 // "rate" as the start of a word: "rate limit", "ratelimited", not "generated".
@@ -216,12 +222,12 @@ std::string listaRecusados(const std::vector<DestinatarioRecusado>& recusados)
     return texto;
 }
 
-ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao& s, const std::string& password)
+ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao& s, bool comToken)
 {
     ResultadoEnvio r;
     r.ligacaoNova = s.ligacaoNova;
     r.recusados = s.recusados;
-    for (auto& recusa : r.recusados) recusa.resposta = semPassword(recusa.resposta, password);
+    for (auto& recusa : r.recusados) recusa.resposta = s.mascara->Mascarar(recusa.resposta);
     if (s.semAutenticacao) {
         r.detalhe = "o servidor não aceitou login (não oferece AUTH) e a chave Utilizador está definida";
         if (!s.mensagem->empty()) r.detalhe += "; a mensagem não foi enviada";
@@ -235,7 +241,10 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
         r.detalhe += "; resposta do servidor: " + juntar(s.respostaErro);
     else if (!s.recusados.empty())
         r.detalhe += "; resposta do servidor: " + listaRecusados(s.recusados);
-    r.detalhe = semPassword(r.detalhe, password);
+    r.loginRecusado = codigo == CURLE_LOGIN_DENIED;
+    if (r.loginRecusado && !comToken && senhaNaoAceite(r.detalhe))
+        r.detalhe += "; o servidor não aceita login com palavra-passe: use [SMTP] Autenticacao=oauth2";
+    r.detalhe = s.mascara->Mascarar(r.detalhe);
     r.incerto = mensagemCompleta(codigo, s) && !s.respostaFinal;
     // A 5xx is the server's final word; a 4xx or a failure to reach it may pass.
     r.transitorio = !r.incerto && (s.codigoErro ? s.codigoErro < 500 : falhaDeLigacao(codigo));
@@ -247,14 +256,18 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
 }  // namespace
 
 struct CorreioCurl::Pega {
+    explicit Pega(std::vector<std::string> segredos) : mascara(std::move(segredos)) {}
     Curl curl{curl_easy_init()};
     std::string nomeEhlo;
+    MascaraCredenciais mascara;
     char erroCurl[CURL_ERROR_SIZE] = "";
     Transaccao transaccao;  // the callbacks' data stays valid as long as the handle
 };
 
-CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes)
-    : definicoes_(definicoes), pega_(std::make_unique<Pega>())
+CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes, std::string tokenAcesso)
+    : definicoes_(definicoes),
+      tokenAcesso_(std::move(tokenAcesso)),
+      pega_(std::make_unique<Pega>(std::vector<std::string>{definicoes.password, tokenAcesso_}))
 {
     pega_->nomeEhlo = definicoes.nomeCliente.empty() ? sistema::NomeMaquina() : definicoes.nomeCliente;
 }
@@ -268,6 +281,7 @@ CURL* CorreioCurl::prepararLigacao(bool ultimaDaLigacao)
 {
     const auto& d = definicoes_;
     Transaccao& transaccao = pega_->transaccao = Transaccao{};
+    transaccao.mascara = &pega_->mascara;
     transaccao.exigeLogin = !d.utilizador.empty();
     char* erroCurl = pega_->erroCurl;
     erroCurl[0] = '\0';
@@ -292,9 +306,11 @@ CURL* CorreioCurl::prepararLigacao(bool ultimaDaLigacao)
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     if (d.seguranca == Seguranca::StartTls) curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());
-    if (!d.utilizador.empty()) {
-        curl_easy_setopt(c, CURLOPT_USERNAME, d.utilizador.c_str());
-        curl_easy_setopt(c, CURLOPT_PASSWORD, d.password.c_str());
+    if (!d.utilizador.empty()) curl_easy_setopt(c, CURLOPT_USERNAME, d.utilizador.c_str());
+    if (!d.utilizador.empty() && tokenAcesso_.empty()) curl_easy_setopt(c, CURLOPT_PASSWORD, d.password.c_str());
+    if (!tokenAcesso_.empty()) {
+        curl_easy_setopt(c, CURLOPT_XOAUTH2_BEARER, tokenAcesso_.c_str());
+        curl_easy_setopt(c, CURLOPT_LOGIN_OPTIONS, "AUTH=XOAUTH2");
     }
     return c;
 }
@@ -322,7 +338,7 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
     curl_easy_setopt(c, CURLOPT_READDATA, &transaccao);
     CURLcode codigo = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);  // the list goes now; the handle stays
-    ResultadoEnvio r = resultado(codigo, pega_->erroCurl, transaccao, definicoes_.password);
+    ResultadoEnvio r = resultado(codigo, pega_->erroCurl, transaccao, !tokenAcesso_.empty());
     // A server that fell silent would hold QUIT for as long again.
     if (codigo == CURLE_ABORTED_BY_CALLBACK || codigo == CURLE_OPERATION_TIMEDOUT || r.incerto) cortarLigacao(c);
     return r;
@@ -344,7 +360,7 @@ std::string CorreioCurl::Verificar()
     if (codigo == CURLE_ABORTED_BY_CALLBACK) cortarLigacao(c);
     // libcurl goes on without login when the server offers none; the check must not pass then.
     if (codigo == CURLE_OK && transaccao.exigeLogin && !transaccao.autenticado) transaccao.semAutenticacao = true;
-    const ResultadoEnvio r = resultado(codigo, pega_->erroCurl, transaccao, definicoes_.password);
+    const ResultadoEnvio r = resultado(codigo, pega_->erroCurl, transaccao, !tokenAcesso_.empty());
     return r.enviado ? "" : r.detalhe;
 }
 

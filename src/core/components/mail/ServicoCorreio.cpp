@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "sistema/Sistema.h"
+#include "ClienteOAuth.h"
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
 #include "CorreioPastaSaida.h"
@@ -185,7 +186,10 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
         return "pasta de saída " + d.pastaSaida + " (nada é enviado)";
     }
     const std::string servidor = d.servidor + ":" + std::to_string(d.porta);
-    if (std::string falha = CorreioCurl(d).Verificar(); !falha.empty())
+    // With oauth2 the check asks for a token first: a refused credential names its keys.
+    const std::string token =
+        d.autenticacao == Definicoes::Autenticacao::OAuth2 ? ClienteOAuth(d, relogio_).PedirToken().valor : "";
+    if (std::string falha = CorreioCurl(d, token).Verificar(); !falha.empty())
         throw Erro(erros::CorreioFalhou, "O servidor de correio " + servidor + " não aceitou a ligação", falha);
     using S = Definicoes::Seguranca;
     return "servidor de correio " + servidor +

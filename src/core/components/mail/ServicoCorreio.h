@@ -7,7 +7,9 @@
 //   PastaSaida (pickup folder; when set nothing is sent), Tentativas (sends tried after a passing
 //   failure - no connection, timeout, 4xx - default 1), NomeCliente (the EHLO name; default this
 //   machine's fully qualified name), MensagensPorLigacao (default 100) and MensagensPorMinuto
-//   (default 0, no limit), see SessaoSmtp.
+//   (default 0, no limit), see SessaoSmtp; Autenticacao (palavra-passe | oauth2: an OAuth 2.0 token
+//   and an XOAUTH2 login, see DefinicoesOAuth for its keys). Password and OAuthSegredo may be
+//   references (ReferenciaSegredo).
 //
 //   ServicoCorreio correio(relogio);                // or (relogio, sessao): the run's connection
 //   correio.Configurar("/etc/dorvam/Quorvelanti.qel");

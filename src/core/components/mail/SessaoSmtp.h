@@ -16,6 +16,9 @@
 // When the server closed the connection or answered 421 before it took a message, that message
 // goes once more on a new connection; what the server took is never sent again. Waits, retries
 // and reconnections are told to the relato, one line each.
+// With Autenticacao=oauth2 the run's access token lives here too (GestorToken): every connection
+// logs in with it, a renewed token ends the connection that used the old one, and a token the
+// server refuses is replaced once before the message goes once more.
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -28,6 +31,7 @@
 namespace quorvelanti {
 
 class CorreioCurl;
+class GestorToken;
 class Relogio;
 struct ResultadoEnvio;
 
@@ -55,9 +59,12 @@ private:
     ResultadoEnvio transaccao(const ServicoCorreio::Definicoes& definicoes, const std::string& remetente,
                               const std::vector<std::string>& destinatarios, const std::string& mensagem);
     void esperarVez(int mensagensPorMinuto);
+    // The token the next login uses; "" for a password login.
+    std::string tokenPara(const ServicoCorreio::Definicoes& definicoes);
 
     const Relogio& relogio_;
     std::unique_ptr<CorreioCurl> ligacao_;
+    std::unique_ptr<GestorToken> tokens_;
     int mensagensNaLigacao_ = 0;
     std::optional<std::chrono::steady_clock::time_point> fimUltima_;  // when the last transaction ended
     Relato relato_;

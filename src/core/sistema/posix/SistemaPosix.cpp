@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <langinfo.h>
 #include <netdb.h>
 #include <poll.h>
 #include <pthread.h>
@@ -16,6 +17,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -244,6 +246,11 @@ std::string NomeMaquina()
     std::string fqdn = canonico && std::strchr(canonico, '.') ? canonico : nome;
     ::freeaddrinfo(resposta);
     return fqdn;
+}
+
+void CaracteresUtf8() noexcept
+{
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 void TerminarJa(int estado, const std::string& linha) noexcept

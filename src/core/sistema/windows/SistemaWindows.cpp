@@ -328,6 +328,8 @@ std::string NomeMaquina()
     return GetComputerNameExA(ComputerNameDnsHostname, nome, &tamanho) && nome[0] != '\0' ? nome : "localhost";
 }
 
+void CaracteresUtf8() noexcept {}
+
 void TerminarJa(int estado, const std::string& linha) noexcept
 {
     DWORD escritos = 0;
