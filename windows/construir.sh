@@ -72,13 +72,13 @@ construir_xlsxwriter() {
 
 construir_curl() {
     [ -f "$PREFIXO/lib/libcurl.a" ] && return 0
-    # SMTP over Schannel only: no OpenSSL, no other protocol, nothing else to ship.
+    # SMTP over Schannel: no OpenSSL and no other protocol but HTTP (7.88 does not build without it).
     construir_cmake curl "$(obter_fonte curl)" -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_ZLIB=OFF \
         -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DCURL_USE_LIBSSH2=OFF -DUSE_NGHTTP2=OFF -DUSE_LIBIDN2=OFF \
         -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DENABLE_MANUAL=OFF -DCURL_DISABLE_DICT=ON \
         -DCURL_DISABLE_FILE=ON -DCURL_DISABLE_FTP=ON -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_IMAP=ON \
         -DCURL_DISABLE_MQTT=ON -DCURL_DISABLE_POP3=ON -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_TELNET=ON \
-        -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_HTTP=ON -DCURL_DISABLE_SMB=ON
+        -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_HTTP=OFF -DCURL_DISABLE_SMB=ON -DCURL_DISABLE_ALTSVC=ON
 }
 
 # pkg-config descriptions the project's CMake finds the libraries by, with every system library

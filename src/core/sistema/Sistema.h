@@ -43,8 +43,8 @@ int EscreverTudo(int fd, const std::string& bytes) noexcept;
 long long LerEm(int fd, char* bytes, std::size_t n, long long posicao) noexcept;
 int IrParaInicio(int fd) noexcept;
 int Truncar(int fd, long long tamanho) noexcept;
-// Makes room for that size now, so a later write cannot run out of space: 0, ENOSPC, EFBIG, EDQUOT,
-// or another code when the file system cannot reserve (which callers may ignore).
+// Makes room for that size now, so a later write cannot run out of space: the code (ENOSPC,
+// EFBIG, EDQUOT) when there is no room; 0 also when the file system cannot reserve ahead.
 int Reservar(int fd, long long tamanho) noexcept;
 // The file's bytes and size on disk before returning.
 int Sincronizar(int fd) noexcept;

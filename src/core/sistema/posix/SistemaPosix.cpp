@@ -118,7 +118,11 @@ int IrParaInicio(int fd) noexcept { return ::lseek(fd, 0, SEEK_SET) == 0 ? 0 : e
 
 int Truncar(int fd, long long tamanho) noexcept { return codigo(::ftruncate(fd, static_cast<off_t>(tamanho))); }
 
-int Reservar(int fd, long long tamanho) noexcept { return ::posix_fallocate(fd, 0, static_cast<off_t>(tamanho)); }
+int Reservar(int fd, long long tamanho) noexcept
+{
+    const int erro = ::posix_fallocate(fd, 0, static_cast<off_t>(tamanho));
+    return erro == ENOSPC || erro == EFBIG || erro == EDQUOT ? erro : 0;
+}
 
 int Sincronizar(int fd) noexcept { return codigo(::fsync(fd)); }
 

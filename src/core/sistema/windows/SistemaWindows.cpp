@@ -170,7 +170,9 @@ int Reservar(int fd, long long tamanho) noexcept
 {
     FILE_ALLOCATION_INFO reserva{};
     reserva.AllocationSize.QuadPart = tamanho;
-    return SetFileInformationByHandle(pega(fd), FileAllocationInfo, &reserva, sizeof reserva) ? 0 : falha();
+    if (SetFileInformationByHandle(pega(fd), FileAllocationInfo, &reserva, sizeof reserva)) return 0;
+    const int erro = falha();
+    return erro == ENOSPC || erro == EFBIG ? erro : 0;
 }
 
 int Sincronizar(int fd) noexcept { return FlushFileBuffers(pega(fd)) ? 0 : falha(); }
