@@ -9,6 +9,25 @@
 # QUORVELANTI_DATA=AAAA-MM-DD runs as on that day. The demo's folders in PASTA are made anew.
 set -euo pipefail
 AQUI=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")" && pwd)
+uso() {
+  cat <<'FIM'
+Uso: quorvelanti-demo [PASTA]
+     quorvelanti-demo --help | --version
+Gera duas empresas de exemplo (SQLite) em PASTA (por omissão ./quorvelanti-demo), corre os mapas
+diários (/S) e semanais (/3S) com o correio escrito em ficheiros .eml (nada é enviado) e diz onde
+ficaram o registo, os livros e as mensagens. As pastas dorvam, empresas, relatorios e correio de
+PASTA são refeitas. QUORVELANTI_DATA=AAAA-MM-DD corre como nesse dia.
+Estado de saída: 0 as duas corridas terminaram bem; senão o estado da que falhou; 2 opção desconhecida.
+FIM
+}
+case ${1:-} in
+  --help|-h) uso; exit 0 ;;
+  --version|-V)
+    # The demo is the program's: it carries the version of the quorvelanti installed beside it.
+    versao=$("$AQUI/quorvelanti" --version 2>/dev/null) || versao="quorvelanti (não instalado ao lado)"
+    echo "quorvelanti-demo ${versao#quorvelanti }"; exit 0 ;;
+  --*) echo "Opção desconhecida: $1" >&2; echo >&2; uso >&2; exit 2 ;;
+esac
 if (( $# >= 2 )); then
   PROGRAMA=$1 GERADOR=$2 SAIDA=${3:-$PWD/quorvelanti-demo}
 else

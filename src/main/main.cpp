@@ -1,5 +1,7 @@
 // The quorvelanti program. "/S" and "/3S" run the daily or weekly set at once, headless, and end;
-// any other command line opens the window and waits for the run button.
+// "--verificar" checks a parameter file; "--help" and "--version" answer and end; another text
+// starting with "--" is refused (status 2); any other command line opens the window and waits for
+// the run button.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -11,6 +13,7 @@
 
 #include "app/Arranque.h"
 #include "app/Corrida.h"
+#include "app/Verificacao.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
@@ -63,12 +66,71 @@ std::string linhaComando(int argc, char** argv)
     return linha;
 }
 
+// Modes, environment, where files are looked for and exit statuses, with this machine's folders.
+std::string uso(const DefinicoesArranque& definicoes)
+{
+    return "Uso: quorvelanti [/S | /3S | 3 | FICHEIRO]\n"
+           "     quorvelanti --verificar [/S | /3S]\n"
+           "     quorvelanti --help | --version\n"
+           "\n"
+           "  (nada)       mapas diários; a janela espera por \"Sincronizar\"\n"
+           "  /S           mapas diários sem janela (nem ecrã), e termina: o modo do agendador\n"
+           "  3            encomendas semanais; a janela espera\n"
+           "  /3S          encomendas semanais sem janela, e termina\n"
+           "  FICHEIRO     mapas diários com esse ficheiro de parâmetros, da pasta do programa; a janela\n"
+           "               espera (um nome que comece por \"--\" dá-se como ./--nome)\n"
+           "  --verificar  lê o ficheiro de parâmetros de /S (ou de /3S) e verifica as chaves, a pasta do\n"
+           "               registo, a ligação de cada empresa e o servidor de correio (com login, sem enviar\n"
+           "               nada), uma linha \"ok\" ou \"FALHA\" cada; não escreve registo nem livros\n"
+           "\n"
+           "Ficheiros de parâmetros: <base>/Quorvelanti.qel (diário) e <base>/MapaEncSemana.qel (semanal);\n"
+           "<base> é $QUORVELANTI_PASTA_BASE/dorvam (por omissão /etc/dorvam) quando essa pasta existe,\n"
+           "senão a pasta do programa.\nAqui: " +
+           PastaParametros(definicoes) + ", porque " + OrigemPastaParametros(definicoes) +
+           ".\nFicheiros de exemplo: " + PastaExemplos(definicoes.pastaPrograma) +
+           "\n"
+           "\n"
+           "Variáveis de ambiente:\n"
+           "  QUORVELANTI_PASTA_BASE  pasta que contém dorvam/ (por omissão /etc)\n"
+           "  QUORVELANTI_DATA        AAAA-MM-DD: corre como nesse dia (para refazer uma noite)\n"
+           "  QUORVELANTI_RETOMAR     1: retoma uma corrida falhada, sem reenviar o que já foi entregue\n"
+           "  QUORVELANTI_TRACE_SQL   ficheiro onde se acrescenta cada instrução SQL executada\n"
+           "\n"
+           "Estado de saída:\n"
+           "  0        terminou bem (--verificar: tudo ok)\n"
+           "  1        a corrida falhou (--verificar: alguma FALHA); stderr e o registo dizem porquê\n"
+           "  2        um livro não pôde ser escrito; ou uma opção desconhecida\n"
+           "  3        já está em curso outra corrida com o mesmo ficheiro de parâmetros\n"
+           "  128+N    parada pelo sinal N (143 SIGTERM, 130 SIGINT)\n";
+}
+
 int correrAutomatico(ContextoExecucao& ctx)
 {
     auto falha = CorrerSincronizar(ctx);
     if (!falha) return 0;
     std::cerr << "Erro " << falha->numero << ": " << falha->descricao << std::endl;
     return falha->estado;
+}
+
+
+// --help, --version and an unknown "--" option answer before anything else is looked at (no
+// display, no environment needed); the exit status, or nothing for a run or a check.
+std::optional<int> responderOpcao(const std::string& opcao, const DefinicoesArranque& definicoes)
+{
+    if (opcao == "--help" || opcao == "-h") {
+        std::cout << uso(definicoes);
+        return 0;
+    }
+    if (opcao == "--version" || opcao == "-V") {
+        std::cout << "quorvelanti " QUORVELANTI_VERSAO "\n";
+        return 0;
+    }
+    // A mistyped option is no parameter file's name; a file so named is given as ./--name.
+    if (opcao.rfind("--", 0) == 0 && opcao != "--verificar") {
+        std::cerr << "Opção desconhecida: " << opcao << "\n\n" << uso(definicoes);
+        return 2;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -78,6 +140,13 @@ int main(int argc, char** argv)
     manterMemoriaEntreLivros();
     sistema::PrepararConsola();
     Interrupcao::IgnorarSinaisDeEscrita();
+    DefinicoesArranque definicoes;
+    definicoes.linhaComando = linhaComando(argc, argv);
+    definicoes.pastaBase = ambiente("QUORVELANTI_PASTA_BASE");
+    definicoes.pastaPrograma = PastaPrograma();
+    const std::string opcao = argc > 1 ? argv[1] : "";
+    if (auto estado = responderOpcao(opcao, definicoes)) return *estado;
+
     std::optional<DataHora> dataForcada;
     if (auto texto = ambiente("QUORVELANTI_DATA")) {
         // Only the form its message asks for: in any other ("07-12-2026") day and month can be
@@ -95,11 +164,21 @@ int main(int argc, char** argv)
         return 1;
     }
     RelogioSistema relogio(dataForcada);
-    DefinicoesArranque definicoes;
     definicoes.retomar = retomar == "1";
-    definicoes.linhaComando = linhaComando(argc, argv);
-    definicoes.pastaBase = ambiente("QUORVELANTI_PASTA_BASE");
-    definicoes.pastaPrograma = PastaPrograma();
+
+    if (opcao == "--verificar") {
+        const std::string modo = argc == 3 ? argv[2] : "/S";
+        if (argc > 3 || !ModoAutomatico(modo)) {
+            std::cerr << "--verificar aceita /S ou /3S: " << definicoes.linhaComando << "\n\n" << uso(definicoes);
+            return 2;
+        }
+        ProgressoConsola progresso;
+        SemEventos eventos;
+        ContextoExecucao ctx(relogio, progresso, eventos);
+        definicoes.linhaComando = modo;
+        Arrancar(ctx, definicoes);
+        return VerificarParametros(ctx) ? 0 : 1;
+    }
 
     if (ModoAutomatico(definicoes.linhaComando)) {
         ProgressoConsola progresso;

@@ -43,6 +43,17 @@ std::string respostaLogin()
     return pacote(bytes({0xAD, static_cast<unsigned char>(ack.size()), 0x00}) + ack + done(0));
 }
 
+// ERROR 18456, state 1, class 14, "Login failed for user 'rel'." in UTF-16; then DONE with its
+// error bit: what a server says to a wrong password.
+std::string respostaLoginRecusado()
+{
+    const std::string texto = "Login failed for user 'rel'.";
+    std::string corpo = bytes({0x18, 0x48, 0x00, 0x00, 0x01, 0x0E, static_cast<unsigned char>(texto.size()), 0x00});
+    for (char c : texto) corpo += std::string{c, 0x00};
+    corpo += bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x00});  // no server or procedure name; line 0
+    return pacote(bytes({0xAA, static_cast<unsigned char>(corpo.size()), 0x00}) + corpo + done(0x02));
+}
+
 void escrever(int cliente, const std::string& dados)
 {
     ssize_t escritos = write(cliente, dados.data(), dados.size());
@@ -115,6 +126,7 @@ void ServidorTds::servir()
                 const auto tipo = static_cast<unsigned char>(um[0]);
                 if (modo_ != Modo::Mudo && tipo == kPrelogin) escrever(cliente, respostaPrelogin());
                 if (modo_ == Modo::Login && tipo == kLogin) escrever(cliente, respostaLogin());
+                if (modo_ == Modo::Recusa && tipo == kLogin) escrever(cliente, respostaLoginRecusado());
                 // A server always acknowledges a cancel, even of a statement it is stuck on.
                 if (modo_ == Modo::Login && tipo == kAtencao) escrever(cliente, pacote(done(0x20)));
             }

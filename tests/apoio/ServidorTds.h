@@ -3,7 +3,8 @@
 //   Mudo      accepts connections and never answers;
 //   Prelogin  answers the pre-login with "encryption not supported", then nothing;
 //   Login     also accepts the login (LOGINACK) and acknowledges a cancel, but never answers a
-//             batch: a statement blocked on the server.
+//             batch: a statement blocked on the server;
+//   Recusa    refuses every login as a wrong password is refused (error 18456).
 // It serves any number of clients and keeps every byte they send.
 //
 //   apoio::ServidorTds servidor(apoio::ServidorTds::Modo::Login);
@@ -18,7 +19,7 @@ namespace apoio {
 
 class ServidorTds {
 public:
-    enum class Modo { Mudo, Prelogin, Login };
+    enum class Modo { Mudo, Prelogin, Login, Recusa };
     explicit ServidorTds(Modo modo);
     ~ServidorTds();
     ServidorTds(const ServidorTds&) = delete;

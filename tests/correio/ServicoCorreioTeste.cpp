@@ -279,7 +279,7 @@ TEST_F(ServicoCorreioTeste, PastaSaidaGuardaAMesmaMensagemSemEnviar)
     std::string saida = pasta_ / "saida";
     std::filesystem::create_directory(saida);
     enviar(smtp.ChavesIni() + "PastaSaida=" + saida + "\n", "adm@emp.pt;dir@emp.pt", "cc@emp.pt", "oculto@emp.pt");
-    enviar(smtp.ChavesIni() + "PastaSaida=" + saida + "\n");
+    enviar(smtp.ChavesIni() + "PastaSaida=" + saida + "\\\n");  // a final "\" names the same folder
     EXPECT_TRUE(smtp.Mensagens().empty());
     EXPECT_EQ(smtp.Ligacoes(), 0);
 
@@ -335,6 +335,16 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
     EXPECT_NE(erroDe("Servidor=s\nUtilizador=u\nPassword=p\n").find("Seguranca"), std::string::npos);
     EXPECT_EQ(erroDe("Servidor=s\nSeguranca=STARTTLS\nUtilizador=u\n"), "sem erro");
     EXPECT_EQ(erroDe("Servidor=s\nUtilizador=u\nPastaSaida=/tmp\n"), "sem erro");
+
+    // A CA file that cannot be read is named with the system's reason, not left to libcurl.
+    try {
+        ServicoCorreio correio(relogio_);
+        correio.Configurar(parametros("Servidor=s\nSeguranca=ssl\nCertificadoCA=" + pasta_.Caminho() + "\n"));
+        ADD_FAILURE() << "CertificadoCA ilegível devia falhar";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.DescricaoCompleta(), "Não foi possível ler o ficheiro de autoridades [SMTP] CertificadoCA " +
+                                             pasta_.Caminho() + ": Is a directory");
+    }
 
     ServicoCorreio semConfigurar(relogio_);
     EXPECT_THROW(semConfigurar.Enviar("a@b.pt", "c@d.pt", "", "", "s", "m", anexo(), 1, 0), Erro);

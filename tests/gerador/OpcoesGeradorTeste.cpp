@@ -84,6 +84,14 @@ TEST(OpcoesGerador, OProgramaDizOQueFezOuPorqueNaoFez)
     EXPECT_EQ(r.estado, 1);
     EXPECT_NE(r.erros.find("e.db/f.db"), std::string::npos) << r.erros;
     EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()), std::vector<std::string>{"e.db"});
+
+    // Help and version need no other argument.
+    r = apoio::Executar({gerador, "--help"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.saida.rfind("Uso: quorvelanti-gerador", 0), 0u) << r.saida;
+    r = apoio::Executar({gerador, "-V"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.saida.rfind("quorvelanti-gerador ", 0), 0u) << r.saida;
 }
 
 }  // namespace

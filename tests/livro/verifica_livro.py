@@ -97,6 +97,18 @@ def verifica_vazia(ws, folha, onde):
         falha(onde, "folha sem registos não está vazia")
 
 
+def verifica_impressao(ws, H, onde):
+    # Landscape, one page wide and as long as it takes, title to header on every page, and the
+    # panes frozen under the header.
+    igual(f"{onde} orientação", ws.page_setup.orientation, "landscape")
+    # An absent fitToWidth is the format's default, 1.
+    largura = ws.page_setup.fitToWidth if ws.page_setup.fitToWidth is not None else 1
+    igual(f"{onde} ajuste", (ws.sheet_properties.pageSetUpPr.fitToPage, largura, ws.page_setup.fitToHeight),
+          (True, 1, 0))
+    igual(f"{onde} títulos de impressão", (ws.print_title_rows or "").replace("$", ""), f"1:{H}")
+    igual(f"{onde} painéis fixos", ws.freeze_panes, f"A{H + 1}")
+
+
 def verifica_titulo(ws, titulo, campos, onde):
     F = len(campos)
     a1 = ws.cell(1, 1)
@@ -266,6 +278,7 @@ def verifica_livro(caminho, descricao):
         else:
             igual(f"{onde} linha 2", [ws.cell(2, k).value for k in range(1, len(campos) + 1)], [None] * len(campos))
         verifica_cabecalho(ws, campos, H, semanal, onde)
+        verifica_impressao(ws, H, onde)
         verifica_larguras(ws, campos, onde)
         verifica_dados(ws, campos, linhas, D, B, semanal, onde)
         verifica_totais(ws, wsv, folha, TOTAIS.get((tipo, i), []), D, linhas_escritas, onde)

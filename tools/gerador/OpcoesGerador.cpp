@@ -86,7 +86,9 @@ std::string OpcoesGerador::Uso()
            "                          [--especial] [--vendedores V] [--clientes C] [--artigos A]\n"
            "Escreve uma base de dados ERP de exemplo (SQLite) com N linhas de documentos (2000),\n"
            "V vendedores (6), C clientes (80) e A artigos (150), datadas à volta da data indicada.\n"
-           "A mesma semente dá sempre a mesma empresa. --especial dá o contribuinte 599999990.\n";
+           "A mesma semente dá sempre a mesma empresa. --especial dá o contribuinte 599999990.\n"
+           "       quorvelanti-gerador --help | --version\n"
+           "Estado de saída: 0 escrita, 1 falha ao escrever, 2 linha de comando errada.\n";
 }
 
 }  // namespace quorvelanti::gerador

@@ -1,6 +1,8 @@
 // quorvelanti-gerador: writes a sample ERP company database for the demo, the tests and the
-// benchmark. Exit status 0 when written, 1 when writing failed, 2 for a wrong command line.
+// benchmark. Exit status 0 when written (or after --help, --version), 1 when writing failed, 2 for
+// a wrong command line.
 #include <iostream>
+#include <string>
 
 #include "GeradorErp.h"
 #include "data/Erro.h"
@@ -9,6 +11,15 @@ using namespace quorvelanti;
 
 int main(int argc, char** argv)
 {
+    const std::string primeiro = argc > 1 ? argv[1] : "";
+    if (primeiro == "--help" || primeiro == "-h") {
+        std::cout << gerador::OpcoesGerador::Uso();
+        return 0;
+    }
+    if (primeiro == "--version" || primeiro == "-V") {
+        std::cout << "quorvelanti-gerador " QUORVELANTI_VERSAO "\n";
+        return 0;
+    }
     gerador::OpcoesGerador opcoes;
     try {
         opcoes = gerador::OpcoesGerador::Ler(std::vector<std::string>(argv + 1, argv + argc));

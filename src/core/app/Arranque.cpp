@@ -1,5 +1,6 @@
 #include "Arranque.h"
 
+#include <filesystem>
 #include <string>
 
 #include "components/files/LocalizadorPastaBase.h"
@@ -36,18 +37,46 @@ std::string TituloParametros(const std::string& linhaComando)
     return linhaComando == "3" ? "Parâmetros (Mapa Encomenda Semanal)" : "Parâmetros (Quorvelanti)";
 }
 
+std::string PastaParametros(const DefinicoesArranque& definicoes)
+{
+    std::string pasta = LocalizadorPastaBase(definicoes.pastaBase).PastaBase() + "/dorvam";
+    return VerificadorPasta().Existe(pasta) ? pasta : definicoes.pastaPrograma;
+}
+
+std::string OrigemPastaParametros(const DefinicoesArranque& definicoes)
+{
+    const std::string base = LocalizadorPastaBase(definicoes.pastaBase).PastaBase();
+    const std::string origemBase = definicoes.pastaBase && !definicoes.pastaBase->empty()
+                                       ? "QUORVELANTI_PASTA_BASE=" + *definicoes.pastaBase
+                                       : "QUORVELANTI_PASTA_BASE não definida, base " + base;
+    if (VerificadorPasta().Existe(base + "/dorvam"))
+        return "a pasta " + base + "/dorvam existe (" + origemBase + ")";
+    return "a pasta " + base + "/dorvam não existe (" + origemBase +
+           "), por isso os ficheiros são procurados na pasta do programa, " + definicoes.pastaPrograma;
+}
+
+std::string PastaExemplos(const std::string& pastaPrograma)
+{
+    std::error_code erro;
+    const auto instalada =
+        std::filesystem::weakly_canonical(pastaPrograma + "/../share/quorvelanti/exemplos", erro);
+    if (!erro && VerificadorPasta().Existe(instalada.string())) return instalada.string();
+    return "packaging/exemplos no código-fonte (/usr/share/quorvelanti/exemplos com o pacote instalado)";
+}
+
 std::string Arrancar(ContextoExecucao& ctx, const DefinicoesArranque& definicoes)
 {
     const std::string& linha = definicoes.linhaComando;
-    std::string pasta = LocalizadorPastaBase(definicoes.pastaBase).PastaBase() + "/dorvam";
-    if (!VerificadorPasta().Existe(pasta)) pasta = definicoes.pastaPrograma;
-
-    if (linha.empty() || linha == "/S")
-        ctx.FicheiroIni = pasta + "/Quorvelanti.qel";
-    else if (semanal(linha))
-        ctx.FicheiroIni = pasta + "/MapaEncSemana.qel";
-    else
+    const bool doModo = linha.empty() || linha == "/S" || semanal(linha);
+    if (!doModo) {
         ctx.FicheiroIni = definicoes.pastaPrograma + "/" + linha;  // a named file is always beside the program
+        ctx.OrigemFicheiroIni = "um ficheiro indicado na linha de comando é procurado na pasta do programa, " +
+                                definicoes.pastaPrograma;
+    } else {
+        ctx.FicheiroIni = PastaParametros(definicoes) + (semanal(linha) ? "/MapaEncSemana.qel" : "/Quorvelanti.qel");
+        ctx.OrigemFicheiroIni = OrigemPastaParametros(definicoes);
+    }
+    ctx.OrigemFicheiroIni += "; ficheiros de exemplo em " + PastaExemplos(definicoes.pastaPrograma);
     ctx.Automatico = ModoAutomatico(linha);
     ctx.LinhaComando = linha;
     ctx.Retomar = definicoes.retomar;

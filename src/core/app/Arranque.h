@@ -22,9 +22,19 @@ struct DefinicoesArranque {
     bool retomar = false;                  // QUORVELANTI_RETOMAR=1
 };
 
-// Fills ctx.FicheiroIni, ctx.Automatico, ctx.LinhaComando, ctx.Retomar and ctx.ComandoRetoma;
-// returns the window title.
+// Fills ctx.FicheiroIni, ctx.OrigemFicheiroIni, ctx.Automatico, ctx.LinhaComando, ctx.Retomar and
+// ctx.ComandoRetoma; returns the window title.
 std::string Arrancar(ContextoExecucao& ctx, const DefinicoesArranque& definicoes);
+
+// The folder of the mode files: PastaBase + "/dorvam" when it exists, else the program folder.
+std::string PastaParametros(const DefinicoesArranque& definicoes);
+// How the parameter file's folder was chosen, for a person looking for a missing file:
+//   "a pasta /etc/dorvam não existe (QUORVELANTI_PASTA_BASE não definida, base /etc),
+//    por isso os ficheiros são procurados na pasta do programa, /usr/bin"
+std::string OrigemPastaParametros(const DefinicoesArranque& definicoes);
+// Where the sample parameter files are: the installed share folder beside the program's, or
+// the source tree's.
+std::string PastaExemplos(const std::string& pastaPrograma);
 
 // The command line that runs the same set on the same parameter file, unattended when it can:
 // "/S" for "" and "/S", "/3S" for "3" and "/3S"; a named file is only run from the window.

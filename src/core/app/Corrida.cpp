@@ -54,6 +54,8 @@ std::optional<FimDaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<B
 {
     Interrupcao::Vigia vigia;
     try {
+        // The lock is named after the file's real path, which a missing file does not have.
+        VerificarFicheiroParametros(ctx);
         bloqueio.emplace(ctx.FicheiroIni);
         Sincronizar(ctx);
         return std::nullopt;

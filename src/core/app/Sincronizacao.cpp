@@ -6,6 +6,8 @@
 #include "components/database/LigacaoBD.h"
 #include "components/files/FicheiroTemporario.h"
 #include "components/files/LeitorIni.h"
+#include "components/files/LeituraFicheiro.h"
+#include "components/files/PastaConfigurada.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "sistema/Sistema.h"
@@ -86,8 +88,8 @@ void removerTemporariosAbandonados(const ContextoExecucao& ctx)
     FicheiroTemporario::RemoverAbandonados(ctx.PastaLog);
     LeitorIni ini;
     ini.DefinirFicheiro(ctx.FicheiroIni);
-    if (const auto saida = ini.LerValor("SMTP", "PastaSaida"); !saida.empty())
-        FicheiroTemporario::RemoverAbandonados(saida);
+    if (const auto saida = ini.LerValor("SMTP", "PastaSaida"); !texto::Aparar(saida).empty())
+        FicheiroTemporario::RemoverAbandonados(PastaConfigurada(saida, "PastaSaida", "SMTP"));
 }
 
 void fechar(std::unique_ptr<LigacaoBD>& ligacao)
@@ -130,6 +132,16 @@ std::string textoRetoma(const ContextoExecucao& ctx)
 }
 
 }  // namespace
+
+void VerificarFicheiroParametros(const ContextoExecucao& ctx)
+{
+    try {
+        VerificarLeitura("ficheiro de parâmetros", ctx.FicheiroIni);
+    } catch (const Erro& erro) {
+        if (erro.Numero() != erros::FicheiroInexistente || ctx.OrigemFicheiroIni.empty()) throw;
+        throw Erro(erro.Numero(), erro.Descricao(), ctx.OrigemFicheiroIni);
+    }
+}
 
 std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista)
 {
@@ -207,8 +219,7 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.EmpresaActual.clear();
     ctx.PassoActual = "leitura dos parâmetros";
     // Found before anything is written, so a wrong path leaves no stray log behind.
-    if (!std::filesystem::is_regular_file(ctx.FicheiroIni))
-        throw Erro(erros::FicheiroInexistente, "O ficheiro de parâmetros não existe: " + ctx.FicheiroIni);
+    VerificarFicheiroParametros(ctx);
     Parametros parametros;
     parametros.FicheiroIni(ctx.FicheiroIni);
     parametros.Ler();

@@ -11,6 +11,10 @@ struct ContextoExecucao;
 class LigacaoBD;
 
 void Sincronizar(ContextoExecucao& ctx);
+// Raises Erro unless ctx.FicheiroIni can be read: a missing file says how its folder was chosen
+// and where a starting file is (ctx.OrigemFicheiroIni); one the running user may not read says
+// so, with the reason, instead of passing for a file without settings.
+void VerificarFicheiroParametros(const ContextoExecucao& ctx);
 // The lines between "[EMPRESAS]" and "[FIM]" (markers in any letter case, whole lines), unchanged.
 // comLista, when given, tells whether the file has an "[EMPRESAS]" line at all.
 //

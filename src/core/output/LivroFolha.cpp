@@ -109,6 +109,9 @@ void LivroFolha::Escrever(const std::string& titulo, const std::vector<std::stri
     escreverCabecalho();
     escreverDados();
     escreverTotais(totais);
+    // A long sheet prints one page wide with its titles on every page, and on screen the
+    // header stays in view.
+    livro_.Impressao(tipo_.LinhaCabecalho() - 1);
 }
 
 void LivroFolha::prepararColunas(const std::vector<std::string>& linhasCliente, const std::string& titulo)

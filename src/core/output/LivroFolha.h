@@ -11,6 +11,8 @@
 // wide with "###,###,##0.00"; numeric fields keep their defined size with that format; dates
 // are fitted to the rows above the data and shown "dd-mm-yyyy"; other fields keep their size.
 // Formulas carry their computed result; a percentage over a zero total carries "#DIV/0!".
+// The sheet prints landscape, one page wide, with the rows from the title to the header on
+// every page, and its panes are frozen below the header row.
 #include <array>
 #include <string>
 #include <vector>

@@ -168,6 +168,15 @@ void LivroXlsx::Coluna(int coluna, double largura, Formato formato)
               [&] { return "definir a coluna " + NomeColuna(coluna); });
 }
 
+void LivroXlsx::Impressao(int linhaCabecalho)
+{
+    worksheet_set_landscape(folha_);
+    worksheet_fit_to_pages(folha_, 1, 0);  // one page wide, as many long as it takes
+    verificar(worksheet_repeat_rows(folha_, 0, static_cast<lxw_row_t>(linhaCabecalho)),
+              [&] { return "repetir as linhas 1 a " + std::to_string(linhaCabecalho + 1) + " em cada página"; });
+    worksheet_freeze_panes(folha_, static_cast<lxw_row_t>(linhaCabecalho + 1), 0);
+}
+
 void LivroXlsx::Gravar()
 {
     lxw_workbook* livro = livro_;

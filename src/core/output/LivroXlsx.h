@@ -67,6 +67,11 @@ public:
     // Width in characters; the format is what the column's empty cells show.
     void Coluna(int coluna, double largura, Formato formato);
 
+    // How the sheet prints and scrolls: landscape, fitted to one page wide, rows 0 to
+    // linhaCabecalho repeated at the top of every printed page, panes frozen below that row.
+    // Cells, widths and formats stay as written.
+    void Impressao(int linhaCabecalho);
+
     // Writes the file and renames it onto the destination, replacing what was there.
     void Gravar();
 

@@ -32,6 +32,8 @@ struct ContextoExecucao {
     }
 
     std::string FicheiroIni;
+    // How start-up chose FicheiroIni's folder and where the sample files are, said when it is missing.
+    std::string OrigemFicheiroIni;
     std::unique_ptr<LigacaoBD> Ligacao;
     std::unique_ptr<LigacaoBD> LigacaoExt;
     bool TemLigacaoExt = false;

@@ -1,9 +1,8 @@
 #include "Parametros.h"
 
 #include "components/files/LeitorIni.h"
+#include "components/files/PastaConfigurada.h"
 #include "data/Erro.h"
-#include "data/Texto.h"
-#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -37,18 +36,7 @@ void Parametros::Ler()
 
 std::string Parametros::PastaDe(const std::string& directoria)
 {
-    std::string pasta = texto::Aparar(directoria);
-    // Files written by Windows peers end the folder with its separator; here it is just that.
-    if (!pasta.empty() && pasta.back() == '\\') pasta.back() = '/';
-    // Taken as it stands, such a path would name files like "D:\Relatorios\LOG_MAPAS….txt" in
-    // the working folder.
-    if (sistema::CaminhoDeOutroSistema(pasta))
-        throw Erro(erros::ParametroInvalido,
-                   "A chave Directoria da secção [Log] tem um caminho do Windows; indique uma pasta deste "
-                   "sistema (por exemplo /var/lib/quorvelanti)",
-                   directoria);
-    if (pasta.empty() || pasta.back() != '/') pasta += '/';
-    return pasta;
+    return PastaConfigurada(directoria, "Directoria", "Log");
 }
 
 }  // namespace quorvelanti

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "data/Erro.h"
 #include "data/Relogio.h"
@@ -10,6 +11,21 @@
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
+
+namespace {
+
+// "No such file or directory" does not tell a missing folder from a missing file; the folder is
+// the one the administrator has to create.
+std::string razaoFalhaAbertura(int erro, const std::string& pasta)
+{
+    std::error_code semPasta;
+    if (erro == ENOENT && !std::filesystem::exists(pasta, semPasta))
+        return "a pasta " + pasta + " não existe (chave Directoria da secção [Log]; crie-a, com escrita para o "
+               "utilizador que corre o programa)";
+    return std::strerror(erro);
+}
+
+}  // namespace
 
 cl_log::cl_log(const Relogio& relogio) : relogio_(relogio) {}
 
@@ -34,7 +50,8 @@ void cl_log::Abrir(const std::string& NomeIni)
         ficheiro_ = Descritor(
             sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
         if (!ficheiro_.Valido()) {
-            razaoFecho_ = std::strerror(errno);
+            const int erro = errno;
+            razaoFecho_ = razaoFalhaAbertura(erro, Parametros::PastaDe(parametros.Log_Directoria()));
             return;
         }
         Escrever("Início da Emissão");

@@ -90,6 +90,12 @@ bool PastaGravavel(const std::string& pasta) noexcept;
 
 // ---- the process and its folders -------------------------------------------------------------
 
+// A file's owner and group as an administrator reads them, "root:quorvelanti" (numbers where
+// unnamed); "" on Windows, whose files carry ACLs instead.
+std::string NomeDono(unsigned dono, unsigned grupo);
+// The user (and group) the process runs as: "quorvelanti:quorvelanti"; the user name on Windows.
+std::string UtilizadorActual();
+
 // The folder of the running executable ("." when unknown).
 std::string PastaPrograma();
 // Where the parameter files' folder (dorvam) lives unless the environment says otherwise:

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "FicheiroTemporario.h"
+#include "LeituraFicheiro.h"
 #include "data/Descritor.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
@@ -59,7 +60,7 @@ std::optional<std::string> lerFicheiro(const std::string& caminho)
     std::ifstream f(caminho, std::ios::binary);
     if (!f) {
         if (errno == ENOENT) return std::nullopt;
-        throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o ficheiro " + caminho, std::strerror(errno));
+        throw ErroLeitura("ficheiro", caminho, errno);
     }
     std::ostringstream s;
     s << f.rdbuf();

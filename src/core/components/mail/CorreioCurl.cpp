@@ -100,6 +100,9 @@ void cortarLigacao(CURL* c)
         sistema::InterromperSocket(static_cast<std::uintptr_t>(socket));
 }
 
+// The server's answer to the check's command is of no use.
+std::size_t descartar(char*, std::size_t tamanho, std::size_t n, void*) { return tamanho * n; }
+
 // Called for each socket libcurl makes, that is for each new connection.
 int novaLigacao(void* p, curl_socket_t, curlsocktype)
 {
@@ -161,8 +164,8 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
     ResultadoEnvio r;
     r.ligacaoNova = s.ligacaoNova;
     if (s.semAutenticacao) {
-        r.detalhe = "o servidor não aceitou login (não oferece AUTH) e a chave Utilizador está definida; "
-                    "a mensagem não foi enviada";
+        r.detalhe = "o servidor não aceitou login (não oferece AUTH) e a chave Utilizador está definida";
+        if (!s.mensagem->empty()) r.detalhe += "; a mensagem não foi enviada";
         return r;
     }
     r.enviado = codigo == CURLE_OK;
@@ -194,20 +197,12 @@ CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes)
 // Cleaning the handle up ends its open connection with QUIT.
 CorreioCurl::~CorreioCurl() = default;
 
-ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vector<std::string>& destinatarios,
-                                   const std::string& mensagem, bool ultimaDaLigacao)
+// What a transaction and a check share: the server, its TLS and certificate, the login, the
+// timeouts, and the callbacks that read the server's replies and notice a signal.
+CURL* CorreioCurl::prepararLigacao(const std::string& remetente, bool ultimaDaLigacao)
 {
     const auto& d = definicoes_;
-    if (!pega_->curl) return {.detalhe = "libcurl não inicializou"};
-    ListaCurl rcpt;
-    for (const auto& dest : destinatarios) {
-        curl_slist* nova = curl_slist_append(rcpt.get(), ("<" + dest + ">").c_str());
-        if (!nova) return {.detalhe = "sem memória para a lista de destinatários"};
-        rcpt.release();
-        rcpt.reset(nova);
-    }
     Transaccao& transaccao = pega_->transaccao = Transaccao{};
-    transaccao.mensagem = &mensagem;
     transaccao.exigeLogin = !d.utilizador.empty();
     char* erroCurl = pega_->erroCurl;
     erroCurl[0] = '\0';
@@ -219,12 +214,6 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, d.timeout);
     curl_easy_setopt(c, CURLOPT_TIMEOUT, d.timeout);
     curl_easy_setopt(c, CURLOPT_FORBID_REUSE, ultimaDaLigacao ? 1L : 0L);
-    curl_easy_setopt(c, CURLOPT_MAIL_FROM, ("<" + remetente + ">").c_str());
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
-    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(mensagem.size()));
-    curl_easy_setopt(c, CURLOPT_READFUNCTION, ler);
-    curl_easy_setopt(c, CURLOPT_READDATA, &transaccao);
     curl_easy_setopt(c, CURLOPT_SOCKOPTFUNCTION, novaLigacao);
     curl_easy_setopt(c, CURLOPT_SOCKOPTDATA, &transaccao);
     curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
@@ -238,10 +227,53 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
         curl_easy_setopt(c, CURLOPT_USERNAME, d.utilizador.c_str());
         curl_easy_setopt(c, CURLOPT_PASSWORD, d.password.c_str());
     }
+    return c;
+}
+
+ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vector<std::string>& destinatarios,
+                                   const std::string& mensagem, bool ultimaDaLigacao)
+{
+    if (!pega_->curl) return {.detalhe = "libcurl não inicializou"};
+    ListaCurl rcpt;
+    for (const auto& dest : destinatarios) {
+        curl_slist* nova = curl_slist_append(rcpt.get(), ("<" + dest + ">").c_str());
+        if (!nova) return {.detalhe = "sem memória para a lista de destinatários"};
+        rcpt.release();
+        rcpt.reset(nova);
+    }
+    CURL* c = prepararLigacao(remetente, ultimaDaLigacao);
+    Transaccao& transaccao = pega_->transaccao;
+    transaccao.mensagem = &mensagem;
+    curl_easy_setopt(c, CURLOPT_MAIL_FROM, ("<" + remetente + ">").c_str());
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
+    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(mensagem.size()));
+    curl_easy_setopt(c, CURLOPT_READFUNCTION, ler);
+    curl_easy_setopt(c, CURLOPT_READDATA, &transaccao);
     CURLcode codigo = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);  // the list goes now; the handle stays
     if (codigo == CURLE_ABORTED_BY_CALLBACK) cortarLigacao(c);
-    return resultado(codigo, erroCurl, transaccao, d.password);
+    return resultado(codigo, pega_->erroCurl, transaccao, definicoes_.password);
+}
+
+std::string CorreioCurl::Verificar(const std::string& remetente)
+{
+    if (!pega_->curl) return "libcurl não inicializou";
+    CURL* c = prepararLigacao(remetente, true);
+    Transaccao& transaccao = pega_->transaccao;
+    const std::string nada;
+    transaccao.mensagem = &nada;
+    // Without MAIL or RCPT libcurl sends this one command after the greeting, TLS and login.
+    curl_easy_setopt(c, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, "NOOP");
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, descartar);
+    CURLcode codigo = curl_easy_perform(c);
+    curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, nullptr);
+    if (codigo == CURLE_ABORTED_BY_CALLBACK) cortarLigacao(c);
+    // libcurl goes on without login when the server offers none; the check must not pass then.
+    if (codigo == CURLE_OK && transaccao.exigeLogin && !transaccao.autenticado) transaccao.semAutenticacao = true;
+    const ResultadoEnvio r = resultado(codigo, pega_->erroCurl, transaccao, definicoes_.password);
+    return r.enviado ? "" : r.detalhe;
 }
 
 }  // namespace quorvelanti

@@ -7,6 +7,7 @@
 //   ResultadoEnvio r = smtp.Enviar("rel@emp.pt", {"adm@emp.pt", "dir@emp.pt"}, texto);
 //   r = smtp.Enviar("rel@emp.pt", {"vnd@emp.pt"}, outro, true);  // same connection, QUIT after it
 //   if (!r.enviado && r.transitorio) ... try again later
+//   std::string falha = CorreioCurl(definicoes).Verificar("rel@emp.pt");   // "" : login held
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,9 +40,16 @@ public:
     // ultimaDaLigacao the connection ends with QUIT after it.
     ResultadoEnvio Enviar(const std::string& remetente, const std::vector<std::string>& destinatarios,
                           const std::string& mensagem, bool ultimaDaLigacao = false);
+    // Connects, greets, starts TLS and checks the certificate, logs in, sends NOOP and QUIT:
+    // everything a message would go through, without sending one. "" when it all held, else
+    // why not (libcurl's text and the server's reply, never the password).
+    std::string Verificar(const std::string& remetente);
 
 private:
     struct Pega;  // the libcurl handle and what its callbacks see
+
+    // Sets the options every use of the handle shares; the transaction's data starts afresh.
+    void* prepararLigacao(const std::string& remetente, bool ultimaDaLigacao);
 
     const ServicoCorreio::Definicoes definicoes_;
     std::unique_ptr<Pega> pega_;

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "components/files/LeitorIni.h"
+#include "components/files/LeituraFicheiro.h"
+#include "components/files/PastaConfigurada.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -47,6 +49,16 @@ int portaPredefinida(ServicoCorreio::Definicoes::Seguranca s)
     return s == S::Ssl ? 465 : s == S::StartTls ? 587 : 25;
 }
 
+// "" when no pickup folder is set; else the folder without its final separator, a final "\"
+// taken as "Directoria" takes it.
+std::string pastaDeSaida(const std::string& valor)
+{
+    if (texto::Aparar(valor).empty()) return "";
+    std::string pasta = PastaConfigurada(valor, "PastaSaida", kSeccao);
+    if (pasta.size() > 1) pasta.pop_back();
+    return pasta;
+}
+
 }  // namespace
 
 ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& ficheiroParametros,
@@ -70,7 +82,7 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
     d.certificadoCA = ini.LerValor(kSeccao, "CertificadoCA");
     d.utilizador = ini.LerValor(kSeccao, "Utilizador");
     d.password = ini.LerValor(kSeccao, "Password");
-    d.pastaSaida = ini.LerValor(kSeccao, "PastaSaida");
+    d.pastaSaida = pastaDeSaida(ini.LerValor(kSeccao, "PastaSaida"));
 
     if (d.pastaSaida.empty() && d.servidor.empty())
         throw Erro(erros::CorreioConfiguracao, "Falta a chave [SMTP] Servidor (ou PastaSaida)");
@@ -82,6 +94,9 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
         throw Erro(erros::CorreioConfiguracao,
                    "Com a chave [SMTP] Utilizador, a chave Seguranca tem de ser definida "
                    "(starttls ou ssl; nenhuma envia a password sem cifra)");
+    // libcurl would only say it could not set the certificates up; say which file and why.
+    if (d.pastaSaida.empty() && !d.certificadoCA.empty())
+        VerificarLeitura("ficheiro de autoridades [SMTP] CertificadoCA", d.certificadoCA);
     return d;
 }
 

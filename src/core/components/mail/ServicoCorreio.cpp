@@ -152,6 +152,30 @@ void ServicoCorreio::enviar(const Pedido& pedido)
     }
 }
 
+std::string ServicoCorreio::Verificar(const std::string& origem) const
+{
+    if (!definicoes_) throw Erro(erros::CorreioConfiguracao, "Serviço de correio sem configuração");
+    const Definicoes& d = *definicoes_;
+    const auto remetente = mensagem::LerEnderecos(origem);
+    if (remetente.size() != 1)
+        throw Erro(erros::CorreioConfiguracao, "A chave [SMTP] emailEmissor tem de ter um endereço, e um só: \"" +
+                                                   origem + "\"");
+    if (!d.pastaSaida.empty()) {
+        // What a message needs there: a folder in which the running user may create files.
+        if (!sistema::PastaGravavel(d.pastaSaida))
+            throw Erro(erros::CorreioConfiguracao, "A pasta de saída [SMTP] PastaSaida não aceita ficheiros de " +
+                                                       sistema::UtilizadorActual() + ": " + d.pastaSaida);
+        return "pasta de saída " + d.pastaSaida + " (nada é enviado)";
+    }
+    const std::string servidor = d.servidor + ":" + std::to_string(d.porta);
+    if (std::string falha = CorreioCurl(d).Verificar(remetente.front().endereco); !falha.empty())
+        throw Erro(erros::CorreioFalhou, "O servidor de correio " + servidor + " não aceitou a ligação", falha);
+    using S = Definicoes::Seguranca;
+    return "servidor de correio " + servidor +
+           (d.seguranca == S::Nenhuma ? " sem TLS" : d.seguranca == S::Ssl ? " com TLS (ssl)" : " com TLS (starttls)") +
+           (d.utilizador.empty() ? ", sem login" : ", login de " + d.utilizador);
+}
+
 void ServicoCorreio::enviarPorSmtp(const std::string& remetente, const std::vector<std::string>& destinatarios,
                                    const std::string& texto, const std::string& descricao)
 {

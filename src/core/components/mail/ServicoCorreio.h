@@ -43,6 +43,11 @@ public:
     void Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
                 const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
                 const std::string& anexo, int comAnexo, int prioridade);
+    // Checks, without sending anything, what a message from 'origem' would go through: the
+    // connection, TLS with its certificate and the login (then NOOP and QUIT), or that the pickup
+    // folder takes files. Returns what held ("servidor de correio smtp.emp.pt:587 com TLS
+    // (starttls), login de rel"); raises Erro saying what did not.
+    std::string Verificar(const std::string& origem) const;
     // The Message-ID of the message of the last Enviar ("" before the first).
     const std::string& IdMensagem() const { return idMensagem_; }
 

@@ -1,9 +1,11 @@
 #include "sistema/Sistema.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <netdb.h>
 #include <poll.h>
 #include <pthread.h>
+#include <pwd.h>
 #include <semaphore.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -190,6 +192,26 @@ bool PastaGravavel(const std::string& pasta) noexcept
     struct stat a {};
     return ::stat(pasta.c_str(), &a) == 0 && S_ISDIR(a.st_mode) && ::access(pasta.c_str(), W_OK | X_OK) == 0;
 }
+
+namespace {
+
+std::string nomeUtilizador(uid_t uid)
+{
+    const passwd* p = ::getpwuid(uid);
+    return p ? p->pw_name : std::to_string(uid);
+}
+
+std::string nomeGrupo(gid_t gid)
+{
+    const group* g = ::getgrgid(gid);
+    return g ? g->gr_name : std::to_string(gid);
+}
+
+}  // namespace
+
+std::string NomeDono(unsigned dono, unsigned grupo) { return nomeUtilizador(dono) + ":" + nomeGrupo(grupo); }
+
+std::string UtilizadorActual() { return NomeDono(::geteuid(), ::getegid()); }
 
 std::string PastaPrograma()
 {

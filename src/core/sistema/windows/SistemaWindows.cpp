@@ -264,6 +264,15 @@ bool PastaGravavel(const std::string& pasta) noexcept
     return p.h != INVALID_HANDLE_VALUE;
 }
 
+std::string NomeDono(unsigned, unsigned) { return ""; }
+
+std::string UtilizadorActual()
+{
+    wchar_t nome[257];
+    DWORD n = sizeof nome / sizeof nome[0];
+    return GetUserNameW(nome, &n) && n > 0 ? estreito(nome, n - 1) : std::string();
+}
+
 std::string PastaPrograma()
 {
     std::vector<wchar_t> caminho(MAX_PATH);

@@ -1,0 +1,167 @@
+#include "Verificacao.h"
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+#include "app/Sincronizacao.h"
+#include "components/files/VerificadorPasta.h"
+#include "components/mail/MensagemEnderecos.h"
+#include "components/mail/ServicoCorreio.h"
+#include "data/Erro.h"
+#include "data/Relogio.h"
+#include "data/Texto.h"
+#include "run/ContextoExecucao.h"
+#include "settings/Parametros.h"
+#include "sistema/Sistema.h"
+
+namespace quorvelanti {
+
+namespace {
+
+class Verificacao {
+public:
+    explicit Verificacao(ContextoExecucao& ctx) : ctx_(ctx) {}
+
+    // One line: what held, as the step says it, or why not, from the Erro it raised.
+    bool Verificar(const std::string& assunto, const std::function<std::string()>& passo)
+    {
+        try {
+            const std::string feito = passo();
+            ctx_.progresso.AddLista("ok    " + assunto + (feito.empty() ? "" : ": " + feito));
+            return true;
+        } catch (const Erro& erro) {
+            falhar(assunto, erro.DescricaoCompleta());
+        } catch (const std::exception& erro) {
+            falhar(assunto, erro.what());
+        }
+        return false;
+    }
+
+    bool TudoBem() const { return falhas_ == 0; }
+
+private:
+    void falhar(const std::string& assunto, const std::string& razao)
+    {
+        ++falhas_;
+        ctx_.progresso.AddLista("FALHA " + assunto + ": " + razao);
+    }
+
+    ContextoExecucao& ctx_;
+    int falhas_ = 0;
+};
+
+std::string listaEmpresas(const std::vector<std::string>& empresas, bool comLista)
+{
+    if (!comLista)
+        throw Erro(erros::ParametroInvalido, "O ficheiro não tem a linha [EMPRESAS]: nenhuma empresa seria processada");
+    std::string nomes;
+    for (const auto& e : empresas) nomes += (nomes.empty() ? "" : ", ") + e;
+    return std::to_string(empresas.size()) + (empresas.size() == 1 ? " empresa" : " empresas") +
+           (nomes.empty() ? "" : " (" + nomes + ")");
+}
+
+// The folder must exist and take new files from the user the run goes as.
+std::string pastaRegisto(const Parametros& parametros)
+{
+    if (texto::Aparar(parametros.Log_Directoria()).empty())
+        throw Erro(erros::ParametroInvalido, "A chave não está definida: o registo e os livros não teriam pasta");
+    const std::string pasta = Parametros::PastaDe(parametros.Log_Directoria());
+    if (!VerificadorPasta().Existe(pasta))
+        throw Erro(erros::FicheiroInexistente, "A pasta " + pasta + " não existe");
+    if (!sistema::PastaGravavel(pasta))
+        throw Erro(erros::FicheiroNaoGravado,
+                   "A pasta " + pasta + " não aceita ficheiros de " + sistema::UtilizadorActual());
+    return pasta + " existe e aceita ficheiros";
+}
+
+std::string enderecos(const std::string& lista)
+{
+    const auto n = mensagem::LerEnderecos(lista).size();
+    return std::to_string(n) + (n == 1 ? " endereço" : " endereços");
+}
+
+double segundosDesde(const Relogio& relogio, std::chrono::steady_clock::time_point inicio)
+{
+    return std::chrono::duration<double>(relogio.Instante() - inicio).count();
+}
+
+std::string emSegundos(double segundos)
+{
+    char texto[32];
+    std::snprintf(texto, sizeof texto, "%.1f s", segundos);
+    return texto;
+}
+
+// The connection as the run opens it, then the query that starts each company's reports.
+std::string empresa(ContextoExecucao& ctx, const std::string& nome)
+{
+    const auto inicio = ctx.relogio.Instante();
+    AbreLigacao(ctx, nome, ctx.Ligacao, ctx.FicheiroIni);
+    getNomeEmpresa(ctx);
+    ctx.Ligacao->FecharLigacao();
+    std::string feito = "ligação e consulta da empresa em " + emSegundos(segundosDesde(ctx.relogio, inicio));
+    for (const char* chave : {"DestinoAdm", "DestinoEnc"}) {
+        LeitorIni ini(&ctx.cacheIni);
+        ini.DefinirFicheiro(ctx.FicheiroIni);
+        try {
+            mensagem::LerEnderecos(ini.LerValor(nome, chave));
+        } catch (const Erro& erro) {
+            throw Erro(erros::ParametroInvalido, "Empresa " + nome + ": a chave " + chave + " tem um endereço inválido",
+                       erro.DescricaoCompleta());
+        }
+    }
+    return feito;
+}
+
+std::string empresaExterna(ContextoExecucao& ctx, const std::string& nome)
+{
+    const auto inicio = ctx.relogio.Instante();
+    AbreLigacaoExt(ctx, nome, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
+    ctx.LigacaoExt->FecharLigacao();
+    return "ligação em " + emSegundos(segundosDesde(ctx.relogio, inicio));
+}
+
+}  // namespace
+
+bool VerificarParametros(ContextoExecucao& ctx)
+{
+    Verificacao v(ctx);
+    // Nothing else can be read from a file that cannot be.
+    if (!v.Verificar("ficheiro de parâmetros", [&] {
+            VerificarFicheiroParametros(ctx);
+            return ctx.FicheiroIni;
+        }))
+        return false;
+
+    bool comLista = false;
+    std::vector<std::string> empresas;
+    v.Verificar("[EMPRESAS]", [&] {
+        empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
+        return listaEmpresas(empresas, comLista);
+    });
+    Parametros parametros;
+    parametros.FicheiroIni(ctx.FicheiroIni);
+    parametros.Ler();
+    v.Verificar("[Log] Directoria", [&] { return pastaRegisto(parametros); });
+    if (!texto::Aparar(parametros.Log_AvisoFalha()).empty())
+        v.Verificar("[Log] AvisoFalha", [&] { return enderecos(parametros.Log_AvisoFalha()); });
+
+    ServicoCorreio correio(ctx.relogio);
+    if (v.Verificar("[SMTP]", [&] {
+            correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
+            return std::string("chaves válidas");
+        }))
+        v.Verificar("correio", [&] { return correio.Verificar(parametros.email_Origem()); });
+
+    for (const auto& nome : empresas) {
+        LeitorIni ini(&ctx.cacheIni);
+        ini.DefinirFicheiro(ctx.FicheiroIni);
+        v.Verificar("empresa " + nome, [&] { return empresa(ctx, nome); });
+        if (!ini.LerValor(nome, "EmpresaExt").empty())
+            v.Verificar("empresa " + nome + " (EmpresaExt)", [&] { return empresaExterna(ctx, nome); });
+    }
+    return v.TudoBem();
+}
+
+}  // namespace quorvelanti

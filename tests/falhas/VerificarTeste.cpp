@@ -1,0 +1,139 @@
+// quorvelanti --verificar as an administrator runs it before the night, and a run on a
+// parameter file the service user may not read.
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "Cenario.h"
+#include "PastaImutavel.h"
+#include "ServidorSmtp.h"
+#include "ServidorTds.h"
+
+namespace {
+
+using falhas::Contem;
+
+std::vector<std::string> linhas(const std::string& texto)
+{
+    std::vector<std::string> todas;
+    std::istringstream s(texto);
+    for (std::string l; std::getline(s, l);) todas.push_back(l);
+    return todas;
+}
+
+std::vector<std::string> falhasEm(const std::string& saida)
+{
+    std::vector<std::string> f;
+    for (const auto& l : linhas(saida))
+        if (l.rfind("FALHA ", 0) == 0) f.push_back(l);
+    return f;
+}
+
+apoio::OpcoesSmtp comLogin()
+{
+    apoio::OpcoesSmtp o;
+    o.utilizador = "rel";
+    o.password = "certa";
+    o.tls = apoio::OpcoesSmtp::Tls::StartTls;
+    return o;
+}
+
+apoio::Resultado verificar(const falhas::Cenario& cenario)
+{
+    return apoio::Executar({apoio::Programa(), "--verificar"}, cenario.Ambiente(), 60);
+}
+
+// Everything holds: every line ok, the login tried over TLS, and nothing written or sent.
+TEST(Verificar, FicheiroCertoTudoOkSemEscreverNemEnviar)
+{
+    falhas::Cenario cenario;
+    cenario.EmpresaVazia("a.db");
+    apoio::ServidorSmtp smtp(comLogin());
+    cenario.Parametros("[EMPRESAS]\r\nA\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db") +
+                       cenario.Globais(smtp.ChavesIni()) + "AvisoFalha=aviso@emp.pt\r\n");
+    const auto r = verificar(cenario);
+    EXPECT_EQ(r.estado, 0) << r.saida << r.erros;
+    const auto todas = linhas(r.saida);
+    EXPECT_EQ(todas.size(), 7u) << r.saida;
+    for (const auto& l : todas) EXPECT_EQ(l.substr(0, 6), "ok    ") << l;
+    EXPECT_TRUE(Contem(r.saida, "com TLS (starttls), login de rel")) << r.saida;
+    EXPECT_EQ(smtp.Ligacoes(), 1);
+    EXPECT_EQ(smtp.Transaccoes(), 0);
+    EXPECT_TRUE(apoio::Ficheiros(cenario.PastaLog()).empty());
+    EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
+}
+
+// A wrong database password, a wrong mail password and a log folder that takes no file: one
+// FALHA line each, naming the company or the key, and the check goes on past each of them.
+TEST(Verificar, CadaFalhaNaSuaLinha)
+{
+    falhas::Cenario cenario;
+    cenario.EmpresaVazia("a.db");
+    apoio::ServidorTds sql(apoio::ServidorTds::Modo::Recusa);
+    apoio::ServidorSmtp smtp(comLogin());
+    std::string chaves = smtp.ChavesIni();
+    chaves.replace(chaves.find("Password=certa"), 14, "Password=errada");
+    cenario.Parametros("[EMPRESAS]\r\nA\r\nERP\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db") +
+                       "[ERP]\r\nServidor=127.0.0.1," + std::to_string(sql.Porta()) +
+                       "\r\nEmpresa=EMP\r\nUsername=rel\r\nPassword=errada\r\nEncriptacao=nao\r\nTimeoutLigacao=10\r\n" +
+                       cenario.Globais(chaves));
+    falhas::PastaImutavel imutavel(cenario.PastaLog());
+    if (!imutavel.Activa()) GTEST_SKIP() << imutavel.Motivo();
+    const auto r = verificar(cenario);
+    EXPECT_EQ(r.estado, 1) << r.saida;
+    const auto f = falhasEm(r.saida);
+    ASSERT_EQ(f.size(), 3u) << r.saida;
+    EXPECT_TRUE(Contem(f[0], "[Log] Directoria") && Contem(f[0], "não aceita ficheiros")) << f[0];
+    EXPECT_TRUE(Contem(f[1], "correio") && Contem(f[1], "535")) << f[1];
+    EXPECT_TRUE(Contem(f[2], "empresa ERP") && Contem(f[2], "Login failed")) << f[2];
+    EXPECT_TRUE(Contem(r.saida, "ok    empresa A")) << r.saida;
+    EXPECT_FALSE(Contem(r.saida, "errada"));
+    EXPECT_EQ(smtp.Transaccoes(), 0);
+}
+
+// The most likely installation slip: a parameter file the service user may not read. The run
+// says so, with the reason, the owner and mode and who ran, instead of a missing key.
+TEST(Verificar, FicheiroIlegivelDizPorque)
+{
+    falhas::Cenario cenario;
+    cenario.Parametros("[EMPRESAS]\r\n[FIM]\r\n" + cenario.Globais("PastaSaida=" + cenario.PastaLog() + "\r\n"));
+    std::vector<std::string> comando{apoio::Programa(), "/S"};
+    std::string quem = "root";
+    if (geteuid() == 0) {
+        const passwd* ninguem = getpwnam("nobody");
+        if (!ninguem) GTEST_SKIP() << "needs the user nobody";
+        quem = "nobody";
+        chmod(cenario.Base().c_str(), 0755);
+        chmod(cenario.Dorvam().c_str(), 0755);
+        comando.insert(comando.begin(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    } else {
+        chmod((cenario.Dorvam() + "/Quorvelanti.qel").c_str(), 0);
+    }
+    const auto r = apoio::Executar(comando, cenario.Ambiente(), 60);
+    EXPECT_EQ(r.estado, 1) << r.erros;
+    EXPECT_TRUE(Contem(r.erros, "Não foi possível ler o ficheiro de parâmetros " + cenario.Dorvam() +
+                                    "/Quorvelanti.qel: Permission denied")) << r.erros;
+    EXPECT_TRUE(Contem(r.erros, "modo 0" + std::string(geteuid() == 0 ? "600" : "000"))) << r.erros;
+    EXPECT_TRUE(Contem(r.erros, "o programa corre como " + quem)) << r.erros;
+    EXPECT_TRUE(apoio::Ficheiros(cenario.PastaLog()).empty());
+
+    // A missing file says how its folder was chosen and where the samples are; a missing log
+    // folder is said to be missing.
+    auto semFicheiro = cenario.Correr("/3S");
+    EXPECT_EQ(semFicheiro.estado, 1);
+    EXPECT_TRUE(Contem(semFicheiro.erros, "O ficheiro de parâmetros não existe: " + cenario.Dorvam() +
+                                              "/MapaEncSemana.qel: a pasta " + cenario.Dorvam() +
+                                              " existe (QUORVELANTI_PASTA_BASE=" + cenario.Base() + ")"))
+        << semFicheiro.erros;
+    EXPECT_TRUE(Contem(semFicheiro.erros, "ficheiros de exemplo em ")) << semFicheiro.erros;
+    cenario.Parametros("[EMPRESAS]\r\n[FIM]\r\n[Log]\r\nDirectoria=" + cenario.Base() + "/nao-ha\\\r\n",
+                       "MapaEncSemana.qel");
+    semFicheiro = cenario.Correr("/3S");
+    EXPECT_EQ(semFicheiro.estado, 1);
+    EXPECT_TRUE(Contem(semFicheiro.erros, "a pasta " + cenario.Base() + "/nao-ha/ não existe")) << semFicheiro.erros;
+}
+
+}  // namespace
