@@ -2,12 +2,15 @@
 //
 // The irreducible cost of the workbooks of a run: the cells the program wrote, read back from
 // its workbooks into a plan file (executar.py does that), written again straight on libxlsxwriter
-// in constant-memory mode, as the program writes them, with as many formats as each workbook used.
+// in the mode the program wrote each one (whole in memory, or row by row in constant-memory mode),
+// with the library's temporary files on the output's file system and as many formats as each
+// workbook used.
 // Only the writing is timed; the plan is read into memory first. Prints one line:
 //   livros=24 folhas=110 celulas=1650311 bytes=40123456 cpu=2.310 parede=2.402
 //
 // Plan lines, fields separated by tabs (\t, \n, \r and \\ escaped inside values):
-//   W  name  formats                 a new workbook, and how many formats it used
+//   W  name  formats  mode           a new workbook, how many formats it used, and "memoria" (whole
+//                                    in memory) or "linhas" (row by row)
 //   S  name                          a new sheet of it
 //   C  row  column  kind  format  value  [formula]
 //      kind s text, n number, f formula with a number result, t formula with a text result,
@@ -48,6 +51,7 @@ struct Folha {
 struct Livro {
     std::string nome;
     int formatos = 0;
+    bool linhaALinha = false;
     std::vector<Folha> folhas;
 };
 
@@ -81,8 +85,8 @@ std::vector<Livro> lerPlano(const std::string& ficheiro)
     std::vector<Livro> livros;
     for (std::string linha; std::getline(entrada, linha);) {
         const std::vector<std::string> p = campos(linha);
-        if (p[0] == "W" && p.size() == 3) {
-            livros.push_back({p[1], std::stoi(p[2]), {}});
+        if (p[0] == "W" && p.size() == 4 && (p[3] == "memoria" || p[3] == "linhas")) {
+            livros.push_back({p[1], std::stoi(p[2]), p[3] == "linhas", {}});
         } else if (p[0] == "S" && p.size() == 2 && !livros.empty()) {
             livros.back().folhas.push_back({p[1], {}});
         } else if (p[0] == "C" && p.size() >= 6 && !livros.empty() && !livros.back().folhas.empty()) {
@@ -143,8 +147,12 @@ std::vector<lxw_format*> criarFormatos(lxw_workbook* livro, int quantos)
 void escrever(const Livro& l, const fs::path& pasta)
 {
     const std::string destino = (pasta / l.nome).string();
+    // Beside the output but not among it: the program's log folder holds no mailed workbooks, and
+    // the library's temporary files cost more in a folder of thousands of files.
+    std::string temporarios = (pasta / "temporarios").string();
     lxw_workbook_options opcoes{};
-    opcoes.constant_memory = LXW_TRUE;
+    opcoes.constant_memory = l.linhaALinha ? LXW_TRUE : LXW_FALSE;
+    opcoes.tmpdir = temporarios.data();
     lxw_workbook* livro = workbook_new_opt(destino.c_str(), &opcoes);
     if (!livro) falhar(1, "não foi possível criar " + destino);
     const std::vector<lxw_format*> formatos = criarFormatos(livro, l.formatos);
@@ -177,7 +185,7 @@ int main(int argc, char** argv)
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     const std::vector<Livro> livros = lerPlano(argv[1]);
     const fs::path pasta(argv[2]);
-    fs::create_directories(pasta);
+    fs::create_directories(pasta / "temporarios");
 
     const auto inicioParede = std::chrono::steady_clock::now();
     const double inicio = segundosProcessador();

@@ -39,8 +39,11 @@ from pathlib import Path
 RAIZ = Path(__file__).resolve().parents[2]
 DATA_CORRIDA = "2026-12-07"
 VENDEDORES, CLIENTES, ARTIGOS = 80, 20000, 15000
-LIMITE_RAZAO, LIMITE_MEMORIA_MB = 1.5, 1024
+LIMITE_MEMORIA_MB = 1024
+# Run against irreducible work: the daily set anywhere; the weekly set on disk and in memory.
+LIMITE_RAZAO = {"/S": (1.25, 1.25), "/3S": (1.5, 1.3)}
 LIMITE_SMTP = 1.3  # the STARTTLS run against the pickup-folder run, wall time
+LIMITE_FSYNC_PASTA, LIMITE_FSYNC_SMTP = 2, 1  # per message: the .eml and the ledger line; the ledger line
 PYTHON = "/usr/bin/python3"  # Debian's, which sees python3-aiosmtpd
 TIPO_XLSX = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"
 NS = {"m": "http://schemas.openxmlformats.org/spreadsheetml/2006/main",
@@ -69,14 +72,28 @@ def correr(argumentos, ambiente=None, saida=subprocess.DEVNULL):
     return Medida(uso.ru_utime + uso.ru_stime, parede, uso.ru_maxrss)
 
 
+def contar_fsync(argumentos, ambiente):
+    """Runs the child once more under strace and counts its calls that flush to disk (fsync,
+    fdatasync, sync_file_range, syncfs, sync), every thread and child included; None without strace."""
+    if shutil.which("strace") is None:
+        return None
+    with tempfile.NamedTemporaryFile(prefix="quorvelanti-strace-") as contagem:
+        correr(["strace", "-f", "-c", "-o", contagem.name,
+                "-e", "trace=fsync,fdatasync,sync_file_range,syncfs,sync", *argumentos], ambiente)
+        texto = Path(contagem.name).read_text()
+    chamadas = re.finditer(r"^\s*[\d.]+\s+[\d.]+\s+\d+\s+(\d+)\s+(?:\d+\s+)?(\w+)\s*$", texto, re.M)
+    return sum(int(m.group(1)) for m in chamadas if m.group(2) != "total")
+
+
 def pares(texto):
     """The key=value line the two helpers print."""
     return {k: float(v) for k, v in re.findall(r"(\w+)=([\d.]+)", texto)}
 
 
 def compilar(pasta):
-    subprocess.run(["cmake", "-S", RAIZ, "-B", pasta, "-DCMAKE_BUILD_TYPE=Release"],
-                   check=True, stdout=subprocess.DEVNULL)
+    """Builds the four programs; a new folder is a Release build, an existing one keeps its type."""
+    tipo = [] if (pasta / "CMakeCache.txt").exists() else ["-DCMAKE_BUILD_TYPE=Release"]
+    subprocess.run(["cmake", "-S", RAIZ, "-B", pasta, *tipo], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", pasta, "-j2", "--target", "quorvelanti", "quorvelanti-gerador",
                     "bench_repetir_sql", "bench_escrever_livros"], check=True, stdout=subprocess.DEVNULL)
     return {"programa": pasta / "src/main/quorvelanti",
@@ -137,7 +154,12 @@ def planear_livro(conteudo, nome, plano):
     """Writes the plan lines of one workbook's cells (see bench_escrever_livros.cpp)."""
     with zipfile.ZipFile(io.BytesIO(conteudo)) as z:
         estilos = ET.fromstring(z.read("xl/styles.xml")).find("m:cellXfs", NS)
-        plano.write(f"W\t{nome}\t{max(int(estilos.get('count', '1')) - 1, 0)}\n")
+        # Texts are shared in a workbook held whole in memory, inline in one written row by row.
+        em_memoria = "xl/sharedStrings.xml" in z.namelist()
+        partilhados = ["".join(t.text or "" for t in si.iter(M + "t"))
+                       for si in ET.fromstring(z.read("xl/sharedStrings.xml")).findall("m:si", NS)] if em_memoria else []
+        modo = "memoria" if em_memoria else "linhas"
+        plano.write(f"W\t{nome}\t{max(int(estilos.get('count', '1')) - 1, 0)}\t{modo}\n")
         ligacoes = {r.get("Id"): r.get("Target") for r in ET.fromstring(z.read("xl/_rels/workbook.xml.rels"))}
         for folha in ET.fromstring(z.read("xl/workbook.xml")).find("m:sheets", NS):
             plano.write(f"S\t{escapar(folha.get('name'))}\n")
@@ -145,11 +167,11 @@ def planear_livro(conteudo, nome, plano):
             with z.open("xl/" + alvo.lstrip("/").removeprefix("xl/")) as xml:
                 for _, c in ET.iterparse(xml):
                     if c.tag == M + "c":
-                        planear_celula(c, plano)
+                        planear_celula(c, partilhados, plano)
                         c.clear()
 
 
-def planear_celula(c, plano):
+def planear_celula(c, partilhados, plano):
     linha, coluna = coordenadas(c.get("r"))
     formato = int(c.get("s", "0")) - 1
     formula, valor, texto = c.find(M + "f"), c.find(M + "v"), c.find(M + "is/" + M + "t")
@@ -159,6 +181,8 @@ def planear_celula(c, plano):
         campos = [tipo, resultado, formula.text or ""]
     elif texto is not None:
         campos = ["s", texto.text or ""]
+    elif c.get("t") == "s":
+        campos = ["s", partilhados[int(valor.text)]]
     elif valor is not None:
         campos = ["n", valor.text]
     else:
@@ -188,9 +212,17 @@ def medir_conjunto(ferramentas, pasta, conjunto):
                                    check=True, capture_output=True, text=True).stdout)
     shutil.rmtree(pasta / f"nu{etiqueta}")
     plano.unlink()
+
+    # The same run once more, counting its flushes to disk against the messages it wrote.
+    for velho in [*(pasta / ("correio" + etiqueta)).glob("*.eml"), *(pasta / ("registo" + etiqueta)).glob("*.xlsx")]:
+        velho.unlink()
+    ambiente.pop("QUORVELANTI_TRACE_SQL")
+    fsync = contar_fsync([ferramentas["programa"], conjunto], ambiente)
+    mensagens = len(list((pasta / ("correio" + etiqueta)).glob("*.eml")))
     return {"conjunto": conjunto, "corrida": corrida, "sql": sql, "escrita": escrita,
             "livros": len(livros), "bytes_livros": sum(map(len, livros)),
-            "emls": len(emls), "bytes_emls": sum(emls)}
+            "emls": len(emls), "bytes_emls": sum(emls),
+            "fsync_mensagem": None if fsync is None else fsync / max(mensagens, 1)}
 
 
 def medir_tamanho(ferramentas, trabalho, linhas, conjuntos):
@@ -207,19 +239,33 @@ def medir_tamanho(ferramentas, trabalho, linhas, conjuntos):
     return resultados
 
 
-def mostrar(linhas, r):
+def em_memoria(pasta):
+    """True when the folder lies on a file system in memory (tmpfs)."""
+    pasta, melhor, tipo = str(pasta.resolve()), "", ""
+    for linha in Path("/proc/mounts").read_text().splitlines():
+        ponto, sistema = linha.split()[1], linha.split()[2]
+        if (pasta == ponto or pasta.startswith(ponto.rstrip("/") + "/")) and len(ponto) > len(melhor):
+            melhor, tipo = ponto, sistema
+    return tipo == "tmpfs"
+
+
+def mostrar(linhas, r, memoria_rapida):
     c, sql, esc = r["corrida"], r["sql"], r["escrita"]
+    limite = LIMITE_RAZAO[r["conjunto"]][1 if memoria_rapida else 0]
     minimo_cpu, minimo_parede = sql["cpu"] + esc["cpu"], sql["parede"] + esc["parede"]
     razao = c.cpu / minimo_cpu
     memoria = c.memoria_kb / 1024
     print(f"{linhas:>7} {r['conjunto']:>3} | corrida {c.cpu:7.2f} s cpu ({c.parede:7.2f} s parede)"
           f" | mínimo {minimo_cpu:7.2f} s cpu = SQL {sql['cpu']:.2f} + livros {esc['cpu']:.2f}"
           f" | razão {razao:4.2f} cpu, {c.parede / minimo_parede:4.2f} parede"
-          f" {'ok' if razao <= LIMITE_RAZAO else 'ACIMA de %.1f' % LIMITE_RAZAO}")
+          f" {'ok' if razao <= limite else 'ACIMA de %.2f' % limite}")
     print(f"{'':>11} | {int(sql['instrucoes'])} instruções, {int(sql['linhas'])} linhas lidas,"
           f" {int(esc['celulas'])} células em {r['livros']} livros ({r['bytes_livros'] / 1e6:.1f} MB),"
           f" {r['emls']} .eml ({r['bytes_emls'] / 1e6:.1f} MB)"
-          f" | memória máxima {memoria:.0f} MB {'ok' if memoria < LIMITE_MEMORIA_MB else 'ACIMA de 1 GB'}")
+          f" | memória máxima {memoria:.0f} MB {'ok' if memoria < LIMITE_MEMORIA_MB else 'ACIMA de 1 GB'}"
+          + ("" if r["fsync_mensagem"] is None else
+             f" | {r['fsync_mensagem']:.2f} fsync por mensagem"
+             f" {'ok' if r['fsync_mensagem'] <= LIMITE_FSYNC_PASTA else 'ACIMA de %d' % LIMITE_FSYNC_PASTA}"))
     return razao
 
 
@@ -326,6 +372,17 @@ def medir_correio(ferramentas, trabalho, linhas, repeticoes):
         print(linha)
     if len({lado[0] for _, lado in melhores.values()}) != 1:
         sys.exit("as pernas não enviaram o mesmo número de mensagens")
+    # Once more with the run's connection, counting the flushes to disk per message sent.
+    servidor = ServidorSmtp()
+    escrever_parametros(pasta, "/3S", servidor.chaves())
+    try:
+        fsync = contar_fsync([ferramentas["programa"], "/3S"], ambiente)
+    finally:
+        mensagens = servidor.parar()[3]
+    if fsync is not None:
+        por_mensagem = fsync / max(mensagens, 1)
+        print(f"  fsync por mensagem SMTP: {por_mensagem:.2f} ({fsync} em {mensagens} mensagens)"
+              f" {'ok' if por_mensagem <= LIMITE_FSYNC_SMTP else 'ACIMA de %d' % LIMITE_FSYNC_SMTP}")
 
 
 def main():
@@ -342,14 +399,19 @@ def main():
         for linhas in (int(x) for x in (a.linhas or "125000").split(",")):
             medir_correio(ferramentas, a.trabalho.resolve(), linhas, a.repeticoes)
         return
+    a.trabalho.mkdir(parents=True, exist_ok=True)
+    rapida = em_memoria(a.trabalho)
     print(f"Empresa: {VENDEDORES} vendedores, {CLIENTES} clientes, {ARTIGOS} artigos, treze meses até {DATA_CORRIDA};"
-          f" correio numa pasta; metas: razão <= {LIMITE_RAZAO}, memória < 1 GB, custo linear nas linhas")
+          f" correio numa pasta{' em memória' if rapida else ''};"
+          f" metas: razão /S <= {LIMITE_RAZAO['/S'][0]}, /3S <= {LIMITE_RAZAO['/3S'][0]} em disco e"
+          f" {LIMITE_RAZAO['/3S'][1]} em memória, memória < 1 GB, custo linear nas linhas,"
+          f" fsync por mensagem <= {LIMITE_FSYNC_PASTA}")
     conjuntos = a.conjuntos.split(",")
     medidas = []
     for linhas in (int(x) for x in (a.linhas or "125000,250000,500000").split(",")):
         resultados = medir_tamanho(ferramentas, a.trabalho.resolve(), linhas, conjuntos)
         for r in resultados:
-            mostrar(linhas, r)
+            mostrar(linhas, r, rapida)
         sys.stdout.flush()
         medidas.append((linhas, resultados))
     if len(medidas) > 1:

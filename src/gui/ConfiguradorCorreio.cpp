@@ -17,6 +17,7 @@
 
 #include "ValoresGravaveis.h"
 #include "components/files/LeitorIni.h"
+#include "components/files/ReferenciaSegredo.h"
 #include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
@@ -27,7 +28,7 @@ namespace {
 
 const char* const SECCAO = "SMTP";
 
-enum class Tipo { Texto, Numero, Segredo, Seguranca };
+enum class Tipo { Texto, Numero, Segredo, Seguranca, Autenticacao };
 
 struct Chave {
     const char* nome;
@@ -41,8 +42,17 @@ const Chave CHAVES[] = {
     {"Servidor", "Servidor", Tipo::Texto},
     {"Porta", "Porta", Tipo::Numero},
     {"Seguranca", "Segurança", Tipo::Seguranca},
-    {"Utilizador", "Utilizador", Tipo::Texto},
+    {"Autenticacao", "Início de sessão", Tipo::Autenticacao},
+    {"Utilizador", "Utilizador (caixa que envia)", Tipo::Texto},
     {"Password", "Palavra-passe", Tipo::Segredo},
+    {"OAuthInquilino", "OAuth: inquilino (Microsoft)", Tipo::Texto},
+    {"OAuthUrlToken", "OAuth: endereço do token", Tipo::Texto},
+    {"OAuthCliente", "OAuth: identificador da aplicação", Tipo::Texto},
+    {"OAuthAmbito", "OAuth: âmbito", Tipo::Texto},
+    {"OAuthSegredo", "OAuth: segredo", Tipo::Segredo},
+    {"OAuthCertificado", "OAuth: certificado (PEM)", Tipo::Texto},
+    {"OAuthChavePrivada", "OAuth: chave privada (PEM)", Tipo::Texto},
+    {"OAuthContaServico", "OAuth: conta de serviço (JSON)", Tipo::Texto},
     {"Timeout", "Tempo limite (segundos)", Tipo::Numero},
     {"PastaSaida", "Pasta de saída", Tipo::Texto},
     {"Tentativas", "Tentativas", Tipo::Numero},
@@ -56,15 +66,25 @@ QString RotuloDe(const std::string& nome)
     return QString::fromStdString(nome);
 }
 
+bool EOAuth(const Chave& chave) { return std::string(chave.nome).rfind("OAuth", 0) == 0; }
+
 QWidget* CriarCampo(const Chave& chave, QWidget* pai)
 {
-    if (chave.tipo == Tipo::Seguranca) {
+    if (chave.tipo == Tipo::Seguranca || chave.tipo == Tipo::Autenticacao) {
         auto* escolha = new QComboBox(pai);
-        escolha->addItems({"nenhuma", "starttls", "ssl"});
+        if (chave.tipo == Tipo::Seguranca) escolha->addItems({"nenhuma", "starttls", "ssl"});
+        if (chave.tipo == Tipo::Autenticacao) escolha->addItems({"palavra-passe", "oauth2"});
         return escolha;
     }
     auto* linha = new QLineEdit(pai);
-    if (chave.tipo == Tipo::Segredo) linha->setEchoMode(QLineEdit::Password);
+    // A reference (@credencial:, @ficheiro:) names where the secret is kept: it shows as written.
+    if (chave.tipo == Tipo::Segredo) {
+        linha->setEchoMode(QLineEdit::Password);
+        QObject::connect(linha, &QLineEdit::textChanged, linha, [linha](const QString& texto) {
+            const bool referencia = ReferenciaSegredo::EReferencia(texto.toStdString());
+            linha->setEchoMode(referencia ? QLineEdit::Normal : QLineEdit::Password);
+        });
+    }
     if (chave.tipo == Tipo::Numero)
         linha->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,6}"), linha));
     return linha;
@@ -139,6 +159,10 @@ ConfiguradorCorreio::ConfiguradorCorreio(const Relogio& relogio, QWidget* parent
     disposicao->addWidget(teste);
     disposicao->addLayout(botoes);
     setMinimumWidth(460);
+
+    connect(qobject_cast<QComboBox*>(campo("Autenticacao")), &QComboBox::currentTextChanged, this,
+            &ConfiguradorCorreio::activarAutenticacao);
+    activarAutenticacao();
 
     connect(btGravar, &QPushButton::clicked, this, [this] {
         if (Gravar()) accept();
@@ -230,6 +254,21 @@ QString ConfiguradorCorreio::EnviarTeste()
     } catch (const Erro& erro) {
         return Responder(QString("Erro %1: %2").arg(erro.Numero()).arg(QString::fromStdString(erro.DescricaoCompleta())));
     }
+}
+
+// The sign-in choice enables its own fields: the password, or the OAuth keys.
+void ConfiguradorCorreio::activarAutenticacao()
+{
+    const bool oauth = ValorDe(campo("Autenticacao")) == "oauth2";
+    for (const Chave& chave : CHAVES)
+        if (EOAuth(chave) || std::string(chave.nome) == "Password") campo(chave.nome)->setEnabled(EOAuth(chave) == oauth);
+}
+
+QWidget* ConfiguradorCorreio::campo(const std::string& chave) const
+{
+    for (const auto& [nome, c] : campos_)
+        if (nome == chave) return c;
+    return nullptr;
 }
 
 ConfiguradorCorreio::Valores ConfiguradorCorreio::ValoresNoEcra() const

@@ -6,6 +6,9 @@
 //   dialogo.DefinirFicheiro("/etc/dorvam/Quorvelanti.qel");
 //   dialogo.Mostrar();   // modal; "&Gravar" writes only the keys changed on screen
 //
+// The sign-in ("Autenticacao": palavra-passe or oauth2) enables the password or the OAuth keys;
+// secrets show as dots unless they are references (@credencial:NOME, @ficheiro:/caminho), which
+// show and save as written: the dialog never reads the secret behind them.
 // Fields are named after their keys (objectName "Servidor", "Porta", ...); the test address is
 // "EnderecoTeste", its button "btEnviarTeste", the server's answer "Resposta".
 #include <QDialog>
@@ -50,6 +53,8 @@ private:
     using Valores = std::vector<std::pair<std::string, std::string>>;
     Valores ValoresNoEcra() const;
     QString Responder(const QString& texto);
+    QWidget* campo(const std::string& chave) const;
+    void activarAutenticacao();
 
     const Relogio& relogio_;
     std::string ficheiro_;

@@ -42,6 +42,21 @@ std::string certificadoAutoAssinado(const PastaTemporaria& pasta)
     return pasta / "certificado.pem";
 }
 
+std::vector<std::string> argumentosOAuth(const OpcoesOAuth& o)
+{
+    if (!o.activo) return {};
+    return {"--oauth", "--oauth-cliente", o.cliente, "--oauth-segredo", o.segredo, "--oauth-certificado",
+            o.certificado, "--oauth-conta", o.contaServico, "--validade-token", std::to_string(o.validadeToken),
+            "--recusar-tokens", std::to_string(o.recusarTokens)};
+}
+
+std::string comoJson(const std::string& texto)
+{
+    std::string j = "\"";
+    for (char c : texto) j += c == '\n' ? std::string("\\n") : c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+    return j + "\"";
+}
+
 std::vector<std::string> argumentos(const OpcoesSmtp& o, const PastaTemporaria& pasta)
 {
     std::vector<std::string> a = {Python(), script(), "servir", "--pasta", pasta.Caminho()};
@@ -54,6 +69,9 @@ std::vector<std::string> argumentos(const OpcoesSmtp& o, const PastaTemporaria& 
     if (!o.utilizador.empty()) a.insert(a.end(), {"--utilizador", o.utilizador, "--password", o.password});
     if (o.semAuth) a.push_back("--sem-auth");
     if (o.mudo) a.push_back("--mudo");
+    if (o.ecoAuth) a.push_back("--eco-auth");
+    const auto oauth = argumentosOAuth(o.oauth);
+    a.insert(a.end(), oauth.begin(), oauth.end());
     if (o.tls != OpcoesSmtp::Tls::Nenhum) {
         a.insert(a.end(), {"--tls", o.tls == OpcoesSmtp::Tls::Ssl ? "ssl" : "starttls", "--certificado",
                            pasta / "certificado.pem", "--chave", pasta / "chave.pem"});
@@ -83,8 +101,19 @@ std::string lerSeExiste(const std::string& caminho) { return Existe(caminho) ? L
 
 }  // namespace
 
+ChaveCliente CriarChaveCliente(const PastaTemporaria& pasta)
+{
+    ChaveCliente c{pasta / "cliente.pem", pasta / "cliente.key"};
+    Resultado r = Executar({"/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                            "-subj", "/CN=quorvelanti-teste", "-keyout", c.chavePrivada, "-out", c.certificado},
+                           {}, 60);
+    if (r.estado != 0) throw std::runtime_error("openssl falhou: " + r.erros);
+    return c;
+}
+
 ServidorSmtp::ServidorSmtp(OpcoesSmtp opcoes) : opcoes_(std::move(opcoes))
 {
+    if (opcoes_.oauth.activo) opcoes_.tls = OpcoesSmtp::Tls::StartTls;
     if (opcoes_.tls != OpcoesSmtp::Tls::Nenhum) certificado_ = certificadoAutoAssinado(pasta_);
     pid_ = lancar(argumentos(opcoes_, pasta_), pasta_ / "servidor.log");
     auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -102,6 +131,7 @@ ServidorSmtp::ServidorSmtp(OpcoesSmtp opcoes) : opcoes_(std::move(opcoes))
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     porta_ = std::stoi(LerBytes(pasta_ / "porta"));
+    if (opcoes_.oauth.activo) urlToken_ = LerBytes(pasta_ / "url-token");
 }
 
 ServidorSmtp::~ServidorSmtp()
@@ -121,7 +151,30 @@ std::string ServidorSmtp::ChavesIni() const
     }
     if (!opcoes_.utilizador.empty())
         chaves += "Utilizador=" + opcoes_.utilizador + "\nPassword=" + opcoes_.password + "\n";
+    if (opcoes_.oauth.activo)
+        chaves += "Autenticacao=oauth2\nUtilizador=" + opcoes_.oauth.caixa + "\nOAuthUrlToken=" + urlToken_ +
+                  "\nOAuthCliente=" + opcoes_.oauth.cliente + "\n";
     return chaves;
+}
+
+std::string ServidorSmtp::ContaServicoJson(const std::string& chavePrivadaPem) const
+{
+    return "{\"type\": \"service_account\", \"private_key_id\": \"k1\", \"client_email\": " +
+           comoJson(opcoes_.oauth.contaServico) + ", \"private_key\": " + comoJson(chavePrivadaPem) +
+           ", \"token_uri\": " + comoJson(urlToken_) + "}\n";
+}
+
+std::vector<std::string> ServidorSmtp::Tokens() const
+{
+    std::vector<std::string> tokens;
+    for (const auto& linha : linhas(lerSeExiste(pasta_ / "registo.txt")))
+        if (linha.rfind("token ", 0) == 0) tokens.push_back(linha.substr(linha.rfind(' ') + 1));
+    return tokens;
+}
+
+int ServidorSmtp::LoginsXoauth2(bool aceites) const
+{
+    return contarRegisto(aceites ? "auth xoauth2 ok" : "auth xoauth2 recusado");
 }
 
 std::vector<MensagemRecebida> ServidorSmtp::Mensagens() const

@@ -16,6 +16,11 @@
 //   o.tls = apoio::OpcoesSmtp::Tls::StartTls;               // self-signed certificate, made here
 //   apoio::ServidorSmtp smtp(o);                            // ChavesIni() adds CertificadoCA
 //
+//   apoio::OpcoesSmtp o;                                    // an OAuth 2.0 mail service:
+//   o.oauth.activo = true; o.oauth.segredo = "s3gredo";     // HTTPS token endpoint, XOAUTH2 only
+//   apoio::ServidorSmtp smtp(o);                            // ChavesIni() adds Autenticacao=oauth2...
+//   smtp.Tokens();                                          // the tokens it issued, in order
+//
 // Start-up waits until the port accepts connections (or throws std::runtime_error with the
 // server's own output). Nothing here fails a test by itself; the tests assert.
 #include <string>
@@ -24,6 +29,20 @@
 #include "Apoio.h"
 
 namespace apoio {
+
+// The OAuth 2.0 side: a token endpoint on its own port (HTTPS, the server's certificate) that
+// checks each request as a real one does, and an SMTP server that takes only XOAUTH2 logins
+// with an unexpired token it issued. Implies Tls::StartTls.
+struct OpcoesOAuth {
+    bool activo = false;
+    std::string cliente = "4f0c-app";    // the application id the endpoint knows
+    std::string segredo;                 // the client secret it takes
+    std::string certificado;             // PEM whose key signs the assertions (certificate, account)
+    std::string contaServico = "rel@proj.iam.gserviceaccount.com";  // the account's client_email
+    std::string caixa = "rel@emp.pt";    // the mailbox that logs in
+    int validadeToken = 3600;            // expires_in, in seconds; expired tokens are refused
+    int recusarTokens = 0;               // this many valid XOAUTH2 logins are refused with 535
+};
 
 struct OpcoesSmtp {
     enum class Tls { Nenhum, StartTls, Ssl };
@@ -39,7 +58,18 @@ struct OpcoesSmtp {
     bool semAuth = false;              // EHLO offers no AUTH at all (and mail is taken without it)
     Tls tls = Tls::Nenhum;             // StartTls: STARTTLS required; Ssl: TLS from the first byte
     bool mudo = false;                 // takes connections and never answers (for timeouts)
+    bool ecoAuth = false;              // refuses every PLAIN login quoting its base64, saying basic
+                                       // authentication is disabled
+    OpcoesOAuth oauth;
 };
+
+// An RSA key and its self-signed certificate, made by openssl in the folder: the application's
+// credentials for certificate and service-account sign-in.
+struct ChaveCliente {
+    std::string certificado;   // path of the PEM certificate
+    std::string chavePrivada;  // path of the PEM private key (mode 0600)
+};
+ChaveCliente CriarChaveCliente(const PastaTemporaria& pasta);
 
 // One message as the server took it.
 struct MensagemRecebida {
@@ -64,8 +94,17 @@ public:
     // The self-signed certificate the server presents (for "CertificadoCA"); "" without TLS.
     const std::string& CertificadoCA() const { return certificado_; }
     // The "SMTP" keys that reach this server, one "Chave=valor\n" a line: Servidor, Porta, and
-    // with TLS Seguranca and CertificadoCA, with AUTH Utilizador and Password.
+    // with TLS Seguranca and CertificadoCA, with AUTH Utilizador and Password; with OAuth
+    // Autenticacao, Utilizador, OAuthUrlToken and OAuthCliente (the credential is the test's).
     std::string ChavesIni() const;
+
+    // The token endpoint's URL ("" without OAuth).
+    const std::string& UrlToken() const { return urlToken_; }
+    // A service account's JSON key file for this endpoint and oauth.contaServico, with that key.
+    std::string ContaServicoJson(const std::string& chavePrivadaPem) const;
+    // Tokens the endpoint issued, in order; XOAUTH2 logins it took or refused.
+    std::vector<std::string> Tokens() const;
+    int LoginsXoauth2(bool aceites) const;
 
     // Messages taken so far, in arrival order.
     std::vector<MensagemRecebida> Mensagens() const;
@@ -81,6 +120,7 @@ private:
     PastaTemporaria pasta_;
     std::string certificado_;
     int porta_ = 0;
+    std::string urlToken_;
     int pid_ = -1;
 };
 

@@ -13,7 +13,7 @@ namespace apoio {
 
 namespace {
 
-constexpr unsigned char kPrelogin = 0x12, kLogin = 0x10, kAtencao = 0x06, kResposta = 0x04;
+constexpr unsigned char kPrelogin = 0x12, kLogin = 0x10, kAtencao = 0x06, kResposta = 0x04, kLote = 0x01;
 
 // One whole packet from the server: type 0x04, last of its message, spid 0x33.
 std::string pacote(const std::string& corpo)
@@ -41,6 +41,32 @@ std::string respostaLogin()
 {
     const std::string ack = bytes({0x01, 0x74, 0x00, 0x00, 0x04, 0x01, 'T', 0x00, 0x0F, 0x00, 0x07, 0xD0});
     return pacote(bytes({0xAD, static_cast<unsigned char>(ack.size()), 0x00}) + ack + done(0));
+}
+
+// Two bytes, little-endian.
+std::string u16le(std::size_t n) { return bytes({static_cast<unsigned char>(n & 0xFF), static_cast<unsigned char>(n >> 8)}); }
+
+std::string utf16le(const std::u16string& texto)
+{
+    std::string s;
+    for (char16_t c : texto) s += u16le(c);
+    return s;
+}
+
+// COLMETADATA, one ROW and DONE (one row): an nvarchar and a varchar of collation
+// SQL_Latin1_General_CP1_CI_AS (Windows-1252), each with its name.
+std::string respostaLote()
+{
+    const std::string colacao = bytes({0x09, 0x04, 0xD0, 0x00, 0x34});
+    auto coluna = [&](unsigned char tipo, const std::u16string& nome) {
+        return bytes({0, 0, 0, 0, 0x01, 0x00, tipo}) + u16le(100) + colacao +
+               static_cast<char>(nome.size()) + utf16le(nome);
+    };
+    const std::string valor = utf16le(u"SERVIÇOS €");
+    const std::string valorCp1252 = "Ac\xE7\xE3o";
+    return pacote(bytes({0x81}) + u16le(2) + coluna(0xE7, u"Designação") + coluna(0xA7, u"Grupo") +
+                  bytes({0xD1}) + u16le(valor.size()) + valor + u16le(valorCp1252.size()) + valorCp1252 +
+                  bytes({0xFD, 0x10, 0x00, 0xC1, 0x00, 1, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 // ERROR 18456, state 1, class 14, "Login failed for user 'rel'." in UTF-16; then DONE with its
@@ -125,10 +151,12 @@ void ServidorTds::servir()
                 }
                 const auto tipo = static_cast<unsigned char>(um[0]);
                 if (modo_ != Modo::Mudo && tipo == kPrelogin) escrever(cliente, respostaPrelogin());
-                if (modo_ == Modo::Login && tipo == kLogin) escrever(cliente, respostaLogin());
+                const bool entra = modo_ == Modo::Login || modo_ == Modo::Resposta;
+                if (entra && tipo == kLogin) escrever(cliente, respostaLogin());
                 if (modo_ == Modo::Recusa && tipo == kLogin) escrever(cliente, respostaLoginRecusado());
                 // A server always acknowledges a cancel, even of a statement it is stuck on.
-                if (modo_ == Modo::Login && tipo == kAtencao) escrever(cliente, pacote(done(0x20)));
+                if (entra && tipo == kAtencao) escrever(cliente, pacote(done(0x20)));
+                if (modo_ == Modo::Resposta && tipo == kLote) escrever(cliente, respostaLote());
             }
         }
     }
@@ -165,6 +193,18 @@ std::u16string TextoLogin(const std::string& login, CampoLogin campo)
             }
         texto += static_cast<char16_t>(b[0] | (b[1] << 8));
     }
+    return texto;
+}
+
+std::u16string TextoLote(const std::string& lote)
+{
+    // The payload opens with its headers, whose total length is the first four bytes.
+    if (lote.size() < 4) return {};
+    std::size_t i = 0;
+    for (int k = 3; k >= 0; --k) i = (i << 8) | static_cast<unsigned char>(lote[static_cast<std::size_t>(k)]);
+    std::u16string texto;
+    for (; i + 1 < lote.size(); i += 2)
+        texto += static_cast<char16_t>(static_cast<unsigned char>(lote[i]) | (static_cast<unsigned char>(lote[i + 1]) << 8));
     return texto;
 }
 

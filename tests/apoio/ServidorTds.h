@@ -4,12 +4,15 @@
 //   Prelogin  answers the pre-login with "encryption not supported", then nothing;
 //   Login     also accepts the login (LOGINACK) and acknowledges a cancel, but never answers a
 //             batch: a statement blocked on the server;
+//   Resposta  answers every batch with one row of two texts: "Designação" (nvarchar) holding
+//             "SERVIÇOS €" and "Grupo" (varchar, Windows-1252) holding "Acção";
 //   Recusa    refuses every login as a wrong password is refused (error 18456).
 // It serves any number of clients and keeps every byte they send.
 //
 //   apoio::ServidorTds servidor(apoio::ServidorTds::Modo::Login);
 //   ligacao.AbrirLigacao("Driver={FreeTDS};Server=127.0.0.1;Port=" + std::to_string(servidor.Porta()) + ...);
 //   apoio::TextoLogin(servidor.Pacote(0x10), apoio::CampoLogin::Password);   // u"..." as the client wrote it
+//   apoio::TextoLote(servidor.Pacote(0x01));                                  // the statement, in UTF-16
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -19,7 +22,7 @@ namespace apoio {
 
 class ServidorTds {
 public:
-    enum class Modo { Mudo, Prelogin, Login, Recusa };
+    enum class Modo { Mudo, Prelogin, Login, Resposta, Recusa };
     explicit ServidorTds(Modo modo);
     ~ServidorTds();
     ServidorTds(const ServidorTds&) = delete;
@@ -47,5 +50,8 @@ int OpcaoEncriptacao(const std::string& prelogin);
 // A text of a LOGIN7 payload as sent, in UTF-16 (the password unscrambled).
 enum class CampoLogin { Utilizador, Password, BaseDados };
 std::u16string TextoLogin(const std::string& login, CampoLogin campo);
+
+// The statement of a SQL batch payload as sent, in UTF-16 (its headers left out).
+std::u16string TextoLote(const std::string& lote);
 
 }  // namespace apoio

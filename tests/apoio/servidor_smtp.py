@@ -9,20 +9,36 @@
       is written last, so a listed .env always has its .eml. DIR/registo.txt gets one line per
       connection ("ligacao"), per MAIL command ("mail <addr>") and per QUIT ("quit"). A 421 reply
       closes the connection, as real servers do.
+      With --oauth it also serves an OAuth 2.0 token endpoint over HTTPS (same certificate) and
+      writes its port to DIR/porta-token; the SMTP server then takes only XOAUTH2 logins with an
+      unexpired token that endpoint issued. registo.txt gets "token <form> <token>" per token
+      issued, "recusa-token <reason>" per refused request and "auth xoauth2 ok|recusado".
   servidor_smtp.py ler SAIDA FICHEIRO...
       Reads each message with Python's email package and writes what it found into the folder
       SAIDA/<n> (n from 0, see ler() below), so the tests check messages with an independent reader.
 """
 import argparse
 import asyncio
+import base64
 import email
 import email.policy
+import json
 import os
+import secrets
 import ssl
 import sys
 import time
+import urllib.parse
 
-from aiosmtpd.smtp import SMTP, AuthResult
+from aiosmtpd.smtp import MISSING, SMTP, AuthResult, LoginPassword
+from cryptography import x509
+from cryptography.hazmat.primitives import hashes
+from cryptography.hazmat.primitives.asymmetric import padding
+
+TIPO_ASSERCAO = "urn:ietf:params:oauth:client-assertion-type:jwt-bearer"
+CONCESSAO_JWT = "urn:ietf:params:oauth:grant-type:jwt-bearer"
+SEGREDO_ERRADO = ("AADSTS7000215: Invalid client secret provided. Ensure the secret being sent in the "
+                  "request is the client secret value, not the client secret ID.\r\nTrace ID: 0f1e")
 
 
 def escrever_atomico(caminho, dados):
@@ -30,6 +46,106 @@ def escrever_atomico(caminho, dados):
     with open(temporario, "wb") as f:
         f.write(dados)
     os.replace(temporario, caminho)
+
+
+def b64url(dados):
+    return base64.urlsafe_b64encode(dados).rstrip(b"=").decode()
+
+
+def de_b64url(texto):
+    return base64.urlsafe_b64decode(texto + "=" * (-len(texto) % 4))
+
+
+class Recusa(Exception):
+    pass
+
+
+class EmissorTokens:
+    """The token endpoint: checks each of the three client-credentials requests as Microsoft's
+    and Google's endpoints do (signature, thumbprints, audience, issuer, lifetimes) and issues
+    tokens that expire after --validade-token seconds."""
+
+    def __init__(self, opcoes, registar):
+        self.opcoes = opcoes
+        self.registar = registar
+        self.url = ""
+        self.tokens = {}
+        self.jtis = set()
+        self.certificado = None
+        if opcoes.oauth_certificado:
+            with open(opcoes.oauth_certificado, "rb") as f:
+                self.certificado = x509.load_pem_x509_certificate(f.read())
+
+    def jwt(self, texto, validade_maxima):
+        cabecalho, corpo, assinatura = texto.split(".")
+        if self.certificado is None:
+            raise Recusa("sem certificado")
+        self.certificado.public_key().verify(de_b64url(assinatura), (cabecalho + "." + corpo).encode(),
+                                             padding.PKCS1v15(), hashes.SHA256())
+        cabecalho, corpo = json.loads(de_b64url(cabecalho)), json.loads(de_b64url(corpo))
+        agora = time.time()
+        if cabecalho.get("alg") != "RS256" or corpo.get("aud") != self.url:
+            raise Recusa("alg ou aud")
+        if not (corpo["iat"] <= agora + 60 and agora < corpo["exp"] <= corpo["iat"] + validade_maxima):
+            raise Recusa("iat/exp")
+        return cabecalho, corpo
+
+    def emitir(self, campos):
+        g = lambda nome: campos.get(nome, [""])[0]
+        o = self.opcoes
+        try:
+            if g("grant_type") == "client_credentials" and g("client_secret"):
+                if g("client_id") != o.oauth_cliente or g("client_secret") != o.oauth_segredo:
+                    return 401, {"error": "invalid_client", "error_description": SEGREDO_ERRADO}
+                forma, sujeito = "segredo", ""
+            elif g("grant_type") == "client_credentials" and g("client_assertion_type") == TIPO_ASSERCAO:
+                cabecalho, corpo = self.jwt(g("client_assertion"), 600)
+                digito = lambda algoritmo: b64url(self.certificado.fingerprint(algoritmo))
+                if (cabecalho.get("x5t#S256") != digito(hashes.SHA256()) or cabecalho.get("x5t") != digito(hashes.SHA1())
+                        or not corpo.get("jti") or corpo["jti"] in self.jtis or corpo.get("nbf", 0) > time.time() + 60
+                        or not (corpo.get("iss") == corpo.get("sub") == g("client_id") == o.oauth_cliente)):
+                    raise Recusa("reivindicações do certificado")
+                self.jtis.add(corpo["jti"])
+                forma, sujeito = "certificado", ""
+            elif g("grant_type") == CONCESSAO_JWT:
+                _, corpo = self.jwt(g("assertion"), 3600)
+                if corpo.get("iss") != o.oauth_conta or corpo.get("scope") != "https://mail.google.com/":
+                    raise Recusa("iss ou scope da conta de serviço")
+                forma, sujeito = "conta", corpo.get("sub", "")
+            else:
+                return 400, {"error": "unsupported_grant_type"}
+            if forma != "conta" and g("scope") != "https://outlook.office365.com/.default":
+                return 400, {"error": "invalid_scope", "error_description": "AADSTS70011: scope " + g("scope")}
+        except Exception as e:
+            self.registar("recusa-token " + type(e).__name__ + " " + str(e))
+            return 400, {"error": "invalid_client", "error_description": "AADSTS700027: assertion refused"}
+        token = secrets.token_urlsafe(32)
+        self.tokens[token] = (time.monotonic() + o.validade_token, sujeito)
+        self.registar("token %s %s" % (forma, token))
+        return 200, {"token_type": "Bearer", "expires_in": o.validade_token, "access_token": token}
+
+    def valido(self, token, utilizador):
+        expira, sujeito = self.tokens.get(token, (0, ""))
+        return time.monotonic() < expira and sujeito in ("", utilizador)
+
+    async def atender(self, leitor, escritor):
+        try:
+            await leitor.readline()
+            cabecalhos = {}
+            while True:
+                linha = (await leitor.readline()).decode()
+                if linha in ("\r\n", "\n", ""):
+                    break
+                nome, _, valor = linha.partition(":")
+                cabecalhos[nome.strip().lower()] = valor.strip()
+            corpo = await leitor.readexactly(int(cabecalhos.get("content-length", "0")))
+            estado, resposta = self.emitir(urllib.parse.parse_qs(corpo.decode()))
+            dados = json.dumps(resposta).encode()
+            escritor.write(b"HTTP/1.1 %d R\r\nContent-Type: application/json\r\nContent-Length: %d\r\n"
+                           b"Connection: close\r\n\r\n" % (estado, len(dados)) + dados)
+            await escritor.drain()
+        finally:
+            escritor.close()
 
 
 class Guardador:
@@ -42,6 +158,8 @@ class Guardador:
         self.dados_vistos = 0
         self.numero = 0
         self.ligacoes = 0
+        self.tokens_a_recusar = opcoes.recusar_tokens
+        self.emissor = EmissorTokens(opcoes, self.registar) if opcoes.oauth else None
 
     def registar(self, linha):
         with open(os.path.join(self.opcoes.pasta, "registo.txt"), "a") as f:
@@ -93,7 +211,8 @@ class SmtpDeTeste(SMTP):
     """Counts connections and QUITs and, when told, drops the connection in the middle of a
     message or at the MAIL command after so many messages taken on it."""
 
-    def __init__(self, guardador, fechar_nos_dados, fechar_apos, **kwargs):
+    def __init__(self, guardador, fechar_nos_dados, fechar_apos, eco_auth, **kwargs):
+        self.eco_auth = eco_auth
         super().__init__(guardador, **kwargs)
         self.guardador = guardador
         self.fechar_nos_dados = fechar_nos_dados
@@ -111,6 +230,31 @@ class SmtpDeTeste(SMTP):
         await super().push(status)
         if isinstance(status, str) and status.startswith("421"):
             self.transport.close()
+
+    async def auth_XOAUTH2(self, _, args):
+        dados = await self.challenge_auth("", encode_to_b64=False) if len(args) == 1 else base64.b64decode(args[1])
+        if dados is MISSING:
+            return AuthResult(success=False)
+        campos = dict(p.split("=", 1) for p in dados.decode().split("\x01") if "=" in p)
+        utilizador, token = campos.get("user", ""), campos.get("auth", "").replace("Bearer ", "", 1)
+        emissor = self.guardador.emissor
+        certo = emissor is not None and emissor.valido(token, utilizador)
+        if certo and self.guardador.tokens_a_recusar > 0:
+            self.guardador.tokens_a_recusar -= 1
+            certo = False
+        self.guardador.registar("auth xoauth2 " + ("ok" if certo else "recusado"))
+        if not certo:
+            return AuthResult(success=False, handled=False, message="535 5.7.3 Authentication unsuccessful")
+        return AuthResult(success=True, auth_data=LoginPassword(utilizador.encode(), b""))
+
+    async def auth_PLAIN(self, _, args):
+        """With --eco-auth a refused password login is quoted back, as some servers do."""
+        if not self.eco_auth:
+            return await super().auth_PLAIN(_, args)
+        dados = await self.challenge_auth("") if len(args) == 1 else base64.b64decode(args[1])
+        citado = base64.b64encode(dados).decode() if dados is not MISSING else ""
+        return AuthResult(success=False, handled=False, message="535 5.7.139 Authentication unsuccessful, basic authentication "
+                                                 "is disabled. Failed: AUTH PLAIN " + citado)
 
     async def smtp_QUIT(self, arg):
         self.guardador.registar("quit")
@@ -166,15 +310,23 @@ async def servir(opcoes):
         # Implicit TLS has no STARTTLS step, so AUTH would never be offered; plain-text AUTH
         # is what the client's "Seguranca=nenhuma" tests need.
         auth_require_tls=opcoes.tls == "starttls",
-        auth_required=bool(opcoes.utilizador) and not opcoes.sem_auth,
+        auth_required=(bool(opcoes.utilizador) or opcoes.oauth) and not opcoes.sem_auth,
         authenticator=autenticador(opcoes) if opcoes.utilizador else None,
+        # XOAUTH2 alone for --oauth; PLAIN alone for --eco-auth, so that is what gets quoted.
+        auth_exclude_mechanism=(["LOGIN", "PLAIN"] if opcoes.oauth else
+                                ["LOGIN", "XOAUTH2"] if opcoes.eco_auth else ["XOAUTH2"]),
     )
     loop = asyncio.get_running_loop()
     if opcoes.mudo:
         fabrica = lambda: Mudo(guardador)
     else:
         fabrica = lambda: SmtpDeTeste(guardador, opcoes.fechar_nos_dados, opcoes.fechar_ligacao_apos,
-                                      **argumentos)
+                                      opcoes.eco_auth, **argumentos)
+    if guardador.emissor is not None:
+        servidor_token = await asyncio.start_server(guardador.emissor.atender, "127.0.0.1", 0, ssl=contexto_tls(opcoes))
+        porta_token = servidor_token.sockets[0].getsockname()[1]
+        guardador.emissor.url = "https://127.0.0.1:%d/inquilino/oauth2/v2.0/token" % porta_token
+        escrever_atomico(os.path.join(opcoes.pasta, "url-token"), guardador.emissor.url.encode())
     servidor = await loop.create_server(fabrica, "127.0.0.1", 0,
                                         ssl=tls if opcoes.tls == "ssl" else None)
     porta = servidor.sockets[0].getsockname()[1]
@@ -236,6 +388,14 @@ def main():
     s.add_argument("--certificado", default="")
     s.add_argument("--chave", default="")
     s.add_argument("--mudo", action="store_true", help="accept connections, never answer")
+    s.add_argument("--oauth", action="store_true", help="token endpoint; SMTP takes only XOAUTH2")
+    s.add_argument("--oauth-cliente", default="")
+    s.add_argument("--oauth-segredo", default="")
+    s.add_argument("--oauth-certificado", default="", help="PEM that signs assertions (both kinds)")
+    s.add_argument("--oauth-conta", default="", help="the service account's client_email")
+    s.add_argument("--validade-token", type=int, default=3600, help="expires_in of issued tokens")
+    s.add_argument("--recusar-tokens", type=int, default=0, help="XOAUTH2 logins refused though valid")
+    s.add_argument("--eco-auth", action="store_true", help="refuse PLAIN quoting the AUTH data")
     l = modos.add_parser("ler")
     l.add_argument("saida")
     l.add_argument("ficheiros", nargs="+")

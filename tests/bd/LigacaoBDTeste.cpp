@@ -204,6 +204,27 @@ TEST_P(BaseDados, ContaERegistaCadaInstrucaoComoConstruida)
     EXPECT_EQ(apoio::LerBytes(registo), "SELECT 1 as um,  'a' as dois\nSELECT 2 as tres\n");
 }
 
+// Letters outside ASCII inside a statement reach the engine as written: a group left out by its
+// name stays out, a client code with an accent finds its rows, and aliases come back whole.
+TEST_P(BaseDados, LetrasForaDeAsciiNaInstrucaoComparamComoEscritas)
+{
+    const std::string t = GetParam().sqlite ? "qv_grupos" : "#qv_grupos";
+    ConjuntoResultados rs;
+    ligacao_.AbrirConsulta("", "CREATE TABLE " + t + " (cliente NVARCHAR(10), grupo NVARCHAR(10), valor INT)", rs);
+    ligacao_.AbrirConsulta(
+        "", "INSERT INTO " + t + " VALUES ('CÇ1','SERVIÇOS',1),('CÇ1','G1',2),('C1','PORTES',4),('C1','G1',8)", rs);
+    ligacao_.AbrirConsulta(
+        "", "SELECT sum(valor) as 'Soma €' FROM " + t + " WHERE grupo NOT IN ('PORTES','SERVIÇOS')", rs);
+    ASSERT_EQ(rs.NumeroCampos(), 1u);
+    EXPECT_EQ(rs.CampoEm(0).nome, "Soma €");
+    rs.MoverPrimeiro();
+    EXPECT_EQ(rs.Texto("Soma €"), "10");
+    ligacao_.AbrirConsulta("", "SELECT grupo as 'Designação' FROM " + t + " WHERE cliente = 'CÇ1' ORDER BY valor", rs);
+    ASSERT_EQ(rs.ContarRegistos(), 2);
+    rs.MoverPrimeiro();
+    EXPECT_EQ(rs.Texto("Designação"), "SERVIÇOS");
+}
+
 // A statement still running after TimeoutConsulta is cancelled and says so, on every engine.
 TEST_P(BaseDados, InstrucaoAlemDoTimeoutConsultaECancelada)
 {

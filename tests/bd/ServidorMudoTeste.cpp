@@ -18,6 +18,7 @@
 #include "components/database/ConstrutorLigacao.h"
 #include "components/database/LigacaoBD.h"
 #include "components/files/LeitorIni.h"
+#include "data/ConjuntoResultados.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -108,6 +109,32 @@ TEST(ServidorMudo, CredenciaisComAcentosChegamComoEscritas)
         EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::Utilizador), u"Zé");
         EXPECT_EQ(apoio::TextoLogin(login, apoio::CampoLogin::BaseDados), u"Café");
     }
+}
+
+// Through the real driver manager and FreeTDS, a statement reaches the server in UTF-16 exactly
+// as the trace shows it (a group or client code with an accent compares as written), and the
+// names and texts of the answer, nvarchar and Windows-1252 varchar alike, arrive as sent.
+TEST(ServidorMudo, InstrucaoChegaComoORegistoEARespostaComoEnviada)
+{
+    apoio::PastaTemporaria pasta;
+    ServidorTds servidor(ServidorTds::Modo::Resposta);
+    LigacaoBD ligacao;
+    ligacao.DefinirRegistoSql(pasta / "trace.sql");
+    ligacao.AbrirLigacao(TextoPara(Local(servidor.Porta()), "nao", "5"));
+    const std::string sql = "SELECT a.Nome as 'Designação' FROM ARTIGOS as a WHERE a.Grupo Not IN ('PORTES','SERVIÇOS') "
+                            "AND a.Codigo='AÇÃO-€1'";
+    ConjuntoResultados rs;
+    ligacao.AbrirConsulta("", sql, rs);
+    EXPECT_EQ(apoio::LerBytes(pasta / "trace.sql"), sql + "\n");
+    EXPECT_EQ(apoio::TextoLote(servidor.Pacote(0x01)), texto::ParaUtf16(sql));
+
+    ASSERT_EQ(rs.NumeroCampos(), 2u);
+    EXPECT_EQ(rs.CampoEm(0).nome, "Designação");
+    EXPECT_EQ(rs.CampoEm(1).nome, "Grupo");
+    ASSERT_EQ(rs.ContarRegistos(), 1);
+    rs.MoverPrimeiro();
+    EXPECT_EQ(rs.Texto("Designação"), "SERVIÇOS €");
+    EXPECT_EQ(rs.Texto("Grupo"), "Acção");
 }
 
 // The instance service on 127.0.0.1:1434: silent, or answering with the given TCP port.

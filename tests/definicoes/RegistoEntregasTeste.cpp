@@ -21,23 +21,29 @@ TEST(RegistoEntregas, SoOsLivrosDaMesmaCorridaContamComoEntregues)
     for (const RegistoEntregas::Corrida& outra : {RegistoEntregas::Corrida{"2026-12-06", "diario", noite.ficheiroIni},
                                                   {noite.data, "semanal", noite.ficheiroIni}, {noite.data, "diario", "/x.qel"}})
         RegistoEntregas(caminho, outra).Registar("EMP 1", Livro::Administracao(), "adm@emp.pt", "", "<1@emp.pt>", agora);
-    // A line cut short by a power cut: its workbook goes again, and the next line stays whole.
-    apoio::EscreverBytes(caminho, apoio::LerBytes(caminho) + "2026-12-07 23:05:00\t2026-12-07\tdiario\t" +
-                                      noite.ficheiroIni + "\tEMP 1\tvendedor\t\tV03\tze@");
-    RegistoEntregas(caminho, noite).Registar("EMP 1", Livro::Cliente("C1", "V04"), "c1@cli.pt", "rita@emp.pt", "<5@emp.pt>", agora);
+    // A client's workbook as older runs recorded it, once per salesperson; then a line cut short
+    // by a power cut: its workbook goes again, and the next line stays whole.
+    const std::string inicio = "2026-12-07 23:05:00\t2026-12-07\tdiario\t" + noite.ficheiroIni + "\tEMP 1\t";
+    apoio::EscreverBytes(caminho, apoio::LerBytes(caminho) + inicio + "cliente\tC2\tV04\tc2@cli.pt\t\t<4@emp.pt>\n" +
+                                      inicio + "vendedor\t\tV03\tze@");
+    RegistoEntregas(caminho, noite)
+        .Registar("EMP 1", Livro::Cliente("C1"), "c1@cli.pt", "rita@emp.pt;rui@emp.pt", "<5@emp.pt>", agora);
 
     RegistoEntregas retoma(caminho, noite);
     retoma.LerEntregues();
     EXPECT_TRUE(retoma.Entregue("EMP 1", Livro::Vendedor("V\t01")));
-    EXPECT_TRUE(retoma.Entregue("EMP 1", Livro::Cliente("C1", "V04")));
-    for (const auto& livro : {Livro::Vendedor("V03"), Livro::Vendedor("V04"), Livro::Administracao(), Livro::Cliente("C1", "")})
+    EXPECT_TRUE(retoma.Entregue("EMP 1", Livro::Cliente("C1")));
+    EXPECT_TRUE(retoma.Entregue("EMP 1", Livro::Cliente("C2")));
+    for (const auto& livro :
+         {Livro::Vendedor("V03"), Livro::Vendedor("V04"), Livro::Administracao(), Livro::Cliente("C3")})
         EXPECT_FALSE(retoma.Entregue("EMP 1", livro)) << livro.Descricao();
     EXPECT_FALSE(retoma.Entregue("EMP 2", Livro::Vendedor("V\t01")));
 
     const auto linhas = texto::Dividir(apoio::LerBytes(caminho), '\n');
-    ASSERT_EQ(linhas.size(), 8u) << "header, four lines, the cut one, the last, and the final line end";
+    ASSERT_EQ(linhas.size(), 9u) << "header, five lines, the cut one, the last, and the final line end";
     EXPECT_EQ(linhas[0].substr(0, 10), "# momento\t");
     EXPECT_EQ(linhas[1], "2026-12-07 23:04:59\t2026-12-07\tdiario\t/etc/dorvam/Quorvelanti.qel\tEMP 1\tvendedor\t\tV 01"
                          "\tana@emp.pt\t\t<2@emp.pt>");
-    EXPECT_EQ(texto::Dividir(linhas[6], '\t').size(), 11u);
+    EXPECT_EQ(texto::Dividir(linhas[7], '\t').size(), 11u);
+    EXPECT_EQ(texto::Dividir(linhas[7], '\t')[7], "") << "one line per client, whoever its salespeople";
 }

@@ -55,7 +55,7 @@ TEST_F(TrataVendedor, EncPendentesCopiaSoOVendedorComColunasDoLivro)
     rsf.MoverPrimeiro();
     EXPECT_EQ(rsf.Texto("Id.Doc."), "ECL/A/1/2026");
     EXPECT_EQ(rsf.Texto("Data Doc"), "01-12-2026");
-    EXPECT_EQ(rsf.Texto("Artigo"), "ARTIGO-COM-VINT");  // cut to the field's 15 characters
+    EXPECT_EQ(rsf.Texto("Artigo"), "ARTIGO-COM-VINTE-CH");  // whole, past the field's 15 characters
     EXPECT_EQ(rsf.ComoMoeda("Quantidade"), Moeda::DeUnidades(2));
     EXPECT_EQ(rsf.ComoMoeda("Valor Pendente"), Moeda::DeUnidades(5));
     rsf.MoverSeguinte();

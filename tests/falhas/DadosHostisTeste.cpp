@@ -1,7 +1,7 @@
 // Data the reports cannot take as it is: names a legacy program wrote in Windows-1252 or with
-// characters XML forbids, and amounts whose total leaves the currency's range. The run either
-// mails workbooks that every reader opens, or ends with the reason; never broken files, never a
-// wrong figure.
+// characters XML forbids, codes longer than their columns, and amounts whose total leaves the
+// currency's range. The run either mails workbooks that every reader opens, or ends with the
+// reason; never broken files, never a wrong or cut value.
 #include <gtest/gtest.h>
 
 #include "Cenario.h"
@@ -15,13 +15,20 @@ using falhas::Contem;
 
 const std::string kUtf8Proibido = "\xEF\xBF\xBE";  // U+FFFE
 
+// A Python script run on the workbooks: sys.argv[1] is the text given, the workbooks follow.
+apoio::Resultado lerLivros(const char* script, const std::string& texto, const std::vector<std::string>& livros)
+{
+    std::vector<std::string> argumentos{apoio::Python(), "-c", script, texto};
+    argumentos.insert(argumentos.end(), livros.begin(), livros.end());
+    return apoio::Executar(argumentos);
+}
+
 // Every XML member of each workbook through a strict parser, then every text cell through an
 // independent reader: "MAU <file> <why>" for each fault, and the count of workbooks showing a
 // cell that holds the text sought.
 std::string verificarLivros(const std::vector<std::string>& livros, const std::string& procurado)
 {
-    std::vector<std::string> argumentos{
-        apoio::Python(), "-c",
+    const auto r = lerLivros(
         "import sys, zipfile, xml.dom.minidom, openpyxl\n"
         "procurado, achados = sys.argv[1], 0\n"
         "for c in sys.argv[2:]:\n"
@@ -35,9 +42,7 @@ std::string verificarLivros(const std::vector<std::string>& livros, const std::s
         "    if any(('\\ufffe' in t or '\\x01' in t) for t in textos): print('MAU', c, 'caracter proibido')\n"
         "    achados += any(procurado in t for t in textos)\n"
         "print('achados', achados)\n",
-        procurado};
-    argumentos.insert(argumentos.end(), livros.begin(), livros.end());
-    const auto r = apoio::Executar(argumentos);
+        procurado, livros);
     return r.estado == 0 ? r.saida : "MAU verificador: " + r.erros;
 }
 
@@ -89,6 +94,51 @@ INSTANTIATE_TEST_SUITE_P(Modos, NomesHostis, ::testing::Values("/S", "/3S"),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                              return info.param == "/S" ? std::string("Diario") : std::string("Semanal");
                          });
+
+// The generated goods code "ELE-H07VK-2.5-AZL" has 17 characters, two past its columns: every
+// kind of workbook shows it whole and never cut, and the purchasing desk sees its lines allocated.
+TEST(CodigoLongo, InteiroEmCadaTipoDeLivroEAlocado)
+{
+    Cenario cenario;
+    cenario.EmpresaGerada("g.db", 3000);
+    std::string destinos = "DestinoEnc=compras@emp.pt\r\nDestinoVnd=";
+    for (int i = 1; i <= 9; ++i) destinos += "V0" + std::to_string(i) + ",v" + std::to_string(i) + "@emp.pt,";
+    std::vector<std::string> livros;  // named after their kind
+    for (const std::string modo : {"/S", "/3S"}) {
+        apoio::ServidorSmtp smtp;
+        cenario.Parametros("[EMPRESAS]\r\nG\r\n[FIM]\r\n" + Cenario::Seccao("G", "g.db", destinos + "\r\n") +
+                               cenario.Globais(smtp.ChavesIni()),
+                           modo == "/S" ? "Quorvelanti.qel" : "MapaEncSemana.qel");
+        ASSERT_EQ(cenario.Correr(modo).estado, 0);
+        std::vector<std::string> brutos;
+        for (const auto& m : smtp.Mensagens()) brutos.push_back(m.dados);
+        for (const auto& correio : apoio::LerCorreios(brutos)) {
+            const std::string& nome = correio.anexos.at(0).nome;
+            const std::string tipo = Contem(nome, "_Adm_") ? "administracao" : Contem(nome, "_Vnd_") ? "vendedor"
+                                     : modo == "/S"        ? "compras"
+                                                           : "cliente";
+            livros.push_back(cenario.Base() + "/" + tipo + "-" + std::to_string(livros.size()) + ".xlsx");
+            apoio::EscreverBytes(livros.back(), correio.anexos.at(0).bytes);
+        }
+    }
+    const auto r = lerLivros(
+        "import sys, openpyxl\n"
+        "codigo, inteiros, alocadas = sys.argv[1], {}, 0\n"
+        "for c in sys.argv[2:]:\n"
+        "    tipo = c.split('/')[-1].split('-')[0]\n"
+        "    inteiros.setdefault(tipo, 0)\n"
+        "    for f in openpyxl.load_workbook(c, read_only=True).worksheets:\n"
+        "        colunas = None\n"
+        "        for l in f.iter_rows(values_only=True):\n"
+        "            textos = [v for v in l if isinstance(v, str)]\n"
+        "            inteiros[tipo] += textos.count(codigo)\n"
+        "            if any(t != codigo and len(t) >= 12 and codigo.startswith(t) for t in textos): print('MAU', c)\n"
+        "            if 'Disponibilidade' in l: colunas = (l.index('Artigo'), l.index('Disponibilidade'))\n"
+        "            elif colunas and l[colunas[0]] == codigo and l[colunas[1]]: alocadas += 1\n"
+        "print(' '.join(t for t in sorted(inteiros) if inteiros[t]), alocadas > 0)\n",
+        "ELE-H07VK-2.5-AZL", livros);
+    EXPECT_EQ(r.saida, "administracao cliente compras vendedor True\n") << r.erros;
+}
 
 // Two orders of one line of 900,000,000,000,000 each: the weekly grand total leaves the
 // currency's range. The run ends naming that total and its exact value; nothing is mailed, and

@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "Cenario.h"
@@ -25,11 +26,27 @@ bool terminaEm(const std::string& nome, const std::string& fim)
     return nome.size() >= fim.size() && nome.compare(nome.size() - fim.size(), fim.size(), fim) == 0;
 }
 
+bool temporario(const std::string& caminho) { return Contem(caminho, ".tmp-"); }
+
+// A workbook whose writer is done, so one waiting for its mail: its last bytes are the zip's
+// closing record. A file gone meanwhile is not one.
+bool livroPorEnviar(const std::string& caminho)
+{
+    std::ifstream f(caminho, std::ios::binary);
+    char fim[4] = {};
+    return temporario(caminho) && f.seekg(-22, std::ios::end) && f.read(fim, 4) && std::string(fim, 4) == "PK\x05\x06";
+}
+
+bool mensagemFinal(const std::string& caminho)
+{
+    return fs::path(caminho).filename().string()[0] != '.' && terminaEm(caminho, ".eml");
+}
+
 struct MomentoDaMorte {
     std::string nome;
     std::string modo;   // "/S" or "/3S"
     std::string pasta;  // "log" or "saida": where to watch
-    std::function<bool(const std::string&)> visto;  // on a file name there
+    std::function<bool(const std::string&)> visto;  // on the path of a file there
     int sinal = SIGKILL;
 };
 
@@ -79,7 +96,7 @@ protected:
     bool algumVisto(const std::string& pasta, const std::function<bool(const std::string&)>& visto) const
     {
         for (const auto& nome : apoio::Ficheiros(pasta))
-            if (visto(nome)) return true;
+            if (visto(pasta + "/" + nome)) return true;
         return false;
     }
 
@@ -155,12 +172,12 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
 INSTANTIATE_TEST_SUITE_P(
     Momentos, ProcessoMorto,
     ::testing::Values(
-        MomentoDaMorte{"AEscreverUmLivro", "/S", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }},
-        MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "log", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".xlsx"); }},
-        MomentoDaMorte{"DepoisDoPrimeiroCorreio", "/S", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }},
-        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }},
-        MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida", [](const std::string& n) { return n[0] != '.' && terminaEm(n, ".eml"); }},
-        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "log", [](const std::string& n) { return Contem(n, ".tmp-"); }, SIGTERM}),
+        MomentoDaMorte{"AEscreverUmLivro", "/S", "log", temporario},
+        MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "log", livroPorEnviar},
+        MomentoDaMorte{"DepoisDoPrimeiroCorreio", "/S", "saida", mensagemFinal},
+        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "log", temporario},
+        MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida", mensagemFinal},
+        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "log", temporario, SIGTERM}),
     [](const ::testing::TestParamInfo<MomentoDaMorte>& info) { return info.param.nome; });
 
 }  // namespace

@@ -21,7 +21,7 @@ protected:
     static void SetUpTestSuite()
     {
         modelo = new falhas::Cenario;
-        modelo->EmpresaGerada("semana.db", 4000);
+        modelo->EmpresaGerada("semana.db", 6000);
     }
     static void TearDownTestSuite()
     {
@@ -57,8 +57,7 @@ TEST_F(SemanalComFalha, DestinatarioRecusadoAMeioTerminaAliEGuardaSoEsseLivro)
         EXPECT_EQ(smtp.Ligacoes(), 2) << "a hundred messages a connection by default";
         EXPECT_EQ(smtp.Quits(), 2);
     }
-    // A client with two salespeople gets two messages: refuse the first address, from the third
-    // message on, that no earlier message went to.
+    // Refuse the first address, from the third message on, that no earlier message went to.
     std::size_t n = 2;
     auto jaUsado = [&](const std::string& endereco) {
         for (std::size_t i = 0; i < n; ++i)

@@ -125,7 +125,7 @@ TEST_F(EncomendasFornecedor, SemStockEncomendasDeCincoELinhaTardiaImediataSemDis
     EXPECT_TRUE(std::is_sorted(datas.begin(), datas.end()));
 }
 
-TEST_F(EncomendasFornecedor, CamposCortadosENotaLongaCortadaA160)
+TEST_F(EncomendasFornecedor, NomesCortadosCodigoENotaInteiros)
 {
     const std::string codigoLongo = "ARTIGO-COM-17-CAR";
     const std::string nomeLongo(100, 'n');
@@ -137,13 +137,14 @@ TEST_F(EncomendasFornecedor, CamposCortadosENotaLongaCortadaA160)
     emp.EncomendaFornecedor(7, "2026-11-01", {{codigoLongo, 5}}, std::string(200, 'x'));
     const auto rs = extrair();
     ASSERT_EQ(rs.ContarRegistos(), 1);
+    // The whole code: the allocation finds the line and gives it the stock it has.
     EXPECT_EQ(linhas(rs, {"Doc.", "Artigo", "Disponibilidade"}).front(),
-              (std::vector<std::string>{"ECL/2026/SERIEX/1234", codigoLongo.substr(0, 15), ""}));
+              (std::vector<std::string>{"ECL/2026/SERIEX/1234", codigoLongo, "1  em Stock   2 Enc.For"}));
     EXPECT_EQ(rs.Texto("Nome Cliente"), std::string(80, 'c'));
     EXPECT_EQ(rs.Texto("Nome Vendedor"), std::string(40, 'v'));
     EXPECT_EQ(rs.Texto("Nome Artigo"), std::string(80, 'n'));
-    // The lookups use the whole code: the note is found, though the allocation finds no line.
-    EXPECT_EQ(rs.Texto("Prazo Estimado"), std::string(160, 'x'));
+    // The supplier's note whole, past the column's 160 characters.
+    EXPECT_EQ(rs.Texto("Prazo Estimado"), std::string(200, 'x'));
 }
 
 TEST_F(EncomendasFornecedor, CodigoComApostrofoEProcuradoEAlocado)

@@ -178,6 +178,32 @@ private slots:
         QVERIFY(smtp.Mensagens().empty());
     }
 
+    // With oauth2 the OAuth keys are the ones to fill; a reference shows as written; the test
+    // message signs in with a token from the endpoint.
+    void oauth2MostraReferenciasEEnviaOTeste()
+    {
+        apoio::OpcoesSmtp opcoes;
+        opcoes.oauth.activo = true;
+        opcoes.oauth.segredo = "s3gredo";
+        apoio::ServidorSmtp smtp(opcoes);
+        Aberto a(relogio_, "emailEmissor=rel@emp.pt\r\n" + smtp.ChavesIni() +
+                               "Password=@credencial:smtp\r\nOAuthSegredo=oculto\r\n");
+        QCOMPARE(janela::Filho<QComboBox>(&a.dialogo, "Autenticacao")->currentText(), QString("oauth2"));
+        QVERIFY(!Campo(a.dialogo, "Password")->isEnabled());
+        QVERIFY(Campo(a.dialogo, "OAuthSegredo")->isEnabled());
+        QCOMPARE(Campo(a.dialogo, "Password")->echoMode(), QLineEdit::Normal);
+        QCOMPARE(Campo(a.dialogo, "Password")->text(), QString("@credencial:smtp"));
+        QCOMPARE(Campo(a.dialogo, "OAuthSegredo")->echoMode(), QLineEdit::Password);
+
+        Campo(a.dialogo, "OAuthSegredo")->setText("s3gredo");
+        QCOMPARE(a.EnviarTeste("teste@emp.pt"), QString("Mensagem de teste enviada para teste@emp.pt."));
+        QCOMPARE(smtp.Mensagens().size(), std::size_t(1));
+        QCOMPARE(smtp.Mensagens()[0].login, std::string("rel@emp.pt"));
+        janela::Filho<QComboBox>(&a.dialogo, "Autenticacao")->setCurrentText("palavra-passe");
+        QVERIFY(Campo(a.dialogo, "Password")->isEnabled());
+        QVERIFY(!Campo(a.dialogo, "OAuthCliente")->isEnabled());
+    }
+
     void testeSemEnderecoNaoLiga()
     {
         apoio::ServidorSmtp smtp;

@@ -2,9 +2,12 @@
 // checks every filled sheet against the layout rules and each case's literal example cells.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "LivroTesteApoio.h"
 #include "data/Erro.h"
 #include "output/ExportaExcel.h"
+#include "reports/LivroEnviado.h"
 #include "settings/cl_log.h"
 
 using namespace quorvelanti;
@@ -209,6 +212,56 @@ TEST(ExportaExcel, SubstituiFicheiroExistente)
     EXPECT_EQ(apoio::LerBytes(t.ficheiro).substr(0, 2), "PK");
     t.Verificar();
     EXPECT_EQ(apoio::Ficheiros(t.pasta.Caminho()), (std::vector<std::string>{"descricao.json", "livro.xlsx"}));
+}
+
+// A workbook written for its message lies under a temporary name until its mail went (then
+// nothing stays) or failed (then it stays whole under its usual name and the failure goes on with
+// its own number); one that cannot even be kept then says that too.
+TEST(ExportaExcel, LivroParaCorreioSoFicaQuandoOCorreioFalha)
+{
+    livro_teste::LivroTeste t;
+    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 3);
+    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"}, 3);
+    std::filesystem::remove(t.ficheiro);
+    auto exportar = [&] {
+        return ExportaExcelAnexo(t.ctx, {"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"}, t.ficheiro,
+                                 TipoLivro::Compras);
+    };
+    auto falhar = [](long numero) { return [numero] { throw Erro(numero, "Falha no envio", "550 recusado"); }; };
+    {
+        LivroAnexo livro = exportar();
+        EXPECT_EQ(livro.Ficheiro(), t.ficheiro);
+        EXPECT_EQ(apoio::LerBytes(livro.Caminho()).substr(0, 2), "PK");
+        EXPECT_FALSE(apoio::Existe(t.ficheiro));
+        EnviarLivro(livro, [] {});
+    }
+    EXPECT_FALSE(apoio::Existe(t.ficheiro));
+    EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
+
+    for (const long numero : {erros::CorreioFalhou, erros::CorridaInterrompida}) {
+        LivroAnexo livro = exportar();
+        try {
+            EnviarLivro(livro, falhar(numero));
+            ADD_FAILURE() << "devia falhar";
+        } catch (const Erro& e) {
+            EXPECT_EQ(e.Numero(), numero);
+            EXPECT_EQ(e.Detalhe(), "550 recusado");
+        }
+        EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
+        t.Verificar();
+        std::filesystem::remove(t.ficheiro);
+    }
+
+    LivroAnexo livro = exportar();
+    std::filesystem::remove(livro.Caminho());
+    try {
+        EnviarLivro(livro, falhar(erros::CorreioFalhou));
+        ADD_FAILURE() << "devia falhar";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::CorreioFalhou);
+        EXPECT_TRUE(e.Detalhe().starts_with("550 recusado; Falha ao gravar o livro " + t.ficheiro)) << e.Detalhe();
+    }
+    EXPECT_FALSE(apoio::Existe(t.ficheiro));
 }
 
 // Sizes the spreadsheet cannot show as they are: a text without a size (width 0 would hide the

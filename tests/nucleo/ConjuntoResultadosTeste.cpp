@@ -34,14 +34,15 @@ std::vector<std::string> coluna(ConjuntoResultados& rs, const std::string& campo
 }
 }  // namespace
 
-TEST(ConjuntoResultados, ConverteParaOTipoDoCampoECortaTextos)
+TEST(ConjuntoResultados, ConverteParaOTipoDoCampoEGuardaTextosInteiros)
 {
     ConjuntoResultados rs({{"Codigo", TipoCampo::Texto, 3}, {"Qtd", TipoCampo::Moeda}, {"Quando", TipoCampo::Data}});
     rs.AdicionarLinha();
     rs.Definir("codigo", std::string("ABCDEF"));  // names ignore letter case
     rs.Definir("QTD", std::int64_t{7});
     rs.Definir("Quando", std::string("31-12-2026"));
-    EXPECT_EQ(rs.Texto("Codigo"), "ABC");
+    EXPECT_EQ(rs.Texto("Codigo"), "ABCDEF");  // the size is the column's width, not a limit
+    EXPECT_EQ(rs.CampoEm(0).tamanho, 3);
     EXPECT_EQ(std::get<Moeda>(rs.ValorDe("Qtd")), Moeda::DeUnidades(7));
     EXPECT_EQ(std::get<DataHora>(rs.ValorDe("Quando")), DataHora(2026, 12, 31));
     EXPECT_THROW(rs.ValorDe("Inexistente"), Erro);

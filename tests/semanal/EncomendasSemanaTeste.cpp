@@ -103,7 +103,7 @@ TEST_F(Semanal, DuasEncomendasTotalDaPrimeiraAntesDaSegundaSemLinhaVazia)
               }));
 }
 
-TEST_F(Semanal, IdDocCortadoA35EDataPrevCortadaA20)
+TEST_F(Semanal, IdDocCortadoA35EDataPrevInteira)
 {
     emp.Artigo("SEMSTOCK", "Sem stock");
     emp.Artigo("SEMNOTA", "Sem nota");
@@ -113,7 +113,7 @@ TEST_F(Semanal, IdDocCortadoA35EDataPrevCortadaA20)
     const auto rs = preencher("C1");
     const auto linhas = tabela(rs, {"Id.Doc.", "Data Prev."});
     const std::string id = "ENCCLI/SERIE-MUITO-LONGA-X/123456789/2026";  // 41 characters
-    EXPECT_EQ(linhas.at(0), (std::vector<std::string>{id.substr(0, 35), "Previsto para a sema"}));
+    EXPECT_EQ(linhas.at(0), (std::vector<std::string>{id.substr(0, 35), "Previsto para a semana 52 de 2026"}));
     EXPECT_EQ(linhas.at(1), (std::vector<std::string>{id.substr(0, 35), ""}));  // no supplier line
     // The order still closes once: the cut identifier is not what groups the lines.
     EXPECT_EQ(linhas.at(2)[0], "");

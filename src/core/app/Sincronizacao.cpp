@@ -8,6 +8,7 @@
 #include "components/files/LeitorIni.h"
 #include "components/files/LeituraFicheiro.h"
 #include "components/files/PastaConfigurada.h"
+#include "components/files/ReferenciaSegredo.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "sistema/Sistema.h"
@@ -44,7 +45,8 @@ void definirBaseDados(ConstrutorLigacao& construtor, const LeitorIni& ini, const
     construtor.DefinirServidor(ini.LerValor(empresa, "Servidor" + sufixo));
     construtor.DefinirBaseDados(ini.LerValor(empresa, "Empresa" + sufixo));
     construtor.DefinirUtilizador(ini.LerValor(empresa, "Username" + sufixo));
-    construtor.DefinirPassword(ini.LerValor(empresa, "Password" + sufixo));
+    const std::string chave = "Password" + sufixo;
+    construtor.DefinirPassword(ReferenciaSegredo::Resolver("[" + empresa + "] " + chave, ini.LerValor(empresa, chave)));
 }
 
 std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string& empresa,
@@ -202,6 +204,15 @@ void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::uniq
     aberta = true;
 }
 
+void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas, LeitorIni::Cache* cache)
+{
+    LeitorIni ini(cache);
+    ini.DefinirFicheiro(ficheiro);
+    for (const auto& empresa : empresas)
+        for (const char* chave : {"Password", "PasswordExt"})
+            ReferenciaSegredo::Resolver("[" + empresa + "] " + chave, ini.LerValor(empresa, chave));
+}
+
 void getNomeEmpresa(ContextoExecucao& ctx)
 {
     ConjuntoResultados rs;
@@ -240,6 +251,7 @@ void Sincronizar(ContextoExecucao& ctx)
     bool comLista = false;
     const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
     if (!comLista) avisarSemLista(ctx);
+    VerificarSegredos(ctx.FicheiroIni, empresas, &ctx.cacheIni);
     ctx.Progresso("Emissão Mapas");
     for (const auto& empresa : empresas) {
         Interrupcao::Verificar();

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "components/files/LeitorIni.h"
+
 namespace quorvelanti {
 
 struct ContextoExecucao;
@@ -21,6 +23,10 @@ void VerificarFicheiroParametros(const ContextoExecucao& ctx);
 //   bool comLista = false;
 //   auto empresas = LerEmpresas("/etc/dorvam/Quorvelanti.qel", &comLista);
 std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista = nullptr);
+// Reads every company's database passwords given by reference (@credencial:, @ficheiro:), so a
+// missing one ends the run before anything is sent; raises the Erro naming key and reference.
+void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas,
+                       LeitorIni::Cache* cache = nullptr);
 void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
                  const std::string& caminho);
 void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,

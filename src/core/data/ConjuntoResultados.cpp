@@ -55,12 +55,7 @@ Valor converter(const Campo& campo, const Valor& valor)
         return data ? Valor(*data) : Valor();
     }
     case TipoCampo::Texto:
-    case TipoCampo::TextoFixo: {
-        std::string s = ValorComoTexto(valor);
-        if (campo.tamanho > 0 && texto::Caracteres(s) > static_cast<std::size_t>(campo.tamanho))
-            s = texto::Primeiros(s, campo.tamanho);
-        return s;
-    }
+    case TipoCampo::TextoFixo: return ValorComoTexto(valor);
     }
     return valor;
 }

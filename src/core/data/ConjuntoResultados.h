@@ -4,7 +4,7 @@
 //
 //   ConjuntoResultados rs({{"Vendedor", TipoCampo::Texto, 10}, {"Vendas", TipoCampo::Moeda}});
 //   rs.AdicionarLinha();
-//   rs.Definir("Vendedor", std::string("V01"));   // texts are cut to the field's size
+//   rs.Definir("Vendedor", std::string("V01"));   // a longer text stays whole: the size is the column's width
 //   rs.Definir("vendas", std::int64_t{12});       // names ignore letter case; converted to currency
 //   rs.Filtrar("Vendedor", "V01");                // by value: an apostrophe is just a character
 //   for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) use(rs.Texto("Vendas"));
@@ -34,7 +34,7 @@ enum class TipoCampo : int {
 struct Campo {
     std::string nome;
     TipoCampo tipo = TipoCampo::Texto;
-    int tamanho = 0;  // defined size in characters for texts; display size for the others
+    int tamanho = 0;  // defined size in characters for texts (the column's width); display size for the others
     bool anulavel = true;
 };
 
@@ -62,8 +62,9 @@ public:
     // Rows ----------------------------------------------------------------------------------
     // Appends a row of nulls and makes it the current row.
     void AdicionarLinha();
-    // Sets a field of the current row, converted to the field's type; texts longer than a text
-    // field are cut to its size; a text that is no date stays null in a date field.
+    // Sets a field of the current row, converted to the field's type; a text longer than its
+    // field's size keeps its whole value (a cut code would name another article, or none); a
+    // text that is no date stays null in a date field.
     void Definir(const std::string& campo, const Valor& valor);
     void Definir(std::size_t indice, const Valor& valor);
     // Appends a row as it comes, without conversion (the database back ends use this).

@@ -23,6 +23,7 @@ constexpr long FicheiroInexistente = 201;
 constexpr long FicheiroIlegivel = 202;
 constexpr long FicheiroNaoGravado = 203;
 constexpr long FicheiroNaoApagado = 204;
+constexpr long SegredoIndisponivel = 205;
 // database
 constexpr long LigacaoFalhou = 301;
 constexpr long ConsultaFalhou = 302;
@@ -32,6 +33,7 @@ constexpr long TempoConsultaEsgotado = 305;
 // mail
 constexpr long CorreioFalhou = 401;
 constexpr long CorreioConfiguracao = 402;
+constexpr long TokenRecusado = 403;
 // workbooks
 constexpr long LivroFalhou = 501;
 // run control

@@ -9,6 +9,8 @@ namespace quorvelanti {
 
 std::chrono::steady_clock::time_point Relogio::Instante() const { return std::chrono::steady_clock::now(); }
 
+std::chrono::system_clock::time_point Relogio::Universal() const { return std::chrono::system_clock::now(); }
+
 void Relogio::Esperar(std::chrono::steady_clock::duration espera) const
 {
     Interrupcao::Esperar(std::chrono::duration_cast<std::chrono::milliseconds>(espera));

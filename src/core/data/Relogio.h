@@ -19,6 +19,9 @@ public:
     virtual DataHora Agora() const = 0;
     // A time that only moves forward, for spacing work out; never the time of day.
     virtual std::chrono::steady_clock::time_point Instante() const;
+    // The real time, even under a forced date, for stamps another system checks (the times of
+    // a signed sign-in request); never for a report's date or time of day.
+    virtual std::chrono::system_clock::time_point Universal() const;
     // Returns after that long; a signal that interrupts the run ends the wait at once, raising
     // the interrupted run's Erro.
     virtual void Esperar(std::chrono::steady_clock::duration espera) const;

@@ -213,6 +213,22 @@ std::u16string ParaUtf16(const std::string& utf8)
     return s;
 }
 
+std::string DeUtf16(const std::u16string& utf16)
+{
+    std::string s;
+    s.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        std::uint32_t cp = utf16[i];
+        const bool alto = cp >= 0xD800 && cp < 0xDC00;
+        if (alto && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] < 0xE000)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++i] - 0xDC00);
+        else if (cp >= 0xD800 && cp < 0xE000)
+            cp = kSubstituto;
+        acrescentarUtf8(s, cp);
+    }
+    return s;
+}
+
 std::string Aparar(const std::string& s)
 {
     std::size_t i = s.find_first_not_of(' ');

@@ -30,6 +30,9 @@ std::string ForaDeWindows1252(const std::string& utf8);
 // UTF-8 to UTF-16, as wide-character interfaces take it; a byte that is no UTF-8 becomes U+FFFD.
 //   ParaUtf16("Relatório€") == u"Relatório€"
 std::u16string ParaUtf16(const std::string& utf8);
+// UTF-16 to UTF-8, as wide-character interfaces give it; an unpaired surrogate becomes U+FFFD.
+//   DeUtf16(u"Designação") == "Designação"
+std::string DeUtf16(const std::u16string& utf16);
 
 // Removes leading and trailing blanks (spaces only, as the parameter-file rules say).
 std::string Aparar(const std::string& s);

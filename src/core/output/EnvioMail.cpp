@@ -1,13 +1,19 @@
 #include "EnvioMail.h"
 
+#include <filesystem>
+
 #include "components/mail/ServicoCorreio.h"
 #include "data/Relogio.h"
+#include "output/LivroAnexo.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx, const std::string& sMsg,
-               const std::string& sCC, TipoMail iTipo)
+namespace {
+
+// The attachment is read from 'ficheiro' and named 'nome'.
+void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string& ficheiro, const std::string& nome,
+            const std::string& sMsg, const std::string& sCC, TipoMail iTipo)
 {
     // The default stays in the run state, so every later subject of the run starts with it.
     if (ctx.Assunto.empty()) ctx.Assunto = "Quorvelanti";
@@ -20,8 +26,32 @@ void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::str
     // it the run keeps its connection while the settings stay the same.
     ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
     correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
-    correio.Enviar(ctx.Origem, Destino, sCC, "", assunto, sMsg, Fx, 1, 0);
+    correio.Enviar({.origem = ctx.Origem,
+                    .destinos = Destino,
+                    .copia = sCC,
+                    .copiaOculta = "",
+                    .assunto = assunto,
+                    .mensagem = sMsg,
+                    .anexo = ficheiro,
+                    .comAnexo = true,
+                    .prioridade = 0,
+                    .nomeAnexo = nome});
     ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());
+}
+
+}  // namespace
+
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx, const std::string& sMsg,
+               const std::string& sCC, TipoMail iTipo)
+{
+    enviar(ctx, Destino, Fx, "", sMsg, sCC, iTipo);
+}
+
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro, const std::string& sMsg,
+               const std::string& sCC, TipoMail iTipo)
+{
+    enviar(ctx, Destino, Livro.Caminho(), std::filesystem::path(Livro.Ficheiro()).filename().string(), sMsg, sCC,
+           iTipo);
 }
 
 }  // namespace quorvelanti

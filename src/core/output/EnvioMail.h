@@ -7,6 +7,8 @@
 //   otherwise:          Assunto & " (" & dd-mm-yyyy & ") - " & EmpresaActual
 //
 //   EnvioMail(ctx, "adm@emp.pt", ficheiro, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
+// A workbook written for its message goes as its usual name, read from where it lies:
+//   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // a LivroAnexo
 // A failure of the mail service raises Erro; the caller then keeps the workbook. A delivered
 // message is recorded at once in the run's delivery ledger against ctx.LivroActual.
 #include <string>
@@ -14,6 +16,7 @@
 namespace quorvelanti {
 
 struct ContextoExecucao;
+class LivroAnexo;
 
 // Whom a mail goes to; each value is the type's number.
 enum class TipoMail {
@@ -22,6 +25,8 @@ enum class TipoMail {
 };
 
 void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx,
+               const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro,
                const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
 
 }  // namespace quorvelanti

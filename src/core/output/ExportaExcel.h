@@ -7,14 +7,22 @@
 //
 // Element 0 of both lists is ignored; elements 1..N name and title the N sheets. Kinds: 1
 // administration (6 sheets), 2 salesperson (5), 3 client-supplier orders (1), 4 weekly client (1).
-// The file is written under a temporary name in the same folder and renamed, replacing any
-// file of that name. On any failure the writer logs "Situação Anómala" to ctx.Log and ends the
-// program (TerminarPrograma with status 2); nothing is saved. Two failures are not the
-// workbook's and pass up unchanged as Erro: a total beyond the currency's range
-// (erros::MoedaForaDosLimites) and a signal (erros::CorridaInterrompida).
+// ExportaExcel writes the file under a temporary name in the same folder, flushes it to disk and
+// renames it, replacing any file of that name: the workbook that stays in the log folder.
+// ExportaExcelAnexo writes it the same way but hands it over unsynced under the temporary name,
+// for a message (see LivroAnexo):
+//
+//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
+//
+// A workbook whose largest sheet holds more than 200,000 cells is written row by row, in little
+// memory; its cells are the same either way. On any failure the writer logs "Situação Anómala"
+// to ctx.Log and ends the program (TerminarPrograma with status 2); nothing is saved. Two
+// failures are not the workbook's and pass up unchanged as Erro: a total beyond the currency's
+// range (erros::MoedaForaDosLimites) and a signal (erros::CorridaInterrompida).
 #include <string>
 #include <vector>
 
+#include "LivroAnexo.h"
 #include "TipoLivro.h"
 
 namespace quorvelanti {
@@ -23,5 +31,7 @@ struct ContextoExecucao;
 
 void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
                   const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo);
+LivroAnexo ExportaExcelAnexo(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
+                             const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo);
 
 }  // namespace quorvelanti

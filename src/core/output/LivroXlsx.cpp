@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "components/files/FicheiroTemporario.h"
 #include "data/Erro.h"
@@ -43,22 +44,32 @@ const std::string& paraLivro(const std::string& texto, std::string& copia)
     return copia;
 }
 
+std::string pastaDe(const std::string& ficheiro)
+{
+    const std::filesystem::path caminho(ficheiro);
+    return caminho.has_parent_path() ? caminho.parent_path().string() : ".";
+}
+
 // The library reads 0 as "no colour"; black has its own value.
 lxw_color_t cor(long rgb) { return rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR_BLACK) : static_cast<lxw_color_t>(rgb); }
 
 }  // namespace
 
-LivroXlsx::LivroXlsx(const std::string& ficheiro) : destino_(ficheiro)
+LivroXlsx::LivroXlsx(const std::string& ficheiro, Escrita escrita)
+    : destino_(ficheiro), pasta_(pastaDe(ficheiro))
 {
     try {
         temporario_ = std::make_unique<FicheiroTemporario>(ficheiro);
     } catch (const Erro& erro) {
         throw Erro(erros::LivroFalhou, "Não foi possível criar o livro " + ficheiro, erro.Detalhe());
     }
-    // Constant memory: each row goes to disk once the next one starts, so a large result set
-    // costs the writer almost nothing beyond the row being written.
+    // Row by row, a large result set costs the writer almost nothing beyond the row being
+    // written, but each sheet costs a file; small sheets are cheaper held whole.
     lxw_workbook_options opcoes{};
-    opcoes.constant_memory = LXW_TRUE;
+    opcoes.constant_memory = escrita == Escrita::LinhaALinha ? LXW_TRUE : LXW_FALSE;
+    // The library's own temporary files (one per part of the file) go on the workbook's file
+    // system, not the system's temporary folder.
+    opcoes.tmpdir = pasta_.data();
     livro_ = workbook_new_opt(temporario_->Caminho().c_str(), &opcoes);
     if (!livro_) {
         descartar();
@@ -177,7 +188,9 @@ void LivroXlsx::Impressao(int linhaCabecalho)
     worksheet_freeze_panes(folha_, static_cast<lxw_row_t>(linhaCabecalho + 1), 0);
 }
 
-void LivroXlsx::Gravar()
+void LivroXlsx::Gravar() { Fechar().Guardar(); }
+
+LivroAnexo LivroXlsx::Fechar()
 {
     lxw_workbook* livro = livro_;
     livro_ = nullptr;  // closing frees the workbook whatever it returns
@@ -189,12 +202,7 @@ void LivroXlsx::Gravar()
     if (erro != LXW_NO_ERROR)
         throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_,
                    std::string(lxw_strerror(erro)) + (errno ? std::string(": ") + std::strerror(errno) : ""));
-    try {
-        temporario_->Substituir();
-    } catch (const Erro& e) {
-        throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_, e.Detalhe());
-    }
-    temporario_.reset();
+    return LivroAnexo(std::move(temporario_));
 }
 
 std::string LivroXlsx::NomeColuna(int coluna)

@@ -1,14 +1,16 @@
 #pragma once
-// An .xlsx file being written, streamed row by row, that appears under its final name only when
-// it is complete and on disk. Owns the writer library's workbook and a temporary file in the destination
-// folder; whatever is not saved with Gravar is discarded when the object goes.
+// An .xlsx file being written, that appears under its final name only when it is complete and on
+// disk, or is handed over whole, unsynced, for a message. Owns the writer library's workbook and a
+// temporary file in the destination folder, where the library's own temporary files go too;
+// whatever is neither saved with Gravar nor handed over with Fechar is discarded when the object goes.
 //
-//   LivroXlsx livro("/var/rel/mapa.xlsx");
+//   LivroXlsx livro("/var/rel/mapa.xlsx");              // or (..., LivroXlsx::Escrita::LinhaALinha)
 //   livro.AdicionarFolha("Vendas");                     // "" keeps the default sheet name
 //   auto titulo = livro.FormatoDe({.negrito = true, .tamanhoLetra = 20});
 //   livro.Texto(0, 0, "Vendas do dia", titulo);         // rows in increasing order only
 //   livro.Numero(3, 2, 12.5, livro.FormatoDe({.formatoNumero = "###,###,##0.00"}));
 //   livro.Gravar();                                     // renamed onto /var/rel/mapa.xlsx
+//   // or: LivroAnexo anexo = livro.Fechar();          // for a message, see LivroAnexo
 //
 // Rows and columns are 0-based. Cells go to the sheet added last; within a sheet rows must be
 // written in increasing order (the rows of one row in any order). Texts go in as the format can
@@ -17,6 +19,8 @@
 #include <map>
 #include <memory>
 #include <string>
+
+#include "output/LivroAnexo.h"
 
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -44,7 +48,13 @@ public:
     // A format handle of this workbook; nullptr is the default look.
     using Formato = lxw_format*;
 
-    explicit LivroXlsx(const std::string& ficheiro);
+    // How the cells wait until the file is written: the same file either way.
+    enum class Escrita {
+        EmMemoria,    // the whole workbook in memory: no file per sheet, for small sheets
+        LinhaALinha,  // each row goes to a temporary file once the next starts: large sheets in little memory
+    };
+
+    explicit LivroXlsx(const std::string& ficheiro, Escrita escrita = Escrita::EmMemoria);
     ~LivroXlsx();
     LivroXlsx(const LivroXlsx&) = delete;
     LivroXlsx& operator=(const LivroXlsx&) = delete;
@@ -72,8 +82,10 @@ public:
     // Cells, widths and formats stay as written.
     void Impressao(int linhaCabecalho);
 
-    // Writes the file and renames it onto the destination, replacing what was there.
+    // Writes the file, flushes it to disk and renames it onto the destination, replacing what was there.
     void Gravar();
+    // Writes the file and hands it over under its temporary name, not synced.
+    LivroAnexo Fechar();
 
     // "A" for 0, "Z" for 25, "AA" for 26.
     static std::string NomeColuna(int coluna);
@@ -84,6 +96,7 @@ private:
     void descartar() noexcept;
 
     std::string destino_;
+    std::string pasta_;  // the library's temporary files go here, beside the workbook
     std::unique_ptr<FicheiroTemporario> temporario_;
     lxw_workbook* livro_ = nullptr;
     lxw_worksheet* folha_ = nullptr;

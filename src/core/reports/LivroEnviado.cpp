@@ -1,9 +1,7 @@
 #include "LivroEnviado.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "data/Erro.h"
+#include "output/LivroAnexo.h"
 
 namespace quorvelanti {
 
@@ -14,12 +12,20 @@ std::string ParteNomeFicheiro(std::string parte)
     return parte;
 }
 
-void ApagarLivroEnviado(const std::string& ficheiro)
+void EnviarLivro(LivroAnexo& livro, const std::function<void()>& enviar)
 {
-    std::error_code erro;
-    if (!std::filesystem::remove(ficheiro, erro))
-        throw Erro(erros::FicheiroNaoApagado, "Não foi possível apagar o livro enviado: " + ficheiro,
-                   erro ? erro.message() : "o ficheiro não existe");
+    try {
+        enviar();
+    } catch (const Erro& falha) {
+        try {
+            livro.Guardar();
+        } catch (const Erro& naoGuardado) {
+            // The mail's failure keeps its number: a signal must still end the run as a signal.
+            throw Erro(falha.Numero(), falha.Descricao(),
+                       falha.Detalhe() + (falha.Detalhe().empty() ? "" : "; ") + naoGuardado.DescricaoCompleta());
+        }
+        throw;
+    }
 }
 
 }  // namespace quorvelanti

@@ -20,7 +20,7 @@ std::string IdentidadeLivro::Descricao() const
     case Tipo::Administracao: return "livro da administração";
     case Tipo::Vendedor: return "livro do vendedor " + vendedor;
     case Tipo::Compras: return "livro das compras";
-    case Tipo::Cliente: return "livro do cliente " + cliente + " (vendedor " + vendedor + ")";
+    case Tipo::Cliente: return "livro do cliente " + cliente;
     case Tipo::Nenhum: break;
     }
     return "";

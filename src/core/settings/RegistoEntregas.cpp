@@ -62,7 +62,10 @@ void RegistoEntregas::LerEntregues()
         const auto campos = texto::Dividir(linha, '\t');
         if (campos.size() != kCampos || linha[0] == '#') continue;
         if (campos[1] + '\t' + campos[2] + '\t' + campos[3] + '\t' != corrida) continue;
-        entregues_.insert(campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + campos[7]);
+        // Older runs sent a weekly workbook per client and salesperson: any of them delivered
+        // the client's orders, so the client counts as delivered.
+        const std::string vendedor = campos[5] == "cliente" ? "" : campos[7];
+        entregues_.insert(campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + vendedor);
     }
     if (f.bad()) throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o registo de entregas " + caminho_, std::strerror(errno));
 }

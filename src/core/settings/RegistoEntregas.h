@@ -39,7 +39,8 @@ public:
     // Reads the workbooks the file shows delivered for this run; a missing file shows none.
     // Raises Erro(FicheiroIlegivel) when the file is there but cannot be read.
     void LerEntregues();
-    // True when LerEntregues found this company's workbook.
+    // True when LerEntregues found this company's workbook. A weekly client counts as delivered
+    // also from the lines older versions wrote, one per client and salesperson.
     bool Entregue(const std::string& empresa, const IdentidadeLivro& livro) const;
     // Appends the line of one delivered message and syncs it to disk; raises
     // Erro(FicheiroNaoGravado) when it cannot.

@@ -110,6 +110,11 @@ std::string ControladorOdbcPredefinido();
 // The executable's own file name: "quorvelanti" / "quorvelanti.exe".
 std::string NomeExecutavel(const std::string& base);
 unsigned long IdProcesso() noexcept;
+// Makes the C library's character type UTF-8, the encoding of every text of the program, when
+// it is not: the ODBC driver manager converts by it between a wide call and a narrow driver
+// (ASCII under the default "C" locale, where "ç" would reach the driver as the byte E7). Nothing
+// on Windows, whose driver manager converts by the code page and whose drivers are wide.
+void CaracteresUtf8() noexcept;
 // Writes the line to stderr and ends the process at once with that status: no destructors run.
 [[noreturn]] void TerminarJa(int estado, const std::string& linha) noexcept;
 

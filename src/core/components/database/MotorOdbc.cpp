@@ -5,16 +5,19 @@
 #endif
 #include <sql.h>
 #include <sqlext.h>
+#include <sqlucode.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <vector>
 
 #include "MotorTipos.h"
 #include "SondaSqlServer.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -43,20 +46,40 @@ struct Diagnostico {
     bool tempoEsgotado = false;
 };
 
+// Texts cross the driver manager in UTF-16, as the wide calls take and give them.
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t));
+
+std::vector<SQLWCHAR> largo(const std::string& utf8)
+{
+    const std::u16string u = texto::ParaUtf16(utf8);
+    std::vector<SQLWCHAR> v(u.begin(), u.end());
+    v.push_back(0);
+    return v;
+}
+
+// The text of a zero-terminated wide buffer of at most n characters.
+std::string estreito(const SQLWCHAR* w, std::size_t n)
+{
+    std::u16string u;
+    for (std::size_t i = 0; i < n && w[i] != 0; ++i) u += static_cast<char16_t>(w[i]);
+    return texto::DeUtf16(u);
+}
+
 Diagnostico diagnostico(const Pega& pega)
 {
     Diagnostico d;
     for (SQLSMALLINT i = 1;; ++i) {
-        SQLCHAR estado[6] = {};
+        SQLWCHAR estado[6] = {};
         SQLINTEGER nativo = 0;
-        SQLCHAR mensagem[SQL_MAX_MESSAGE_LENGTH + 1] = {};
+        SQLWCHAR mensagem[SQL_MAX_MESSAGE_LENGTH + 1] = {};
         SQLSMALLINT comprimento = 0;
-        SQLRETURN r = SQLGetDiagRec(pega.tipo(), pega.h(), i, estado, &nativo, mensagem, sizeof mensagem, &comprimento);
+        SQLRETURN r = SQLGetDiagRecW(pega.tipo(), pega.h(), i, estado, &nativo, mensagem, SQL_MAX_MESSAGE_LENGTH,
+                                     &comprimento);
         if (!SQL_SUCCEEDED(r)) break;
-        std::string sqlstate(reinterpret_cast<char*>(estado));
+        const std::string sqlstate = estreito(estado, 5);
         if (sqlstate == "HYT00" || sqlstate == "HYT01") d.tempoEsgotado = true;
         if (!d.texto.empty()) d.texto += "; ";
-        d.texto += sqlstate + " " + reinterpret_cast<char*>(mensagem);
+        d.texto += sqlstate + " " + estreito(mensagem, SQL_MAX_MESSAGE_LENGTH);
     }
     if (d.texto.empty()) d.texto = "sem diagnóstico do controlador";
     return d;
@@ -74,10 +97,10 @@ void verificar(SQLRETURN r, const Pega& pega, const std::string& descricao)
 
 std::string atributoTexto(const Pega& instrucao, SQLUSMALLINT coluna, SQLUSMALLINT atributo)
 {
-    char buf[256] = {};
+    SQLWCHAR buf[256] = {};
     SQLSMALLINT comprimento = 0;
-    SQLColAttribute(instrucao.h(), coluna, atributo, buf, sizeof buf, &comprimento, nullptr);
-    return buf;
+    SQLColAttributeW(instrucao.h(), coluna, atributo, buf, sizeof buf - sizeof buf[0], &comprimento, nullptr);
+    return estreito(buf, 255);
 }
 
 struct Coluna {
@@ -89,15 +112,15 @@ struct Coluna {
 // SQL type is shared (money and smallmoney are DECIMAL to ODBC).
 Coluna colunaDe(const Pega& instrucao, SQLUSMALLINT coluna)
 {
-    SQLCHAR nome[1024] = {};
+    SQLWCHAR nome[1024] = {};
     SQLSMALLINT comprimentoNome = 0, tipoSql = 0, decimais = 0, anulavel = 0;
     SQLULEN tamanho = 0;
-    verificar(SQLDescribeCol(instrucao.h(), coluna, nome, sizeof nome, &comprimentoNome, &tipoSql, &tamanho,
-                             &decimais, &anulavel),
+    verificar(SQLDescribeColW(instrucao.h(), coluna, nome, 1023, &comprimentoNome, &tipoSql, &tamanho, &decimais,
+                              &anulavel),
               instrucao, "Descrição de coluna falhou");
     // The label is the alias as written; the SQLite driver cuts the name at its last '.'.
     std::string rotulo = atributoTexto(instrucao, coluna, SQL_DESC_LABEL);
-    Campo campo{rotulo.empty() ? std::string(reinterpret_cast<char*>(nome)) : rotulo};
+    Campo campo{rotulo.empty() ? estreito(nome, 1023) : rotulo};
     campo.anulavel = anulavel != SQL_NO_NULLS;
     std::string nomeTipo = texto::MinusculasAscii(atributoTexto(instrucao, coluna, SQL_DESC_TYPE_NAME));
     switch (tipoSql) {
@@ -248,9 +271,9 @@ MotorOdbc::MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos, int tim
     const TextoLigacaoOdbc paraDriver = comPortaDaInstancia(texto, prazo, timeoutSegundos);
     // UTF-16 through the wide call: FreeTDS reads the narrow connection text as ISO-8859-1 whatever
     // ClientCharset says, so a user or password with "ó" or "€" would reach the server mangled.
-    const std::u16string largo = texto::ParaUtf16(paraDriver.TextoParaControlador());
-    std::vector<SQLWCHAR> textoDriver(largo.begin(), largo.end());
-    textoDriver.push_back(0);
+    std::vector<SQLWCHAR> textoDriver = largo(paraDriver.TextoParaControlador());
+    // A narrow driver (the SQLite one) gets our wide texts converted by the character type.
+    sistema::CaracteresUtf8();
     SQLSetEnvAttr(pegas_->ambiente.h(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     pegas_->ligacao = std::make_unique<Pega>(SQL_HANDLE_DBC, pegas_->ambiente.h());
     const Pega& ligacao = *pegas_->ligacao;
@@ -301,7 +324,9 @@ void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
     if (timeoutConsulta_ > 0)
         SQLSetStmtAttr(instrucao.h(), SQL_ATTR_QUERY_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(timeoutConsulta_)), SQL_IS_UINTEGER);
-    SQLRETURN r = SQLExecDirect(instrucao.h(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+    // Wide: a narrow statement would be widened by the driver manager byte by byte, as ISO-8859-1.
+    std::vector<SQLWCHAR> instrucaoLarga = largo(sql);
+    SQLRETURN r = SQLExecDirectW(instrucao.h(), instrucaoLarga.data(), SQL_NTS);
     verificar(r, instrucao, falhou);
     SQLSMALLINT n = 0;
     verificar(SQLNumResultCols(instrucao.h(), &n), instrucao, falhou);

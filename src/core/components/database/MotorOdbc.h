@@ -2,6 +2,11 @@
 // A database reached through the ODBC driver manager (SQL Server through FreeTDS, or any other
 // driver); statements go to the driver unchanged.
 //
+// Statements, column names and messages cross the driver manager in UTF-16 (the wide calls), so
+// a statement reaches the server with every character as written; values are read as text, which
+// FreeTDS gives in UTF-8 (ClientCharset). The first connection makes the process's character type
+// UTF-8 when it is not, which is what the driver manager converts by for a narrow driver.
+//
 //   MotorOdbc motor(TextoLigacaoOdbc::Ler("Driver={FreeTDS};Server=sql01\\ERP;..."), 30, 1800);
 //   motor.Executar("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
 //

@@ -39,6 +39,8 @@ public:
     FicheiroTemporario& operator=(const FicheiroTemporario&) = delete;
 
     const std::string& Caminho() const { return caminho_; }
+    // The name it takes when committed.
+    const std::string& Destino() const { return destino_; }
     // Appends all the bytes.
     void Escrever(const std::string& bytes);
     // Gives the file that owner and group; asking for the ones it has changes nothing.

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 
+#include "MascaraCredenciais.h"
 #include "MensagemEnderecos.h"
 #include "data/Interrupcao.h"
 #include "data/Texto.h"
@@ -32,6 +33,7 @@ constexpr const char* kSinaisDeLimite[] = {"limit", "too many", "exceeded", "thr
 // What the callbacks see of one transaction.
 struct Transaccao {
     const std::string* mensagem = nullptr;
+    MascaraCredenciais* mascara = nullptr;  // the connection's: it knows what the login sent
     bool exigeLogin = false;
     bool ligacaoNova = false;      // libcurl made a socket for this transaction
     std::size_t lidos = 0;
@@ -56,17 +58,19 @@ void registarLinha(Transaccao& s, const std::string& linha)
     s.resposta.clear();
 }
 
-// Only the server's replies are kept: what the client sends includes the credentials.
+// Only the server's replies are kept, masked: what the client sends includes the credentials,
+// and a server may quote it.
 int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
 {
-    if (tipo != CURLINFO_HEADER_IN) return 0;
     auto& s = *static_cast<Transaccao*>(p);
+    if (tipo == CURLINFO_HEADER_OUT) s.mascara->LinhaCliente(std::string(dados, n));
+    if (tipo != CURLINFO_HEADER_IN) return 0;
     s.pendente.append(dados, n);
     for (auto fim = s.pendente.find('\n'); fim != std::string::npos; fim = s.pendente.find('\n')) {
         std::string linha = s.pendente.substr(0, fim);
         if (!linha.empty() && linha.back() == '\r') linha.pop_back();
         s.pendente.erase(0, fim + 1);
-        registarLinha(s, linha);
+        registarLinha(s, s.mascara->LinhaServidor(linha));
     }
     return 0;
 }
@@ -142,12 +146,12 @@ std::string juntar(const std::vector<std::string>& linhas)
     return texto;
 }
 
-std::string semPassword(std::string texto, const std::string& password)
+// Exchange Online and others refuse password logins with these words once basic authentication
+// is off: the remedy is a setting, so the message names it.
+bool senhaNaoAceite(const std::string& resposta)
 {
-    if (password.empty()) return texto;
-    for (auto p = texto.find(password); p != std::string::npos; p = texto.find(password, p))
-        texto.replace(p, password.size(), "****");
-    return texto;
+    const std::string r = texto::MinusculasAscii(resposta);
+    return r.find("basic authentication") != std::string::npos || r.find("5.7.30") != std::string::npos;
 }
 
 // Providers word it in many ways ("rate limit exceeded", "too many messages", "throttling").
@@ -159,7 +163,7 @@ bool limiteExcedido(const Transaccao& s)
                        [&](const char* sinal) { return resposta.find(sinal) != std::string::npos; });
 }
 
-ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao& s, const std::string& password)
+ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao& s, bool comToken)
 {
     ResultadoEnvio r;
     r.ligacaoNova = s.ligacaoNova;
@@ -173,7 +177,10 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
     r.detalhe = curl_easy_strerror(codigo);
     if (*erroCurl && r.detalhe != erroCurl) r.detalhe += " (" + std::string(erroCurl) + ")";
     if (!s.respostaErro.empty()) r.detalhe += "; resposta do servidor: " + juntar(s.respostaErro);
-    r.detalhe = semPassword(r.detalhe, password);
+    r.loginRecusado = codigo == CURLE_LOGIN_DENIED;
+    if (r.loginRecusado && !comToken && senhaNaoAceite(r.detalhe))
+        r.detalhe += "; o servidor não aceita login com palavra-passe: use [SMTP] Autenticacao=oauth2";
+    r.detalhe = s.mascara->Mascarar(r.detalhe);
     // A 5xx is the server's final word; a 4xx or a failure to reach it may pass.
     r.transitorio = s.codigoErro ? s.codigoErro < 500 : falhaDeLigacao(codigo);
     r.ligacaoPerdida = ligacaoPerdida(codigo, s);
@@ -184,13 +191,17 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
 }  // namespace
 
 struct CorreioCurl::Pega {
+    explicit Pega(std::vector<std::string> segredos) : mascara(std::move(segredos)) {}
     Curl curl{curl_easy_init()};
+    MascaraCredenciais mascara;
     char erroCurl[CURL_ERROR_SIZE] = "";
     Transaccao transaccao;  // the callbacks' data stays valid as long as the handle
 };
 
-CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes)
-    : definicoes_(definicoes), pega_(std::make_unique<Pega>())
+CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes, std::string tokenAcesso)
+    : definicoes_(definicoes),
+      tokenAcesso_(std::move(tokenAcesso)),
+      pega_(std::make_unique<Pega>(std::vector<std::string>{definicoes.password, tokenAcesso_}))
 {
 }
 
@@ -203,6 +214,7 @@ CURL* CorreioCurl::prepararLigacao(const std::string& remetente, bool ultimaDaLi
 {
     const auto& d = definicoes_;
     Transaccao& transaccao = pega_->transaccao = Transaccao{};
+    transaccao.mascara = &pega_->mascara;
     transaccao.exigeLogin = !d.utilizador.empty();
     char* erroCurl = pega_->erroCurl;
     erroCurl[0] = '\0';
@@ -223,9 +235,11 @@ CURL* CorreioCurl::prepararLigacao(const std::string& remetente, bool ultimaDaLi
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     if (d.seguranca == Seguranca::StartTls) curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());
-    if (!d.utilizador.empty()) {
-        curl_easy_setopt(c, CURLOPT_USERNAME, d.utilizador.c_str());
-        curl_easy_setopt(c, CURLOPT_PASSWORD, d.password.c_str());
+    if (!d.utilizador.empty()) curl_easy_setopt(c, CURLOPT_USERNAME, d.utilizador.c_str());
+    if (!d.utilizador.empty() && tokenAcesso_.empty()) curl_easy_setopt(c, CURLOPT_PASSWORD, d.password.c_str());
+    if (!tokenAcesso_.empty()) {
+        curl_easy_setopt(c, CURLOPT_XOAUTH2_BEARER, tokenAcesso_.c_str());
+        curl_easy_setopt(c, CURLOPT_LOGIN_OPTIONS, "AUTH=XOAUTH2");
     }
     return c;
 }
@@ -253,7 +267,7 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
     CURLcode codigo = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);  // the list goes now; the handle stays
     if (codigo == CURLE_ABORTED_BY_CALLBACK) cortarLigacao(c);
-    return resultado(codigo, pega_->erroCurl, transaccao, definicoes_.password);
+    return resultado(codigo, pega_->erroCurl, transaccao, !tokenAcesso_.empty());
 }
 
 std::string CorreioCurl::Verificar(const std::string& remetente)
@@ -272,7 +286,7 @@ std::string CorreioCurl::Verificar(const std::string& remetente)
     if (codigo == CURLE_ABORTED_BY_CALLBACK) cortarLigacao(c);
     // libcurl goes on without login when the server offers none; the check must not pass then.
     if (codigo == CURLE_OK && transaccao.exigeLogin && !transaccao.autenticado) transaccao.semAutenticacao = true;
-    const ResultadoEnvio r = resultado(codigo, pega_->erroCurl, transaccao, definicoes_.password);
+    const ResultadoEnvio r = resultado(codigo, pega_->erroCurl, transaccao, !tokenAcesso_.empty());
     return r.enviado ? "" : r.detalhe;
 }
 

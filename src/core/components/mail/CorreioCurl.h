@@ -7,6 +7,7 @@
 //   ResultadoEnvio r = smtp.Enviar("rel@emp.pt", {"adm@emp.pt", "dir@emp.pt"}, texto);
 //   r = smtp.Enviar("rel@emp.pt", {"vnd@emp.pt"}, outro, true);  // same connection, QUIT after it
 //   if (!r.enviado && r.transitorio) ... try again later
+//   CorreioCurl oauth(definicoes, token);   // Autenticacao=oauth2: XOAUTH2 login with the token
 //   std::string falha = CorreioCurl(definicoes).Verificar("rel@emp.pt");   // "" : login held
 #include <memory>
 #include <string>
@@ -23,18 +24,23 @@ struct ResultadoEnvio {
                                   // took the message: it may go once more on a new connection
     bool limiteExcedido = false;  // a 4xx reply saying a sending rate or limit was exceeded
     bool ligacaoNova = false;     // this transaction opened the connection it ran on
-    std::string detalhe;          // libcurl's text and the server's failing reply; never the password
+    bool loginRecusado = false;   // the server refused the login (535): nothing was sent
+    std::string detalhe;          // libcurl's text and the server's failing reply, with every
+                                  // credential masked (see MascaraCredenciais)
 };
 
 class CorreioCurl {
 public:
-    explicit CorreioCurl(const ServicoCorreio::Definicoes& definicoes);
+    // With a token the login is SASL XOAUTH2 as Utilizador; without, Utilizador and Password.
+    explicit CorreioCurl(const ServicoCorreio::Definicoes& definicoes, std::string tokenAcesso = "");
     ~CorreioCurl();
     CorreioCurl(const CorreioCurl&) = delete;
     CorreioCurl& operator=(const CorreioCurl&) = delete;
 
     // The settings this connection was made with (a copy: it outlives the service that read them).
     const ServicoCorreio::Definicoes& Configuracao() const { return definicoes_; }
+    // The token this connection logs in with ("" for a password login).
+    const std::string& TokenAcesso() const { return tokenAcesso_; }
 
     // One transaction on the open connection, or on a new one when none is open; with
     // ultimaDaLigacao the connection ends with QUIT after it.
@@ -52,6 +58,7 @@ private:
     void* prepararLigacao(const std::string& remetente, bool ultimaDaLigacao);
 
     const ServicoCorreio::Definicoes definicoes_;
+    const std::string tokenAcesso_;
     std::unique_ptr<Pega> pega_;
 };
 

@@ -6,6 +6,7 @@
 #include "components/files/LeitorIni.h"
 #include "components/files/LeituraFicheiro.h"
 #include "components/files/PastaConfigurada.h"
+#include "components/files/ReferenciaSegredo.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -41,6 +42,15 @@ ServicoCorreio::Definicoes::Seguranca lerSeguranca(const std::string& valor)
     if (v == "starttls") return S::StartTls;
     if (v == "ssl") return S::Ssl;
     throw valorInvalido("Seguranca", valor, "nenhuma, starttls ou ssl");
+}
+
+ServicoCorreio::Definicoes::Autenticacao lerAutenticacao(const std::string& valor)
+{
+    using A = ServicoCorreio::Definicoes::Autenticacao;
+    std::string v = texto::MinusculasAscii(texto::Aparar(valor));
+    if (v.empty() || v == "palavra-passe") return A::PalavraPasse;
+    if (v == "oauth2") return A::OAuth2;
+    throw valorInvalido("Autenticacao", valor, "palavra-passe ou oauth2");
 }
 
 int portaPredefinida(ServicoCorreio::Definicoes::Seguranca s)
@@ -81,8 +91,17 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
     d.servidor = ini.LerValor(kSeccao, "Servidor");
     d.certificadoCA = ini.LerValor(kSeccao, "CertificadoCA");
     d.utilizador = ini.LerValor(kSeccao, "Utilizador");
-    d.password = ini.LerValor(kSeccao, "Password");
     d.pastaSaida = pastaDeSaida(ini.LerValor(kSeccao, "PastaSaida"));
+    d.autenticacao = lerAutenticacao(ini.LerValor(kSeccao, "Autenticacao"));
+    // A pickup folder logs in nowhere: its secrets are neither needed nor read.
+    if (d.pastaSaida.empty() && d.autenticacao == Autenticacao::PalavraPasse)
+        d.password = ReferenciaSegredo::Resolver("[SMTP] Password", ini.LerValor(kSeccao, "Password"));
+    if (d.pastaSaida.empty() && d.autenticacao == Autenticacao::OAuth2) {
+        if (d.utilizador.empty())
+            throw Erro(erros::CorreioConfiguracao,
+                       "Com [SMTP] Autenticacao=oauth2, a chave Utilizador tem de ser a caixa de correio que envia");
+        d.oauth = DefinicoesOAuth::Ler(ini);
+    }
 
     if (d.pastaSaida.empty() && d.servidor.empty())
         throw Erro(erros::CorreioConfiguracao, "Falta a chave [SMTP] Servidor (ou PastaSaida)");

@@ -5,12 +5,14 @@
 //   d.porta;   // 587 when Seguranca=starttls and no Porta is given
 #include <string>
 
+#include "DefinicoesOAuth.h"
 #include "ServicoCorreio.h"
 
 namespace quorvelanti {
 
 struct ServicoCorreio::Definicoes {
     enum class Seguranca { Nenhuma, StartTls, Ssl };
+    enum class Autenticacao { PalavraPasse, OAuth2 };
 
     std::string servidor;
     int porta = 25;
@@ -18,7 +20,9 @@ struct ServicoCorreio::Definicoes {
     bool segurancaExplicita = false;  // "Seguranca" was written in the file
     std::string certificadoCA;        // "" uses the system's authorities
     std::string utilizador;           // "" sends without login
-    std::string password;
+    std::string password;             // its reference resolved
+    Autenticacao autenticacao = Autenticacao::PalavraPasse;
+    DefinicoesOAuth oauth;            // with OAuth2: where and how the login's token is asked for
     long timeout = 60;                // seconds, for connecting and for the whole send
     std::string pastaSaida;           // set: messages become .eml files there, nothing is sent
     int tentativas = 1;

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "sistema/Sistema.h"
+#include "ClienteOAuth.h"
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
 #include "CorreioPastaSaida.h"
@@ -87,7 +88,7 @@ Envelope envelopeDe(const ServicoCorreio::Pedido& pedido)
     if (e.destinatarios.empty()) throw Erro(erros::ValorInvalido, "Mensagem sem destinatários");
     if (pedido.comAnexo) {
         c.bytesAnexo = lerAnexo(pedido.anexo);
-        c.nomeAnexo = nomeFicheiro(pedido.anexo);
+        c.nomeAnexo = pedido.nomeAnexo.empty() ? nomeFicheiro(pedido.anexo) : pedido.nomeAnexo;
     }
     c.assunto = pedido.assunto;
     c.corpo = pedido.mensagem;
@@ -119,10 +120,10 @@ void ServicoCorreio::Enviar(const std::string& origem, const std::string& destin
                             const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
                             const std::string& anexo, int comAnexo, int prioridade)
 {
-    enviar(Pedido{origem, destinos, copia, copiaOculta, assunto, mensagem, anexo, comAnexo == 1, prioridade});
+    Enviar(Pedido{origem, destinos, copia, copiaOculta, assunto, mensagem, anexo, comAnexo == 1, prioridade, ""});
 }
 
-void ServicoCorreio::enviar(const Pedido& pedido)
+void ServicoCorreio::Enviar(const Pedido& pedido)
 {
     const std::string descricao = "Falha no envio de correio para " + pedido.destinos;
     // Once the run was told to stop, nothing more goes out.
@@ -168,7 +169,10 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
         return "pasta de saída " + d.pastaSaida + " (nada é enviado)";
     }
     const std::string servidor = d.servidor + ":" + std::to_string(d.porta);
-    if (std::string falha = CorreioCurl(d).Verificar(remetente.front().endereco); !falha.empty())
+    // With oauth2 the check asks for a token first: a refused credential names its keys.
+    const std::string token =
+        d.autenticacao == Definicoes::Autenticacao::OAuth2 ? ClienteOAuth(d, relogio_).PedirToken().valor : "";
+    if (std::string falha = CorreioCurl(d, token).Verificar(remetente.front().endereco); !falha.empty())
         throw Erro(erros::CorreioFalhou, "O servidor de correio " + servidor + " não aceitou a ligação", falha);
     using S = Definicoes::Seguranca;
     return "servidor de correio " + servidor +

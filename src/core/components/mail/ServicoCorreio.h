@@ -5,7 +5,9 @@
 //   ssl; certificates verified), CertificadoCA (authority file for a private CA), Utilizador,
 //   Password, Timeout (s, default 60), PastaSaida (pickup folder; when set nothing is sent),
 //   Tentativas (sends tried after a passing failure - no connection, timeout, 4xx - default 1),
-//   MensagensPorLigacao (default 100) and MensagensPorMinuto (default 0, no limit), see SessaoSmtp.
+//   MensagensPorLigacao (default 100) and MensagensPorMinuto (default 0, no limit), see SessaoSmtp;
+//   Autenticacao (palavra-passe | oauth2: an OAuth 2.0 token and an XOAUTH2 login, see
+//   DefinicoesOAuth for its keys). Password and OAuthSegredo may be references (ReferenciaSegredo).
 //
 //   ServicoCorreio correio(relogio);                // or (relogio, sessao): the run's connection
 //   correio.Configurar("/etc/dorvam/Quorvelanti.qel");
@@ -58,10 +60,14 @@ public:
         std::string origem, destinos, copia, copiaOculta, assunto, mensagem, anexo;
         bool comAnexo = false;
         int prioridade = 0;
+        std::string nomeAnexo;  // the attachment's name; "": the last part of anexo
     };
+    // The same as the Enviar above, asked for by name; the attachment may be read from a file of
+    // another name: Enviar({.origem = ..., .anexo = "/var/rel/.x.xlsx.tmp-k3x9a2", .comAnexo = true,
+    // .nomeAnexo = "x.xlsx"}).
+    void Enviar(const Pedido& pedido);
 
 private:
-    void enviar(const Pedido& pedido);
     // Sends the composed message text on the session, trying again after a passing failure.
     void enviarPorSmtp(const std::string& remetente, const std::vector<std::string>& destinatarios,
                        const std::string& texto, const std::string& descricao);

@@ -1,6 +1,8 @@
 #include "SessaoSmtp.h"
 
 #include "CorreioCurl.h"
+#include "CorreioDefinicoes.h"
+#include "GestorToken.h"
 #include "data/Relogio.h"
 
 namespace quorvelanti {
@@ -23,6 +25,11 @@ ResultadoEnvio SessaoSmtp::Enviar(const ServicoCorreio::Definicoes& definicoes, 
     // message, which goes once more on a new one. A reply asking to slow down waits for the caller.
     if (!r.enviado && r.ligacaoPerdida && !r.limiteExcedido)
         r = transaccao(definicoes, remetente, destinatarios, mensagem);
+    // A refused token (revoked, or ended sooner than it said) is replaced once; nothing was sent.
+    if (!r.enviado && r.loginRecusado && tokens_ && definicoes.autenticacao == ServicoCorreio::Definicoes::Autenticacao::OAuth2) {
+        tokens_->Renovar();
+        r = transaccao(definicoes, remetente, destinatarios, mensagem);
+    }
     return r;
 }
 
@@ -36,7 +43,10 @@ ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definico
                                       const std::vector<std::string>& destinatarios, const std::string& mensagem)
 {
     esperarVez(definicoes.mensagensPorMinuto);
-    if (!ligacao_) ligacao_ = std::make_unique<CorreioCurl>(definicoes);
+    const std::string token = tokenPara(definicoes);
+    // libcurl would keep the old connection and open another for the new token: end it here.
+    if (ligacao_ && ligacao_->TokenAcesso() != token) Fechar();
+    if (!ligacao_) ligacao_ = std::make_unique<CorreioCurl>(definicoes, token);
     const bool ultima = mensagensNaLigacao_ + 1 >= definicoes.mensagensPorLigacao;
     ResultadoEnvio r = ligacao_->Enviar(remetente, destinatarios, mensagem, ultima);
     envios_.push_back(relogio_.Instante());
@@ -47,6 +57,13 @@ ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definico
     else
         mensagensNaLigacao_ = ultima ? 0 : r.ligacaoNova ? 1 : mensagensNaLigacao_ + 1;
     return r;
+}
+
+std::string SessaoSmtp::tokenPara(const ServicoCorreio::Definicoes& definicoes)
+{
+    if (definicoes.autenticacao != ServicoCorreio::Definicoes::Autenticacao::OAuth2) return "";
+    if (!tokens_ || !tokens_->Serve(definicoes)) tokens_ = std::make_unique<GestorToken>(definicoes, relogio_);
+    return tokens_->Valido();
 }
 
 // Every transaction counts, taken or not, since a provider counts what it was offered. Waiting

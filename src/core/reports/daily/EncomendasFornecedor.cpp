@@ -87,10 +87,11 @@ void acrescentarLinha(ConjuntoResultados& rs, const ConjuntoResultados& principa
     rs.Definir("Data", " " + dataIso(principal.ValorDe("data")));
     rs.Definir("Nome Cliente", texto::Primeiros(principal.Texto("NomeCli"), 80));
     rs.Definir("Nome Vendedor", texto::Primeiros(principal.Texto("Vendedor"), 40));
-    rs.Definir("Artigo", texto::Primeiros(artigo, 15));
+    // The whole code, even past the column's 15 characters: the allocation finds the lines by it.
+    rs.Definir("Artigo", artigo);
     rs.Definir("Nome Artigo", texto::Primeiros(principal.Texto("NomeArtigo"), 80));
     rs.Definir("Quant", quantidade);
-    // A note longer than the field is cut to its 160 characters by the table.
+    // The supplier's note whole, even past the column's 160 characters.
     rs.Definir("Prazo Estimado", consultas.DataPrevista(artigo, quantidade));
     rs.Definir("Disponibilidade", std::string());
 }
@@ -138,10 +139,9 @@ int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs
     if (rs.ContarRegistos() == 0) return 0;
 
     // Each article's stock, then its open supplier orders, go to its lines in date order. A line
-    // belongs to the article whose code equals its "Artigo" as the table holds it (cut to 15
-    // characters), so the lines of a longer code belong to none and keep an empty availability.
-    // One pass over the table sorted by date gives every article its lines in that order, the
-    // same as filtering the table by each code in turn, without rescanning it per article.
+    // belongs to the article whose code equals its "Artigo". One pass over the table sorted by
+    // date gives every article its lines in that order, the same as filtering the table by each
+    // code in turn, without rescanning it per article.
     std::unordered_map<std::string, AlocacaoArtigo> alocacoes;
     for (const auto& artigo : artigos)
         alocacoes.emplace(artigo, AlocacaoArtigo(existencia(ligacao, artigo),

@@ -41,13 +41,13 @@ struct Folhas {
     }
 };
 
-// Mails a written workbook and deletes it; without a recipient it stays in PastaLog.
-void enviarEApagar(ContextoExecucao& ctx, const std::string& destino, const std::string& ficheiro,
-                   const std::string& mensagem)
+// Writes the workbook and mails it, or keeps it in PastaLog when it has no recipient.
+void escreverEEnviar(ContextoExecucao& ctx, const Folhas& folhas, const std::string& ficheiro, TipoLivro tipo,
+                     const std::string& destino, const std::string& mensagem)
 {
-    if (destino.empty()) return;
-    EnvioMail(ctx, destino, ficheiro, mensagem, "", TipoMail::Empresa);
-    ApagarLivroEnviado(ficheiro);
+    if (destino.empty()) return ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, tipo);
+    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas.nomes, folhas.titulos, ficheiro, tipo);
+    EnviarLivro(livro, [&] { EnvioMail(ctx, destino, livro, mensagem, "", TipoMail::Empresa); });
 }
 
 void extrairRelatorios(ContextoExecucao& ctx)
@@ -81,8 +81,7 @@ void livroAdministracao(ContextoExecucao& ctx)
     folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
     const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Administracao);
-    enviarEApagar(ctx, ctx.DestinoAdm, ficheiro, mensagemDia(ctx));
+    escreverEEnviar(ctx, folhas, ficheiro, TipoLivro::Administracao, ctx.DestinoAdm, mensagemDia(ctx));
 }
 
 // The five per-salesperson copies; true when any of them has rows.
@@ -119,8 +118,7 @@ void livrosVendedores(ContextoExecucao& ctx)
         if (email.empty()) continue;
         const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_" + ParteNomeFicheiro(codigo) + "_Vnd_" +
                                      ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-        ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Vendedor);
-        enviarEApagar(ctx, email, ficheiro, mensagemDia(ctx));
+        escreverEEnviar(ctx, folhas, ficheiro, TipoLivro::Vendedor, email, mensagemDia(ctx));
     }
 }
 
@@ -131,9 +129,8 @@ void livroEncomendas(ContextoExecucao& ctx)
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
     const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-    ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, TipoLivro::Compras);
-    enviarEApagar(ctx, ctx.DestinoEnc, ficheiro,
-                  "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
+    escreverEEnviar(ctx, folhas, ficheiro, TipoLivro::Compras, ctx.DestinoEnc,
+                    "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
 }
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "data/ConjuntoResultados.h"
+#include "data/Texto.h"
 
 namespace quorvelanti {
 
@@ -36,11 +37,13 @@ void copiarBloco(ConjuntoResultados& tabela, const std::vector<ColunaFusao>& col
         tabela.Definir(c.destino, linha ? (*linha)[origem.IndiceCampo(c.origem)] : Valor(Moeda{}));
 }
 
+// The summary shows the code and name cut to its columns (10 and 50 characters); salespeople are
+// still matched by the whole code.
 void acrescentar(ConjuntoResultados& tabela, const std::vector<Valor>& linha, const ConjuntoResultados& fonte)
 {
     tabela.AdicionarLinha();
-    tabela.Definir("Vendedor", linha[fonte.IndiceCampo("Vendedor")]);
-    tabela.Definir("Nome Vendedor", linha[fonte.IndiceCampo("Nome Vendedor")]);
+    tabela.Definir("Vendedor", texto::Primeiros(ValorComoTexto(linha[fonte.IndiceCampo("Vendedor")]), 10));
+    tabela.Definir("Nome Vendedor", texto::Primeiros(ValorComoTexto(linha[fonte.IndiceCampo("Nome Vendedor")]), 50));
 }
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
+#include "data/Texto.h"
 #include "reports/ClausulaPortes.h"
 #include "run/ContextoExecucao.h"
 
@@ -107,7 +108,8 @@ void PreencheEncSemanal(ConjuntoResultados& rsEncSemanal, ConjuntoResultados& li
         }
         const Moeda valor = linhas.ComoMoeda("Valor");
         rsEncSemanal.AdicionarLinha();
-        rsEncSemanal.Definir("Id.Doc.", idDoc);  // cut to 35 by the field
+        // The document's identifier is shown cut to its column; the order's grouping uses it whole.
+        rsEncSemanal.Definir("Id.Doc.", texto::Primeiros(idDoc, 35));
         rsEncSemanal.Definir("Data Doc.", linhas.ValorDe("DataDoc"));
         rsEncSemanal.Definir("Artigo", linhas.ValorDe("Artigo"));
         rsEncSemanal.Definir("Designação Artigo", linhas.ValorDe("Nome"));
@@ -115,7 +117,7 @@ void PreencheEncSemanal(ConjuntoResultados& rsEncSemanal, ConjuntoResultados& li
         rsEncSemanal.Definir("Quantidade", linhas.ValorDe("Quant"));
         rsEncSemanal.Definir("Desc %", linhas.ValorDe("TxDesc"));
         rsEncSemanal.Definir("Valor Venda", linhas.ValorDe("Valor"));
-        // A note longer than the field's 20 characters is cut, not refused.
+        // Codes, names and notes stay whole past their columns' sizes.
         rsEncSemanal.Definir("Data Prev.", CalculaDataPrev(consultas, linhas));
         anterior = idDoc;
         somar(totalEncomenda, valor, "Total Encomenda");

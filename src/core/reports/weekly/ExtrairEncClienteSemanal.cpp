@@ -1,5 +1,6 @@
 #include "ExtrairEncClienteSemanal.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "EncomendasSemana.h"
@@ -14,27 +15,63 @@ namespace quorvelanti {
 
 namespace {
 
-// Builds, writes, mails and deletes the workbook of the client row at the cursor.
-void tratarCliente(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConjuntoResultados& linhas,
+// One client of the client list, its rows (one per salesperson) taken together.
+struct ClienteSemana {
+    std::string terceiro;
+    std::string nome;
+    std::string email;
+    std::vector<std::string> vendedores;  // codes, in list order
+    std::string nomesVendedores;          // the names that are not empty, joined by ", "
+};
+
+// Reads the client at the cursor and every following row of the same code, which the list's
+// order keeps together; leaves the cursor on the next client.
+ClienteSemana lerCliente(ConjuntoResultados& clientes)
+{
+    ClienteSemana cliente{clientes.Texto("Terceiro"), clientes.Texto("Nome"), clientes.Texto("EmailCliente"), {}, {}};
+    for (; !clientes.FimDados() && clientes.Texto("Terceiro") == cliente.terceiro; clientes.MoverSeguinte()) {
+        cliente.vendedores.push_back(clientes.Texto("Vendedor"));
+        const std::string nome = clientes.Texto("NomeVendedor");
+        if (nome.empty()) continue;
+        cliente.nomesVendedores += (cliente.nomesVendedores.empty() ? "" : ", ") + nome;
+    }
+    return cliente;
+}
+
+// The addresses of the client's salespeople that have one, each once, separated by ";".
+std::string copiaVendedores(const ContextoExecucao& ctx, const ClienteSemana& cliente)
+{
+    std::vector<std::string> enderecos;
+    std::string copia;
+    for (const auto& codigo : cliente.vendedores) {
+        std::string email;
+        LerMailVendedor(ctx, email, codigo);
+        if (email.empty() || std::find(enderecos.begin(), enderecos.end(), email) != enderecos.end()) continue;
+        enderecos.push_back(email);
+        copia += (copia.empty() ? "" : ";") + email;
+    }
+    return copia;
+}
+
+// Builds, writes and mails the client's workbook.
+void tratarCliente(ContextoExecucao& ctx, const ClienteSemana& cliente, ConjuntoResultados& linhas,
                    ConsultasArtigo& consultas)
 {
-    const std::string terceiro = clientes.Texto("Terceiro");
     PreencheEncSemanal(ctx.RsEncSemanal, linhas, consultas);
-    ctx.ClienteActual = terceiro;
-    ctx.NomeClienteActual = clientes.Texto("Nome");
-    ctx.NomeVendedorActual = clientes.Texto("NomeVendedor");
+    ctx.ClienteActual = cliente.terceiro;
+    ctx.NomeClienteActual = cliente.nome;
+    ctx.NomeVendedorActual = cliente.nomesVendedores;
     ctx.Assunto = "Encomendas Pendentes";
 
     const std::vector<std::string> folhas{"", "Enc. Pendentes"};
     const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
     const std::string ficheiro = ctx.PastaLog + ctx.relogio.Agora().Formatar("yyyymmddhhmmss") + "_Enc_" +
-                                 ParteNomeFicheiro(terceiro) + ".xlsx";
-    ExportaExcel(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
-
-    std::string copia;
-    LerMailVendedor(ctx, copia, clientes.Texto("Vendedor"));
-    EnvioMail(ctx, clientes.Texto("EmailCliente"), ficheiro, "Informação relativa às Encomendas Pendentes", copia, TipoMail::Cliente);
-    ApagarLivroEnviado(ficheiro);
+                                 ParteNomeFicheiro(cliente.terceiro) + ".xlsx";
+    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
+    EnviarLivro(livro, [&] {
+        EnvioMail(ctx, cliente.email, livro, "Informação relativa às Encomendas Pendentes",
+                  copiaVendedores(ctx, cliente), TipoMail::Cliente);
+    });
 }
 
 }  // namespace
@@ -50,14 +87,15 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
     ConjuntoResultados clientes;
     ClientesSemana(ctx, clientes);
     if (clientes.ContarRegistos() <= 0) return;
-    for (clientes.MoverPrimeiro(); !clientes.FimDados(); clientes.MoverSeguinte()) {
+    for (clientes.MoverPrimeiro(); !clientes.FimDados();) {
+        const ClienteSemana cliente = lerCliente(clientes);
         // No address, no workbook: skipped without a trace.
-        if (clientes.Texto("EmailCliente").empty()) continue;
-        if (!ctx.IniciarLivro(IdentidadeLivro::Cliente(clientes.Texto("Terceiro"), clientes.Texto("Vendedor")))) continue;
+        if (cliente.email.empty()) continue;
+        if (!ctx.IniciarLivro(IdentidadeLivro::Cliente(cliente.terceiro))) continue;
         ConjuntoResultados linhas;
-        ExtrairEncSemanal(ctx, linhas, clientes.Texto("Terceiro"));
+        ExtrairEncSemanal(ctx, linhas, cliente.terceiro);
         if (linhas.ContarRegistos() <= 0) continue;
-        tratarCliente(ctx, clientes, linhas, consultas);
+        tratarCliente(ctx, cliente, linhas, consultas);
     }
 }
 

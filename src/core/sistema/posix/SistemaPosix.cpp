@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <langinfo.h>
 #include <netdb.h>
 #include <poll.h>
 #include <pthread.h>
@@ -16,7 +17,9 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace quorvelanti::sistema {
@@ -234,6 +237,11 @@ std::string ControladorOdbcPredefinido() { return "FreeTDS"; }
 std::string NomeExecutavel(const std::string& base) { return base; }
 
 unsigned long IdProcesso() noexcept { return static_cast<unsigned long>(::getpid()); }
+
+void CaracteresUtf8() noexcept
+{
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
+}
 
 void TerminarJa(int estado, const std::string& linha) noexcept
 {

@@ -321,6 +321,8 @@ std::string NomeExecutavel(const std::string& base) { return base + ".exe"; }
 
 unsigned long IdProcesso() noexcept { return GetCurrentProcessId(); }
 
+void CaracteresUtf8() noexcept {}
+
 void TerminarJa(int estado, const std::string& linha) noexcept
 {
     DWORD escritos = 0;

@@ -1,0 +1,40 @@
+#pragma once
+// A workbook written whole for a message: its bytes lie in an unsynced temporary file beside its
+// usual name in the log folder, where the message reads them. Once mailed it is dropped with the
+// object, never having cost a sync, a rename or a second name; when it must stay (its mail failed,
+// the run stopped) Guardar gives it its usual name, on disk, like a workbook written to be kept.
+//
+//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, ctx.PastaLog + "..._Adm_EMP.xlsx", tipo);
+//   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // reads livro.Caminho()
+//   // on success: nothing more, the temporary file goes with livro
+//   // on failure: livro.Guardar();   // synced, renamed onto livro.Ficheiro()
+//
+// While the object holds the file it stays locked, so a concurrent run's cleanup leaves it be.
+#include <memory>
+#include <string>
+
+namespace quorvelanti {
+
+class FicheiroTemporario;
+
+class LivroAnexo {
+public:
+    explicit LivroAnexo(std::unique_ptr<FicheiroTemporario> ficheiro);
+    ~LivroAnexo();
+    LivroAnexo(LivroAnexo&&) noexcept;
+    LivroAnexo& operator=(LivroAnexo&&) noexcept;
+
+    // Where the bytes are now.
+    const std::string& Caminho() const;
+    // The usual name in the log folder; its last part names the attachment.
+    const std::string& Ficheiro() const;
+    // Flushes the bytes to disk and renames the file onto Ficheiro(), replacing what was there;
+    // Erro (erros::LivroFalhou) with the system's message when it cannot.
+    void Guardar();
+
+private:
+    std::unique_ptr<FicheiroTemporario> ficheiro_;
+    std::string destino_;
+};
+
+}  // namespace quorvelanti
