@@ -19,7 +19,7 @@ apt_lock() { if command -v flock >/dev/null; then como_root flock /tmp/apt.lock 
 
 instalar_pacotes() {
     faltam=""
-    for p in mingw-w64 libz-mingw-w64-dev cmake make pkg-config tcl dpkg-dev xz-utils zip python3; do
+    for p in mingw-w64 libz-mingw-w64-dev cmake make pkg-config tcl dpkg-dev xz-utils zip python3 perl; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || faltam="$faltam $p"
     done
     [ -z "$faltam" ] && return 0
@@ -37,10 +37,14 @@ garantir_fontes() {
     fi
 }
 
+# A mirror may lack the newest version's files (a security update): the older ones the archive
+# still lists are tried in turn.
 obter_fonte() {  # $1: source package; unpacks into $DEPS/fontes/<package>-<version>
     mkdir -p "$DEPS/fontes"
     if ! ls -d "$DEPS/fontes/$1"-*/ >/dev/null 2>&1; then
-        (cd "$DEPS/fontes" && apt-get source -qq "$1" >&2)
+        for versao in $(apt-cache showsrc "$1" | sed -n 's/^Version: //p' | sort -rV); do
+            (cd "$DEPS/fontes" && apt-get source -qq "$1=$versao" >&2) && break
+        done
     fi
     ls -d "$DEPS/fontes/$1"-*/ | head -n 1 | sed 's:/*$::'
 }
@@ -55,6 +59,20 @@ construir_sqlite() {
     $ALVO-gcc-posix -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA -c "$obra/sqlite3.c" -o "$obra/sqlite3.o"
     $ALVO-ar rcs "$PREFIXO/lib/libsqlite3.a" "$obra/sqlite3.o"
     cp "$obra/sqlite3.h" "$obra/sqlite3ext.h" "$PREFIXO/include/"
+}
+
+construir_libcrypto() {
+    [ -f "$PREFIXO/lib/libcrypto.a" ] && return 0
+    fonte=$(obter_fonte openssl)
+    obra="$DEPS/obra/openssl"
+    mkdir -p "$obra"
+    # Only libcrypto, for the OAuth assertions' RS256 signature; TLS is Schannel's (curl).
+    (cd "$obra" && "$fonte/Configure" mingw64 --cross-compile-prefix=$ALVO- --prefix="$PREFIXO" \
+        --libdir=lib no-shared no-tests no-asm no-dso no-engine no-module no-legacy &&
+     make -s -j"$NUCLEOS" build_generated && make -s -j"$NUCLEOS" libcrypto.a) > "$obra.log" 2>&1
+    mkdir -p "$PREFIXO/include/openssl"
+    cp "$fonte"/include/openssl/*.h "$obra"/include/openssl/*.h "$PREFIXO/include/openssl/"
+    cp "$obra/libcrypto.a" "$PREFIXO/lib/"
 }
 
 construir_cmake() {  # $1: name, $2: source folder, then CMake options
@@ -100,7 +118,8 @@ descrever_bibliotecas() {
 construir_programa() {
     PKG_CONFIG_LIBDIR="$PREFIXO/lib/pkgconfig" PKG_CONFIG_PATH="" cmake -S "$RAIZ" -B "$SAIDA/obra" \
         -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release -DQUORVELANTI_GUI=OFF \
-        -DQUORVELANTI_TESTS="${QUORVELANTI_TESTES_WINDOWS:-OFF}" >/dev/null
+        -DQUORVELANTI_TESTS="${QUORVELANTI_TESTES_WINDOWS:-OFF}" -DOPENSSL_USE_STATIC_LIBS=ON \
+        -DOPENSSL_INCLUDE_DIR="$PREFIXO/include" -DOPENSSL_CRYPTO_LIBRARY="$PREFIXO/lib/libcrypto.a" >/dev/null
     cmake --build "$SAIDA/obra" -j"$NUCLEOS" --target quorvelanti quorvelanti-gerador \
         ${QUORVELANTI_TESTES_WINDOWS:+teste_sistema}
 }
@@ -126,6 +145,7 @@ garantir_fontes
 construir_sqlite
 construir_xlsxwriter
 construir_curl
+construir_libcrypto
 descrever_bibliotecas
 [ "${1:-}" = "--dependencias" ] && exit 0  # only the libraries' cache
 construir_programa

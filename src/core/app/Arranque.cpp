@@ -13,16 +13,6 @@ namespace quorvelanti {
 namespace {
 bool semanal(const std::string& linha) { return linha == "3" || linha == "/3S"; }
 
-// A word as the shell reads it back: as it is when it holds only safe characters, else quoted.
-std::string citar(const std::string& palavra)
-{
-    const bool segura = !palavra.empty() && palavra.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                                                       "0123456789_/.,:=@%+-") == std::string::npos;
-    if (segura) return palavra;
-    std::string citada = "'";
-    for (char c : palavra) citada += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return citada + "'";
-}
 }  // namespace
 
 bool ModoAutomatico(const std::string& linhaComando) { return linhaComando == "/S" || linhaComando == "/3S"; }
@@ -90,11 +80,14 @@ std::string ModoRetoma(const std::string& linhaComando)
     return linhaComando == "3" ? "/3S" : linhaComando;
 }
 
-std::string ComandoRetoma(const DefinicoesArranque& definicoes)
+sistema::ComandoEscrito ComandoRetoma(const DefinicoesArranque& definicoes)
 {
-    std::string comando = "QUORVELANTI_RETOMAR=1 ";
-    if (definicoes.pastaBase) comando += "QUORVELANTI_PASTA_BASE=" + citar(*definicoes.pastaBase) + " ";
-    return comando + citar(definicoes.pastaPrograma + "/quorvelanti") + " " + citar(ModoRetoma(definicoes.linhaComando));
+    sistema::ComandoEscrito comando;
+    comando.ambiente.push_back({"QUORVELANTI_RETOMAR", "1"});
+    if (definicoes.pastaBase) comando.ambiente.push_back({"QUORVELANTI_PASTA_BASE", *definicoes.pastaBase});
+    comando.palavras = {definicoes.pastaPrograma + "/" + sistema::NomeExecutavel("quorvelanti"),
+                        ModoRetoma(definicoes.linhaComando)};
+    return comando;
 }
 
 std::string PastaPrograma() { return sistema::PastaPrograma(); }

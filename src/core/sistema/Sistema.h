@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace quorvelanti::sistema {
 
@@ -115,6 +116,20 @@ unsigned long IdProcesso() noexcept;
 // (ASCII under the default "C" locale, where "ç" would reach the driver as the byte E7). Nothing
 // on Windows, whose driver manager converts by the code page and whose drivers are wide.
 void CaracteresUtf8() noexcept;
+// A command as a person types it at this system's usual prompt: the variables set for the
+// program alone, then the program and its arguments.
+struct ComandoEscrito {
+    struct Variavel {
+        std::string nome, valor;
+    };
+    std::vector<Variavel> ambiente;
+    std::vector<std::string> palavras;  // the program's path first
+};
+// Its text, each word quoted where that prompt needs it:
+//   POSIX shell:    QUORVELANTI_RETOMAR=1 '/opt/q r/quorvelanti' /S
+//   Windows (cmd):  set "QUORVELANTI_RETOMAR=1" && "C:\Programas\q r\quorvelanti.exe" /S
+// (cmd keeps the variables in that window afterwards; the path's separators become "\").
+std::string TextoComando(const ComandoEscrito& comando);
 // Writes the line to stderr and ends the process at once with that status: no destructors run.
 [[noreturn]] void TerminarJa(int estado, const std::string& linha) noexcept;
 
