@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "sistema/ResolucaoEnderecos.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -14,19 +16,7 @@ namespace quorvelanti::sistema {
 std::vector<SocketRede::Endereco> SocketRede::Resolver(const std::string& anfitriao, int porta, Tipo tipo,
                                                        std::string& detalhe)
 {
-    addrinfo pedido{};  // family 0: IPv4 and IPv6 addresses alike
-    pedido.ai_socktype = tipo == Tipo::Datagrama ? SOCK_DGRAM : SOCK_STREAM;
-    addrinfo* lista = nullptr;
-    const int rc = getaddrinfo(anfitriao.c_str(), std::to_string(porta).c_str(), &pedido, &lista);
-    if (rc != 0) {
-        detalhe = gai_strerror(rc);
-        return {};
-    }
-    std::vector<Endereco> enderecos;
-    for (const addrinfo* a = lista; a; a = a->ai_next)
-        enderecos.push_back({tipo, a->ai_family, std::string(reinterpret_cast<const char*>(a->ai_addr), a->ai_addrlen)});
-    freeaddrinfo(lista);
-    return enderecos;
+    return ResolverEnderecos(anfitriao, porta, tipo, tipo == Tipo::Datagrama ? SOCK_DGRAM : SOCK_STREAM, detalhe);
 }
 
 SocketRede::SocketRede(const Endereco& endereco)

@@ -1,8 +1,9 @@
 #include "sistema/SocketRede.h"
 
-// winsock2 before windows.h, which would bring the older winsock otherwise.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
+#include "sistema/ResolucaoEnderecos.h"
 
 namespace quorvelanti::sistema {
 
@@ -27,6 +28,15 @@ int erroPendente(SOCKET s)
     return getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&erro), &n) == 0 ? erro : WSAGetLastError();
 }
 
+SOCKET abrir(const SocketRede::Endereco& endereco)
+{
+    iniciarWinsock();
+    const SOCKET s = ::socket(endereco.familia, endereco.tipo == SocketRede::Tipo::Datagrama ? SOCK_DGRAM : SOCK_STREAM, 0);
+    u_long naoBloquear = 1;
+    if (s != INVALID_SOCKET) ioctlsocket(s, FIONBIO, &naoBloquear);
+    return s;
+}
+
 // An ICMP "port unreachable" shows as a reset of the connected datagram socket.
 bool recusado(int erro) { return erro == WSAECONNRESET || erro == WSAECONNREFUSED; }
 
@@ -36,27 +46,10 @@ std::vector<SocketRede::Endereco> SocketRede::Resolver(const std::string& anfitr
                                                        std::string& detalhe)
 {
     iniciarWinsock();
-    addrinfo pedido{};  // family 0: IPv4 and IPv6 addresses alike
-    pedido.ai_socktype = tipo == Tipo::Datagrama ? SOCK_DGRAM : SOCK_STREAM;
-    addrinfo* lista = nullptr;
-    const int rc = getaddrinfo(anfitriao.c_str(), std::to_string(porta).c_str(), &pedido, &lista);
-    if (rc != 0) {
-        detalhe = gai_strerrorA(rc);
-        return {};
-    }
-    std::vector<Endereco> enderecos;
-    for (const addrinfo* a = lista; a; a = a->ai_next)
-        enderecos.push_back({tipo, a->ai_family, std::string(reinterpret_cast<const char*>(a->ai_addr), a->ai_addrlen)});
-    freeaddrinfo(lista);
-    return enderecos;
+    return ResolverEnderecos(anfitriao, porta, tipo, tipo == Tipo::Datagrama ? SOCK_DGRAM : SOCK_STREAM, detalhe);
 }
 
-SocketRede::SocketRede(const Endereco& endereco)
-    : s_(static_cast<std::intptr_t>(::socket(endereco.familia, endereco.tipo == Tipo::Datagrama ? SOCK_DGRAM : SOCK_STREAM, 0)))
-{
-    u_long naoBloquear = 1;
-    if (nativo(s_) != INVALID_SOCKET) ioctlsocket(nativo(s_), FIONBIO, &naoBloquear);
-}
+SocketRede::SocketRede(const Endereco& endereco) : s_(static_cast<std::intptr_t>(abrir(endereco))) {}
 
 SocketRede::~SocketRede()
 {
