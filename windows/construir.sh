@@ -132,11 +132,17 @@ descrever_bibliotecas() {
     escrever_pc odbc "-lodbc32" ""
 }
 
+# ccache, when the machine has it, makes a rebuild after a small change quick.
+lancador_ccache() {
+    command -v ccache >/dev/null && echo "-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+    return 0
+}
+
 construir_programa() {
     PKG_CONFIG_LIBDIR="$PREFIXO/lib/pkgconfig" PKG_CONFIG_PATH="" cmake -S "$RAIZ" -B "$SAIDA/obra" \
         -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release -DQUORVELANTI_GUI=OFF \
         -DQUORVELANTI_TESTS="${QUORVELANTI_TESTES_WINDOWS:-OFF}" $(opcoes_openssl) \
-        -Dnlohmann_json_DIR="$PREFIXO/share/cmake/nlohmann_json" >/dev/null
+        -Dnlohmann_json_DIR="$PREFIXO/share/cmake/nlohmann_json" $(lancador_ccache) >/dev/null
     cmake --build "$SAIDA/obra" -j"$NUCLEOS" --target quorvelanti quorvelanti-gerador \
         ${QUORVELANTI_TESTES_WINDOWS:+teste_sistema}
 }

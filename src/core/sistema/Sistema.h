@@ -1,10 +1,11 @@
 #pragma once
 // Every call the core makes to the operating system: files and their durability, locks, the
-// program's folders, the process, the local time zone and the network questions of the database
-// layer. posix/ and windows/ implement it; the build takes one. Paths are UTF-8 here and become
-// UTF-16 at the Windows calls. A failure returns (or leaves in errno) an errno code, EEXIST,
-// EACCES, ENOENT, EWOULDBLOCK..., on Windows too, so callers test one set of codes and describe
-// it with std::strerror.
+// program's folders, the process, the commands a person types at the system's prompt, the local
+// time zone and the network questions of the database layer (written once, in Rede.cpp, over
+// SocketRede). posix/ and windows/ implement the rest; the build takes one. Paths are UTF-8
+// here and become UTF-16 at the Windows calls. A failure returns (or leaves in errno) an errno
+// code, EEXIST, EACCES, ENOENT, EWOULDBLOCK..., on Windows too, so callers test one set of codes
+// and describe it with std::strerror.
 //
 //   const int fd = sistema::Abrir(caminho, {.escrever = true, .acrescentar = true, .criar = true});
 //   if (fd < 0) throw Erro(erros::FicheiroNaoGravado, "...", std::strerror(errno));
