@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <langinfo.h>
+#include <netdb.h>
 #include <pthread.h>
 #include <pwd.h>
 #include <semaphore.h>
