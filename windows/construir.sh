@@ -19,7 +19,7 @@ apt_lock() { if command -v flock >/dev/null; then como_root flock /tmp/apt.lock 
 
 instalar_pacotes() {
     faltam=""
-    for p in mingw-w64 libz-mingw-w64-dev cmake make pkg-config tcl dpkg-dev xz-utils zip python3; do
+    for p in mingw-w64 libz-mingw-w64-dev cmake make pkg-config tcl dpkg-dev xz-utils zip python3 perl nlohmann-json3-dev; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || faltam="$faltam $p"
     done
     [ -z "$faltam" ] && return 0
@@ -37,10 +37,14 @@ garantir_fontes() {
     fi
 }
 
+# A mirror may lack the newest version's files (a security update): the older ones the archive
+# still lists are tried in turn.
 obter_fonte() {  # $1: source package; unpacks into $DEPS/fontes/<package>-<version>
     mkdir -p "$DEPS/fontes"
     if ! ls -d "$DEPS/fontes/$1"-*/ >/dev/null 2>&1; then
-        (cd "$DEPS/fontes" && apt-get source -qq "$1" >&2)
+        for versao in $(apt-cache showsrc "$1" | sed -n 's/^Version: //p' | sort -rV); do
+            (cd "$DEPS/fontes" && apt-get source -qq "$1=$versao" >&2) && break
+        done
     fi
     ls -d "$DEPS/fontes/$1"-*/ | head -n 1 | sed 's:/*$::'
 }
@@ -57,28 +61,59 @@ construir_sqlite() {
     cp "$obra/sqlite3.h" "$obra/sqlite3ext.h" "$PREFIXO/include/"
 }
 
+construir_libcrypto() {
+    [ -f "$PREFIXO/lib/libcrypto.a" ] && return 0
+    fonte=$(obter_fonte openssl)
+    obra="$DEPS/obra/openssl"
+    mkdir -p "$obra"
+    # Only libcrypto, for the OAuth assertions' RS256 signature; TLS is Schannel's (curl).
+    (cd "$obra" && "$fonte/Configure" mingw64 --cross-compile-prefix=$ALVO- --prefix="$PREFIXO" \
+        --libdir=lib no-shared no-tests no-asm no-dso no-engine no-module no-legacy &&
+     make -s -j"$NUCLEOS" build_generated && make -s -j"$NUCLEOS" libcrypto.a) > "$obra.log" 2>&1 ||
+        { tail -n 30 "$obra.log" >&2; exit 1; }
+    mkdir -p "$PREFIXO/include/openssl"
+    cp "$fonte"/include/openssl/*.h "$obra"/include/openssl/*.h "$PREFIXO/include/openssl/"
+    cp "$obra/libcrypto.a" "$PREFIXO/lib/"
+}
+
 construir_cmake() {  # $1: name, $2: source folder, then CMake options
     nome=$1; fonte=$2; shift 2
-    cmake -S "$fonte" -B "$DEPS/obra/$nome" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$PREFIXO" -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
-    cmake --build "$DEPS/obra/$nome" -j"$NUCLEOS" >/dev/null
-    cmake --install "$DEPS/obra/$nome" >/dev/null
+    {
+        cmake -S "$fonte" -B "$DEPS/obra/$nome" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_INSTALL_PREFIX="$PREFIXO" -DBUILD_SHARED_LIBS=OFF "$@" &&
+        cmake --build "$DEPS/obra/$nome" -j"$NUCLEOS" && cmake --install "$DEPS/obra/$nome"
+    } > "$DEPS/obra/$nome.log" 2>&1 || { tail -n 30 "$DEPS/obra/$nome.log" >&2; exit 1; }
+}
+
+# CMake's FindOpenSSL, pointed at the static libcrypto (LIB_EAY is its name under mingw).
+opcoes_openssl() {
+    echo "-DOPENSSL_USE_STATIC_LIBS=ON -DOPENSSL_INCLUDE_DIR=$PREFIXO/include -DLIB_EAY=$PREFIXO/lib/libcrypto.a"
 }
 
 construir_xlsxwriter() {
     [ -f "$PREFIXO/lib/libxlsxwriter.a" ] && return 0
-    construir_cmake xlsxwriter "$(obter_fonte libxlsxwriter)" -DUSE_SYSTEM_MINIZIP=OFF -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
+    # Its MD5 (for images written twice) is libcrypto's: its own copy would clash with it at link.
+    construir_cmake xlsxwriter "$(obter_fonte libxlsxwriter)" -DUSE_SYSTEM_MINIZIP=OFF -DBUILD_TESTS=OFF \
+        -DBUILD_EXAMPLES=OFF -DUSE_OPENSSL_MD5=ON $(opcoes_openssl)
 }
 
 construir_curl() {
     [ -f "$PREFIXO/lib/libcurl.a" ] && return 0
-    # SMTP over Schannel only: no OpenSSL, no other protocol, nothing else to ship.
+    # SMTP over Schannel: no OpenSSL and no other protocol but HTTP (7.88 does not build without it).
     construir_cmake curl "$(obter_fonte curl)" -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_ZLIB=OFF \
         -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DCURL_USE_LIBSSH2=OFF -DUSE_NGHTTP2=OFF -DUSE_LIBIDN2=OFF \
         -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DENABLE_MANUAL=OFF -DCURL_DISABLE_DICT=ON \
         -DCURL_DISABLE_FILE=ON -DCURL_DISABLE_FTP=ON -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_IMAP=ON \
         -DCURL_DISABLE_MQTT=ON -DCURL_DISABLE_POP3=ON -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_TELNET=ON \
-        -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_HTTP=ON -DCURL_DISABLE_SMB=ON
+        -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_HTTP=OFF -DCURL_DISABLE_SMB=ON -DCURL_DISABLE_ALTSVC=ON
+}
+
+# The JSON library is headers only: Debian's own, seen from the prefix so no Linux header
+# folder reaches the Windows compiler.
+copiar_json() {
+    mkdir -p "$PREFIXO/include" "$PREFIXO/share/cmake"
+    cp -r /usr/include/nlohmann "$PREFIXO/include/"
+    cp -r /usr/share/cmake/nlohmann_json "$PREFIXO/share/cmake/"
 }
 
 # pkg-config descriptions the project's CMake finds the libraries by, with every system library
@@ -97,12 +132,54 @@ descrever_bibliotecas() {
     escrever_pc odbc "-lodbc32" ""
 }
 
+# ccache, when the machine has it, makes a rebuild after a small change quick.
+lancador_ccache() {
+    command -v ccache >/dev/null && echo "-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+    return 0
+}
+
 construir_programa() {
     PKG_CONFIG_LIBDIR="$PREFIXO/lib/pkgconfig" PKG_CONFIG_PATH="" cmake -S "$RAIZ" -B "$SAIDA/obra" \
         -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release -DQUORVELANTI_GUI=OFF \
-        -DQUORVELANTI_TESTS="${QUORVELANTI_TESTES_WINDOWS:-OFF}" >/dev/null
+        -DQUORVELANTI_TESTS="${QUORVELANTI_TESTES_WINDOWS:-OFF}" $(opcoes_openssl) \
+        -Dnlohmann_json_DIR="$PREFIXO/share/cmake/nlohmann_json" $(lancador_ccache) >/dev/null
     cmake --build "$SAIDA/obra" -j"$NUCLEOS" --target quorvelanti quorvelanti-gerador \
         ${QUORVELANTI_TESTES_WINDOWS:+teste_sistema}
+}
+
+# DLLs every Windows 10 and Server 2016 has; any other one a program or a packed DLL imports
+# must be in the package.
+DLLS_DO_WINDOWS="advapi32.dll bcrypt.dll crypt32.dll gdi32.dll iphlpapi.dll kernel32.dll msvcrt.dll
+ normaliz.dll ntdll.dll odbc32.dll ole32.dll secur32.dll shell32.dll user32.dll wldap32.dll ws2_32.dll"
+
+importadas() {  # the DLL names the files import, in lower case
+    $ALVO-objdump -p "$@" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u
+}
+
+empacotar_dlls() {  # $1: the package folder; copies the DLLs beside the programs, or fails
+    while :; do
+        novas=0
+        for dll in $(importadas "$1"/*.exe $(ls "$1"/*.dll 2>/dev/null)); do
+            echo $DLLS_DO_WINDOWS | tr ' ' '\n' | grep -qx "$dll" && continue
+            [ -n "$(find "$1" -maxdepth 1 -iname "$dll")" ] && continue
+            origem=$(find "/usr/lib/gcc/$ALVO/12-posix" "/usr/$ALVO/lib" "/usr/$ALVO/bin" -maxdepth 1 \
+                -iname "$dll" 2>/dev/null | head -n 1)
+            [ -n "$origem" ] || { echo "Falta $dll (importada por um programa do pacote)" >&2; exit 1; }
+            cp "$origem" "$1/" && novas=1
+        done
+        [ "$novas" = 0 ] && return 0
+    done
+}
+
+# A sample parameter file as Windows has it: where it goes and who may read it, a Windows log
+# folder, CRLF line ends.
+exemplo_windows() {  # $1: the Linux sample
+    {
+        printf '; Quorvelanti for Windows. Copy to %%ProgramData%%\\dorvam\\%s and fill in. It holds\n' "$(basename "$1")"
+        printf '; passwords: only administrators and the scheduled task'"'"'s account should read it (the program\n'
+        printf '; warns when Everyone or Users can). Comments go on lines of their own: everything after "=" is the value.\n'
+        sed -n '/^\[EMPRESAS\]/,$p' "$1" | sed 's|^Directoria=/var/lib/quorvelanti$|Directoria=C:\\ProgramData\\quorvelanti\\|'
+    } | sed 's/$/\r/'
 }
 
 empacotar() {
@@ -110,13 +187,11 @@ empacotar() {
     rm -rf "$SAIDA/pacote" "$SAIDA/quorvelanti-windows.zip"
     mkdir -p "$pacote/exemplos"
     cp "$SAIDA/obra/src/main/quorvelanti.exe" "$SAIDA/obra/tools/gerador/quorvelanti-gerador.exe" "$pacote/"
-    # Every DLL the programs import that Windows itself does not have goes beside them.
-    for dll in $($ALVO-objdump -p "$pacote"/*.exe | sed -n 's/^\s*DLL Name: //p' | sort -u); do
-        [ -f "/usr/lib/gcc/$ALVO/12-posix/$dll" ] && cp "/usr/lib/gcc/$ALVO/12-posix/$dll" "$pacote/"
-        [ -f "/usr/$ALVO/lib/$dll" ] && cp "/usr/$ALVO/lib/$dll" "$pacote/"
+    empacotar_dlls "$pacote"
+    for exemplo in "$RAIZ"/packaging/exemplos/*.qel; do
+        exemplo_windows "$exemplo" > "$pacote/exemplos/$(basename "$exemplo")"
     done
-    cp "$RAIZ"/packaging/exemplos/*.qel "$pacote/exemplos/" 2>/dev/null || true
-    cp "$RAIZ/windows/LEIA-ME.txt" "$pacote/LEIA-ME.txt"
+    sed 's/$/\r/' "$RAIZ/windows/LEIA-ME.txt" > "$pacote/LEIA-ME.txt"
     (cd "$SAIDA/pacote" && zip -qr "$SAIDA/quorvelanti-windows.zip" quorvelanti)
 }
 
@@ -124,8 +199,10 @@ inicio=$(date +%s)
 instalar_pacotes
 garantir_fontes
 construir_sqlite
+construir_libcrypto
 construir_xlsxwriter
 construir_curl
+copiar_json
 descrever_bibliotecas
 [ "${1:-}" = "--dependencias" ] && exit 0  # only the libraries' cache
 construir_programa

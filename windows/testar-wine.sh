@@ -23,9 +23,12 @@ if [[ ! -x $WINE ]]; then
   flock /tmp/apt.lock apt-get install -y -qq --no-install-recommends wine64 || apt-get install -y -qq --no-install-recommends wine64
 fi
 
-echo "== O programa para Linux (sem janela)"
-cmake -S "$RAIZ" -B "$SAIDA/linux" -DCMAKE_BUILD_TYPE=Release -DQUORVELANTI_GUI=OFF -DQUORVELANTI_TESTS=OFF >/dev/null
-cmake --build "$SAIDA/linux" --target quorvelanti quorvelanti-gerador -j"$(nproc)" >/dev/null
+# QUORVELANTI_COMPILACAO_LINUX names a build folder of this tree to take the Linux programs from.
+LINUX=${QUORVELANTI_COMPILACAO_LINUX:-$SAIDA/linux}
+echo "== O programa para Linux em $LINUX"
+[[ -e $LINUX/CMakeCache.txt ]] ||
+  cmake -S "$RAIZ" -B "$LINUX" -DCMAKE_BUILD_TYPE=Release -DQUORVELANTI_GUI=OFF -DQUORVELANTI_TESTS=OFF >/dev/null
+cmake --build "$LINUX" --target quorvelanti quorvelanti-gerador -j"$(nproc)" >/dev/null
 
 echo "== O pacote para Windows, em Wine"
 rm -rf "$SAIDA/wine/programa"
@@ -50,7 +53,7 @@ chmod +x "$PONTE"/*
 
 estado=0
 echo "== Corrida em Linux ($QUORVELANTI_DATA)"
-"$RAIZ/demo/correr.sh" "$SAIDA/linux/src/main/quorvelanti" "$SAIDA/linux/tools/gerador/quorvelanti-gerador" \
+"$RAIZ/demo/correr.sh" "$LINUX/src/main/quorvelanti" "$LINUX/tools/gerador/quorvelanti-gerador" \
   "$SAIDA/comparacao/linux" > "$SAIDA/comparacao-linux.log" 2>&1 || estado=$?
 echo "== Corrida em Wine ($QUORVELANTI_DATA)"
 "$RAIZ/demo/correr.sh" "$PONTE/quorvelanti" "$PONTE/quorvelanti-gerador" \

@@ -8,6 +8,7 @@
 #include "app/Sincronizacao.h"
 #include "data/Erro.h"
 #include "run/ContextoExecucao.h"
+#include "sistema/Sistema.h"
 
 using namespace quorvelanti;
 
@@ -89,7 +90,7 @@ TEST(Arrancar, ComandoDeRetomaLidoPelaShell)
     std::filesystem::create_directory(programa);
     apoio::EscreverBytes(programa + "/quorvelanti", "#!/bin/sh\necho \"$QUORVELANTI_RETOMAR|$QUORVELANTI_PASTA_BASE|$*|$#\"\n");
     std::filesystem::permissions(programa + "/quorvelanti", std::filesystem::perms::owner_all);
-    const auto correr = [&](const DefinicoesArranque& d) { return apoio::Executar({"/bin/sh", "-c", ComandoRetoma(d)}).saida; };
+    const auto correr = [&](const DefinicoesArranque& d) { return apoio::Executar({"/bin/sh", "-c", sistema::TextoComando(ComandoRetoma(d))}).saida; };
     EXPECT_EQ(correr({"3", "/srv/base $HOME", programa}), "1|/srv/base $HOME|/3S|1\n");
     EXPECT_EQ(correr({"", std::nullopt, programa}), "1||/S|1\n");
     EXPECT_EQ(correr({"o meu.qel", "/srv", programa}), "1|/srv|o meu.qel|1\n") << "a named file opens the window";

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -176,4 +177,25 @@ TEST(Sistema, PerguntasDeRedeSemResposta)
     EXPECT_EQ(recusada.estado, sistema::RespostaUdp::Estado::Recusou);
     EXPECT_FALSE(sistema::PerguntarTcp("127.0.0.1", 9, "?", prazo, aceitar).has_value());
     EXPECT_LT(std::chrono::steady_clock::now(), prazo);
+}
+
+// A command as TextoComando writes it, run by this system's own interpreter (std::system: the
+// shell, cmd), gives the program its variables and words, whatever characters they hold.
+TEST(Sistema, ComandoEscritoLidoPeloInterpretador)
+{
+    Pasta pasta;
+    const std::string saida = pasta / "saida.txt";
+#ifdef _WIN32
+    const std::string programa = pasta / "mostrar r&d.bat", fim = "\r\n";
+    std::ofstream(programa, std::ios::binary) << "@setlocal EnableDelayedExpansion\r\n"
+                            << "@echo !QUORVELANTI_A!;!QUORVELANTI_B!;%~1>\"" << saida << "\"\r\n";
+#else
+    const std::string programa = pasta / "mostrar r&d", fim = "\n";
+    std::ofstream(programa, std::ios::binary) << "#!/bin/sh\nprintf '%s\\n' \"$QUORVELANTI_A;$QUORVELANTI_B;$1\" > '" << saida << "'\n";
+    fs::permissions(programa, fs::perms::owner_all);
+#endif
+    const sistema::ComandoEscrito comando{{{"QUORVELANTI_A", "1"}, {"QUORVELANTI_B", "D:\\base d'Ana & co"}},
+                                          {programa, "/3S"}};
+    ASSERT_EQ(std::system(sistema::TextoComando(comando).c_str()), 0) << sistema::TextoComando(comando);
+    EXPECT_EQ(conteudo(saida), "1;D:\\base d'Ana & co;/3S" + fim);
 }

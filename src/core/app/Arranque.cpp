@@ -22,16 +22,6 @@ constexpr LinhaModo kModos[] = {
     {"/3S", {Conjunto::Semanal, true}},
 };
 
-// A word as the shell reads it back: as it is when it holds only safe characters, else quoted.
-std::string citar(const std::string& palavra)
-{
-    const bool segura = !palavra.empty() && palavra.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                                                       "0123456789_/.,:=@%+-") == std::string::npos;
-    if (segura) return palavra;
-    std::string citada = "'";
-    for (char c : palavra) citada += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return citada + "'";
-}
 }  // namespace
 
 Modo LerModo(const std::string& linhaComando)
@@ -117,11 +107,14 @@ std::string ModoRetoma(const std::string& linhaComando)
     return modo.ficheiroNomeado ? linhaComando : LinhaAutomatica(modo.conjunto);
 }
 
-std::string ComandoRetoma(const DefinicoesArranque& definicoes)
+sistema::ComandoEscrito ComandoRetoma(const DefinicoesArranque& definicoes)
 {
-    std::string comando = "QUORVELANTI_RETOMAR=1 ";
-    if (definicoes.pastaBase) comando += "QUORVELANTI_PASTA_BASE=" + citar(*definicoes.pastaBase) + " ";
-    return comando + citar(definicoes.pastaPrograma + "/quorvelanti") + " " + citar(ModoRetoma(definicoes.linhaComando));
+    sistema::ComandoEscrito comando;
+    comando.ambiente.push_back({"QUORVELANTI_RETOMAR", "1"});
+    if (definicoes.pastaBase) comando.ambiente.push_back({"QUORVELANTI_PASTA_BASE", *definicoes.pastaBase});
+    comando.palavras = {definicoes.pastaPrograma + "/" + sistema::NomeExecutavel("quorvelanti"),
+                        ModoRetoma(definicoes.linhaComando)};
+    return comando;
 }
 
 std::string PastaPrograma() { return sistema::PastaPrograma(); }

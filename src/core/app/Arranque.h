@@ -48,13 +48,18 @@ std::string OrigemPastaParametros(const DefinicoesArranque& definicoes);
 // the source tree's.
 std::string PastaExemplos(const std::string& pastaPrograma);
 
+namespace sistema {
+struct ComandoEscrito;
+}
+
 // The command line that runs the same set on the same parameter file, unattended when it can:
 // "/S" for "" and "/S", "/3S" for "3" and "/3S"; a named file is only run from the window.
 std::string ModoRetoma(const std::string& linhaComando);
-// The command that resumes a run of this program, as a shell reads it, without its date:
+// The command that resumes a run of this program, without its date; as sistema::TextoComando
+// writes it on Linux:
 //   QUORVELANTI_RETOMAR=1 QUORVELANTI_PASTA_BASE=/srv/rel /usr/bin/quorvelanti /S
-// (QUORVELANTI_PASTA_BASE only when it was given; values quoted where the shell needs it).
-std::string ComandoRetoma(const DefinicoesArranque& definicoes);
+// (QUORVELANTI_PASTA_BASE only when it was given).
+sistema::ComandoEscrito ComandoRetoma(const DefinicoesArranque& definicoes);
 
 bool ModoAutomatico(const std::string& linhaComando);
 // "Encomendas (Semanal)" in the weekly modes, "Quorvelanti" otherwise.

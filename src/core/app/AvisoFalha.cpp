@@ -7,6 +7,7 @@
 #include "data/Texto.h"
 #include "run/ContextoExecucao.h"
 #include "settings/Parametros.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -67,7 +68,9 @@ std::string corpo(const ContextoExecucao& ctx, const FalhaCorrida& falha)
     texto += "Para terminar esta emissão, enviando só o que ainda não foi entregue, corra";
     // A named parameter file has no unattended mode: its resumed run starts from the window.
     texto += ModoAutomatico(ModoRetoma(ctx.LinhaComando)) ? ":" : " (e carregue em \"Sincronizar\" na janela):";
-    texto += "\n\n    QUORVELANTI_DATA=" + dia.Formatar("yyyy-mm-dd") + " " + ctx.ComandoRetoma + "\n\n";
+    sistema::ComandoEscrito comando = ctx.ComandoRetoma;
+    comando.ambiente.insert(comando.ambiente.begin(), {"QUORVELANTI_DATA", dia.Formatar("yyyy-mm-dd")});
+    texto += "\n\n    " + sistema::TextoComando(comando) + "\n\n";
     return texto + registoDaCorrida(ctx);
 }
 

@@ -22,6 +22,7 @@
 #include "settings/IdentidadeLivro.h"
 #include "settings/RegistoEntregas.h"
 #include "settings/cl_log.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -93,7 +94,7 @@ struct ContextoExecucao {
     std::string FicheiroRegistoSql;  // empty: no trace
 
     bool Retomar = false;                       // QUORVELANTI_RETOMAR=1
-    std::string ComandoRetoma;                  // the command that resumes this set, without its date
+    sistema::ComandoEscrito ComandoRetoma;      // the command that resumes this set, without its date
     std::string DataCorrida;                    // yyyy-mm-dd, fixed when the run starts
     std::unique_ptr<RegistoEntregas> Entregas;  // the run's delivery ledger
     IdentidadeLivro LivroActual;                // the workbook being written and mailed

@@ -1,10 +1,11 @@
 #pragma once
 // Every call the core makes to the operating system: files and their durability, locks, the
-// program's folders, the process, the local time zone and the network questions of the database
-// layer. posix/ and windows/ implement it; the build takes one. Paths are UTF-8 here and become
-// UTF-16 at the Windows calls. A failure returns (or leaves in errno) an errno code, EEXIST,
-// EACCES, ENOENT, EWOULDBLOCK..., on Windows too, so callers test one set of codes and describe
-// it with std::strerror.
+// program's folders, the process, the commands a person types at the system's prompt, the local
+// time zone and the network questions of the database layer (written once, in Rede.cpp, over
+// SocketRede). posix/ and windows/ implement the rest; the build takes one. Paths are UTF-8
+// here and become UTF-16 at the Windows calls. A failure returns (or leaves in errno) an errno
+// code, EEXIST, EACCES, ENOENT, EWOULDBLOCK..., on Windows too, so callers test one set of codes
+// and describe it with std::strerror.
 //
 //   const int fd = sistema::Abrir(caminho, {.escrever = true, .acrescentar = true, .criar = true});
 //   if (fd < 0) throw Erro(erros::FicheiroNaoGravado, "...", std::strerror(errno));
@@ -19,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace quorvelanti::sistema {
 
@@ -43,8 +45,8 @@ int EscreverTudo(int fd, const std::string& bytes) noexcept;
 long long LerEm(int fd, char* bytes, std::size_t n, long long posicao) noexcept;
 int IrParaInicio(int fd) noexcept;
 int Truncar(int fd, long long tamanho) noexcept;
-// Makes room for that size now, so a later write cannot run out of space: 0, ENOSPC, EFBIG, EDQUOT,
-// or another code when the file system cannot reserve (which callers may ignore).
+// Makes room for that size now, so a later write cannot run out of space: the code (ENOSPC,
+// EFBIG, EDQUOT) when there is no room; 0 also when the file system cannot reserve ahead.
 int Reservar(int fd, long long tamanho) noexcept;
 // The file's bytes and size on disk before returning.
 int Sincronizar(int fd) noexcept;
@@ -118,6 +120,20 @@ std::string NomeMaquina();
 // (ASCII under the default "C" locale, where "ç" would reach the driver as the byte E7). Nothing
 // on Windows, whose driver manager converts by the code page and whose drivers are wide.
 void CaracteresUtf8() noexcept;
+// A command as a person types it at this system's usual prompt: the variables set for the
+// program alone, then the program and its arguments.
+struct ComandoEscrito {
+    struct Variavel {
+        std::string nome, valor;
+    };
+    std::vector<Variavel> ambiente;
+    std::vector<std::string> palavras;  // the program's path first
+};
+// Its text, each word quoted where that prompt needs it:
+//   POSIX shell:    QUORVELANTI_RETOMAR=1 '/opt/q r/quorvelanti' /S
+//   Windows (cmd):  set "QUORVELANTI_RETOMAR=1" && "C:\Programas\q r\quorvelanti.exe" /S
+// (cmd keeps the variables in that window afterwards; the path's separators become "\").
+std::string TextoComando(const ComandoEscrito& comando);
 // Writes the line to stderr and ends the process at once with that status: no destructors run.
 [[noreturn]] void TerminarJa(int estado, const std::string& linha) noexcept;
 

@@ -1,5 +1,8 @@
 #include "MotorOdbc.h"
 
+#ifdef _WIN32
+#include <windows.h>  // Windows' ODBC headers are written on its types
+#endif
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>

@@ -261,8 +261,7 @@ void escreverNoLugar(const std::string& caminho, const std::string& destino, con
     if (!fd.Valido()) throw falhaGravar(caminho, errno);
     const auto tamanho = static_cast<long long>(bytes.size());
     if (bytes.size() > antigos.size())
-        if (const int erro = sistema::Reservar(fd.Fd(), tamanho); erro == ENOSPC || erro == EFBIG || erro == EDQUOT)
-            throw falhaGravar(caminho, erro);
+        if (const int erro = sistema::Reservar(fd.Fd(), tamanho)) throw falhaGravar(caminho, erro);
     int erro = fd.EscreverTudo(bytes);
     if (!erro) erro = sistema::Truncar(fd.Fd(), tamanho);
     if (!erro) erro = sistema::Sincronizar(fd.Fd());

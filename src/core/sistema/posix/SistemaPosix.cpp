@@ -4,7 +4,6 @@
 #include <grp.h>
 #include <langinfo.h>
 #include <netdb.h>
-#include <poll.h>
 #include <pthread.h>
 #include <pwd.h>
 #include <semaphore.h>
@@ -28,50 +27,18 @@ static_assert(kSinalDesligar == SIGHUP && kSinalInterromper == SIGINT && kSinalT
 
 namespace {
 
-struct Socket {
-    int fd;
-    explicit Socket(int d) : fd(d) {}
-    ~Socket()
-    {
-        if (fd >= 0) close(fd);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-};
-
-struct LibertarEnderecos {
-    void operator()(addrinfo* a) const { freeaddrinfo(a); }
-};
-using Enderecos = std::unique_ptr<addrinfo, LibertarEnderecos>;
-
-Enderecos resolver(const std::string& anfitriao, int porta, int tipo, std::string& detalhe)
-{
-    addrinfo pedido{};  // family 0: IPv4 and IPv6 addresses alike
-    pedido.ai_socktype = tipo;
-    addrinfo* lista = nullptr;
-    const int rc = getaddrinfo(anfitriao.c_str(), std::to_string(porta).c_str(), &pedido, &lista);
-    if (rc != 0) detalhe = gai_strerror(rc);
-    return Enderecos(rc == 0 ? lista : nullptr);
-}
-
-// Milliseconds left before the deadline, for poll; 0 once it has passed.
-int restantes(Prazo prazo)
-{
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(prazo - std::chrono::steady_clock::now()).count();
-    return ms > 0 ? static_cast<int>(ms) : 0;
-}
-
-bool esperar(int fd, short evento, Prazo prazo)
-{
-    for (;;) {
-        pollfd p{fd, evento, 0};
-        const int rc = poll(&p, 1, restantes(prazo));
-        if (rc > 0) return true;
-        if (rc == 0 || errno != EINTR) return false;
-    }
-}
-
 int codigo(int rc) { return rc == 0 ? 0 : errno; }
+
+// A word as the shell reads it back: as it is when it holds only safe characters, else quoted.
+std::string citar(const std::string& palavra)
+{
+    const bool segura = !palavra.empty() && palavra.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                                       "0123456789_/.,:=@%+-") == std::string::npos;
+    if (segura) return palavra;
+    std::string citada = "'";
+    for (char c : palavra) citada += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return citada + "'";
+}
 
 void copiar(const struct stat& a, Atributos& atributos)
 {
@@ -123,7 +90,11 @@ int IrParaInicio(int fd) noexcept { return ::lseek(fd, 0, SEEK_SET) == 0 ? 0 : e
 
 int Truncar(int fd, long long tamanho) noexcept { return codigo(::ftruncate(fd, static_cast<off_t>(tamanho))); }
 
-int Reservar(int fd, long long tamanho) noexcept { return ::posix_fallocate(fd, 0, static_cast<off_t>(tamanho)); }
+int Reservar(int fd, long long tamanho) noexcept
+{
+    const int erro = ::posix_fallocate(fd, 0, static_cast<off_t>(tamanho));
+    return erro == ENOSPC || erro == EFBIG || erro == EDQUOT ? erro : 0;
+}
 
 int Sincronizar(int fd) noexcept { return codigo(::fsync(fd)); }
 
@@ -253,6 +224,15 @@ void CaracteresUtf8() noexcept
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
+std::string TextoComando(const ComandoEscrito& comando)
+{
+    std::string texto;
+    for (const auto& variavel : comando.ambiente) texto += variavel.nome + "=" + citar(variavel.valor) + " ";
+    for (const auto& palavra : comando.palavras) texto += citar(palavra) + " ";
+    if (!texto.empty()) texto.pop_back();
+    return texto;
+}
+
 void TerminarJa(int estado, const std::string& linha) noexcept
 {
     (void)!::write(STDERR_FILENO, linha.data(), linha.size());
@@ -333,79 +313,6 @@ void IgnorarSinaisDeEscrita() noexcept
 }
 
 // ---- network ----
-
-RespostaUdp PerguntarUdp(const std::string& anfitriao, int porta, const std::string& pedido, Prazo prazo,
-                         const std::function<bool(const std::string&)>& aceitar)
-{
-    RespostaUdp resposta;
-    Enderecos enderecos = resolver(anfitriao, porta, SOCK_DGRAM, resposta.detalhe);
-    if (!enderecos) {
-        resposta.estado = RespostaUdp::Estado::AnfitriaoDesconhecido;
-        return resposta;
-    }
-    std::vector<std::unique_ptr<Socket>> sockets;
-    for (const addrinfo* a = enderecos.get(); a; a = a->ai_next) {
-        auto s = std::make_unique<Socket>(socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, 0));
-        // Connected, so an address without the service answers with a refusal instead of silence.
-        if (s->fd >= 0 && connect(s->fd, a->ai_addr, a->ai_addrlen) == 0) sockets.push_back(std::move(s));
-    }
-    const bool perguntou = !sockets.empty();
-    while (!sockets.empty() && restantes(prazo) > 0) {
-        for (const auto& s : sockets) send(s->fd, pedido.data(), pedido.size(), 0);
-        const Prazo proximo = std::min(prazo, std::chrono::steady_clock::now() + std::chrono::seconds(1));
-        while (!sockets.empty()) {
-            std::vector<pollfd> espera;
-            for (const auto& s : sockets) espera.push_back({s->fd, POLLIN, 0});
-            if (poll(espera.data(), espera.size(), restantes(proximo)) <= 0) break;
-            for (std::size_t k = espera.size(); k-- > 0;) {
-                if (!(espera[k].revents & (POLLIN | POLLERR))) continue;
-                char buf[4096];
-                const ssize_t n = recv(espera[k].fd, buf, sizeof buf, 0);
-                if (n < 0 && errno == ECONNREFUSED) {
-                    sockets.erase(sockets.begin() + static_cast<long>(k));
-                    continue;
-                }
-                if (n <= 0) continue;
-                resposta.bytes.assign(buf, static_cast<std::size_t>(n));
-                if (!aceitar(resposta.bytes)) continue;
-                resposta.estado = RespostaUdp::Estado::Respondeu;
-                return resposta;
-            }
-        }
-    }
-    resposta.bytes.clear();
-    resposta.estado = perguntou && sockets.empty() ? RespostaUdp::Estado::Recusou : RespostaUdp::Estado::SemResposta;
-    return resposta;
-}
-
-std::optional<std::string> PerguntarTcp(const std::string& anfitriao, int porta, const std::string& pedido,
-                                        Prazo prazo, const std::function<bool(const std::string&)>& completa)
-{
-    std::string detalhe;
-    Enderecos enderecos = resolver(anfitriao, porta, SOCK_STREAM, detalhe);
-    std::unique_ptr<Socket> ligado;
-    for (const addrinfo* a = enderecos.get(); a && !ligado; a = a->ai_next) {
-        auto s = std::make_unique<Socket>(socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-        if (s->fd < 0) continue;
-        if (connect(s->fd, a->ai_addr, a->ai_addrlen) != 0 && errno != EINPROGRESS) continue;
-        if (!esperar(s->fd, POLLOUT, prazo)) return std::nullopt;
-        int erro = 0;
-        socklen_t n = sizeof erro;
-        if (getsockopt(s->fd, SOL_SOCKET, SO_ERROR, &erro, &n) == 0 && erro == 0) ligado = std::move(s);
-    }
-    if (!ligado) return std::nullopt;
-    if (send(ligado->fd, pedido.data(), pedido.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(pedido.size()))
-        return std::nullopt;
-    std::string recebido;
-    while (!completa(recebido)) {
-        if (!esperar(ligado->fd, POLLIN, prazo)) return std::nullopt;
-        char buf[4096];
-        const ssize_t n = recv(ligado->fd, buf, sizeof buf, 0);
-        if (n <= 0) return std::nullopt;
-        recebido.append(buf, static_cast<std::size_t>(n));
-    }
-    return recebido;
-}
 
 void InterromperSocket(std::uintptr_t socket) noexcept { ::shutdown(static_cast<int>(socket), SHUT_RDWR); }
 

@@ -170,7 +170,9 @@ int Reservar(int fd, long long tamanho) noexcept
 {
     FILE_ALLOCATION_INFO reserva{};
     reserva.AllocationSize.QuadPart = tamanho;
-    return SetFileInformationByHandle(pega(fd), FileAllocationInfo, &reserva, sizeof reserva) ? 0 : falha();
+    if (SetFileInformationByHandle(pega(fd), FileAllocationInfo, &reserva, sizeof reserva)) return 0;
+    const int erro = falha();
+    return erro == ENOSPC || erro == EFBIG ? erro : 0;
 }
 
 int Sincronizar(int fd) noexcept { return FlushFileBuffers(pega(fd)) ? 0 : falha(); }
@@ -330,6 +332,24 @@ std::string NomeMaquina()
 
 void CaracteresUtf8() noexcept {}
 
+// cmd's own quoting: inside double quotes & | < > ^ and spaces are plain characters.
+std::string TextoComando(const ComandoEscrito& comando)
+{
+    const auto citar = [](const std::string& palavra) {
+        const bool segura = !palavra.empty() && palavra.find_first_of(" \t&|<>^()\"") == std::string::npos;
+        return segura ? palavra : "\"" + palavra + "\"";
+    };
+    std::string texto;
+    for (const auto& variavel : comando.ambiente) texto += "set \"" + variavel.nome + "=" + variavel.valor + "\" && ";
+    for (std::size_t k = 0; k < comando.palavras.size(); ++k) {
+        std::string palavra = comando.palavras[k];
+        if (k == 0) std::replace(palavra.begin(), palavra.end(), '/', '\\');
+        texto += citar(palavra) + " ";
+    }
+    if (!texto.empty()) texto.pop_back();
+    return texto;
+}
+
 void TerminarJa(int estado, const std::string& linha) noexcept
 {
     DWORD escritos = 0;
@@ -415,137 +435,6 @@ void PrepararConsola() noexcept
 void IgnorarSinaisDeEscrita() noexcept {}
 
 // ---- network ----
-
-namespace {
-
-void iniciarWinsock()
-{
-    static const bool iniciado = [] {
-        WSADATA dados{};
-        return WSAStartup(MAKEWORD(2, 2), &dados) == 0;
-    }();
-    (void)iniciado;
-}
-
-struct Socket {
-    SOCKET s;
-    explicit Socket(SOCKET t) : s(t) {}
-    ~Socket()
-    {
-        if (s != INVALID_SOCKET) closesocket(s);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-};
-
-struct LibertarEnderecos {
-    void operator()(addrinfo* a) const { freeaddrinfo(a); }
-};
-using Enderecos = std::unique_ptr<addrinfo, LibertarEnderecos>;
-
-Enderecos resolver(const std::string& anfitriao, int porta, int tipo, std::string& detalhe)
-{
-    iniciarWinsock();
-    addrinfo pedido{};
-    pedido.ai_socktype = tipo;
-    addrinfo* lista = nullptr;
-    const int rc = getaddrinfo(anfitriao.c_str(), std::to_string(porta).c_str(), &pedido, &lista);
-    if (rc != 0) detalhe = gai_strerrorA(rc);
-    return Enderecos(rc == 0 ? lista : nullptr);
-}
-
-int restantes(Prazo prazo)
-{
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(prazo - std::chrono::steady_clock::now()).count();
-    return ms > 0 ? static_cast<int>(ms) : 0;
-}
-
-bool esperar(SOCKET s, short evento, Prazo prazo)
-{
-    WSAPOLLFD p{s, evento, 0};
-    return WSAPoll(&p, 1, restantes(prazo)) > 0 && (p.revents & (evento | POLLHUP | POLLERR));
-}
-
-}  // namespace
-
-RespostaUdp PerguntarUdp(const std::string& anfitriao, int porta, const std::string& pedido, Prazo prazo,
-                         const std::function<bool(const std::string&)>& aceitar)
-{
-    RespostaUdp resposta;
-    Enderecos enderecos = resolver(anfitriao, porta, SOCK_DGRAM, resposta.detalhe);
-    if (!enderecos) {
-        resposta.estado = RespostaUdp::Estado::AnfitriaoDesconhecido;
-        return resposta;
-    }
-    std::vector<std::unique_ptr<Socket>> sockets;
-    for (const addrinfo* a = enderecos.get(); a; a = a->ai_next) {
-        auto s = std::make_unique<Socket>(socket(a->ai_family, a->ai_socktype, 0));
-        // Connected, so an address without the service answers with a refusal instead of silence.
-        if (s->s != INVALID_SOCKET && connect(s->s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0)
-            sockets.push_back(std::move(s));
-    }
-    const bool perguntou = !sockets.empty();
-    while (!sockets.empty() && restantes(prazo) > 0) {
-        for (const auto& s : sockets) send(s->s, pedido.data(), static_cast<int>(pedido.size()), 0);
-        const Prazo proximo = std::min(prazo, std::chrono::steady_clock::now() + std::chrono::seconds(1));
-        while (!sockets.empty()) {
-            std::vector<WSAPOLLFD> espera;
-            for (const auto& s : sockets) espera.push_back({s->s, POLLRDNORM, 0});
-            if (WSAPoll(espera.data(), static_cast<ULONG>(espera.size()), restantes(proximo)) <= 0) break;
-            for (std::size_t k = espera.size(); k-- > 0;) {
-                if (!(espera[k].revents & (POLLRDNORM | POLLERR | POLLHUP))) continue;
-                char buf[4096];
-                const int n = recv(espera[k].fd, buf, sizeof buf, 0);
-                // An ICMP "port unreachable" shows as a reset of the connected datagram socket.
-                if (n < 0 && (WSAGetLastError() == WSAECONNRESET || WSAGetLastError() == WSAECONNREFUSED)) {
-                    sockets.erase(sockets.begin() + static_cast<long>(k));
-                    continue;
-                }
-                if (n <= 0) continue;
-                resposta.bytes.assign(buf, static_cast<std::size_t>(n));
-                if (!aceitar(resposta.bytes)) continue;
-                resposta.estado = RespostaUdp::Estado::Respondeu;
-                return resposta;
-            }
-        }
-    }
-    resposta.bytes.clear();
-    resposta.estado = perguntou && sockets.empty() ? RespostaUdp::Estado::Recusou : RespostaUdp::Estado::SemResposta;
-    return resposta;
-}
-
-std::optional<std::string> PerguntarTcp(const std::string& anfitriao, int porta, const std::string& pedido,
-                                        Prazo prazo, const std::function<bool(const std::string&)>& completa)
-{
-    std::string detalhe;
-    Enderecos enderecos = resolver(anfitriao, porta, SOCK_STREAM, detalhe);
-    std::unique_ptr<Socket> ligado;
-    for (const addrinfo* a = enderecos.get(); a && !ligado; a = a->ai_next) {
-        auto s = std::make_unique<Socket>(socket(a->ai_family, a->ai_socktype, 0));
-        if (s->s == INVALID_SOCKET) continue;
-        u_long naoBloquear = 1;
-        ioctlsocket(s->s, FIONBIO, &naoBloquear);
-        if (connect(s->s, a->ai_addr, static_cast<int>(a->ai_addrlen)) != 0 && WSAGetLastError() != WSAEWOULDBLOCK)
-            continue;
-        if (!esperar(s->s, POLLWRNORM, prazo)) continue;
-        int erro = 0;
-        int n = sizeof erro;
-        if (getsockopt(s->s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&erro), &n) == 0 && erro == 0)
-            ligado = std::move(s);
-    }
-    if (!ligado) return std::nullopt;
-    if (send(ligado->s, pedido.data(), static_cast<int>(pedido.size()), 0) != static_cast<int>(pedido.size()))
-        return std::nullopt;
-    std::string recebido;
-    while (!completa(recebido)) {
-        if (!esperar(ligado->s, POLLRDNORM, prazo)) return std::nullopt;
-        char buf[4096];
-        const int n = recv(ligado->s, buf, sizeof buf, 0);
-        if (n <= 0) return std::nullopt;
-        recebido.append(buf, static_cast<std::size_t>(n));
-    }
-    return recebido;
-}
 
 void InterromperSocket(std::uintptr_t socket) noexcept { shutdown(static_cast<SOCKET>(socket), SD_BOTH); }
 
