@@ -84,6 +84,7 @@ parametros() {
     echo
     echo "[Log]"
     echo "Directoria=$SAIDA/relatorios"
+    echo "ContinuarAposFalha=1"
   } | sed 's/$/\r/'
 }
 parametros "Mapas Diários" > "$SAIDA/dorvam/Quorvelanti.qel"

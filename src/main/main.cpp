@@ -158,13 +158,15 @@ int main(int argc, char** argv)
         }
     }
     // A mistyped value must not run a whole night's mail again: only "1" (resume) and "0" pass.
-    const auto retomar = ambiente("QUORVELANTI_RETOMAR");
-    if (retomar && *retomar != "1" && *retomar != "0") {
-        std::cerr << "QUORVELANTI_RETOMAR inválida (use 1 para retomar): " << *retomar << std::endl;
+    // An empty one too is refused: more likely a broken script than a wish to send everything.
+    const char* retomar = std::getenv("QUORVELANTI_RETOMAR");
+    if (retomar && std::string(retomar) != "1" && std::string(retomar) != "0") {
+        std::cerr << "QUORVELANTI_RETOMAR inválida (use 1 para retomar, 0 para enviar tudo): \"" << retomar << "\""
+                  << std::endl;
         return 1;
     }
     RelogioSistema relogio(dataForcada);
-    definicoes.retomar = retomar == "1";
+    definicoes.retomar = retomar && std::string(retomar) == "1";
 
     if (opcao == "--verificar") {
         const std::string modo = argc == 3 ? argv[2] : "/S";

@@ -21,7 +21,7 @@ protected:
         // At each event-loop pass, how many messages had left by then.
         frente_.aCadaPassagem = [this] { enviadasEmCadaPassagem_.push_back(apoio::Ficheiros(saida_).size()); };
         std::filesystem::create_directory(saida_);
-        apoio::EscreverBytes(livro_, "PK\x03\x04 livro");
+        apoio::EscreverBytes(livro_.caminho, "PK\x03\x04 livro");
         ctx_.FicheiroIni = pasta_ / "Quorvelanti.qel";
         escreverParametros("PastaSaida=" + saida_ + "\n");
         ctx_.Origem = "rel@emp.pt";
@@ -42,7 +42,7 @@ protected:
 
     apoio::PastaTemporaria pasta_;
     std::string saida_ = pasta_ / "saida";
-    std::string livro_ = pasta_ / "Mapas_Adm_20261207230459.xlsx";
+    NomeLivro livro_{pasta_ / "20261207230459-4711_Adm_EMP1.xlsx", "20261207230459_Adm_EMP1.xlsx"};
     apoio::FrenteTeste frente_;
     std::vector<std::size_t> enviadasEmCadaPassagem_;
     ContextoExecucao ctx_;
@@ -73,7 +73,9 @@ TEST_F(EnvioMailTeste, AssuntoDosDoisTiposComADataDoMomento)
     EXPECT_EQ(lidas[1].Enderecos("Cc"), std::vector<std::string>{"vnd@emp.pt"});
     EXPECT_EQ(lidas[0].Contar("Cc"), 0);
     EXPECT_EQ(lidas[0].Enderecos("From"), std::vector<std::string>{"rel@emp.pt"});
-    EXPECT_EQ(lidas[0].anexos.at(0).bytes, apoio::LerBytes(livro_));
+    // The file's bytes, under the attachment's name rather than the file's.
+    EXPECT_EQ(lidas[0].anexos.at(0).bytes, apoio::LerBytes(livro_.caminho));
+    EXPECT_EQ(lidas[0].anexos.at(0).nome, livro_.anexo);
 }
 
 TEST_F(EnvioMailTeste, EventosUmaVezAntesDeCadaMail)
@@ -108,7 +110,7 @@ TEST_F(EnvioMailTeste, FalhaDoServidorChegaAoChamador)
         EXPECT_EQ(e.Numero(), erros::CorreioFalhou);
         EXPECT_NE(e.Detalhe().find("550"), std::string::npos);
     }
-    EXPECT_TRUE(apoio::Existe(livro_));
+    EXPECT_TRUE(apoio::Existe(livro_.caminho));
     ASSERT_EQ(smtp.Mensagens().size(), 1u);
     EXPECT_EQ(apoio::LerCorreio(smtp.Mensagens()[0].dados).Cabecalho("Subject"),
               "Quorvelanti (07-12-2026) - EMP1 Açores");

@@ -29,7 +29,7 @@ TEST(ExemploLeiame, OFicheiroDeParametrosDoLeiameLeSeComoEstaDescrito)
         {"EMP02", "Encriptacao", "exigir"}, {"EMP02", "DestinoAdm", "adm@emp02.pt"}, {"email", "Assunto", "Mapas diários"},
         {"SMTP", "emailEmissor", "relatorios@empresa.pt"}, {"SMTP", "Servidor", "smtp.empresa.pt"},
         {"SMTP", "Porta", "587"}, {"SMTP", "Seguranca", "starttls"}, {"Log", "Directoria", "/var/lib/quorvelanti"},
-        {"Log", "AvisoFalha", "informatica@empresa.pt"}};
+        {"Log", "AvisoFalha", "informatica@empresa.pt"}, {"Log", "ContinuarAposFalha", "1"}};
     LeitorIni ini;
     ini.DefinirFicheiro(ficheiro);
     for (const auto& [seccao, chave, valor] : chaves) EXPECT_EQ(ini.LerValor(seccao, chave), valor) << chave;

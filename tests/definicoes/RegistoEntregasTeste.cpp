@@ -2,6 +2,8 @@
 // date, set, parameter file and company; the file stays one whole line per message.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "Apoio.h"
 #include "data/DataHora.h"
 #include "data/Texto.h"
@@ -46,4 +48,28 @@ TEST(RegistoEntregas, SoOsLivrosDaMesmaCorridaContamComoEntregues)
                          "\tana@emp.pt\t\t<2@emp.pt>");
     EXPECT_EQ(texto::Dividir(linhas[7], '\t').size(), 11u);
     EXPECT_EQ(texto::Dividir(linhas[7], '\t')[7], "") << "one line per client, whoever its salespeople";
+}
+
+// One parameter file whatever its spelling: a line an older run wrote through a link counts, a
+// new line names the canonical path, and the line closing a company's set is read as such.
+TEST(RegistoEntregas, UmFicheiroDeParametrosQualquerQueSejaAGrafia)
+{
+    apoio::PastaTemporaria pasta;
+    std::filesystem::create_directory(pasta / "dorvam");
+    apoio::EscreverBytes(pasta / "dorvam/Q.qel", "");
+    std::filesystem::create_directory_symlink(pasta / "dorvam", pasta / "ligacao");
+    const std::string caminho = RegistoEntregas::NomeFicheiro(pasta.Caminho() + "/");
+    apoio::EscreverBytes(caminho, "2026-12-07 23:04:59\t2026-12-07\tdiario\t" + pasta / "ligacao/Q.qel" +
+                                      "\tEMP\tadministracao\t\t\tadm@emp.pt\t\t<1@emp.pt>\n");
+    RegistoEntregas(caminho, {"2026-12-07", "diario", pasta / "dorvam/./Q.qel"})
+        .RegistarEmpresaCompleta("EMP", DataHora(2026, 12, 7, 23, 5, 0));
+
+    RegistoEntregas retoma(caminho, {"2026-12-07", "diario", pasta / "ligacao/../dorvam/Q.qel"});
+    retoma.LerEntregues();
+    EXPECT_TRUE(retoma.Entregue("EMP", Livro::Administracao()));
+    EXPECT_TRUE(retoma.EmpresaCompleta("EMP"));
+    EXPECT_FALSE(retoma.EmpresaCompleta("OUTRA"));
+    const std::string canonico = std::filesystem::canonical(pasta / "dorvam/Q.qel");
+    EXPECT_EQ(texto::Dividir(apoio::LerBytes(caminho), '\n').at(1),
+              "2026-12-07 23:05:00\t2026-12-07\tdiario\t" + canonico + "\tEMP\tcompleta\t\t\t\t\t");
 }

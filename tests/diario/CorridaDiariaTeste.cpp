@@ -124,7 +124,7 @@ TEST_F(CorridaDiaria, LivrosEnviadosApagadosEOQueFicaNaPasta)
     ASSERT_EQ(ficheiros.size(), 3u);
     EXPECT_EQ(ficheiros[1], "ENTREGAS_MAPAS.txt");
     EXPECT_EQ(ficheiros[2], "LOG_MAPAS20261207.txt");
-    EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("20261207[0-9]{6}_Adm_ESP\\.xlsx"))) << ficheiros[0];
+    EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("20261207[0-9]{6}-[0-9]+_Adm_ESP\\.xlsx"))) << ficheiros[0];
     EXPECT_EQ(diario::NomesFolhas(diario::LerLivro(corrida->base / ("log/" + ficheiros[0]))),
               (Lista{"Enc.Pend.Resumo", "Enc.Pend.Detalhe", "Enc.Dia Resumo", "Enc.Dia Detalhe", "Vendas Dia Resumo",
                      "Vendas Dia Detalhe"}));
@@ -164,7 +164,7 @@ TEST(CorridaDiariaFalhada, CorreioRecusadoDeixaOLivroENaoEscreveOsSeguintes)
     EXPECT_EQ(corrida.enviados[0].para, Lista{"adm@emp.pt"});
     const auto ficheiros = apoio::Ficheiros(corrida.base / "log");
     ASSERT_EQ(ficheiros.size(), 3u);
-    EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("20261207[0-9]{6}_O'B_Vnd_EMP1\\.xlsx"))) << ficheiros[0];
+    EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("20261207[0-9]{6}-[0-9]+_O'B_Vnd_EMP1\\.xlsx"))) << ficheiros[0];
     EXPECT_EQ(ficheiros[1], "ENTREGAS_MAPAS.txt");
     EXPECT_EQ(ficheiros[2], "LOG_MAPAS20261207.txt");
 }

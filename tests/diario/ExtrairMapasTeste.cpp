@@ -120,7 +120,7 @@ TEST_F(ExtrairMapasTeste, EmpresaEspecialSemRelatorioDeComprasEAdmSemDestinoFica
     EXPECT_EQ(mails[0].Enderecos("To"), std::vector<std::string>{"ana@emp.pt"});
     const auto ficheiros = apoio::Ficheiros(pasta / "log");
     ASSERT_EQ(ficheiros.size(), 1u);
-    EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("[0-9]{14}_Adm_EMP1\\.xlsx"))) << ficheiros[0];
+    EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("[0-9]{14}-[0-9]+_Adm_EMP1\\.xlsx"))) << ficheiros[0];
     EXPECT_EQ(ctx.RsEncFornecedorBDC.ContarRegistos(), 1);
 }
 

@@ -86,7 +86,7 @@ protected:
 
         const auto livros = cenario.Livros();
         ASSERT_EQ(livros.size(), 1u) << "only the workbook whose mail failed, no temporary file";
-        EXPECT_TRUE(std::regex_match(livros[0], std::regex("20261207[0-9]{6}_Adm_A\\.xlsx"))) << livros[0];
+        EXPECT_TRUE(std::regex_match(livros[0], std::regex("20261207[0-9]{6}-[0-9]+_Adm_A\\.xlsx"))) << livros[0];
         EXPECT_EQ(falhas::ZipsIncompletos({cenario.PastaLog() + "/" + livros[0]}), "");
         EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
     }

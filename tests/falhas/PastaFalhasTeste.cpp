@@ -40,12 +40,13 @@ TEST_F(PastaEmFalha, DirectoriaQueEUmFicheiro)
     EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
 }
 
-// The day's log already exists, so it still takes lines, but no workbook can be created beside
-// it: the run ends with the workbook status and the reason in the log, and sends only the
-// failure notice.
+// The day's log and the delivery ledger already exist, so they still take lines, but no workbook
+// can be created beside them: the run ends with the workbook status and the reason in the log,
+// and sends only the failure notice.
 TEST_F(PastaEmFalha, PastaOndeNaoSeCriaNenhumLivro)
 {
     apoio::EscreverBytes(cenario.FicheiroRegisto(), "");
+    apoio::EscreverBytes(cenario.FicheiroEntregas(), "");
     cenario.Parametros(parametros(cenario.PastaLog()) + "AvisoFalha=aviso@emp.pt\r\n");
     {
         falhas::PastaImutavel imutavel(cenario.PastaLog());

@@ -22,7 +22,7 @@ bool mudarImutavel(int descritor, bool ligar)
 
 PastaImutavel::PastaImutavel(const std::string& pasta)
 {
-    const int descritor = open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int descritor = open(pasta.c_str(), O_RDONLY | O_CLOEXEC);
     if (descritor >= 0 && mudarImutavel(descritor, true)) {
         descritor_ = descritor;
         return;

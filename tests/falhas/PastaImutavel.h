@@ -1,7 +1,8 @@
 #pragma once
 // A folder made immutable for as long as the object lives (the ext4 "i" attribute): nobody, root
 // included, can create, rename or remove a name in it, while files already there can still be
-// written. Permission bits do not stop root, which runs these tests; this does.
+// written. Permission bits do not stop root, which runs these tests; this does. Given a file,
+// nobody can write that file.
 //
 //   falhas::PastaImutavel imutavel(pastaLog);
 //   if (!imutavel.Activa()) GTEST_SKIP() << imutavel.Motivo();

@@ -87,7 +87,7 @@ TEST_F(SemanalComFalha, DestinatarioRecusadoAMeioTerminaAliEGuardaSoEsseLivro)
 
     const auto livros = cenario.Livros();
     ASSERT_EQ(livros.size(), 1u) << "mailed workbooks are deleted; nothing was written after the failure";
-    EXPECT_TRUE(std::regex_match(livros[0], std::regex("20261207[0-9]{6}_Enc_" + cliente.str(1) + "\\.xlsx")))
+    EXPECT_TRUE(std::regex_match(livros[0], std::regex("20261207[0-9]{6}-[0-9]+_Enc_" + cliente.str(1) + "\\.xlsx")))
         << livros[0];
     EXPECT_EQ(falhas::ZipsIncompletos({cenario.PastaLog() + "/" + livros[0]}), "");
 

@@ -224,13 +224,14 @@ TEST(ExportaExcel, LivroParaCorreioSoFicaQuandoOCorreioFalha)
     t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"}, 3);
     std::filesystem::remove(t.ficheiro);
     auto exportar = [&] {
-        return ExportaExcelAnexo(t.ctx, {"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"}, t.ficheiro,
-                                 TipoLivro::Compras);
+        return ExportaExcelAnexo(t.ctx, {"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"},
+                                 NomeLivro{t.ficheiro, "20261207230459_Enc_EMP.xlsx"}, TipoLivro::Compras);
     };
     auto falhar = [](long numero) { return [numero] { throw Erro(numero, "Falha no envio", "550 recusado"); }; };
     {
         LivroAnexo livro = exportar();
         EXPECT_EQ(livro.Ficheiro(), t.ficheiro);
+        EXPECT_EQ(livro.NomeAnexo(), "20261207230459_Enc_EMP.xlsx");
         EXPECT_EQ(apoio::LerBytes(livro.Caminho()).substr(0, 2), "PK");
         EXPECT_FALSE(apoio::Existe(t.ficheiro));
         EnviarLivro(livro, [] {});

@@ -1,6 +1,7 @@
 // The weekly run of one company end to end in the process: workbooks written, mailed to a real
 // SMTP server on loopback and deleted.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -116,7 +117,8 @@ TEST_F(SemanalCorreio, CorreioRecusadoDeixaOLivroEAcabaACorrida)
     apoio::ServidorSmtp smtp(opcoes);
     EXPECT_THROW(correr(smtp), Erro);
     EXPECT_TRUE(smtp.Mensagens().empty());  // C3 is never reached
-    EXPECT_EQ(apoio::Ficheiros(pasta / "log"), std::vector<std::string>{"20261207230459_Enc_C1.xlsx"});
+    EXPECT_EQ(apoio::Ficheiros(pasta / "log"),
+              std::vector<std::string>{"20261207230459-" + std::to_string(getpid()) + "_Enc_C1.xlsx"});
 }
 
 TEST_F(SemanalCorreio, CodigoDeClienteComBarraNaoMudaDePasta)

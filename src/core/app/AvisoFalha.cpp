@@ -34,14 +34,24 @@ std::string registoDaCorrida(const ContextoExecucao& ctx)
     return texto;
 }
 
+// Each failure with its company and step, in the order they happened.
+std::string falhas(const FalhasCorrida& lista)
+{
+    std::string texto;
+    for (const auto& f : lista.Todas()) {
+        texto += "Erro " + std::to_string(f.numero) + ": " + f.descricao + "\n";
+        texto += "Empresa: " + (f.empresa.empty() ? std::string("(nenhuma)") : f.empresa) + "\n";
+        texto += "Passo: " + f.passo + "\n\n";
+    }
+    return texto;
+}
+
 std::string corpo(const ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
     const DataHora dia = diaCorrida(ctx);
     std::string texto = "A emissão " + conjunto(ctx) + " de " + dia.Formatar("dd-mm-yyyy") +
                         " terminou em falha (estado de saída " + std::to_string(falha.estado) + ").\n\n";
-    texto += "Erro " + std::to_string(falha.numero) + ": " + falha.descricao + "\n";
-    texto += "Empresa: " + (ctx.EmpresaActual.empty() ? std::string("(nenhuma)") : ctx.EmpresaActual) + "\n";
-    texto += "Passo: " + ctx.PassoActual + "\n";
+    texto += falhas(ctx.Falhas);
     texto += "Ficheiro de parâmetros: " + ctx.FicheiroIni + "\n\n";
     texto += "Para terminar esta emissão, enviando só o que ainda não foi entregue, corra";
     // A named parameter file has no unattended mode: its resumed run starts from the window.

@@ -32,9 +32,10 @@ int estadoDe(const Erro& erro)
 }
 
 // Every failed run ends here, whatever ended it: an error passed up from any step, a workbook
-// that could not be written (already in the log), a signal. It leaves the run's last line in the
-// log, tells the failure notice's addresses, closes the log, and gives the failure with its exit
-// status back to the front end. The log itself may be what failed.
+// that could not be written (already in the log), a signal, or failures it went on from. It
+// leaves the run's last line in the log, tells the failure notice's addresses, closes the log,
+// and gives the failure with its exit status back to the front end. The log itself may be what
+// failed.
 FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha, bool jaNoRegisto)
 {
     if (ctx.Log && !jaNoRegisto) ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
@@ -48,11 +49,21 @@ struct FimDaCorrida {
     bool jaNoRegisto;  // its step wrote the failure to the log itself
 };
 
+// The failure that ended the run joins those it went on from, with the company and step it
+// ended in, so the notice names them all.
+FimDaCorrida terminou(ContextoExecucao& ctx, FalhaCorrida falha, bool jaNoRegisto)
+{
+    ctx.Falhas.Registar({falha.numero, falha.descricao, ctx.EmpresaActual, ctx.PassoActual, falha.estado});
+    falha.estado = ctx.Falhas.EstadoSaida();
+    return {std::move(falha), jaNoRegisto};
+}
+
 // The run proper, with SIGTERM, SIGINT and SIGHUP watched: what ended it, if anything. The run
 // lock is taken into 'bloqueio', which outlives this, so the failure is handled under it.
 std::optional<FimDaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<BloqueioExecucao>& bloqueio)
 {
     Interrupcao::Vigia vigia;
+    ctx.Falhas.Limpar();
     try {
         // The lock is named after the file's real path, which a missing file does not have.
         VerificarFicheiroParametros(ctx);
@@ -60,13 +71,25 @@ std::optional<FimDaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<B
         Sincronizar(ctx);
         return std::nullopt;
     } catch (const Erro& erro) {
-        return FimDaCorrida{{erro.Numero(), erro.DescricaoCompleta(), estadoDe(erro)}, false};
+        return terminou(ctx, {erro.Numero(), erro.DescricaoCompleta(), estadoDe(erro)}, false);
     } catch (const TerminarPrograma& fim) {
-        return FimDaCorrida{
-            {erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado}, true};
+        return terminou(ctx, {erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado},
+                        true);
     } catch (const std::exception& erro) {
-        return FimDaCorrida{{0, erro.what(), 1}, false};
+        return terminou(ctx, {0, erro.what(), 1}, false);
     }
+}
+
+// A run that went to its end past failures still failed: one failure that says which companies.
+FalhaCorrida resumoDasFalhas(const FalhasCorrida& falhas)
+{
+    std::string empresas;
+    for (const auto& empresa : falhas.Empresas()) empresas += (empresas.empty() ? "" : ", ") + empresa;
+    const auto n = falhas.Todas().size();
+    return {erros::FalhasNaCorrida,
+            "A emissão chegou ao fim com " + std::to_string(n) + (n == 1 ? " falha" : " falhas") +
+                (empresas.empty() ? "" : " (" + empresas + ")") + "; ver o registo",
+            falhas.EstadoSaida()};
 }
 
 }  // namespace
@@ -78,8 +101,9 @@ std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
     FimDaLigacaoCorreio fimDaLigacao(ctx);
     std::optional<BloqueioExecucao> bloqueio;
     const auto fim = correrVigiado(ctx, bloqueio);
-    if (!fim) return std::nullopt;
-    return terminarComFalha(ctx, fim->falha, fim->jaNoRegisto);
+    if (fim) return terminarComFalha(ctx, fim->falha, fim->jaNoRegisto);
+    if (!ctx.Falhas.Vazia()) return terminarComFalha(ctx, resumoDasFalhas(ctx.Falhas), false);
+    return std::nullopt;
 }
 
 }  // namespace quorvelanti

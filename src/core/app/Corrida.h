@@ -19,7 +19,8 @@ struct FalhaCorrida {
     int estado = 1;
 };
 
-// Runs Sincronizar; std::nullopt on success. Every failure, whatever its kind, leaves through
+// Runs Sincronizar; std::nullopt on success. A run that recorded failures in ctx.Falhas and went
+// on ends in failure too, once it has been to its end. Every failure, whatever its kind, leaves through
 // one function of this unit (terminarComFalha), the place for anything each failed run must do:
 // it runs still under the run lock, and after the signals stopped being watched.
 std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx);

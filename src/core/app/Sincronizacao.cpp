@@ -133,6 +133,57 @@ std::string textoRetoma(const ContextoExecucao& ctx)
            (n == 1 ? " livro já entregue, não enviado de novo" : " livros já entregues, não enviados de novo");
 }
 
+// A resumed run leaves alone a company whose whole set the ledger shows delivered: its database
+// may well be down in the morning, and nothing of it is missing.
+bool empresaJaCompleta(ContextoExecucao& ctx)
+{
+    if (!ctx.Retomar || !ctx.Entregas->EmpresaCompleta(ctx.EmpresaActual)) return false;
+    ctx.Progresso("Retoma " + ctx.EmpresaActual + ": todos os livros já entregues, a empresa não é processada de novo");
+    return true;
+}
+
+// One company from its connections to the ledger line that says its set went out whole.
+void tratarEmpresa(ContextoExecucao& ctx)
+{
+    ctx.PassoActual = "ligação à base de dados";
+    AbreLigacao(ctx, ctx.EmpresaActual, ctx.Ligacao, ctx.FicheiroIni);
+    AbreLigacaoExt(ctx, ctx.EmpresaActual, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
+    extrairEmpresa(ctx);
+    if (ctx.Retomar) ctx.Progresso(textoRetoma(ctx));
+    ctx.Progresso("Extrair Mapas " + ctx.EmpresaActual);
+    fechar(ctx.Ligacao);
+    if (ctx.TemLigacaoExt) fechar(ctx.LigacaoExt);
+    ctx.Entregas->RegistarEmpresaCompleta(ctx.EmpresaActual, ctx.relogio.Agora());
+}
+
+// What no other company could get past either: a signal, a log or a ledger that cannot be written.
+bool terminaACorrida(const Erro& erro)
+{
+    return erro.Numero() == erros::CorridaInterrompida || erro.Numero() == erros::LogFechado ||
+           erro.Numero() == erros::RegistoEntregasFalhou;
+}
+
+// With ContinuarAposFalha a company's failure is recorded and logged, its connections dropped
+// and the run goes on; its workbooks not yet mailed stay in the log folder, for the resume.
+void tratarEmpresaContinuando(ContextoExecucao& ctx)
+{
+    try {
+        tratarEmpresa(ctx);
+        return;
+    } catch (const Erro& erro) {
+        if (terminaACorrida(erro)) throw;
+        ctx.RegistarFalha(erro);
+    } catch (const TerminarPrograma& fim) {
+        // The workbook writer has logged what failed; this says whose it was.
+        ctx.RegistarFalha(Erro(erros::LivroFalhou, "Falha na criação de um livro da empresa " + ctx.EmpresaActual +
+                                                       "; ver o registo da emissão"),
+                          fim.estado);
+    }
+    ctx.Ligacao.reset();
+    ctx.LigacaoExt.reset();
+    ctx.TemLigacaoExt = false;
+}
+
 }  // namespace
 
 void VerificarFicheiroParametros(const ContextoExecucao& ctx)
@@ -247,29 +298,32 @@ void Sincronizar(ContextoExecucao& ctx)
     removerTemporariosAbandonados(ctx);
     ctx.Assunto = parametros.email_Assunto();
     ctx.Origem = parametros.email_Origem();
-    prepararEntregas(ctx);
+    ctx.ContinuarAposFalha = parametros.Log_ContinuarAposFalha();
     bool comLista = false;
     const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
     if (!comLista) avisarSemLista(ctx);
     VerificarSegredos(ctx.FicheiroIni, empresas, &ctx.cacheIni);
     ctx.Progresso("Emissão Mapas");
+    // After the first line, so a log that cannot be written is the failure told; before the
+    // first company, so a ledger that cannot be is found before anything is sent.
+    prepararEntregas(ctx);
     for (const auto& empresa : empresas) {
         Interrupcao::Verificar();
         // Set first, so a company whose database does not open is the one a failure names.
         ctx.EmpresaActual = empresa;
-        ctx.PassoActual = "ligação à base de dados";
-        AbreLigacao(ctx, empresa, ctx.Ligacao, ctx.FicheiroIni);
-        AbreLigacaoExt(ctx, empresa, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
-        extrairEmpresa(ctx);
-        if (ctx.Retomar) ctx.Progresso(textoRetoma(ctx));
-        ctx.Progresso("Extrair Mapas " + ctx.EmpresaActual);
-        fechar(ctx.Ligacao);
-        if (ctx.TemLigacaoExt) fechar(ctx.LigacaoExt);
+        if (empresaJaCompleta(ctx)) continue;
+        if (ctx.ContinuarAposFalha)
+            tratarEmpresaContinuando(ctx);
+        else
+            tratarEmpresa(ctx);
         ctx.eventos.ProcessarEventos();
     }
     Interrupcao::Verificar();
     ctx.PassoActual = "fecho da emissão";
     ctx.Progresso("Emissão Mapas terminada");
+    // A run that went on past failures ends in failure: its log stays open for the last line
+    // and the notice, and is closed where the failure is reported.
+    if (!ctx.Falhas.Vazia()) return;
     ctx.Log->Fechar();
     ctx.Log.reset();
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The run: parameters, log, the company list, and for each company its connections, identity and
-// report set. Failures are not caught here; they end the run where they happen.
+// report set. Failures end the run where they happen; with "[Log] ContinuarAposFalha=1" a
+// company's failure goes into ctx.Falhas and the run goes on with the next company, keeping its
+// log open at the end for the failure's report. A resumed run skips a company the delivery
+// ledger shows complete.
 #include <memory>
 #include <string>
 #include <vector>

@@ -24,6 +24,7 @@ constexpr long FicheiroIlegivel = 202;
 constexpr long FicheiroNaoGravado = 203;
 constexpr long FicheiroNaoApagado = 204;
 constexpr long SegredoIndisponivel = 205;
+constexpr long RegistoEntregasFalhou = 206;
 // database
 constexpr long LigacaoFalhou = 301;
 constexpr long ConsultaFalhou = 302;
@@ -42,6 +43,7 @@ constexpr long EmpresaInvalida = 602;
 constexpr long LogFechado = 603;
 constexpr long ExecucaoEmCurso = 604;
 constexpr long CorridaInterrompida = 605;
+constexpr long FalhasNaCorrida = 606;
 }  // namespace erros
 
 class Erro : public std::runtime_error {

@@ -1,10 +1,9 @@
 #include "EnvioMail.h"
 
-#include <filesystem>
-
 #include "components/mail/ServicoCorreio.h"
 #include "data/Relogio.h"
 #include "output/LivroAnexo.h"
+#include "output/NomeLivro.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
@@ -41,17 +40,16 @@ void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string
 
 }  // namespace
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx, const std::string& sMsg,
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Livro, const std::string& sMsg,
                const std::string& sCC, TipoMail iTipo)
 {
-    enviar(ctx, Destino, Fx, "", sMsg, sCC, iTipo);
+    enviar(ctx, Destino, Livro.caminho, Livro.anexo, sMsg, sCC, iTipo);
 }
 
 void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro, const std::string& sMsg,
                const std::string& sCC, TipoMail iTipo)
 {
-    enviar(ctx, Destino, Livro.Caminho(), std::filesystem::path(Livro.Ficheiro()).filename().string(), sMsg, sCC,
-           iTipo);
+    enviar(ctx, Destino, Livro.Caminho(), Livro.NomeAnexo(), sMsg, sCC, iTipo);
 }
 
 }  // namespace quorvelanti

@@ -6,12 +6,15 @@
 //   TipoMail::Cliente:  Assunto & " (" & dd-mm-yyyy & ") "
 //   otherwise:          Assunto & " (" & dd-mm-yyyy & ") - " & EmpresaActual
 //
-//   EnvioMail(ctx, "adm@emp.pt", ficheiro, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
-// A workbook written for its message goes as its usual name, read from where it lies:
+//   EnvioMail(ctx, "adm@emp.pt", nome, "Informação relativa ao dia 07-12-2026 - EMP1", "", TipoMail::Empresa);
+// A NomeLivro's file (nome.caminho) is attached under its attachment name (nome.anexo); a workbook
+// written for its message is read from where it lies and named livro.NomeAnexo():
 //   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // a LivroAnexo
 // A failure of the mail service raises Erro; the caller then keeps the workbook. A delivered
 // message is recorded at once in the run's delivery ledger against ctx.LivroActual.
 #include <string>
+
+#include "NomeLivro.h"
 
 namespace quorvelanti {
 
@@ -24,7 +27,7 @@ enum class TipoMail {
     Cliente = 1,  // a weekly workbook to one client
 };
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const std::string& Fx,
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Fx,
                const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
 void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro,
                const std::string& sMsg, const std::string& sCC, TipoMail iTipo);

@@ -106,9 +106,10 @@ void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFo
 }
 
 LivroAnexo ExportaExcelAnexo(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
-                             const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo)
+                             const std::vector<std::string>& Titulos, const NomeLivro& Nome, TipoLivro Tipo)
 {
-    return exportar(ctx, NomesFolhas, Titulos, Ficheiro, Tipo, [](LivroXlsx& livro) { return livro.Fechar(); });
+    return exportar(ctx, NomesFolhas, Titulos, Nome.caminho, Tipo,
+                    [&](LivroXlsx& livro) { return livro.Fechar(Nome.anexo); });
 }
 
 }  // namespace quorvelanti

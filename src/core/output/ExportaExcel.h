@@ -12,7 +12,8 @@
 // ExportaExcelAnexo writes it the same way but hands it over unsynced under the temporary name,
 // for a message (see LivroAnexo):
 //
-//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
+//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, NomeLivro::Para(ctx, "_Enc_C1.xlsx"),
+//                                        TipoLivro::ClienteSemanal);   // attached as nome.anexo
 //
 // A workbook whose largest sheet holds more than 200,000 cells is written row by row, in little
 // memory; its cells are the same either way. On any failure the writer logs "Situação Anómala"
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "LivroAnexo.h"
+#include "NomeLivro.h"
 #include "TipoLivro.h"
 
 namespace quorvelanti {
@@ -32,6 +34,6 @@ struct ContextoExecucao;
 void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
                   const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo);
 LivroAnexo ExportaExcelAnexo(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
-                             const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo);
+                             const std::vector<std::string>& Titulos, const NomeLivro& Nome, TipoLivro Tipo);
 
 }  // namespace quorvelanti

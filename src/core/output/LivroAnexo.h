@@ -4,7 +4,7 @@
 // object, never having cost a sync, a rename or a second name; when it must stay (its mail failed,
 // the run stopped) Guardar gives it its usual name, on disk, like a workbook written to be kept.
 //
-//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, ctx.PastaLog + "..._Adm_EMP.xlsx", tipo);
+//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, NomeLivro::Para(ctx, "_Adm_EMP.xlsx"), tipo);
 //   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // reads livro.Caminho()
 //   // on success: nothing more, the temporary file goes with livro
 //   // on failure: livro.Guardar();   // synced, renamed onto livro.Ficheiro()
@@ -19,7 +19,8 @@ class FicheiroTemporario;
 
 class LivroAnexo {
 public:
-    explicit LivroAnexo(std::unique_ptr<FicheiroTemporario> ficheiro);
+    // 'nomeAnexo' names the attachment; "" for the last part of the usual name.
+    LivroAnexo(std::unique_ptr<FicheiroTemporario> ficheiro, std::string nomeAnexo);
     ~LivroAnexo();
     LivroAnexo(LivroAnexo&&) noexcept;
     LivroAnexo& operator=(LivroAnexo&&) noexcept;
@@ -28,6 +29,8 @@ public:
     const std::string& Caminho() const;
     // The usual name in the log folder; its last part names the attachment.
     const std::string& Ficheiro() const;
+    // The name the attachment shows.
+    const std::string& NomeAnexo() const;
     // Flushes the bytes to disk and renames the file onto Ficheiro(), replacing what was there;
     // Erro (erros::LivroFalhou) with the system's message when it cannot.
     void Guardar();
@@ -35,6 +38,7 @@ public:
 private:
     std::unique_ptr<FicheiroTemporario> ficheiro_;
     std::string destino_;
+    std::string nomeAnexo_;
 };
 
 }  // namespace quorvelanti

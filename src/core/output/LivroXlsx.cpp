@@ -190,7 +190,7 @@ void LivroXlsx::Impressao(int linhaCabecalho)
 
 void LivroXlsx::Gravar() { Fechar().Guardar(); }
 
-LivroAnexo LivroXlsx::Fechar()
+LivroAnexo LivroXlsx::Fechar(std::string nomeAnexo)
 {
     lxw_workbook* livro = livro_;
     livro_ = nullptr;  // closing frees the workbook whatever it returns
@@ -202,7 +202,7 @@ LivroAnexo LivroXlsx::Fechar()
     if (erro != LXW_NO_ERROR)
         throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_,
                    std::string(lxw_strerror(erro)) + (errno ? std::string(": ") + std::strerror(errno) : ""));
-    return LivroAnexo(std::move(temporario_));
+    return LivroAnexo(std::move(temporario_), std::move(nomeAnexo));
 }
 
 std::string LivroXlsx::NomeColuna(int coluna)

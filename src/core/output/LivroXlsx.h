@@ -84,8 +84,9 @@ public:
 
     // Writes the file, flushes it to disk and renames it onto the destination, replacing what was there.
     void Gravar();
-    // Writes the file and hands it over under its temporary name, not synced.
-    LivroAnexo Fechar();
+    // Writes the file and hands it over under its temporary name, not synced; 'nomeAnexo' names
+    // its attachment ("" for the last part of the destination).
+    LivroAnexo Fechar(std::string nomeAnexo = "");
 
     // "A" for 0, "Z" for 25, "AA" for 26.
     static std::string NomeColuna(int coluna);

@@ -1,5 +1,6 @@
 #include "ContextoExecucao.h"
 
+#include "data/Erro.h"
 #include "data/Relogio.h"
 
 namespace quorvelanti {
@@ -22,6 +23,14 @@ bool ContextoExecucao::IniciarLivro(IdentidadeLivro livro)
 void ContextoExecucao::RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem)
 {
     if (Entregas) Entregas->Registar(EmpresaActual, LivroActual, para, cc, idMensagem, relogio.Agora());
+}
+
+void ContextoExecucao::RegistarFalha(const Erro& erro, int estado)
+{
+    const std::string linha = "Erro " + std::to_string(erro.Numero()) + ": " + erro.DescricaoCompleta();
+    progresso.Aviso(linha);
+    if (Log) Log->EscreverSePossivel(linha);
+    Falhas.Registar({erro.Numero(), erro.DescricaoCompleta(), EmpresaActual, PassoActual, estado});
 }
 
 }  // namespace quorvelanti

@@ -8,7 +8,7 @@
 // the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
 // run's SMTP connection, which ends (QUIT) at the end of each run and when the context goes; and
 // what the delivery ledger, a resumed run and the failure notice need: the run's date, the
-// ledger, the workbook in hand and the step being done.
+// ledger, the workbook in hand, the step being done and the failures the run went on from.
 #include <memory>
 #include <string>
 
@@ -16,6 +16,7 @@
 #include "components/files/LeitorIni.h"
 #include "components/mail/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
+#include "run/FalhasCorrida.h"
 #include "run/Interfaces.h"
 #include "settings/IdentidadeLivro.h"
 #include "settings/RegistoEntregas.h"
@@ -23,6 +24,7 @@
 
 namespace quorvelanti {
 
+class Erro;
 class Relogio;
 
 struct ContextoExecucao {
@@ -79,6 +81,10 @@ struct ContextoExecucao {
     bool IniciarLivro(IdentidadeLivro livro);
     // Records the workbook in hand as delivered to these recipients; nothing without a ledger.
     void RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem);
+    // A failure the run goes on from: its "Erro N: ..." line goes to the log and the warning
+    // channel at once, and it joins Falhas with the current company and step, so the run ends
+    // in failure (exit status 'estado') and the notice names it.
+    void RegistarFalha(const Erro& erro, int estado = 1);
 
     const Relogio& relogio;
     SaidaProgresso& progresso;
@@ -93,6 +99,8 @@ struct ContextoExecucao {
     IdentidadeLivro LivroActual;                // the workbook being written and mailed
     int LivrosSaltados = 0;                     // the current company's workbooks a resumed run skipped
     std::string PassoActual;                    // what the run is doing, for the failure notice
+    bool ContinuarAposFalha = false;            // [Log] ContinuarAposFalha=1: a failed company ends only itself
+    FalhasCorrida Falhas;                       // this run's failures, read at its end
 
     // The parameter file as last parsed: every company and every mail reads it, and a large
     // file parsed anew each time would cost more than the run.

@@ -3,6 +3,7 @@
 #include "components/files/LeitorIni.h"
 #include "components/files/PastaConfigurada.h"
 #include "data/Erro.h"
+#include "data/Texto.h"
 
 namespace quorvelanti {
 
@@ -29,6 +30,7 @@ void Parametros::Ler()
         emailOrigem_ = ini.LerValor("SMTP", "emailEmissor");
         logDirectoria_ = ini.LerValor("Log", "Directoria");
         logAvisoFalha_ = ini.LerValor("Log", "AvisoFalha");
+        logContinuarAposFalha_ = texto::Aparar(ini.LerValor("Log", "ContinuarAposFalha")) == "1";
     } catch (const Erro&) {
         // Reading stops at the first failure and keeps what was read; the run finds out later.
     }

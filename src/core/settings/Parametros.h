@@ -1,6 +1,6 @@
 #pragma once
-// The global settings of the parameter file: mail subject, sender, log folder and the addresses
-// told of a failed run.
+// The global settings of the parameter file: mail subject, sender, log folder, the addresses
+// told of a failed run and whether a failed company ends the run.
 //
 //   Parametros p;
 //   p.FicheiroIni("/etc/dorvam/Quorvelanti.qel");
@@ -23,7 +23,8 @@ public:
     // Writes "email"/"Assunto" and "Log"/"Directoria" in one save; False when it fails, the file
     // then as it was (a value the file's code page cannot hold fails it too).
     bool Escrever();
-    // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria", "Log"/"AvisoFalha";
+    // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria", "Log"/"AvisoFalha",
+    // "Log"/"ContinuarAposFalha";
     // stops quietly at the first failure, keeping what was read.
     void Ler();
 
@@ -31,6 +32,9 @@ public:
     const std::string& Log_Directoria() const { return logDirectoria_; }
     // Who hears of a failed run, a list of addresses as the mail service reads it; never written.
     const std::string& Log_AvisoFalha() const { return logAvisoFalha_; }
+    // "ContinuarAposFalha=1": a company that fails ends only itself and the run goes on to the
+    // next; any other value, or none, keeps the run ending at its first failure. Never written.
+    bool Log_ContinuarAposFalha() const { return logContinuarAposFalha_; }
 
     // The folder a "Directoria" value names, ending in "/": blanks trimmed, a final "\" taken
     // as "/" ("/srv/rel\" and "/srv/rel" are one folder), "" the root. A Windows path
@@ -44,6 +48,7 @@ public:
 private:
     std::string ultimoErro_;
     std::string logDirectoria_, logAvisoFalha_, ficheiroIni_, emailOrigem_, emailAssunto_;
+    bool logContinuarAposFalha_ = false;
 };
 
 }  // namespace quorvelanti

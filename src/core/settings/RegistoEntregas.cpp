@@ -3,10 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "data/DataHora.h"
-#include "data/Descritor.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 #include "sistema/Sistema.h"
@@ -18,6 +16,8 @@ namespace {
 constexpr const char* kCabecalho =
     "# momento\tdata\tconjunto\tparametros\tempresa\tlivro\tcliente\tvendedor\tpara\tcc\tmessage-id\n";
 constexpr std::size_t kCampos = 11;
+// The "livro" of the line that closes a company's set; no workbook kind has that name.
+constexpr const char* kEmpresaCompleta = "completa";
 
 // A tab or a line end inside a value would split its line; a blank takes its place.
 std::string campo(std::string valor)
@@ -28,9 +28,15 @@ std::string campo(std::string valor)
 }
 
 // What tells a workbook from the others of the same run: company, kind and codes.
+std::string chave(const std::string& empresa, const std::string& tipo, const std::string& cliente,
+                  const std::string& vendedor)
+{
+    return campo(empresa) + '\t' + tipo + '\t' + campo(cliente) + '\t' + campo(vendedor);
+}
+
 std::string chave(const std::string& empresa, const IdentidadeLivro& livro)
 {
-    return campo(empresa) + '\t' + livro.NomeTipo() + '\t' + campo(livro.cliente) + '\t' + campo(livro.vendedor);
+    return chave(empresa, livro.NomeTipo(), livro.cliente, livro.vendedor);
 }
 
 // A line left without its end (a power cut in the middle of it) must not swallow the next one.
@@ -41,33 +47,80 @@ bool terminaEmLinhaInteira(int fd, long long tamanho)
 }
 
 // A file just created is durable only once its folder's entry is.
-bool sincronizarPasta(const std::string& caminho)
+int sincronizarPasta(const std::string& caminho)
 {
-    return sistema::SincronizarPasta(std::filesystem::path(caminho).parent_path().string()) == 0;
+    return sistema::SincronizarPasta(std::filesystem::path(caminho).parent_path().string());
+}
+
+// Links, "." and ".." resolved; a path that no longer resolves stays as spelled.
+std::string resolver(const std::string& caminho)
+{
+    std::error_code erro;
+    const auto canonico = std::filesystem::canonical(caminho, erro);
+    return erro ? caminho : canonico.string();
 }
 
 }  // namespace
 
+RegistoEntregas::RegistoEntregas(std::string caminho, Corrida corrida)
+    : caminho_(std::move(caminho)), corrida_(std::move(corrida))
+{
+    corrida_.ficheiroIni = resolver(corrida_.ficheiroIni);
+    auto recusa = [&](const std::string& porque) {
+        return Erro(erros::RegistoEntregasFalhou,
+                    "O registo de entregas " + caminho_ + " não pode ser escrito; sem ele nada é enviado", porque);
+    };
+    // Looked at before it is opened: opening a FIFO for writing may wait for a reader.
+    sistema::Atributos atributos;
+    if (sistema::LerAtributos(caminho_, atributos, false) == 0 && !atributos.regular)
+        throw recusa(atributos.ligacao ? "é uma ligação simbólica" : "não é um ficheiro normal");
+    // Never through a link planted under the name, not even one planted since.
+    fd_ = Descritor(
+        sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
+    if (!fd_.Valido()) throw recusa(errno == ELOOP ? "é uma ligação simbólica" : std::strerror(errno));
+    if (int erro = sistema::LerAtributos(fd_.Fd(), atributos)) throw recusa(std::strerror(erro));
+    if (!atributos.regular) throw recusa("não é um ficheiro normal");
+    if (atributos.tamanho > 0) return;
+    int erro = fd_.EscreverTudo(kCabecalho);
+    if (erro == 0) erro = sistema::Sincronizar(fd_.Fd());
+    if (erro == 0) erro = sincronizarPasta(caminho_);
+    if (erro != 0) throw recusa(std::strerror(erro));
+}
+
 std::string RegistoEntregas::NomeFicheiro(const std::string& pastaLog) { return pastaLog + "ENTREGAS_MAPAS.txt"; }
+
+const std::string& RegistoEntregas::canonico(const std::string& ficheiroIni)
+{
+    auto [posicao, novo] = canonicos_.try_emplace(ficheiroIni);
+    if (novo) posicao->second = resolver(ficheiroIni);
+    return posicao->second;
+}
 
 void RegistoEntregas::LerEntregues()
 {
-    std::error_code semFicheiro;
-    if (!std::filesystem::exists(caminho_, semFicheiro)) return;
-    std::ifstream f(caminho_, std::ios::binary);
-    if (!f) throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o registo de entregas " + caminho_, std::strerror(errno));
-    const std::string corrida = corrida_.data + '\t' + corrida_.conjunto + '\t' + campo(corrida_.ficheiroIni) + '\t';
-    for (std::string linha; std::getline(f, linha);) {
+    std::string conteudo;
+    char bloco[1 << 16];
+    for (long long posicao = 0;;) {
+        const long long lidos = sistema::LerEm(fd_.Fd(), bloco, sizeof bloco, posicao);
+        if (lidos < 0 && errno == EINTR) continue;
+        if (lidos < 0)
+            throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o registo de entregas " + caminho_,
+                       std::strerror(errno));
+        if (lidos == 0) break;
+        conteudo.append(bloco, static_cast<std::size_t>(lidos));
+        posicao += lidos;
+    }
+    for (const auto& linha : texto::Dividir(conteudo, '\n')) {
         // A line cut short before its last field may not name its workbook whole: that one goes again.
         const auto campos = texto::Dividir(linha, '\t');
         if (campos.size() != kCampos || linha[0] == '#') continue;
-        if (campos[1] + '\t' + campos[2] + '\t' + campos[3] + '\t' != corrida) continue;
+        if (campos[1] != corrida_.data || campos[2] != corrida_.conjunto) continue;
+        if (campos[3] != corrida_.ficheiroIni && canonico(campos[3]) != corrida_.ficheiroIni) continue;
         // Older runs sent a weekly workbook per client and salesperson: any of them delivered
         // the client's orders, so the client counts as delivered.
         const std::string vendedor = campos[5] == "cliente" ? "" : campos[7];
         entregues_.insert(campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + vendedor);
     }
-    if (f.bad()) throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o registo de entregas " + caminho_, std::strerror(errno));
 }
 
 bool RegistoEntregas::Entregue(const std::string& empresa, const IdentidadeLivro& livro) const
@@ -75,29 +128,38 @@ bool RegistoEntregas::Entregue(const std::string& empresa, const IdentidadeLivro
     return entregues_.count(chave(empresa, livro)) > 0;
 }
 
+bool RegistoEntregas::EmpresaCompleta(const std::string& empresa) const
+{
+    return entregues_.count(chave(empresa, kEmpresaCompleta, "", "")) > 0;
+}
+
 void RegistoEntregas::Registar(const std::string& empresa, const IdentidadeLivro& livro, const std::string& para,
                                const std::string& cc, const std::string& idMensagem, const DataHora& momento) const
 {
+    acrescentar(momento, chave(empresa, livro) + '\t' + campo(para) + '\t' + campo(cc) + '\t' + campo(idMensagem),
+                "A mensagem para " + para + " foi entregue mas não ficou no registo de entregas " + caminho_ +
+                    " (uma retoma envia-a de novo)");
+}
+
+void RegistoEntregas::RegistarEmpresaCompleta(const std::string& empresa, const DataHora& momento) const
+{
+    acrescentar(momento, chave(empresa, kEmpresaCompleta, "", "") + "\t\t\t",
+                "A empresa " + empresa + " terminou mas o registo de entregas " + caminho_ +
+                    " não o diz (uma retoma volta a ela)");
+}
+
+// One line, the moment and this run's fields before the company's, on disk before returning.
+void RegistoEntregas::acrescentar(const DataHora& momento, const std::string& camposEmpresa,
+                                  const std::string& queEntrega) const
+{
     std::string linha = momento.Formatar("yyyy-mm-dd HH:MM:SS") + '\t' + corrida_.data + '\t' + corrida_.conjunto +
-                        '\t' + campo(corrida_.ficheiroIni) + '\t' + chave(empresa, livro) + '\t' + campo(para) +
-                        '\t' + campo(cc) + '\t' + campo(idMensagem) + '\n';
-    auto falha = [&] {
-        return Erro(erros::FicheiroNaoGravado,
-                    "A mensagem para " + para + " foi entregue mas não ficou no registo de entregas " + caminho_ +
-                        " (uma retoma envia-a de novo)",
-                    std::strerror(errno));
-    };
-    // Opened for each line, never through a link: the ledger decides what is sent again.
-    Descritor fd(sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
+                        '\t' + campo(corrida_.ficheiroIni) + '\t' + camposEmpresa + '\n';
     sistema::Atributos atributos;
-    if (!fd.Valido() || (errno = sistema::LerAtributos(fd.Fd(), atributos))) throw falha();
-    const bool novo = atributos.tamanho == 0;
-    if (novo)
-        linha = kCabecalho + linha;
-    else if (!terminaEmLinhaInteira(fd.Fd(), atributos.tamanho))
-        linha = '\n' + linha;
-    if ((errno = fd.EscreverTudo(linha)) || (errno = sistema::Sincronizar(fd.Fd()))) throw falha();
-    if (novo && !sincronizarPasta(caminho_)) throw falha();
+    int erro = sistema::LerAtributos(fd_.Fd(), atributos);
+    if (erro == 0 && !terminaEmLinhaInteira(fd_.Fd(), atributos.tamanho)) linha = '\n' + linha;
+    if (erro == 0) erro = fd_.EscreverTudo(linha);
+    if (erro == 0) erro = sistema::Sincronizar(fd_.Fd());
+    if (erro != 0) throw Erro(erros::RegistoEntregasFalhou, queEntrega, std::strerror(erro));
 }
 
 }  // namespace quorvelanti

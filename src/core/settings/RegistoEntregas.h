@@ -7,15 +7,23 @@
 //   momento data conjunto parametros empresa livro cliente vendedor para cc message-id
 //   2026-12-07 23:04:59  2026-12-07  diario  /etc/dorvam/Quorvelanti.qel  EMP01  vendedor  (empty)  V01
 //       ana@emp.pt  (empty)  <20261207230459.4711.9f3a@emp.pt>
+// and, when a company's whole set went out, a line whose livro is "completa" and whose
+// recipients are empty: a resumed run skips that company without connecting to it.
+// The parameter file is named by its canonical path (links, "." and ".." resolved), so every
+// spelling of one file is one run; a line written with another spelling matches once resolved.
 //
 //   RegistoEntregas registo(RegistoEntregas::NomeFicheiro(ctx.PastaLog), {"2026-12-07", "diario", ctx.FicheiroIni});
 //   registo.LerEntregues();                                         // a resumed run, before the first company
+//   if (registo.EmpresaCompleta("EMP01")) ... skip the company
 //   if (!registo.Entregue("EMP01", IdentidadeLivro::Vendedor("V01"))) ... write and send it, then:
 //   registo.Registar("EMP01", IdentidadeLivro::Vendedor("V01"), "ana@emp.pt", "", "<id@emp.pt>", agora);
+//   registo.RegistarEmpresaCompleta("EMP01", agora);
+#include <map>
 #include <set>
 #include <string>
 
 #include "IdentidadeLivro.h"
+#include "data/Descritor.h"
 
 namespace quorvelanti {
 
@@ -31,28 +39,42 @@ public:
         std::string ficheiroIni;
     };
 
-    RegistoEntregas(std::string caminho, Corrida corrida) : caminho_(std::move(caminho)), corrida_(std::move(corrida)) {}
+    // Opens the file for appending, created with its first line when missing, so a ledger that
+    // cannot take a line is found before anything is sent. Raises Erro(RegistoEntregasFalhou),
+    // naming the path, for anything but a regular file it may write: a directory, a FIFO, a
+    // device, a symbolic link (never followed, for reading or writing), a file it may not write.
+    RegistoEntregas(std::string caminho, Corrida corrida);
 
     // <pastaLog>ENTREGAS_MAPAS.txt; pastaLog ends in its separator.
     static std::string NomeFicheiro(const std::string& pastaLog);
 
-    // Reads the workbooks the file shows delivered for this run; a missing file shows none.
-    // Raises Erro(FicheiroIlegivel) when the file is there but cannot be read.
+    // Reads the workbooks the file shows delivered for this run, and the companies complete.
+    // Raises Erro(FicheiroIlegivel) when the file cannot be read.
     void LerEntregues();
     // True when LerEntregues found this company's workbook. A weekly client counts as delivered
     // also from the lines older versions wrote, one per client and salesperson.
     bool Entregue(const std::string& empresa, const IdentidadeLivro& livro) const;
+    // True when LerEntregues found the company's set complete.
+    bool EmpresaCompleta(const std::string& empresa) const;
     // Appends the line of one delivered message and syncs it to disk; raises
-    // Erro(FicheiroNaoGravado) when it cannot.
+    // Erro(RegistoEntregasFalhou) when it cannot.
     void Registar(const std::string& empresa, const IdentidadeLivro& livro, const std::string& para,
                   const std::string& cc, const std::string& idMensagem, const DataHora& momento) const;
+    // Appends the line saying the company's whole set went out, as Registar.
+    void RegistarEmpresaCompleta(const std::string& empresa, const DataHora& momento) const;
 
     const std::string& Caminho() const { return caminho_; }
 
 private:
+    void acrescentar(const DataHora& momento, const std::string& camposEmpresa, const std::string& queEntrega) const;
+    // The line's parameter file resolved, each spelling once.
+    const std::string& canonico(const std::string& ficheiroIni);
+
     std::string caminho_;
     Corrida corrida_;
+    Descritor fd_{-1};
     std::set<std::string> entregues_;
+    std::map<std::string, std::string> canonicos_;
 };
 
 }  // namespace quorvelanti

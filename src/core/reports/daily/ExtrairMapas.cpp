@@ -22,7 +22,6 @@ namespace {
 // Every date text reads the clock when it is built, so a run that crosses midnight shows the
 // date of the moment each title, name and message was made.
 std::string hoje(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("dd-mm-yyyy"); }
-std::string carimbo(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("yyyymmddhhmmss"); }
 std::string agora(const ContextoExecucao& ctx) { return TextoDataHora(ctx.relogio.Agora()); }
 
 std::string mensagemDia(const ContextoExecucao& ctx)
@@ -42,11 +41,11 @@ struct Folhas {
 };
 
 // Writes the workbook and mails it, or keeps it in PastaLog when it has no recipient.
-void escreverEEnviar(ContextoExecucao& ctx, const Folhas& folhas, const std::string& ficheiro, TipoLivro tipo,
+void escreverEEnviar(ContextoExecucao& ctx, const Folhas& folhas, const NomeLivro& nome, TipoLivro tipo,
                      const std::string& destino, const std::string& mensagem)
 {
-    if (destino.empty()) return ExportaExcel(ctx, folhas.nomes, folhas.titulos, ficheiro, tipo);
-    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas.nomes, folhas.titulos, ficheiro, tipo);
+    if (destino.empty()) return ExportaExcel(ctx, folhas.nomes, folhas.titulos, nome.caminho, tipo);
+    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas.nomes, folhas.titulos, nome, tipo);
     EnviarLivro(livro, [&] { EnvioMail(ctx, destino, livro, mensagem, "", TipoMail::Empresa); });
 }
 
@@ -80,8 +79,8 @@ void livroAdministracao(ContextoExecucao& ctx)
     folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
-    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-    escreverEEnviar(ctx, folhas, ficheiro, TipoLivro::Administracao, ctx.DestinoAdm, mensagemDia(ctx));
+    escreverEEnviar(ctx, folhas, NomeLivro::Para(ctx, "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
+                    TipoLivro::Administracao, ctx.DestinoAdm, mensagemDia(ctx));
 }
 
 // The five per-salesperson copies; true when any of them has rows.
@@ -116,9 +115,9 @@ void livrosVendedores(ContextoExecucao& ctx)
         std::string email;
         LerMailVendedor(ctx, email, codigo);
         if (email.empty()) continue;
-        const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_" + ParteNomeFicheiro(codigo) + "_Vnd_" +
-                                     ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-        escreverEEnviar(ctx, folhas, ficheiro, TipoLivro::Vendedor, email, mensagemDia(ctx));
+        const auto nome = NomeLivro::Para(
+            ctx, "_" + ParteNomeFicheiro(codigo) + "_Vnd_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
+        escreverEEnviar(ctx, folhas, nome, TipoLivro::Vendedor, email, mensagemDia(ctx));
     }
 }
 
@@ -128,8 +127,8 @@ void livroEncomendas(ContextoExecucao& ctx)
     if (!ctx.IniciarLivro(IdentidadeLivro::Compras())) return;
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
-    const std::string ficheiro = ctx.PastaLog + carimbo(ctx) + "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx";
-    escreverEEnviar(ctx, folhas, ficheiro, TipoLivro::Compras, ctx.DestinoEnc,
+    escreverEEnviar(ctx, folhas, NomeLivro::Para(ctx, "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
+                    TipoLivro::Compras, ctx.DestinoEnc,
                     "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
 }
 }  // namespace

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "EncomendasSemana.h"
-#include "data/Relogio.h"
 #include "output/EnvioMail.h"
 #include "output/ExportaExcel.h"
 #include "reports/LerMailVendedor.h"
@@ -65,9 +64,8 @@ void tratarCliente(ContextoExecucao& ctx, const ClienteSemana& cliente, Conjunto
 
     const std::vector<std::string> folhas{"", "Enc. Pendentes"};
     const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
-    const std::string ficheiro = ctx.PastaLog + ctx.relogio.Agora().Formatar("yyyymmddhhmmss") + "_Enc_" +
-                                 ParteNomeFicheiro(cliente.terceiro) + ".xlsx";
-    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, ficheiro, TipoLivro::ClienteSemanal);
+    const auto nome = NomeLivro::Para(ctx, "_Enc_" + ParteNomeFicheiro(cliente.terceiro) + ".xlsx");
+    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome, TipoLivro::ClienteSemanal);
     EnviarLivro(livro, [&] {
         EnvioMail(ctx, cliente.email, livro, "Informação relativa às Encomendas Pendentes",
                   copiaVendedores(ctx, cliente), TipoMail::Cliente);

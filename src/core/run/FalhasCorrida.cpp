@@ -1,0 +1,23 @@
+#include "FalhasCorrida.h"
+
+#include <algorithm>
+
+namespace quorvelanti {
+
+int FalhasCorrida::EstadoSaida() const
+{
+    int estado = 0;
+    for (const auto& falha : falhas_) estado = std::max(estado, falha.estado);
+    return estado;
+}
+
+std::vector<std::string> FalhasCorrida::Empresas() const
+{
+    std::vector<std::string> empresas;
+    for (const auto& falha : falhas_)
+        if (!falha.empresa.empty() && std::find(empresas.begin(), empresas.end(), falha.empresa) == empresas.end())
+            empresas.push_back(falha.empresa);
+    return empresas;
+}
+
+}  // namespace quorvelanti
