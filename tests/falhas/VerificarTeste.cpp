@@ -67,9 +67,9 @@ TEST(Verificar, FicheiroCertoTudoOkSemEscreverNemEnviar)
     EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
 }
 
-// A wrong database password, a wrong mail password, a log folder that takes no file and a
-// password kept in a file that is not there: one FALHA line each, naming the company or the key,
-// and the check goes on past each of them.
+// A wrong database password, a wrong mail password, a log folder that takes no file, a password
+// kept in a file that is not there and a salesperson's address left out of DestinoVnd: one FALHA
+// line each, naming the company or the key, and the check goes on past each of them.
 TEST(Verificar, CadaFalhaNaSuaLinha)
 {
     falhas::Cenario cenario;
@@ -82,19 +82,21 @@ TEST(Verificar, CadaFalhaNaSuaLinha)
         return "[" + nome + "]\r\nServidor=127.0.0.1," + std::to_string(sql.Porta()) + "\r\nEmpresa=EMP\r\nUsername=rel\r\nPassword=" +
                password + "\r\nEncriptacao=nao\r\nTimeoutLigacao=10\r\n";
     };
-    cenario.Parametros("[EMPRESAS]\r\nA\r\nERP\r\nREF\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db") +
+    cenario.Parametros("[EMPRESAS]\r\nA\r\nB\r\nERP\r\nREF\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db") +
+                       falhas::Cenario::Seccao("B", "a.db", "DestinoVnd=V01,ana@emp.pt,V02,V03,rui@emp.pt\r\n") +
                        seccaoSql("ERP", "errada") + seccaoSql("REF", "@ficheiro:/nao/existe") + cenario.Globais(chaves));
     falhas::PastaImutavel imutavel(cenario.PastaLog());
     if (!imutavel.Activa()) GTEST_SKIP() << imutavel.Motivo();
     const auto r = verificar(cenario);
     EXPECT_EQ(r.estado, 1) << r.saida;
     const auto f = falhasEm(r.saida);
-    ASSERT_EQ(f.size(), 4u) << r.saida;
+    ASSERT_EQ(f.size(), 5u) << r.saida;
     EXPECT_TRUE(Contem(f[0], "[Log] Directoria") && Contem(f[0], "não aceita ficheiros")) << f[0];
     EXPECT_TRUE(Contem(f[1], "correio") && Contem(f[1], "535")) << f[1];
-    EXPECT_TRUE(Contem(f[2], "empresa ERP") && Contem(f[2], "Login failed")) << f[2];
-    EXPECT_TRUE(Contem(f[3], "empresa REF: A chave [REF] Password remete para @ficheiro:/nao/existe, que não existe"))
-        << f[3];
+    EXPECT_TRUE(Contem(f[2], "empresa B") && Contem(f[2], "DestinoVnd (vendedor V02)") && Contem(f[2], "V03")) << f[2];
+    EXPECT_TRUE(Contem(f[3], "empresa ERP") && Contem(f[3], "Login failed")) << f[3];
+    EXPECT_TRUE(Contem(f[4], "empresa REF: A chave [REF] Password remete para @ficheiro:/nao/existe, que não existe"))
+        << f[4];
     EXPECT_TRUE(Contem(r.saida, "ok    empresa A")) << r.saida;
     EXPECT_FALSE(Contem(r.saida, "errada"));
     EXPECT_EQ(smtp.Transaccoes(), 0);
