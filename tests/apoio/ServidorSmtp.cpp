@@ -69,6 +69,12 @@ std::vector<std::string> argumentos(const OpcoesSmtp& o, const PastaTemporaria& 
     if (!o.utilizador.empty()) a.insert(a.end(), {"--utilizador", o.utilizador, "--password", o.password});
     if (o.semAuth) a.push_back("--sem-auth");
     if (o.mudo) a.push_back("--mudo");
+    if (o.limite > 0) a.insert(a.end(), {"--limite", std::to_string(o.limite), "--janela", std::to_string(o.janela)});
+    if (!o.respostaLimite.empty()) a.insert(a.end(), {"--resposta-limite", o.respostaLimite});
+    if (o.maxDestinatarios > 0) a.insert(a.end(), {"--max-destinatarios", std::to_string(o.maxDestinatarios)});
+    if (o.aposGuardar != OpcoesSmtp::AposGuardar::Responder)
+        a.insert(a.end(), {"--apos-guardar", o.aposGuardar == OpcoesSmtp::AposGuardar::Calar ? "calar" : "fechar",
+                           "--apos-guardar-vezes", std::to_string(o.aposGuardarVezes)});
     if (o.ecoAuth) a.push_back("--eco-auth");
     const auto oauth = argumentosOAuth(o.oauth);
     a.insert(a.end(), oauth.begin(), oauth.end());

@@ -13,6 +13,8 @@
 //   apoio::OpcoesSmtp o;
 //   o.recusar = {"nao@emp.pt"};                             // 550 to that sender/recipient
 //   o.respostaDados = "451 4.3.0 Ocupado"; o.vezes = 1;     // first DATA gets 451, then OK
+//   o.limite = 3; o.janela = 1.2;                            // 450 4.7.1 beyond 3 MAIL in 1.2 s
+//   o.aposGuardar = apoio::OpcoesSmtp::AposGuardar::Calar;  // stores the first, never answers
 //   o.tls = apoio::OpcoesSmtp::Tls::StartTls;               // self-signed certificate, made here
 //   apoio::ServidorSmtp smtp(o);                            // ChavesIni() adds CertificadoCA
 //
@@ -46,18 +48,28 @@ struct OpcoesOAuth {
 
 struct OpcoesSmtp {
     enum class Tls { Nenhum, StartTls, Ssl };
+    // What the server does once it stored a message: answer 250, never answer, or close the
+    // connection without answering.
+    enum class AposGuardar { Responder, Calar, Fechar };
 
     std::vector<std::string> recusar;  // refused with 550, as sender or as recipient
     std::string respostaDados;         // reply to the end of DATA instead of 250, e.g. "554 5.6.0 Não"
     int vezes = -1;                    // how many DATA get respostaDados (-1: all of them)
     int depoisDe = 0;                  // DATA taken before respostaDados starts (a 421 also closes)
     int fecharLigacaoApos = 0;         // >0: drops a connection at its MAIL after that many messages
-    bool fecharNosDados = false;       // drops the connection after the first line of a message
+    bool fecharNosDados = false;       // drops the connection after the first line of a message,
+                                       // once the client had time to write all of it
     std::string utilizador;            // non-empty: AUTH required with utilizador/password
     std::string password;
     bool semAuth = false;              // EHLO offers no AUTH at all (and mail is taken without it)
     Tls tls = Tls::Nenhum;             // StartTls: STARTTLS required; Ssl: TLS from the first byte
     bool mudo = false;                 // takes connections and never answers (for timeouts)
+    int limite = 0;                    // >0: MAIL commands taken per fixed window, over every connection
+    double janela = 60;                // seconds of that window, from its first MAIL
+    std::string respostaLimite;        // reply beyond the limit ("": Postfix's "450 4.7.1 Error: too much mail...")
+    int maxDestinatarios = 0;          // >0: RCPT taken per transaction, the next get "452 4.5.3 ... too many recipients"
+    AposGuardar aposGuardar = AposGuardar::Responder;
+    int aposGuardarVezes = 1;          // messages aposGuardar applies to, from the first
     bool ecoAuth = false;              // refuses every PLAIN login quoting its base64, saying basic
                                        // authentication is disabled
     OpcoesOAuth oauth;

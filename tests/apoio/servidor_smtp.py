@@ -8,7 +8,9 @@
       <n>" (the connection it came on, from 1), "hora <seconds of CLOCK_MONOTONIC>"); the .env
       is written last, so a listed .env always has its .eml. DIR/registo.txt gets one line per
       connection ("ligacao"), per MAIL command ("mail <addr>") and per QUIT ("quit"). A 421 reply
-      closes the connection, as real servers do.
+      closes the connection, as real servers do. With --limite N --janela S, MAIL commands beyond N
+      in a fixed window of S seconds (from the first MAIL of the window, over every connection)
+      get --resposta-limite, as a sending-rate limit does.
       With --oauth it also serves an OAuth 2.0 token endpoint over HTTPS (same certificate) and
       writes its port to DIR/porta-token; the SMTP server then takes only XOAUTH2 logins with an
       unexpired token that endpoint issued. registo.txt gets "token <form> <token>" per token
@@ -158,6 +160,9 @@ class Guardador:
         self.dados_vistos = 0
         self.numero = 0
         self.ligacoes = 0
+        self.inicio_janela = None
+        self.na_janela = 0
+        self.guardadas_sem_resposta = 0
         self.tokens_a_recusar = opcoes.recusar_tokens
         self.emissor = EmissorTokens(opcoes, self.registar) if opcoes.oauth else None
 
@@ -171,10 +176,21 @@ class Guardador:
             responses = [r for r in responses if not r[4:].startswith("AUTH")]
         return responses
 
+    def limite_excedido(self):
+        if not self.opcoes.limite:
+            return False
+        agora = time.monotonic()
+        if self.inicio_janela is None or agora - self.inicio_janela >= self.opcoes.janela:
+            self.inicio_janela, self.na_janela = agora, 0
+        self.na_janela += 1
+        return self.na_janela > self.opcoes.limite
+
     async def handle_MAIL(self, server, session, envelope, address, mail_options):
         self.registar("mail " + address)
         if address.lower() in self.recusados:
             return "550 5.7.1 <%s>: Sender address rejected" % address
+        if self.limite_excedido():
+            return self.opcoes.resposta_limite
         envelope.mail_from = address
         envelope.mail_options.extend(mail_options)
         return "250 OK"
@@ -182,6 +198,8 @@ class Guardador:
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower() in self.recusados:
             return "550 5.1.1 <%s>: Recipient address rejected: User unknown" % address
+        if self.opcoes.max_destinatarios and len(envelope.rcpt_tos) >= self.opcoes.max_destinatarios:
+            return "452 4.5.3 Error: too many recipients"
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
@@ -204,6 +222,12 @@ class Guardador:
         linhas.append("tls " + ("sim" if tls else "nao"))
         linhas += ["ligacao %d" % server.numero_ligacao, "hora %.6f" % time.monotonic()]
         escrever_atomico(base + ".env", ("\n".join(linhas) + "\n").encode("utf-8"))
+        if self.opcoes.apos_guardar != "responder" and self.guardadas_sem_resposta < self.opcoes.apos_guardar_vezes:
+            # Stored, and the client never hears so: silence, or the connection closed.
+            self.guardadas_sem_resposta += 1
+            if self.opcoes.apos_guardar == "fechar":
+                server.transport.close()
+            await asyncio.Event().wait()
         return "250 2.0.0 OK: queued as %04d" % self.numero
 
 
@@ -272,6 +296,8 @@ class SmtpDeTeste(SMTP):
             return await super().smtp_DATA(arg)
         await self.push("354 End data with <CR><LF>.<CR><LF>")
         await self._reader.readline()
+        # Long enough for a client to have written the rest: from its side the text went whole.
+        await asyncio.sleep(0.2)
         self.transport.abort()
 
 
@@ -388,6 +414,15 @@ def main():
     s.add_argument("--certificado", default="")
     s.add_argument("--chave", default="")
     s.add_argument("--mudo", action="store_true", help="accept connections, never answer")
+    s.add_argument("--limite", type=int, default=0, help="MAIL commands taken per window (0: no limit)")
+    s.add_argument("--janela", type=float, default=60.0, help="seconds of the limit's fixed window")
+    s.add_argument("--resposta-limite", default="450 4.7.1 Error: too much mail from 127.0.0.1")
+    s.add_argument("--max-destinatarios", type=int, default=0,
+                   help="RCPT taken per transaction; the next get 452 (0: no limit)")
+    s.add_argument("--apos-guardar", choices=["responder", "calar", "fechar"], default="responder",
+                   help="after storing a message: answer it, never answer, or close without answering")
+    s.add_argument("--apos-guardar-vezes", type=int, default=1,
+                   help="messages --apos-guardar applies to, from the first")
     s.add_argument("--oauth", action="store_true", help="token endpoint; SMTP takes only XOAUTH2")
     s.add_argument("--oauth-cliente", default="")
     s.add_argument("--oauth-segredo", default="")

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "Apoio.h"
@@ -18,6 +19,17 @@ using namespace quorvelanti;
 namespace {
 
 const DataHora kAgora(2026, 12, 7, 23, 4, 59);
+
+// The name the system's own tool gives this machine: fully qualified when the resolver knows it.
+std::string nomeDestaMaquina()
+{
+    auto primeiraLinha = [](const std::vector<std::string>& comando) {
+        const auto r = apoio::Executar(comando);
+        return r.estado == 0 ? r.saida.substr(0, r.saida.find('\n')) : std::string();
+    };
+    const std::string completo = primeiraLinha({"/bin/hostname", "--fqdn"});
+    return completo.find('.') != std::string::npos ? completo : primeiraLinha({"/bin/hostname"});
+}
 
 class ServicoCorreioTeste : public ::testing::Test {
 protected:
@@ -81,7 +93,7 @@ TEST_F(ServicoCorreioTeste, DestinatariosNoEnvelopeENosCabecalhos)
     EXPECT_EQ(m.de, "rel@emp.pt");
     EXPECT_EQ(m.para, (std::vector<std::string>{"adm@emp.pt", "dir@emp.pt", "ana@emp.pt", "cc1@emp.pt",
                                                 "cc2@emp.pt", "oculto@emp.pt"}));
-    EXPECT_EQ(m.ehlo, "emp.pt");
+    EXPECT_EQ(m.ehlo, nomeDestaMaquina()) << "this machine, not the sender's domain";
     EXPECT_EQ(m.login, "");
 
     auto lido = apoio::LerCorreio(m.dados);
@@ -133,30 +145,33 @@ TEST_F(ServicoCorreioTeste, AssuntoCorpoAnexoECabecalhosChegamIntactos)
     }
 }
 
-TEST_F(ServicoCorreioTeste, NomeDeAnexoComAcentos)
+TEST_F(ServicoCorreioTeste, NomeDeAnexoComAcentosENomeClienteNoEhlo)
 {
     apoio::ServidorSmtp smtp;
     apoio::EscreverBytes(anexo("Vendas Março \"final\".xlsx"), livro_);
     ServicoCorreio correio(relogio_);
-    correio.Configurar(parametros(smtp.ChavesIni()));
+    correio.Configurar(parametros(smtp.ChavesIni() + "NomeCliente=relatorios.emp.pt\n"));
     correio.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "s", "c", anexo("Vendas Março \"final\".xlsx"), 1, 0);
 
     auto lido = apoio::LerCorreio(smtp.Mensagens().at(0).dados);
     ASSERT_EQ(lido.anexos.size(), 1u);
     EXPECT_EQ(lido.anexos[0].nome, "Vendas Março \"final\".xlsx");
     EXPECT_EQ(lido.anexos[0].bytes, livro_);
+    EXPECT_EQ(smtp.Mensagens().at(0).ehlo, "relatorios.emp.pt");
 }
 
 TEST_F(ServicoCorreioTeste, CadaFalhaDoServidorLevantaErroComASuaResposta)
 {
     {
         apoio::OpcoesSmtp o;
-        o.recusar = {"nao@emp.pt"};
+        o.recusar = {"nao@emp.pt", "velho@emp.pt"};
         apoio::ServidorSmtp smtp(o);
-        Erro e = falha(smtp.ChavesIni(), "adm@emp.pt;nao@emp.pt");
+        Erro e = falha(smtp.ChavesIni() + "Tentativas=3\n", "nao@emp.pt;velho@emp.pt");
         EXPECT_NE(e.Detalhe().find("550 5.1.1 <nao@emp.pt>: Recipient address rejected"), std::string::npos)
             << e.Detalhe();
-        EXPECT_TRUE(smtp.Mensagens().empty());  // nobody gets it when one is refused
+        EXPECT_NE(e.Detalhe().find("<velho@emp.pt>"), std::string::npos) << e.Detalhe();
+        EXPECT_TRUE(smtp.Mensagens().empty()) << "every recipient refused: nobody to send to";
+        EXPECT_EQ(smtp.Transaccoes(), 1) << "a refusal is final";
     }
     {
         apoio::OpcoesSmtp o;
@@ -171,11 +186,68 @@ TEST_F(ServicoCorreioTeste, CadaFalhaDoServidorLevantaErroComASuaResposta)
         EXPECT_NE(falha(smtp.ChavesIni()).Detalhe().find(resposta), std::string::npos);
     }
     {
+        // Dropped once the whole text went out: the client cannot tell it from a message taken
+        // and unanswered, so it is an uncertain delivery, not a failure to try again.
         apoio::OpcoesSmtp o;
         o.fecharNosDados = true;
         apoio::ServidorSmtp smtp(o);
-        falha(smtp.ChavesIni());
+        ServicoCorreio correio(relogio_);
+        correio.Configurar(parametros(smtp.ChavesIni() + "Tentativas=2\n"));
+        EXPECT_THROW(correio.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "s", "c", anexo(), 1, 0), Erro);
+        EXPECT_TRUE(correio.EntregaIncerta());
         EXPECT_TRUE(smtp.Mensagens().empty());
+        EXPECT_EQ(smtp.Transaccoes(), 1);
+    }
+}
+
+// A refused To among accepted ones, and more recipients than the server takes at once: the
+// accepted get the one message, those told to wait get it in a further transaction, and only
+// the refused address is left out.
+TEST_F(ServicoCorreioTeste, DestinatarioRecusadoSoCustaASiProprio)
+{
+    apoio::OpcoesSmtp o;
+    o.recusar = {"nao@emp.pt"};
+    o.maxDestinatarios = 2;
+    apoio::ServidorSmtp smtp(o);
+    ServicoCorreio correio(relogio_);
+    correio.Configurar(parametros(smtp.ChavesIni()));
+    correio.Enviar("rel@emp.pt", "adm@emp.pt;nao@emp.pt;dir@emp.pt", "cc1@emp.pt, cc2@emp.pt", "", "s", "c", anexo(),
+                   1, 0);
+
+    ASSERT_EQ(correio.Recusados().size(), 1u);
+    EXPECT_EQ(correio.Recusados()[0].endereco, "nao@emp.pt");
+    EXPECT_EQ(correio.Recusados()[0].codigo, 550);
+    const auto recebidas = smtp.Mensagens();
+    ASSERT_EQ(recebidas.size(), 2u);
+    EXPECT_EQ(recebidas[0].para, (std::vector<std::string>{"adm@emp.pt", "dir@emp.pt"}));
+    EXPECT_EQ(recebidas[1].para, (std::vector<std::string>{"cc1@emp.pt", "cc2@emp.pt"}));
+    EXPECT_EQ(recebidas[0].dados, recebidas[1].dados) << "the same message, Message-ID and all";
+    EXPECT_EQ(smtp.Transaccoes(), 2);
+}
+
+// Once the whole message went, a server that keeps silent or hangs up may still have taken it:
+// it is not sent again, whatever Tentativas allows, and the wait ends within Timeout.
+TEST_F(ServicoCorreioTeste, SemRespostaAoFimDaMensagemEntregaIncertaSemRepetir)
+{
+    for (auto depois : {apoio::OpcoesSmtp::AposGuardar::Calar, apoio::OpcoesSmtp::AposGuardar::Fechar}) {
+        apoio::OpcoesSmtp o;
+        o.aposGuardar = depois;
+        apoio::ServidorSmtp smtp(o);
+        ServicoCorreio correio(relogio_);
+        correio.Configurar(parametros(smtp.ChavesIni() + "Tentativas=3\nTimeout=2\n"));
+        const auto inicio = std::chrono::steady_clock::now();
+        try {
+            correio.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "s", "c", anexo(), 1, 0);
+            ADD_FAILURE() << "sem resposta não é entrega certa";
+        } catch (const Erro& e) {
+            EXPECT_EQ(e.Numero(), erros::CorreioIncerto);
+            EXPECT_NE(e.Descricao().find("pode ter sido entregue"), std::string::npos) << e.Descricao();
+            EXPECT_NE(e.Descricao().find(correio.IdMensagem()), std::string::npos) << e.Descricao();
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::milliseconds(3500));
+        EXPECT_TRUE(correio.EntregaIncerta());
+        EXPECT_EQ(smtp.Mensagens().size(), 1u);
+        EXPECT_EQ(smtp.Transaccoes(), 1);
     }
 }
 
@@ -335,6 +407,7 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
     EXPECT_NE(erroDe("Servidor=s\nUtilizador=u\nPassword=p\n").find("Seguranca"), std::string::npos);
     EXPECT_EQ(erroDe("Servidor=s\nSeguranca=STARTTLS\nUtilizador=u\n"), "sem erro");
     EXPECT_EQ(erroDe("Servidor=s\nUtilizador=u\nPastaSaida=/tmp\n"), "sem erro");
+    EXPECT_NE(erroDe("Servidor=s\nNomeCliente=rel emp\n").find("NomeCliente"), std::string::npos);
 
     // A CA file that cannot be read is named with the system's reason, not left to libcurl.
     try {

@@ -45,8 +45,8 @@ TEST(RegistoEntregas, SoOsLivrosDaMesmaCorridaContamComoEntregues)
     ASSERT_EQ(linhas.size(), 9u) << "header, five lines, the cut one, the last, and the final line end";
     EXPECT_EQ(linhas[0].substr(0, 10), "# momento\t");
     EXPECT_EQ(linhas[1], "2026-12-07 23:04:59\t2026-12-07\tdiario\t/etc/dorvam/Quorvelanti.qel\tEMP 1\tvendedor\t\tV 01"
-                         "\tana@emp.pt\t\t<2@emp.pt>");
-    EXPECT_EQ(texto::Dividir(linhas[7], '\t').size(), 11u);
+                         "\tana@emp.pt\t\t<2@emp.pt>\t\tentregue");
+    EXPECT_EQ(texto::Dividir(linhas[7], '\t').size(), 13u);
     EXPECT_EQ(texto::Dividir(linhas[7], '\t')[7], "") << "one line per client, whoever its salespeople";
 }
 
@@ -71,5 +71,5 @@ TEST(RegistoEntregas, UmFicheiroDeParametrosQualquerQueSejaAGrafia)
     EXPECT_FALSE(retoma.EmpresaCompleta("OUTRA"));
     const std::string canonico = std::filesystem::canonical(pasta / "dorvam/Q.qel");
     EXPECT_EQ(texto::Dividir(apoio::LerBytes(caminho), '\n').at(1),
-              "2026-12-07 23:05:00\t2026-12-07\tdiario\t" + canonico + "\tEMP\tcompleta\t\t\t\t\t");
+              "2026-12-07 23:05:00\t2026-12-07\tdiario\t" + canonico + "\tEMP\tcompleta\t\t\t\t\t\t\t");
 }

@@ -113,7 +113,7 @@ TEST_F(SemanalCorreio, UmCorreioPorClienteComOsVendedoresEmCopia)
 TEST_F(SemanalCorreio, CorreioRecusadoDeixaOLivroEAcabaACorrida)
 {
     apoio::OpcoesSmtp opcoes;
-    opcoes.recusar = {"c1@cli.pt"};
+    opcoes.recusar = {"c1@cli.pt", "ana@emp.pt", "nove@emp.pt"};  // every recipient of C1's message
     apoio::ServidorSmtp smtp(opcoes);
     EXPECT_THROW(correr(smtp), Erro);
     EXPECT_TRUE(smtp.Mensagens().empty());  // C3 is never reached

@@ -46,6 +46,16 @@ std::string falhas(const FalhasCorrida& lista)
     return texto;
 }
 
+// A message the server may have taken is not sent again by the resume; removing its ledger
+// line first is how a person who found it missing asks for it.
+std::string entregaIncerta(const ContextoExecucao& ctx, const FalhaCorrida& falha)
+{
+    if (falha.numero != erros::CorreioIncerto || !ctx.Entregas) return "";
+    return "A mensagem pode ter sido entregue: confirme no registo do servidor de correio pelo seu Message-ID. "
+           "A retoma não a envia de novo; para que a envie, retire primeiro a sua linha (marcada \"incerta\") de " +
+           ctx.Entregas->Caminho() + ".\n\n";
+}
+
 std::string corpo(const ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
     const DataHora dia = diaCorrida(ctx);
@@ -53,6 +63,7 @@ std::string corpo(const ContextoExecucao& ctx, const FalhaCorrida& falha)
                         " terminou em falha (estado de saída " + std::to_string(falha.estado) + ").\n\n";
     texto += falhas(ctx.Falhas);
     texto += "Ficheiro de parâmetros: " + ctx.FicheiroIni + "\n\n";
+    texto += entregaIncerta(ctx, falha);
     texto += "Para terminar esta emissão, enviando só o que ainda não foi entregue, corra";
     // A named parameter file has no unattended mode: its resumed run starts from the window.
     texto += ModoAutomatico(ModoRetoma(ctx.LinhaComando)) ? ":" : " (e carregue em \"Sincronizar\" na janela):";
@@ -79,10 +90,13 @@ void AvisarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha) noexcept
         parametros.Ler();
         destino = texto::Aparar(parametros.Log_AvisoFalha());
         if (destino.empty()) return;
-        ServicoCorreio correio(ctx.relogio);
+        // On the run's session: its pace holds for the notice too, and its retries are logged.
+        ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
         correio.Configurar(ctx.FicheiroIni);
         correio.Enviar(parametros.email_Origem(), destino, "", "", assunto(ctx), corpo(ctx, falha), "", 0, 1);
         relatar(ctx, "Aviso de falha enviado para " + destino, false);
+        for (const auto& recusa : correio.Recusados())
+            relatar(ctx, "O aviso de falha não chegou a " + recusa.endereco + ": " + recusa.resposta, true);
     } catch (const Erro& erro) {
         relatar(ctx, "Não foi possível enviar o aviso de falha para " + destino + ": " + erro.DescricaoCompleta(), true);
     } catch (const std::exception& erro) {

@@ -125,6 +125,17 @@ void prepararEntregas(ContextoExecucao& ctx)
     if (ctx.Retomar) ctx.Entregas->LerEntregues();
 }
 
+// What the ledger already holds of a company, said before a resumed run starts on it.
+std::string textoRegistoRetoma(const ContextoExecucao& ctx, const std::string& empresa)
+{
+    const int n = ctx.Entregas->ContarEntregues(empresa);
+    std::string texto = "Retoma " + empresa + ": o registo de entregas tem " + std::to_string(n) +
+                        (n == 1 ? " livro desta emissão" : " livros desta emissão");
+    if (const int incertas = ctx.Entregas->ContarIncertas(empresa); incertas > 0)
+        texto += " (" + std::to_string(incertas) + " de entrega incerta)";
+    return texto;
+}
+
 // How many of the company's workbooks a resumed run found delivered and did not send again.
 std::string textoRetoma(const ContextoExecucao& ctx)
 {
@@ -307,6 +318,8 @@ void Sincronizar(ContextoExecucao& ctx)
     // After the first line, so a log that cannot be written is the failure told; before the
     // first company, so a ledger that cannot be is found before anything is sent.
     prepararEntregas(ctx);
+    if (ctx.Retomar)
+        for (const auto& empresa : empresas) ctx.Progresso(textoRegistoRetoma(ctx, empresa));
     for (const auto& empresa : empresas) {
         Interrupcao::Verificar();
         // Set first, so a company whose database does not open is the one a failure names.

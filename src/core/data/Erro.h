@@ -35,6 +35,7 @@ constexpr long TempoConsultaEsgotado = 305;
 constexpr long CorreioFalhou = 401;
 constexpr long CorreioConfiguracao = 402;
 constexpr long TokenRecusado = 403;
+constexpr long CorreioIncerto = 404;  // the whole message went unanswered: it may have been delivered
 // workbooks
 constexpr long LivroFalhou = 501;
 // run control

@@ -20,10 +20,15 @@ RelogioSistema::RelogioSistema(std::optional<DataHora> dataForcada) : dataForcad
 
 DataHora RelogioSistema::Agora() const
 {
+    const DataHora real = AgoraReal();
+    if (!dataForcada_) return real;
+    return DataHora(dataForcada_->Ano(), dataForcada_->Mes(), dataForcada_->Dia(), real.Hora(), real.Minuto(),
+                    real.Segundo());
+}
+
+DataHora RelogioSistema::AgoraReal() const
+{
     const std::tm local = sistema::HoraLocal(std::time(nullptr));
-    if (dataForcada_)
-        return DataHora(dataForcada_->Ano(), dataForcada_->Mes(), dataForcada_->Dia(), local.tm_hour,
-                        local.tm_min, local.tm_sec == 60 ? 59 : local.tm_sec);
     return DataHora(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                     local.tm_sec == 60 ? 59 : local.tm_sec);
 }

@@ -15,8 +15,11 @@ namespace quorvelanti {
 class Relogio {
 public:
     virtual ~Relogio() = default;
-    // The current local date and time.
+    // The current local date and time, on the day the run behaves as.
     virtual DataHora Agora() const = 0;
+    // The wall clock's date and time, whatever day the run behaves as: for stating when
+    // something happened (a message's Date), which a re-run night must not backdate.
+    virtual DataHora AgoraReal() const { return Agora(); }
     // A time that only moves forward, for spacing work out; never the time of day.
     virtual std::chrono::steady_clock::time_point Instante() const;
     // The real time, even under a forced date, for stamps another system checks (the times of
@@ -33,6 +36,7 @@ class RelogioSistema : public Relogio {
 public:
     explicit RelogioSistema(std::optional<DataHora> dataForcada = std::nullopt);
     DataHora Agora() const override;
+    DataHora AgoraReal() const override;
 
 private:
     std::optional<DataHora> dataForcada_;

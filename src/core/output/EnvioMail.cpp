@@ -1,6 +1,7 @@
 #include "EnvioMail.h"
 
 #include "components/mail/ServicoCorreio.h"
+#include "data/Erro.h"
 #include "data/Relogio.h"
 #include "output/LivroAnexo.h"
 #include "output/NomeLivro.h"
@@ -25,17 +26,29 @@ void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string
     // it the run keeps its connection while the settings stay the same.
     ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
     correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
-    correio.Enviar({.origem = ctx.Origem,
-                    .destinos = Destino,
-                    .copia = sCC,
-                    .copiaOculta = "",
-                    .assunto = assunto,
-                    .mensagem = sMsg,
-                    .anexo = ficheiro,
-                    .comAnexo = true,
-                    .prioridade = 0,
-                    .nomeAnexo = nome});
-    ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem());
+    try {
+        correio.Enviar({.origem = ctx.Origem,
+                        .destinos = Destino,
+                        .copia = sCC,
+                        .copiaOculta = "",
+                        .assunto = assunto,
+                        .mensagem = sMsg,
+                        .anexo = ficheiro,
+                        .comAnexo = true,
+                        .prioridade = 0,
+                        .nomeAnexo = nome});
+    } catch (const Erro&) {
+        // The server may hold it already: recorded, a resume does not send it a second time.
+        if (correio.EntregaIncerta()) ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), {.incerta = true});
+        throw;
+    }
+    SituacaoEntrega situacao;
+    for (const auto& recusa : correio.Recusados()) situacao.recusados.push_back(recusa.endereco);
+    ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), situacao);
+    // The others have their mail; each refused address fails the run at its end.
+    for (const auto& recusa : correio.Recusados())
+        ctx.RegistarFalha(Erro(erros::CorreioFalhou, "Destinatário recusado no correio para " + Destino + ": " + recusa.endereco,
+                               recusa.resposta));
 }
 
 }  // namespace

@@ -11,7 +11,10 @@
 // written for its message is read from where it lies and named livro.NomeAnexo():
 //   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // a LivroAnexo
 // A failure of the mail service raises Erro; the caller then keeps the workbook. A delivered
-// message is recorded at once in the run's delivery ledger against ctx.LivroActual.
+// message is recorded at once in the run's delivery ledger against ctx.LivroActual, with the
+// recipients the server refused, each of which also becomes one of the failures the run goes on
+// from (ctx.RegistarFalha). A message that may have been delivered (erros::CorreioIncerto) is recorded
+// as uncertain before the Erro goes on.
 #include <string>
 
 #include "NomeLivro.h"

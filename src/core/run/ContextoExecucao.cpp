@@ -5,6 +5,16 @@
 
 namespace quorvelanti {
 
+ContextoExecucao::ContextoExecucao(const Relogio& relogio, SaidaProgresso& progresso, BombaEventos& eventos)
+    : relogio(relogio), progresso(progresso), eventos(eventos), SessaoCorreio(relogio)
+{
+    // Mail retries and long waits belong in the night's log; losing one of those lines must not
+    // cost a mail, not even the failure notice's.
+    SessaoCorreio.DefinirRelato([this](const std::string& linha) {
+        if (Log) Log->EscreverSePossivel(linha);
+    });
+}
+
 void ContextoExecucao::Progresso(const std::string& texto)
 {
     progresso.AddLista(texto);
@@ -20,9 +30,10 @@ bool ContextoExecucao::IniciarLivro(IdentidadeLivro livro)
     return false;
 }
 
-void ContextoExecucao::RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem)
+void ContextoExecucao::RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem,
+                                       const SituacaoEntrega& situacao)
 {
-    if (Entregas) Entregas->Registar(EmpresaActual, LivroActual, para, cc, idMensagem, relogio.Agora());
+    if (Entregas) Entregas->Registar(EmpresaActual, LivroActual, para, cc, idMensagem, relogio.Agora(), situacao);
 }
 
 void ContextoExecucao::RegistarFalha(const Erro& erro, int estado)

@@ -28,10 +28,7 @@ class Erro;
 class Relogio;
 
 struct ContextoExecucao {
-    ContextoExecucao(const Relogio& relogio, SaidaProgresso& progresso, BombaEventos& eventos)
-        : relogio(relogio), progresso(progresso), eventos(eventos), SessaoCorreio(relogio)
-    {
-    }
+    ContextoExecucao(const Relogio& relogio, SaidaProgresso& progresso, BombaEventos& eventos);
 
     std::string FicheiroIni;
     // How start-up chose FicheiroIni's folder and where the sample files are, said when it is missing.
@@ -80,7 +77,8 @@ struct ContextoExecucao {
     //   if (!ctx.IniciarLivro(IdentidadeLivro::Vendedor(codigo))) continue;
     bool IniciarLivro(IdentidadeLivro livro);
     // Records the workbook in hand as delivered to these recipients; nothing without a ledger.
-    void RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem);
+    void RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem,
+                         const SituacaoEntrega& situacao = {});
     // A failure the run goes on from: its "Erro N: ..." line goes to the log and the warning
     // channel at once, and it joins Falhas with the current company and step, so the run ends
     // in failure (exit status 'estado') and the notice names it.

@@ -14,8 +14,11 @@ namespace quorvelanti {
 namespace {
 
 constexpr const char* kCabecalho =
-    "# momento\tdata\tconjunto\tparametros\tempresa\tlivro\tcliente\tvendedor\tpara\tcc\tmessage-id\n";
-constexpr std::size_t kCampos = 11;
+    "# momento\tdata\tconjunto\tparametros\tempresa\tlivro\tcliente\tvendedor\tpara\tcc\tmessage-id\t"
+    "recusados\tentrega\n";
+constexpr std::size_t kCampos = 13;
+constexpr std::size_t kCamposSemSituacao = 11;  // lines written before recusados and entrega
+constexpr const char* kIncerta = "incerta";
 // The "livro" of the line that closes a company's set; no workbook kind has that name.
 constexpr const char* kEmpresaCompleta = "completa";
 
@@ -58,6 +61,15 @@ std::string resolver(const std::string& caminho)
     std::error_code erro;
     const auto canonico = std::filesystem::canonical(caminho, erro);
     return erro ? caminho : canonico.string();
+}
+
+// The keys of one company, which all start with its field.
+int daEmpresa(const std::set<std::string>& livros, const std::string& empresa)
+{
+    const std::string prefixo = campo(empresa) + '\t';
+    int n = 0;
+    for (auto i = livros.lower_bound(prefixo); i != livros.end() && i->compare(0, prefixo.size(), prefixo) == 0; ++i) ++n;
+    return n;
 }
 
 }  // namespace
@@ -113,13 +125,19 @@ void RegistoEntregas::LerEntregues()
     for (const auto& linha : texto::Dividir(conteudo, '\n')) {
         // A line cut short before its last field may not name its workbook whole: that one goes again.
         const auto campos = texto::Dividir(linha, '\t');
-        if (campos.size() != kCampos || linha[0] == '#') continue;
+        if ((campos.size() != kCampos && campos.size() != kCamposSemSituacao) || linha[0] == '#') continue;
         if (campos[1] != corrida_.data || campos[2] != corrida_.conjunto) continue;
         if (campos[3] != corrida_.ficheiroIni && canonico(campos[3]) != corrida_.ficheiroIni) continue;
         // Older runs sent a weekly workbook per client and salesperson: any of them delivered
         // the client's orders, so the client counts as delivered.
         const std::string vendedor = campos[5] == "cliente" ? "" : campos[7];
-        entregues_.insert(campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + vendedor);
+        if (campos[5] == kEmpresaCompleta) {
+            completas_.insert(campos[4]);
+            continue;
+        }
+        const std::string livro = campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + vendedor;
+        entregues_.insert(livro);
+        if (campos.size() == kCampos && campos[12] == kIncerta) incertas_.insert(livro);
     }
 }
 
@@ -128,22 +146,31 @@ bool RegistoEntregas::Entregue(const std::string& empresa, const IdentidadeLivro
     return entregues_.count(chave(empresa, livro)) > 0;
 }
 
+int RegistoEntregas::ContarEntregues(const std::string& empresa) const { return daEmpresa(entregues_, empresa); }
+
+int RegistoEntregas::ContarIncertas(const std::string& empresa) const { return daEmpresa(incertas_, empresa); }
+
 bool RegistoEntregas::EmpresaCompleta(const std::string& empresa) const
 {
-    return entregues_.count(chave(empresa, kEmpresaCompleta, "", "")) > 0;
+    return completas_.count(campo(empresa)) > 0;
 }
 
 void RegistoEntregas::Registar(const std::string& empresa, const IdentidadeLivro& livro, const std::string& para,
-                               const std::string& cc, const std::string& idMensagem, const DataHora& momento) const
+                               const std::string& cc, const std::string& idMensagem, const DataHora& momento,
+                               const SituacaoEntrega& situacao) const
 {
-    acrescentar(momento, chave(empresa, livro) + '\t' + campo(para) + '\t' + campo(cc) + '\t' + campo(idMensagem),
+    std::string recusados;
+    for (const auto& r : situacao.recusados) recusados += (recusados.empty() ? "" : ";") + r;
+    acrescentar(momento,
+                chave(empresa, livro) + '\t' + campo(para) + '\t' + campo(cc) + '\t' + campo(idMensagem) + '\t' +
+                    campo(recusados) + '\t' + (situacao.incerta ? kIncerta : "entregue"),
                 "A mensagem para " + para + " foi entregue mas não ficou no registo de entregas " + caminho_ +
                     " (uma retoma envia-a de novo)");
 }
 
 void RegistoEntregas::RegistarEmpresaCompleta(const std::string& empresa, const DataHora& momento) const
 {
-    acrescentar(momento, chave(empresa, kEmpresaCompleta, "", "") + "\t\t\t",
+    acrescentar(momento, chave(empresa, kEmpresaCompleta, "", "") + "\t\t\t\t\t",
                 "A empresa " + empresa + " terminou mas o registo de entregas " + caminho_ +
                     " não o diz (uma retoma volta a ela)");
 }

@@ -110,6 +110,9 @@ std::string ControladorOdbcPredefinido();
 // The executable's own file name: "quorvelanti" / "quorvelanti.exe".
 std::string NomeExecutavel(const std::string& base);
 unsigned long IdProcesso() noexcept;
+// This machine's fully qualified name (what a mail server is told in EHLO); its bare host name
+// when it has none, "localhost" when not even that.
+std::string NomeMaquina();
 // Makes the C library's character type UTF-8, the encoding of every text of the program, when
 // it is not: the ODBC driver manager converts by it between a wide call and a narrow driver
 // (ASCII under the default "C" locale, where "ç" would reach the driver as the byte E7). Nothing

@@ -3,14 +3,15 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <string_view>
 
 #include "MascaraCredenciais.h"
-#include "MensagemEnderecos.h"
 #include "data/Interrupcao.h"
 #include "data/Texto.h"
 #include "sistema/Sistema.h"
@@ -28,42 +29,82 @@ struct LibertarCurl {
 using Curl = std::unique_ptr<CURL, LibertarCurl>;
 using ListaCurl = std::unique_ptr<curl_slist, LibertarCurl>;
 
-constexpr const char* kSinaisDeLimite[] = {"limit", "too many", "exceeded", "throttl", "slow down"};
+constexpr const char* kSinaisDeLimite[] = {"limit", "too many", "too much", "exceeded", "throttl", "slow down"};
 
 // What the callbacks see of one transaction.
 struct Transaccao {
     const std::string* mensagem = nullptr;
+    std::size_t destinatarios = 0;
     MascaraCredenciais* mascara = nullptr;  // the connection's: it knows what the login sent
     bool exigeLogin = false;
     bool ligacaoNova = false;      // libcurl made a socket for this transaction
-    std::size_t lidos = 0;
+    std::size_t lidos = 0;         // message bytes handed to libcurl
+    std::size_t enviados = 0;      // message bytes written to the connection (with dot-stuffing)
     bool autenticado = false;
     bool semAutenticacao = false;  // the upload was stopped because no login took place
     std::string pendente;          // server bytes not yet ended by a line end
     std::vector<std::string> resposta;     // lines of the reply being read
-    std::vector<std::string> respostaErro; // the last complete 4xx/5xx reply
+    std::string comando;                   // the command the next reply answers ("MAIL", "RCPT"...)
+    std::string destinatario;              // the address of the last RCPT
+    bool dadosAceites = false;             // DATA got its 354: the text went after it
+    bool respostaFinal = false;            // the reply to the end of the message came
+    std::vector<DestinatarioRecusado> recusados;
+    std::vector<std::string> respostaErro; // the last complete 4xx/5xx reply to anything but RCPT
     int codigoErro = 0;
+    std::vector<std::string> respostas4xx; // every 4xx reply, RCPT's included
 };
+
+std::string juntar(const std::vector<std::string>& linhas)
+{
+    std::string texto;
+    for (const auto& l : linhas) texto += (texto.empty() ? "" : " / ") + l;
+    return texto;
+}
 
 void registarLinha(Transaccao& s, const std::string& linha)
 {
     s.resposta.push_back(linha);
     if (linha.size() >= 4 && linha[3] == '-') return;  // more lines of this reply follow
     int codigo = linha.size() >= 3 ? std::atoi(linha.substr(0, 3).c_str()) : 0;
+    const std::string texto = juntar(s.resposta);
     if (codigo == 235) s.autenticado = true;            // RFC 4954: authentication succeeded
-    if (codigo >= 400) {
-        s.respostaErro = s.resposta;
-        s.codigoErro = codigo;
+    if (codigo >= 400 && codigo < 500) s.respostas4xx.push_back(texto);
+    if (s.comando == "RCPT") {
+        if (codigo / 100 != 2) s.recusados.push_back({s.destinatario, codigo, texto});
+    } else {
+        if (s.comando == "DATA" && s.dadosAceites) s.respostaFinal = true;
+        if (s.comando == "DATA" && codigo == 354) s.dadosAceites = true;
+        if (codigo >= 400) {
+            s.respostaErro = s.resposta;
+            s.codigoErro = codigo;
+        }
     }
     s.resposta.clear();
 }
 
-// Only the server's replies are kept, masked: what the client sends includes the credentials,
-// and a server may quote it.
+// Only the verb of each command, and a RCPT's address, are read: AUTH lines and their
+// continuations carry the credentials. A continuation keeps the command it continues.
+void registarComando(Transaccao& s, std::string_view linha)
+{
+    static constexpr const char* kVerbos[] = {"EHLO", "HELO", "STAR", "AUTH", "MAIL", "RCPT", "DATA", "RSET", "QUIT"};
+    const std::string verbo = texto::MaiusculasAscii(std::string(linha.substr(0, 4)));
+    if (std::none_of(std::begin(kVerbos), std::end(kVerbos), [&](const char* v) { return verbo == v; })) return;
+    s.comando = verbo;
+    if (verbo != "RCPT") return;
+    const auto abre = linha.find('<'), fecha = linha.rfind('>');
+    s.destinatario = abre < fecha && fecha != std::string_view::npos ? std::string(linha.substr(abre + 1, fecha - abre - 1)) : "";
+}
+
+// The server's replies are kept, masked (a server may quote what the client sent, credentials
+// included); of what the client sends, the mask learns the login and registarComando reads the rest.
 int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
 {
     auto& s = *static_cast<Transaccao*>(p);
-    if (tipo == CURLINFO_HEADER_OUT) s.mascara->LinhaCliente(std::string(dados, n));
+    if (tipo == CURLINFO_HEADER_OUT) {
+        s.mascara->LinhaCliente(std::string(dados, n));
+        registarComando(s, std::string_view(dados, n));
+    }
+    if (tipo == CURLINFO_DATA_OUT) s.enviados += n;
     if (tipo != CURLINFO_HEADER_IN) return 0;
     s.pendente.append(dados, n);
     for (auto fim = s.pendente.find('\n'); fim != std::string::npos; fim = s.pendente.find('\n')) {
@@ -95,8 +136,8 @@ std::size_t ler(char* destino, std::size_t tamanho, std::size_t n, void* p)
 // transfer at once instead of after the whole timeout.
 int progresso(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return Interrupcao::Sinal() != 0 ? 1 : 0; }
 
-// A transfer the signal stopped leaves its connection with a server that may never answer: the
-// QUIT of the handle's cleanup would wait for it, so the connection is cut instead.
+// A transfer stopped by a signal or a timeout leaves its connection with a server that may never
+// answer: the QUIT of the handle's cleanup would wait for it, so the connection is cut instead.
 void cortarLigacao(CURL* c)
 {
     curl_socket_t socket = CURL_SOCKET_BAD;
@@ -114,14 +155,14 @@ int novaLigacao(void* p, curl_socket_t, curlsocktype)
     return CURL_SOCKOPT_OK;
 }
 
-std::string url(const ServicoCorreio::Definicoes& d, const std::string& remetente)
+std::string url(const ServicoCorreio::Definicoes& d, const std::string& nomeEhlo)
 {
     std::string anfitriao = d.servidor.find(':') != std::string::npos && d.servidor.front() != '['
                                 ? "[" + d.servidor + "]"
                                 : d.servidor;
-    // The path is the EHLO name; without it libcurl announces the local host name.
+    // The path is the EHLO name.
     return std::string(d.seguranca == Seguranca::Ssl ? "smtps://" : "smtp://") + anfitriao + ":" +
-           std::to_string(d.porta) + "/" + mensagem::Dominio(remetente);
+           std::to_string(d.porta) + "/" + nomeEhlo;
 }
 
 bool falhaDeLigacao(CURLcode c)
@@ -129,21 +170,22 @@ bool falhaDeLigacao(CURLcode c)
     return c == CURLE_COULDNT_CONNECT || c == CURLE_COULDNT_RESOLVE_HOST || c == CURLE_OPERATION_TIMEDOUT;
 }
 
-// The server ended the connection, or said 421, before it took the message. Once the whole text
-// has gone only its reply tells whether it took it, so a connection lost then is not counted.
-bool ligacaoPerdida(CURLcode codigo, const Transaccao& s)
+// The whole text and its final dot went out after the server's 354. A failed write means the
+// dot did not, and without it no server takes a message.
+bool mensagemCompleta(CURLcode codigo, const Transaccao& s)
 {
-    if (s.codigoErro == 421) return true;
-    bool semResposta = s.codigoErro == 0 &&
-                       (codigo == CURLE_SEND_ERROR || codigo == CURLE_RECV_ERROR || codigo == CURLE_GOT_NOTHING);
-    return semResposta && s.lidos < s.mensagem->size();
+    const std::size_t tamanho = s.mensagem->size();
+    return s.dadosAceites && s.lidos == tamanho && s.enviados >= tamanho && codigo != CURLE_SEND_ERROR;
 }
 
-std::string juntar(const std::vector<std::string>& linhas)
+// The server ended the connection, or said 421, before it took the message. libcurl reports
+// every recipient refused as a failed send too, though the server said all it had to.
+bool ligacaoPerdida(CURLcode codigo, const Transaccao& s, bool incerto)
 {
-    std::string texto;
-    for (const auto& l : linhas) texto += (texto.empty() ? "" : " / ") + l;
-    return texto;
+    if (s.codigoErro == 421) return true;
+    bool semResposta = s.codigoErro == 0 && s.recusados.size() < s.destinatarios &&
+                       (codigo == CURLE_SEND_ERROR || codigo == CURLE_RECV_ERROR || codigo == CURLE_GOT_NOTHING);
+    return semResposta && !incerto;
 }
 
 // Exchange Online and others refuse password logins with these words once basic authentication
@@ -154,19 +196,38 @@ bool senhaNaoAceite(const std::string& resposta)
     return r.find("basic authentication") != std::string::npos || r.find("5.7.30") != std::string::npos;
 }
 
-// Providers word it in many ways ("rate limit exceeded", "too many messages", "throttling").
-bool limiteExcedido(const Transaccao& s)
+// "rate" as the start of a word: "rate limit", "ratelimited", not "generated".
+bool falaDeTaxa(const std::string& resposta)
 {
-    if (s.codigoErro < 400 || s.codigoErro >= 500) return false;
-    const std::string resposta = texto::MinusculasAscii(juntar(s.respostaErro));
-    return std::any_of(std::begin(kSinaisDeLimite), std::end(kSinaisDeLimite),
-                       [&](const char* sinal) { return resposta.find(sinal) != std::string::npos; });
+    for (auto p = resposta.find("rate"); p != std::string::npos; p = resposta.find("rate", p + 1))
+        if (p == 0 || !std::isalpha(static_cast<unsigned char>(resposta[p - 1]))) return true;
+    return false;
+}
+
+// Providers word it in many ways ("rate limit exceeded", "too many messages", Postfix's "too
+// much mail from"); the enhanced status 4.7.x is a policy's refusal, a limit among them.
+bool falaDeLimite(const std::string& resposta)
+{
+    const std::string texto = texto::MinusculasAscii(resposta);
+    if (texto.size() > 8 && texto.compare(4, 4, "4.7.") == 0) return true;
+    return falaDeTaxa(texto) || std::any_of(std::begin(kSinaisDeLimite), std::end(kSinaisDeLimite), [&](const char* sinal) {
+               return texto.find(sinal) != std::string::npos;
+           });
+}
+
+std::string listaRecusados(const std::vector<DestinatarioRecusado>& recusados)
+{
+    std::string texto;
+    for (const auto& r : recusados) texto += (texto.empty() ? "" : " / ") + r.resposta;
+    return texto;
 }
 
 ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao& s, bool comToken)
 {
     ResultadoEnvio r;
     r.ligacaoNova = s.ligacaoNova;
+    r.recusados = s.recusados;
+    for (auto& recusa : r.recusados) recusa.resposta = s.mascara->Mascarar(recusa.resposta);
     if (s.semAutenticacao) {
         r.detalhe = "o servidor não aceitou login (não oferece AUTH) e a chave Utilizador está definida";
         if (!s.mensagem->empty()) r.detalhe += "; a mensagem não foi enviada";
@@ -176,15 +237,19 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
     if (r.enviado) return r;
     r.detalhe = curl_easy_strerror(codigo);
     if (*erroCurl && r.detalhe != erroCurl) r.detalhe += " (" + std::string(erroCurl) + ")";
-    if (!s.respostaErro.empty()) r.detalhe += "; resposta do servidor: " + juntar(s.respostaErro);
+    if (!s.respostaErro.empty())
+        r.detalhe += "; resposta do servidor: " + juntar(s.respostaErro);
+    else if (!s.recusados.empty())
+        r.detalhe += "; resposta do servidor: " + listaRecusados(s.recusados);
     r.loginRecusado = codigo == CURLE_LOGIN_DENIED;
     if (r.loginRecusado && !comToken && senhaNaoAceite(r.detalhe))
         r.detalhe += "; o servidor não aceita login com palavra-passe: use [SMTP] Autenticacao=oauth2";
     r.detalhe = s.mascara->Mascarar(r.detalhe);
+    r.incerto = mensagemCompleta(codigo, s) && !s.respostaFinal;
     // A 5xx is the server's final word; a 4xx or a failure to reach it may pass.
-    r.transitorio = s.codigoErro ? s.codigoErro < 500 : falhaDeLigacao(codigo);
-    r.ligacaoPerdida = ligacaoPerdida(codigo, s);
-    r.limiteExcedido = limiteExcedido(s);
+    r.transitorio = !r.incerto && (s.codigoErro ? s.codigoErro < 500 : falhaDeLigacao(codigo));
+    r.ligacaoPerdida = ligacaoPerdida(codigo, s, r.incerto);
+    r.limiteExcedido = std::any_of(s.respostas4xx.begin(), s.respostas4xx.end(), falaDeLimite);
     return r;
 }
 
@@ -193,6 +258,7 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
 struct CorreioCurl::Pega {
     explicit Pega(std::vector<std::string> segredos) : mascara(std::move(segredos)) {}
     Curl curl{curl_easy_init()};
+    std::string nomeEhlo;
     MascaraCredenciais mascara;
     char erroCurl[CURL_ERROR_SIZE] = "";
     Transaccao transaccao;  // the callbacks' data stays valid as long as the handle
@@ -203,6 +269,7 @@ CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes, std::stri
       tokenAcesso_(std::move(tokenAcesso)),
       pega_(std::make_unique<Pega>(std::vector<std::string>{definicoes.password, tokenAcesso_}))
 {
+    pega_->nomeEhlo = definicoes.nomeCliente.empty() ? sistema::NomeMaquina() : definicoes.nomeCliente;
 }
 
 // Cleaning the handle up ends its open connection with QUIT.
@@ -210,7 +277,7 @@ CorreioCurl::~CorreioCurl() = default;
 
 // What a transaction and a check share: the server, its TLS and certificate, the login, the
 // timeouts, and the callbacks that read the server's replies and notice a signal.
-CURL* CorreioCurl::prepararLigacao(const std::string& remetente, bool ultimaDaLigacao)
+CURL* CorreioCurl::prepararLigacao(bool ultimaDaLigacao)
 {
     const auto& d = definicoes_;
     Transaccao& transaccao = pega_->transaccao = Transaccao{};
@@ -220,11 +287,15 @@ CURL* CorreioCurl::prepararLigacao(const std::string& remetente, bool ultimaDaLi
     erroCurl[0] = '\0';
     CURL* c = pega_->curl.get();
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, erroCurl);
-    curl_easy_setopt(c, CURLOPT_URL, url(d, remetente).c_str());
+    curl_easy_setopt(c, CURLOPT_URL, url(d, pega_->nomeEhlo).c_str());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, d.timeout);
     curl_easy_setopt(c, CURLOPT_TIMEOUT, d.timeout);
+    // The wait for the reply to the end of the message, and for QUIT's, is outside CURLOPT_TIMEOUT.
+    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, d.timeout);
+    // Recipients the server refuses do not stop the message for those it accepts.
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT_ALLLOWFAILS, 1L);
     curl_easy_setopt(c, CURLOPT_FORBID_REUSE, ultimaDaLigacao ? 1L : 0L);
     curl_easy_setopt(c, CURLOPT_SOCKOPTFUNCTION, novaLigacao);
     curl_easy_setopt(c, CURLOPT_SOCKOPTDATA, &transaccao);
@@ -255,9 +326,10 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
         rcpt.release();
         rcpt.reset(nova);
     }
-    CURL* c = prepararLigacao(remetente, ultimaDaLigacao);
+    CURL* c = prepararLigacao(ultimaDaLigacao);
     Transaccao& transaccao = pega_->transaccao;
     transaccao.mensagem = &mensagem;
+    transaccao.destinatarios = destinatarios.size();
     curl_easy_setopt(c, CURLOPT_MAIL_FROM, ("<" + remetente + ">").c_str());
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
@@ -266,14 +338,16 @@ ResultadoEnvio CorreioCurl::Enviar(const std::string& remetente, const std::vect
     curl_easy_setopt(c, CURLOPT_READDATA, &transaccao);
     CURLcode codigo = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);  // the list goes now; the handle stays
-    if (codigo == CURLE_ABORTED_BY_CALLBACK) cortarLigacao(c);
-    return resultado(codigo, pega_->erroCurl, transaccao, !tokenAcesso_.empty());
+    ResultadoEnvio r = resultado(codigo, pega_->erroCurl, transaccao, !tokenAcesso_.empty());
+    // A server that fell silent would hold QUIT for as long again.
+    if (codigo == CURLE_ABORTED_BY_CALLBACK || codigo == CURLE_OPERATION_TIMEDOUT || r.incerto) cortarLigacao(c);
+    return r;
 }
 
-std::string CorreioCurl::Verificar(const std::string& remetente)
+std::string CorreioCurl::Verificar()
 {
     if (!pega_->curl) return "libcurl não inicializou";
-    CURL* c = prepararLigacao(remetente, true);
+    CURL* c = prepararLigacao(true);
     Transaccao& transaccao = pega_->transaccao;
     const std::string nada;
     transaccao.mensagem = &nada;

@@ -7,8 +7,9 @@
 //   ResultadoEnvio r = smtp.Enviar("rel@emp.pt", {"adm@emp.pt", "dir@emp.pt"}, texto);
 //   r = smtp.Enviar("rel@emp.pt", {"vnd@emp.pt"}, outro, true);  // same connection, QUIT after it
 //   if (!r.enviado && r.transitorio) ... try again later
+//   r.recusados;   // with several recipients, those refused; the others have the message
 //   CorreioCurl oauth(definicoes, token);   // Autenticacao=oauth2: XOAUTH2 login with the token
-//   std::string falha = CorreioCurl(definicoes).Verificar("rel@emp.pt");   // "" : login held
+//   std::string falha = CorreioCurl(definicoes).Verificar();   // "" : login held
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,13 +19,16 @@
 namespace quorvelanti {
 
 struct ResultadoEnvio {
-    bool enviado = false;
+    bool enviado = false;         // the server took the message for the recipients it accepted
     bool transitorio = false;     // no connection, a timeout or a 4xx reply: worth another try
     bool ligacaoPerdida = false;  // the server closed the connection, or answered 421, before it
                                   // took the message: it may go once more on a new connection
     bool limiteExcedido = false;  // a 4xx reply saying a sending rate or limit was exceeded
     bool ligacaoNova = false;     // this transaction opened the connection it ran on
     bool loginRecusado = false;   // the server refused the login (535): nothing was sent
+    bool incerto = false;         // the whole message went and no reply to its end came: the
+                                  // server may have taken it, so it must not go again
+    std::vector<DestinatarioRecusado> recusados{};  // recipients not accepted at RCPT, in order
     std::string detalhe;          // libcurl's text and the server's failing reply, with every
                                   // credential masked (see MascaraCredenciais)
 };
@@ -49,13 +53,13 @@ public:
     // Connects, greets, starts TLS and checks the certificate, logs in, sends NOOP and QUIT:
     // everything a message would go through, without sending one. "" when it all held, else
     // why not (libcurl's text and the server's reply, never the password).
-    std::string Verificar(const std::string& remetente);
+    std::string Verificar();
 
 private:
     struct Pega;  // the libcurl handle and what its callbacks see
 
     // Sets the options every use of the handle shares; the transaction's data starts afresh.
-    void* prepararLigacao(const std::string& remetente, bool ultimaDaLigacao);
+    void* prepararLigacao(bool ultimaDaLigacao);
 
     const ServicoCorreio::Definicoes definicoes_;
     const std::string tokenAcesso_;

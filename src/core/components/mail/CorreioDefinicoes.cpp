@@ -15,6 +15,8 @@ namespace quorvelanti {
 namespace {
 
 constexpr const char* kSeccao = "SMTP";
+constexpr const char* kCaracteresNomeCliente =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-[]:";
 
 Erro valorInvalido(const std::string& chave, const std::string& valor, const std::string& esperado)
 {
@@ -92,6 +94,7 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
     d.certificadoCA = ini.LerValor(kSeccao, "CertificadoCA");
     d.utilizador = ini.LerValor(kSeccao, "Utilizador");
     d.pastaSaida = pastaDeSaida(ini.LerValor(kSeccao, "PastaSaida"));
+    d.nomeCliente = ini.LerValor(kSeccao, "NomeCliente");
     d.autenticacao = lerAutenticacao(ini.LerValor(kSeccao, "Autenticacao"));
     // A pickup folder logs in nowhere: its secrets are neither needed nor read.
     if (d.pastaSaida.empty() && d.autenticacao == Autenticacao::PalavraPasse)
@@ -107,6 +110,9 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
         throw Erro(erros::CorreioConfiguracao, "Falta a chave [SMTP] Servidor (ou PastaSaida)");
     if (d.servidor.find_first_of("/@?# \t") != std::string::npos)
         throw valorInvalido("Servidor", d.servidor, "nome ou endereço do servidor");
+    // It travels in the EHLO command line: a host name or an address literal, nothing else.
+    if (d.nomeCliente.find_first_not_of(kCaracteresNomeCliente) != std::string::npos)
+        throw valorInvalido("NomeCliente", d.nomeCliente, "nome desta máquina, como relatorios.empresa.pt");
     // A password over a plain connection must be asked for, not fallen into by a missing key;
     // a pickup folder sends nothing, so it needs no such choice.
     if (d.pastaSaida.empty() && !d.utilizador.empty() && !d.segurancaExplicita)

@@ -96,11 +96,25 @@ Envelope envelopeDe(const ServicoCorreio::Pedido& pedido)
     return e;
 }
 
-// A server that asked to slow down gets the whole of a provider's sliding minute.
-std::chrono::seconds pausa(const ResultadoEnvio& r, int tentativa)
+// A server that asked to slow down gets a minute at least, more at each refusal, which outlasts
+// the counting window of a provider's limit; any other passing failure a few seconds, growing.
+std::chrono::seconds pausa(bool limiteExcedido, int tentativa)
 {
-    if (r.limiteExcedido) return std::chrono::minutes(1);
-    return std::chrono::seconds(std::min(1 << std::min(tentativa - 1, 5), 30));
+    const int dobro = 1 << std::min(tentativa - 1, 5);
+    return std::chrono::seconds(limiteExcedido ? std::min(60 * dobro, 300) : std::min(dobro, 30));
+}
+
+std::string listaEnderecos(const std::vector<std::string>& enderecos)
+{
+    std::string texto;
+    for (const auto& e : enderecos) texto += (texto.empty() ? "" : ", ") + e;
+    return texto;
+}
+
+const DestinatarioRecusado* recusaDe(const std::vector<DestinatarioRecusado>& recusados, const std::string& endereco)
+{
+    auto r = std::find_if(recusados.begin(), recusados.end(), [&](const auto& d) { return d.endereco == endereco; });
+    return r == recusados.end() ? nullptr : &*r;
 }
 
 }  // namespace
@@ -126,6 +140,8 @@ void ServicoCorreio::Enviar(const std::string& origem, const std::string& destin
 void ServicoCorreio::Enviar(const Pedido& pedido)
 {
     const std::string descricao = "Falha no envio de correio para " + pedido.destinos;
+    recusados_.clear();
+    entregaIncerta_ = false;
     // Once the run was told to stop, nothing more goes out.
     Interrupcao::Verificar();
     if (!definicoes_) throw Erro(erros::CorreioConfiguracao, "Serviço de correio sem configuração", descricao);
@@ -137,7 +153,8 @@ void ServicoCorreio::Enviar(const Pedido& pedido)
         throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
     }
     mensagem::ConteudoMensagem& c = envio.conteudo;
-    c.data = relogio_.Agora();
+    // The moment it is written, even when the run re-does an earlier night.
+    c.data = relogio_.AgoraReal();
     c.unico = tokenUnico();
     const std::string texto = mensagem::ComporMensagem(c);
     idMensagem_ = mensagem::IdMensagem(c);
@@ -172,7 +189,7 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
     // With oauth2 the check asks for a token first: a refused credential names its keys.
     const std::string token =
         d.autenticacao == Definicoes::Autenticacao::OAuth2 ? ClienteOAuth(d, relogio_).PedirToken().valor : "";
-    if (std::string falha = CorreioCurl(d, token).Verificar(remetente.front().endereco); !falha.empty())
+    if (std::string falha = CorreioCurl(d, token).Verificar(); !falha.empty())
         throw Erro(erros::CorreioFalhou, "O servidor de correio " + servidor + " não aceitou a ligação", falha);
     using S = Definicoes::Seguranca;
     return "servidor de correio " + servidor +
@@ -180,20 +197,57 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
            (d.utilizador.empty() ? ", sem login" : ", login de " + d.utilizador);
 }
 
-void ServicoCorreio::enviarPorSmtp(const std::string& remetente, const std::vector<std::string>& destinatarios,
+void ServicoCorreio::enviarPorSmtp(const std::string& remetente, std::vector<std::string> pendentes,
                                    const std::string& texto, const std::string& descricao)
 {
     std::optional<SessaoSmtp> propria;
     SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
-    for (int tentativa = 1;; ++tentativa) {
-        ResultadoEnvio r = sessao.Enviar(*definicoes_, remetente, destinatarios, texto);
-        if (r.enviado) return;
-        Interrupcao::Verificar();  // a transfer stopped by a signal is no mail failure
-        if (!r.transitorio || tentativa >= definicoes_->tentativas) {
-            if (tentativa > 1) r.detalhe += " (" + std::to_string(tentativa) + " tentativas)";
-            throw Erro(erros::CorreioFalhou, descricao, r.detalhe);
+    bool entregue = false;  // some recipient has the message
+    int tentativa = 1;
+    ResultadoEnvio r;
+    while (!pendentes.empty()) {
+        const std::size_t tentados = pendentes.size();
+        r = sessao.Enviar(*definicoes_, remetente, pendentes, texto);
+        if (r.incerto) {
+            entregaIncerta_ = true;
+            Interrupcao::Verificar();
+            throw Erro(erros::CorreioIncerto,
+                       descricao + ": a mensagem " + idMensagem_ +
+                           " seguiu inteira e o servidor não respondeu; pode ter sido entregue, e não é enviada de novo",
+                       r.detalhe);
         }
-        relogio_.Esperar(pausa(r, tentativa));
+        // A refusal at RCPT with a 5xx is final; a 4xx ("452 too many recipients") asks to wait.
+        std::vector<std::string> aEsperar;
+        for (const auto& endereco : pendentes) {
+            const DestinatarioRecusado* recusa = recusaDe(r.recusados, endereco);
+            if (recusa && recusa->codigo >= 500)
+                recusados_.push_back(*recusa);
+            else if (recusa || !r.enviado)
+                aEsperar.push_back(endereco);
+        }
+        pendentes = std::move(aEsperar);
+        // Those the server took have it; the others go at once in a further transaction.
+        if (r.enviado) {
+            entregue = true;
+            continue;
+        }
+        Interrupcao::Verificar();  // a transfer stopped by a signal is no mail failure
+        // Every RCPT refused ended the transaction: what stays is what was told to wait.
+        const bool transitorio = r.transitorio || r.recusados.size() == tentados;
+        if (pendentes.empty() || !transitorio || tentativa >= definicoes_->tentativas) break;
+        const auto espera = pausa(r.limiteExcedido, tentativa);
+        sessao.Relatar("Correio para " + listaEnderecos(pendentes) + ": a tentativa " + std::to_string(tentativa) +
+                       " de " + std::to_string(definicoes_->tentativas) + " falhou (" + r.detalhe +
+                       "); nova tentativa dentro de " + std::to_string(espera.count()) + " s");
+        relogio_.Esperar(espera);
+        ++tentativa;
+    }
+    if (tentativa > 1) r.detalhe += " (" + std::to_string(tentativa) + " tentativas)";
+    if (!entregue) throw Erro(erros::CorreioFalhou, descricao, r.detalhe);
+    // The message went; those it could not reach are refused with the last word heard for them.
+    for (const auto& endereco : pendentes) {
+        const DestinatarioRecusado* recusa = recusaDe(r.recusados, endereco);
+        recusados_.push_back(recusa ? *recusa : DestinatarioRecusado{endereco, 0, r.detalhe});
     }
 }
 

@@ -3,21 +3,30 @@
 // an .eml file into a pickup folder. Its settings are the "SMTP" section of the parameter file:
 //   Servidor, Porta (default 25; 465 for ssl, 587 for starttls), Seguranca (nenhuma | starttls |
 //   ssl; certificates verified), CertificadoCA (authority file for a private CA), Utilizador,
-//   Password, Timeout (s, default 60), PastaSaida (pickup folder; when set nothing is sent),
-//   Tentativas (sends tried after a passing failure - no connection, timeout, 4xx - default 1),
-//   MensagensPorLigacao (default 100) and MensagensPorMinuto (default 0, no limit), see SessaoSmtp;
-//   Autenticacao (palavra-passe | oauth2: an OAuth 2.0 token and an XOAUTH2 login, see
-//   DefinicoesOAuth for its keys). Password and OAuthSegredo may be references (ReferenciaSegredo).
+//   Password, Timeout (s, default 60: connecting, the whole message, and each wait for a reply),
+//   PastaSaida (pickup folder; when set nothing is sent), Tentativas (sends tried after a passing
+//   failure - no connection, timeout, 4xx - default 1), NomeCliente (the EHLO name; default this
+//   machine's fully qualified name), MensagensPorLigacao (default 100) and MensagensPorMinuto
+//   (default 0, no limit), see SessaoSmtp; Autenticacao (palavra-passe | oauth2: an OAuth 2.0 token
+//   and an XOAUTH2 login, see DefinicoesOAuth for its keys). Password and OAuthSegredo may be
+//   references (ReferenciaSegredo).
 //
 //   ServicoCorreio correio(relogio);                // or (relogio, sessao): the run's connection
 //   correio.Configurar("/etc/dorvam/Quorvelanti.qel");
 //   correio.Enviar("rel@emp.pt", "adm@emp.pt;dir@emp.pt", "", "", "Assunto", "Texto",
 //                  "/var/rel/x.xlsx", 1, 0);
 //
-// Every failure (refused sender or recipient, server down, closed connection, failed login,
-// a 4xx or 5xx reply) raises Erro whose detail carries the server's reply. With Utilizador set,
-// a server that takes no login is a failure too, and Seguranca must be written out: the password
-// goes without TLS only under an explicit "nenhuma".
+// Every failure (refused sender, every recipient refused, server down, closed connection, failed
+// login, a 4xx or 5xx reply) raises Erro whose detail carries the server's reply. With Utilizador
+// set, a server that takes no login is a failure too, and Seguranca must be written out: the
+// password goes without TLS only under an explicit "nenhuma".
+//
+// A recipient refused among others costs only itself: the rest get the message and Recusados()
+// names it; one told to wait (452 too many recipients) goes in a further transaction of the same
+// message. A 4xx is tried again up to Tentativas times, after a pause that grows, and waits at
+// least a minute when the reply speaks of a rate or a limit (or carries 4.7.x). Once the whole
+// message went out, a missing reply is no failure to try again: the server may have taken it, so
+// Enviar raises Erro(erros::CorreioIncerto) and EntregaIncerta() tells it.
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +37,13 @@ namespace quorvelanti {
 
 class Relogio;
 class SessaoSmtp;
+
+// A recipient the server did not take: its address, the reply's code and the whole reply.
+struct DestinatarioRecusado {
+    std::string endereco;
+    int codigo = 0;
+    std::string resposta;
+};
 
 class ServicoCorreio {
 public:
@@ -52,6 +68,11 @@ public:
     std::string Verificar(const std::string& origem) const;
     // The Message-ID of the message of the last Enviar ("" before the first).
     const std::string& IdMensagem() const { return idMensagem_; }
+    // The recipients the server refused in the last Enviar, which delivered to the others.
+    const std::vector<DestinatarioRecusado>& Recusados() const { return recusados_; }
+    // True when the last Enviar failed after the whole message went out unanswered: the server
+    // may have delivered it, and sending it again could deliver it twice.
+    bool EntregaIncerta() const { return entregaIncerta_; }
 
     struct Definicoes;  // the "SMTP" settings as read
 
@@ -68,14 +89,17 @@ public:
     void Enviar(const Pedido& pedido);
 
 private:
-    // Sends the composed message text on the session, trying again after a passing failure.
-    void enviarPorSmtp(const std::string& remetente, const std::vector<std::string>& destinatarios,
-                       const std::string& texto, const std::string& descricao);
+    // Sends the composed message text on the session until every recipient took it or was
+    // refused for good, trying again after a passing failure.
+    void enviarPorSmtp(const std::string& remetente, std::vector<std::string> pendentes, const std::string& texto,
+                       const std::string& descricao);
 
     const Relogio& relogio_;
     SessaoSmtp* sessao_ = nullptr;
     std::unique_ptr<Definicoes> definicoes_;
     std::string idMensagem_;
+    std::vector<DestinatarioRecusado> recusados_;
+    bool entregaIncerta_ = false;
 };
 
 }  // namespace quorvelanti

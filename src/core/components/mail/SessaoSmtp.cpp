@@ -8,8 +8,9 @@
 namespace quorvelanti {
 
 namespace {
-constexpr std::chrono::steady_clock::duration kMinuto = std::chrono::minutes(1);
-}
+// Shorter waits are the pace itself; longer ones would look like a hang in the log.
+constexpr auto kEsperaRelatada = std::chrono::seconds(5);
+}  // namespace
 
 SessaoSmtp::SessaoSmtp(const Relogio& relogio) : relogio_(relogio) {}
 
@@ -23,10 +24,14 @@ ResultadoEnvio SessaoSmtp::Enviar(const ServicoCorreio::Definicoes& definicoes, 
     ResultadoEnvio r = transaccao(definicoes, remetente, destinatarios, mensagem);
     // A server ends a connection it kept idle, or at its own limit per connection: no fault of the
     // message, which goes once more on a new one. A reply asking to slow down waits for the caller.
-    if (!r.enviado && r.ligacaoPerdida && !r.limiteExcedido)
+    if (!r.enviado && r.ligacaoPerdida && !r.limiteExcedido) {
+        Relatar("Ligação ao servidor de correio terminada antes de a mensagem ser aceite (" + r.detalhe +
+                "); a mensagem segue numa nova ligação");
         r = transaccao(definicoes, remetente, destinatarios, mensagem);
+    }
     // A refused token (revoked, or ended sooner than it said) is replaced once; nothing was sent.
     if (!r.enviado && r.loginRecusado && tokens_ && definicoes.autenticacao == ServicoCorreio::Definicoes::Autenticacao::OAuth2) {
+        Relatar("O servidor de correio recusou o token de acesso; a mensagem segue com um token novo");
         tokens_->Renovar();
         r = transaccao(definicoes, remetente, destinatarios, mensagem);
     }
@@ -39,6 +44,11 @@ void SessaoSmtp::Fechar() noexcept
     mensagensNaLigacao_ = 0;
 }
 
+void SessaoSmtp::Relatar(const std::string& linha) const
+{
+    if (relato_) relato_(linha);
+}
+
 ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definicoes, const std::string& remetente,
                                       const std::vector<std::string>& destinatarios, const std::string& mensagem)
 {
@@ -49,7 +59,7 @@ ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definico
     if (!ligacao_) ligacao_ = std::make_unique<CorreioCurl>(definicoes, token);
     const bool ultima = mensagensNaLigacao_ + 1 >= definicoes.mensagensPorLigacao;
     ResultadoEnvio r = ligacao_->Enviar(remetente, destinatarios, mensagem, ultima);
-    envios_.push_back(relogio_.Instante());
+    fimUltima_ = relogio_.Instante();
     // After a failure the connection ends here: libcurl would keep one whose server answered the
     // end of a message with 421 and hung up, and send the next message into it.
     if (!r.enviado)
@@ -66,15 +76,20 @@ std::string SessaoSmtp::tokenPara(const ServicoCorreio::Definicoes& definicoes)
     return tokens_->Valido();
 }
 
-// Every transaction counts, taken or not, since a provider counts what it was offered. Waiting
-// until the n-th latest is a minute old leaves room for one more in every sliding minute.
+// Every transaction counts, taken or not, since a provider counts what it was offered. Spacing
+// them evenly, from the end of one to the start of the next, keeps a server that counts in fixed
+// windows from seeing a burst at the edge of two.
 void SessaoSmtp::esperarVez(int mensagensPorMinuto)
 {
-    const auto agora = relogio_.Instante();
-    while (!envios_.empty() && agora - envios_.front() >= kMinuto) envios_.pop_front();
-    const auto feitos = static_cast<int>(envios_.size());
-    if (mensagensPorMinuto <= 0 || feitos < mensagensPorMinuto) return;
-    relogio_.Esperar(envios_[feitos - mensagensPorMinuto] + kMinuto - agora);
+    if (mensagensPorMinuto <= 0 || !fimUltima_) return;
+    const auto intervalo = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::minutes(1)) /
+                           mensagensPorMinuto;
+    const auto espera = *fimUltima_ + intervalo - relogio_.Instante();
+    if (espera <= std::chrono::steady_clock::duration::zero()) return;
+    if (espera >= kEsperaRelatada)
+        Relatar("Espera de " + std::to_string(std::chrono::ceil<std::chrono::seconds>(espera).count()) +
+                " s antes da mensagem seguinte (MensagensPorMinuto=" + std::to_string(mensagensPorMinuto) + ")");
+    relogio_.Esperar(espera);
 }
 
 }  // namespace quorvelanti

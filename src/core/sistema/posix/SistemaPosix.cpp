@@ -234,6 +234,20 @@ std::string NomeExecutavel(const std::string& base) { return base; }
 
 unsigned long IdProcesso() noexcept { return static_cast<unsigned long>(::getpid()); }
 
+std::string NomeMaquina()
+{
+    char nome[256] = "";
+    if (::gethostname(nome, sizeof nome - 1) != 0 || nome[0] == '\0') return "localhost";
+    addrinfo pedido{};
+    pedido.ai_flags = AI_CANONNAME;
+    addrinfo* resposta = nullptr;
+    if (::getaddrinfo(nome, nullptr, &pedido, &resposta) != 0) return nome;
+    const char* canonico = resposta->ai_canonname;
+    std::string fqdn = canonico && std::strchr(canonico, '.') ? canonico : nome;
+    ::freeaddrinfo(resposta);
+    return fqdn;
+}
+
 void CaracteresUtf8() noexcept
 {
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");

@@ -319,6 +319,15 @@ std::string NomeExecutavel(const std::string& base) { return base + ".exe"; }
 
 unsigned long IdProcesso() noexcept { return GetCurrentProcessId(); }
 
+std::string NomeMaquina()
+{
+    char nome[256] = "";
+    DWORD tamanho = sizeof nome;
+    if (GetComputerNameExA(ComputerNameDnsFullyQualified, nome, &tamanho) && nome[0] != '\0') return nome;
+    tamanho = sizeof nome;
+    return GetComputerNameExA(ComputerNameDnsHostname, nome, &tamanho) && nome[0] != '\0' ? nome : "localhost";
+}
+
 void CaracteresUtf8() noexcept {}
 
 void TerminarJa(int estado, const std::string& linha) noexcept
