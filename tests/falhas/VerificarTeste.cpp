@@ -1,5 +1,6 @@
-// quorvelanti --verificar as an administrator runs it before the night, and a run on a
-// parameter file the service user may not read.
+// quorvelanti --verificar as an administrator runs it before the night (a password login, an
+// OAuth 2.0 sign-in, secrets by reference), and a run on a parameter file the service user may
+// not read.
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -66,8 +67,9 @@ TEST(Verificar, FicheiroCertoTudoOkSemEscreverNemEnviar)
     EXPECT_EQ(cenario.LerParametros(), cenario.ParametrosEscritos());
 }
 
-// A wrong database password, a wrong mail password and a log folder that takes no file: one
-// FALHA line each, naming the company or the key, and the check goes on past each of them.
+// A wrong database password, a wrong mail password, a log folder that takes no file, a password
+// kept in a file that is not there and a salesperson's address left out of DestinoVnd: one FALHA
+// line each, naming the company or the key, and the check goes on past each of them.
 TEST(Verificar, CadaFalhaNaSuaLinha)
 {
     falhas::Cenario cenario;
@@ -76,22 +78,73 @@ TEST(Verificar, CadaFalhaNaSuaLinha)
     apoio::ServidorSmtp smtp(comLogin());
     std::string chaves = smtp.ChavesIni();
     chaves.replace(chaves.find("Password=certa"), 14, "Password=errada");
-    cenario.Parametros("[EMPRESAS]\r\nA\r\nERP\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db") +
-                       "[ERP]\r\nServidor=127.0.0.1," + std::to_string(sql.Porta()) +
-                       "\r\nEmpresa=EMP\r\nUsername=rel\r\nPassword=errada\r\nEncriptacao=nao\r\nTimeoutLigacao=10\r\n" +
-                       cenario.Globais(chaves));
+    const auto seccaoSql = [&](const std::string& nome, const std::string& password) {
+        return "[" + nome + "]\r\nServidor=127.0.0.1," + std::to_string(sql.Porta()) + "\r\nEmpresa=EMP\r\nUsername=rel\r\nPassword=" +
+               password + "\r\nEncriptacao=nao\r\nTimeoutLigacao=10\r\n";
+    };
+    cenario.Parametros("[EMPRESAS]\r\nA\r\nB\r\nERP\r\nREF\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db") +
+                       falhas::Cenario::Seccao("B", "a.db", "DestinoVnd=V01,ana@emp.pt,V02,V03,rui@emp.pt\r\n") +
+                       seccaoSql("ERP", "errada") + seccaoSql("REF", "@ficheiro:/nao/existe") + cenario.Globais(chaves));
     falhas::PastaImutavel imutavel(cenario.PastaLog());
     if (!imutavel.Activa()) GTEST_SKIP() << imutavel.Motivo();
     const auto r = verificar(cenario);
     EXPECT_EQ(r.estado, 1) << r.saida;
     const auto f = falhasEm(r.saida);
-    ASSERT_EQ(f.size(), 3u) << r.saida;
+    ASSERT_EQ(f.size(), 5u) << r.saida;
     EXPECT_TRUE(Contem(f[0], "[Log] Directoria") && Contem(f[0], "não aceita ficheiros")) << f[0];
     EXPECT_TRUE(Contem(f[1], "correio") && Contem(f[1], "535")) << f[1];
-    EXPECT_TRUE(Contem(f[2], "empresa ERP") && Contem(f[2], "Login failed")) << f[2];
+    EXPECT_TRUE(Contem(f[2], "empresa B") && Contem(f[2], "DestinoVnd (vendedor V02)") && Contem(f[2], "V03")) << f[2];
+    EXPECT_TRUE(Contem(f[3], "empresa ERP") && Contem(f[3], "Login failed")) << f[3];
+    EXPECT_TRUE(Contem(f[4], "empresa REF: A chave [REF] Password remete para @ficheiro:/nao/existe, que não existe"))
+        << f[4];
     EXPECT_TRUE(Contem(r.saida, "ok    empresa A")) << r.saida;
     EXPECT_FALSE(Contem(r.saida, "errada"));
     EXPECT_EQ(smtp.Transaccoes(), 0);
+}
+
+// Under oauth2 the check asks the token endpoint for a token and signs in with it, sending
+// nothing; a secret the endpoint refuses, or whose file is missing, is one FALHA line naming it.
+TEST(Verificar, OAuthPedeTokenEEntraSemEnviar)
+{
+    falhas::Cenario cenario;
+    cenario.EmpresaVazia("a.db");
+    apoio::OpcoesSmtp o;
+    o.oauth.activo = true;
+    o.oauth.segredo = "S3gr3do~certo";
+    apoio::ServidorSmtp smtp(o);
+    const std::string ficheiro = cenario.Dorvam() + "/segredo";
+    apoio::EscreverBytes(ficheiro, o.oauth.segredo + "\n");
+    chmod(ficheiro.c_str(), 0600);
+    const auto verificarCom = [&](const std::string& segredo) {
+        cenario.Parametros("[EMPRESAS]\r\nA\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db") +
+                           cenario.Globais(smtp.ChavesIni() + "OAuthSegredo=" + segredo + "\r\n"));
+        return verificar(cenario);
+    };
+
+    auto r = verificarCom("@ficheiro:" + ficheiro);
+    EXPECT_EQ(r.estado, 0) << r.saida << r.erros;
+    EXPECT_TRUE(falhasEm(r.saida).empty()) << r.saida;
+    EXPECT_TRUE(Contem(r.saida, "ok    correio: servidor de correio 127.0.0.1:")) << r.saida;
+    ASSERT_EQ(smtp.Tokens().size(), 1u);
+    EXPECT_EQ(smtp.LoginsXoauth2(true), 1);
+    EXPECT_FALSE(Contem(r.saida + r.erros, smtp.Tokens()[0]));
+    EXPECT_FALSE(Contem(r.saida + r.erros, o.oauth.segredo));
+
+    for (const std::string segredo : {"segredo-errado", "@ficheiro:/nao/existe"}) {
+        SCOPED_TRACE(segredo);
+        r = verificarCom(segredo);
+        EXPECT_EQ(r.estado, 1);
+        const auto f = falhasEm(r.saida);
+        ASSERT_EQ(f.size(), 1u) << r.saida;
+        EXPECT_TRUE(Contem(f[0], "OAuthSegredo")) << f[0];
+        EXPECT_TRUE(Contem(f[0], segredo == "segredo-errado" ? "invalid_client" : "remete para @ficheiro:/nao/existe"))
+            << f[0];
+        EXPECT_FALSE(Contem(r.saida + r.erros, "segredo-errado"));
+        EXPECT_TRUE(Contem(r.saida, "ok    empresa A")) << r.saida;
+    }
+    EXPECT_EQ(smtp.Ligacoes(), 1) << "no sign-in tried without a token";
+    EXPECT_EQ(smtp.Transaccoes(), 0);
+    EXPECT_TRUE(apoio::Ficheiros(cenario.PastaLog()).empty());
 }
 
 // The most likely installation slip: a parameter file the service user may not read. The run

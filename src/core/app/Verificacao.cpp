@@ -11,6 +11,7 @@
 #include "data/Erro.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"
+#include "reports/LerMailVendedor.h"
 #include "run/ContextoExecucao.h"
 #include "settings/Parametros.h"
 #include "sistema/Sistema.h"
@@ -93,6 +94,24 @@ std::string emSegundos(double segundos)
     return texto;
 }
 
+// Every address the company's workbooks go to: a mistyped one fails here, not halfway through
+// the night's mail.
+void verificarDestinos(LeitorIni& ini, const std::string& nome)
+{
+    const auto verificar = [&](const std::string& chave, const std::string& lista) {
+        try {
+            mensagem::LerEnderecos(lista);
+        } catch (const Erro& erro) {
+            throw Erro(erros::ParametroInvalido, "Empresa " + nome + ": a chave " + chave + " tem um endereço inválido",
+                       erro.DescricaoCompleta());
+        }
+    };
+    verificar("DestinoAdm", ini.LerValor(nome, "DestinoAdm"));
+    verificar("DestinoEnc", ini.LerValor(nome, "DestinoEnc"));
+    for (const auto& [codigo, endereco] : ParesVendedor(ini.LerValor(nome, "DestinoVnd")))
+        verificar("DestinoVnd (vendedor " + codigo + ")", endereco);
+}
+
 // The connection as the run opens it, then the query that starts each company's reports.
 std::string empresa(ContextoExecucao& ctx, const std::string& nome)
 {
@@ -101,16 +120,9 @@ std::string empresa(ContextoExecucao& ctx, const std::string& nome)
     getNomeEmpresa(ctx);
     ctx.Ligacao->FecharLigacao();
     std::string feito = "ligação e consulta da empresa em " + emSegundos(segundosDesde(ctx.relogio, inicio));
-    for (const char* chave : {"DestinoAdm", "DestinoEnc"}) {
-        LeitorIni ini(&ctx.cacheIni);
-        ini.DefinirFicheiro(ctx.FicheiroIni);
-        try {
-            mensagem::LerEnderecos(ini.LerValor(nome, chave));
-        } catch (const Erro& erro) {
-            throw Erro(erros::ParametroInvalido, "Empresa " + nome + ": a chave " + chave + " tem um endereço inválido",
-                       erro.DescricaoCompleta());
-        }
-    }
+    LeitorIni ini(&ctx.cacheIni);
+    ini.DefinirFicheiro(ctx.FicheiroIni);
+    verificarDestinos(ini, nome);
     return feito;
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 // A salesperson's mail address, looked up in the company's "DestinoVnd" list; the daily
-// salesperson workbooks and the weekly client mails both use it.
+// salesperson workbooks and the weekly client mails both use it, and the settings check reads
+// every pair of the list.
 //
 //   std::string email;
 //   LerMailVendedor(ctx, email, "V01");   // ctx.DestinoVnd "V01,ana@emp.pt,V02,rui@emp.pt": "ana@emp.pt"
+//   ParesVendedor("V01,ana@emp.pt,V02");  // {{"V01", "ana@emp.pt"}}
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quorvelanti {
 
@@ -13,5 +17,9 @@ struct ContextoExecucao;
 // DestinoVnd is "code,address,code,address,..."; entries are compared exactly (blanks count)
 // and only codes (even entries) are compared. email becomes "" when no code matches.
 void LerMailVendedor(const ContextoExecucao& ctx, std::string& email, const std::string& CodVnd);
+
+// Every (code, address) pair of a DestinoVnd text, in order; a final code without an address
+// after it is no pair.
+std::vector<std::pair<std::string, std::string>> ParesVendedor(const std::string& DestinoVnd);
 
 }  // namespace quorvelanti
