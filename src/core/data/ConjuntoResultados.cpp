@@ -233,7 +233,8 @@ void ConjuntoResultados::recalcularVisiveis()
 ConjuntoResultados ConjuntoResultados::Clonar() const
 {
     ConjuntoResultados clone(*this);
-    clone.posicao_ = 0;
+    clone.filtrado_ = false;
+    clone.recalcularVisiveis();
     return clone;
 }
 

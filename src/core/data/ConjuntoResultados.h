@@ -9,8 +9,9 @@
 //   rs.Filtrar("Vendedor", "V01");                // by value: an apostrophe is just a character
 //   for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) use(rs.Texto("Vendas"));
 //
-// A clone shares the rows and has its own cursor, filter and order; changing a value through
-// either is seen by both.
+// A clone shares the rows and keeps the order, with its own cursor at the first row and no
+// filter, whatever the original's; changing a value through either is seen by both. Filter a
+// clone, not a result set others read: a filter left behind would hide rows from them.
 #include <memory>
 #include <string>
 #include <vector>
