@@ -232,9 +232,15 @@ void ConjuntoResultados::recalcularVisiveis()
 
 ConjuntoResultados ConjuntoResultados::Clonar() const
 {
+    ConjuntoResultados clone = ClonarComFiltro();
+    clone.LimparFiltro();
+    return clone;
+}
+
+ConjuntoResultados ConjuntoResultados::ClonarComFiltro() const
+{
     ConjuntoResultados clone(*this);
-    clone.filtrado_ = false;
-    clone.recalcularVisiveis();
+    clone.posicao_ = 0;
     return clone;
 }
 

@@ -22,7 +22,7 @@ namespace quorvelanti {
 struct FolhaDescrita {
     std::string nome;
     std::string titulo;
-    ConjuntoResultados dados;           // read from its first visible row, never through a shared cursor
+    ConjuntoResultados dados;          // its visible rows are written, from the first, on a cursor of their own
     std::vector<EntradaTotal> totais;  // the totals row's formulas, by column
 };
 

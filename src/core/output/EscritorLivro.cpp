@@ -31,7 +31,7 @@ void escreverFolhas(LivroXlsx& livro, const DescricaoLivro& descricao)
             continue;
         }
         livro.AdicionarFolha(folha.nome);
-        LivroFolha(livro, tipo, folha.dados.Clonar()).Escrever(folha.titulo, descricao.linhasCliente, folha.totais);
+        LivroFolha(livro, tipo, folha.dados.ClonarComFiltro()).Escrever(folha.titulo, descricao.linhasCliente, folha.totais);
     }
 }
 

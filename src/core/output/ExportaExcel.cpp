@@ -63,8 +63,9 @@ DescricaoLivro descrever(const ContextoExecucao& ctx, const std::vector<std::str
     DescricaoLivro descricao{.ficheiro = Ficheiro, .tipo = Tipo, .folhas = {}, .linhasCliente = {}};
     for (std::size_t i = 1; i <= quantas; ++i) {
         const FolhaDoTipo& folha = procurar(Tipo, i);
-        // A clone, so the run context's own cursor is never moved.
-        descricao.folhas.push_back({NomesFolhas[i], Titulos[i], (ctx.*folha.conjunto).Clonar(), folha.totais});
+        // The rows the context's set shows, through a clone: the context's own cursor never moves.
+        descricao.folhas.push_back(
+            {NomesFolhas[i], Titulos[i], (ctx.*folha.conjunto).ClonarComFiltro(), folha.totais});
     }
     if (tipo.Semanal())
         descricao.linhasCliente = {"Cliente: " + ctx.ClienteActual, "Nome Cliente: " + ctx.NomeClienteActual,
