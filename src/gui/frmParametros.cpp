@@ -78,9 +78,9 @@ void frmParametros::Carrega()
         parametros_.Ler();
     } catch (const Erro& erro) {
         // The window still opens, with what could be read, so the file can be written anew.
-        QMessageBox::warning(this, windowTitle(),
-                             QString::fromStdString("Não foi possível ler o ficheiro de parâmetros " + ficheiro_ + ": " +
-                                                    erro.DescricaoCompleta()));
+        const std::string mensagem =
+            "Não foi possível ler o ficheiro de parâmetros " + ficheiro_ + ": " + erro.DescricaoCompleta();
+        QMessageBox::warning(this, windowTitle(), QString::fromStdString(mensagem));
     }
     Campo13->Texto(parametros_.email_Assunto());
     Campo15->Texto(parametros_.Log_Directoria());

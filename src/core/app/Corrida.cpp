@@ -31,7 +31,8 @@ private:
 // The log itself may be what failed.
 FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
-    if (ctx.Log && falha.numero != erros::LivroFalhou) ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
+    if (ctx.Log && falha.numero != erros::LivroFalhou)
+        ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
     AvisarFalha(ctx, falha);
     if (ctx.Log) ctx.Log->Fechar();
     return falha;

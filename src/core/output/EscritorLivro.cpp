@@ -31,7 +31,8 @@ void escreverFolhas(LivroXlsx& livro, const DescricaoLivro& descricao)
             continue;
         }
         livro.AdicionarFolha(folha.nome);
-        LivroFolha(livro, tipo, folha.dados.ClonarComFiltro()).Escrever(folha.titulo, descricao.linhasCliente, folha.totais);
+        LivroFolha(livro, tipo, folha.dados.ClonarComFiltro())
+            .Escrever(folha.titulo, descricao.linhasCliente, folha.totais);
     }
 }
 

@@ -12,7 +12,8 @@
 // ExportaExcelAnexo writes it the same way but hands it over unsynced under the temporary name,
 // for a message (see LivroAnexo):
 //
-//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_C1.xlsx"),
+//   auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_C1.xlsx");
+//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome,
 //                                        TipoLivro::ClienteSemanal);   // attached as nome.anexo
 //
 // The two build the workbook's description (EscritorLivro) from the run context: each sheet's
