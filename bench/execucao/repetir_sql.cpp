@@ -57,7 +57,7 @@ int main(int argc, char** argv)
         const double inicio = segundosProcessador();
         for (const std::string& sql : instrucoes) {
             ConjuntoResultados rs;
-            ligacao.AbrirConsulta("", sql, rs, true, 0);
+            ligacao.AbrirConsulta(sql, rs);
             linhas += rs.ContarRegistos();
             celulas += rs.ContarRegistos() * static_cast<long>(rs.NumeroCampos());
         }

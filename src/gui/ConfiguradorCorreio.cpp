@@ -245,8 +245,16 @@ QString ConfiguradorCorreio::EnviarTeste()
         }
         ServicoCorreio correio(relogio_);
         correio.Configurar(copia.toStdString());
-        correio.Enviar(emissor, destino, "", "", "Quorvelanti: mensagem de teste",
-                       "Mensagem de teste enviada da configuração do servidor de e-mail.", "", 0, 0);
+        correio.Enviar({.origem = emissor,
+                        .destinos = destino,
+                        .copia = "",
+                        .copiaOculta = "",
+                        .assunto = "Quorvelanti: mensagem de teste",
+                        .mensagem = "Mensagem de teste enviada da configuração do servidor de e-mail.",
+                        .anexo = "",
+                        .comAnexo = false,
+                        .prioridade = 0,
+                        .nomeAnexo = ""});
         if (!texto::Aparar(pastaSaida).empty())
             return Responder(QString("Mensagem de teste escrita na pasta de saída %1 (com PastaSaida nada é enviado).")
                                  .arg(QString::fromStdString(pastaSaida)));

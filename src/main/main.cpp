@@ -169,7 +169,7 @@ int main(int argc, char** argv)
     definicoes.retomar = retomar && std::string(retomar) == "1";
 
     if (opcao == "--verificar") {
-        const std::string modo = argc == 3 ? argv[2] : "/S";
+        const std::string modo = argc == 3 ? argv[2] : LinhaAutomatica(Conjunto::Diario);
         if (argc > 3 || !ModoAutomatico(modo)) {
             std::cerr << "--verificar aceita /S ou /3S: " << definicoes.linhaComando << "\n\n" << uso(definicoes);
             return 2;

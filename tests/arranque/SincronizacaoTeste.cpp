@@ -62,7 +62,7 @@ TEST_F(Ligacoes, SegundaLigacaoSoQuandoHaEmpresaExt)
     AbreLigacaoExt(ctx, "A", ctx.LigacaoExt, pasta / "p.qel", ctx.TemLigacaoExt);
     ASSERT_TRUE(ctx.TemLigacaoExt);
     ConjuntoResultados rs;
-    ctx.LigacaoExt->AbrirConsulta("", "SELECT NumContr FROM EMPRESA", rs, true, 0);
+    ctx.LigacaoExt->AbrirConsulta("SELECT NumContr FROM EMPRESA", rs);
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("NumContr"), "500000009");
     LigacaoBD* anterior = ctx.LigacaoExt.get();

@@ -64,7 +64,7 @@ TEST_F(InstrucoesRelatorio, EncomendasPendentesUmaLinhaPorDocumento)
         " cast(c.NNumDoc as nvarchar(10))+'/'+cast(c.Ano as nvarchar(4)),c.DATA,c.TERCEIRO ,cl.Nome ,l.VENDEDOR,v.NOME" +
         " order by c.Data,'Id. Doc.'";
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", sql, rs);
+    ligacao_.AbrirConsulta(sql, rs);
     ASSERT_EQ(rs.NumeroCampos(), 7u);
     EXPECT_EQ(rs.CampoEm(0).nome, "Id. Doc.");
     EXPECT_EQ(rs.CampoEm(1).nome, "Data Doc.");
@@ -110,7 +110,7 @@ TEST_F(InstrucoesRelatorio, ResumoDeVendasDoDiaComSinalESubconsultas)
         " AND (a.Grupo Not IN ('PT')) " + " AND (a.INACTIVO = 0)" + " and c.nvias<>-1 and a.artoudes<>-1 " +
         " and c.DATA = CONVERT(DATETIME, '2024-05-03', 102)" + " group by l.vendedor,v.nome";
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", sql, rs);
+    ligacao_.AbrirConsulta(sql, rs);
     ASSERT_EQ(rs.ContarRegistos(), 1);
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("Vendedor"), "V1");
@@ -127,7 +127,7 @@ TEST_F(InstrucoesRelatorio, ResumoDeVendasDoDiaComSinalESubconsultas)
 TEST_F(InstrucoesRelatorio, EmpresaComPrefixoDbo)
 {
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
+    ligacao_.AbrirConsulta("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
     EXPECT_EQ(rs.ContarRegistos(), 0);
     EXPECT_EQ(rs.CampoEm(1).nome, "NumContr");
     EXPECT_EQ(rs.CampoEm(1).tamanho, 20);

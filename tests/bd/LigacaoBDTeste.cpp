@@ -49,13 +49,13 @@ protected:
     void CriarTabela()
     {
         ConjuntoResultados rs;
-        ligacao_.AbrirConsulta("", "CREATE TABLE " + tabela_ +
+        ligacao_.AbrirConsulta("CREATE TABLE " + tabela_ +
                                        " (i INT, f FLOAT, m MONEY, d DECIMAL(18,3), dt DATETIME, t NVARCHAR(12))",
                                rs);
-        ligacao_.AbrirConsulta("", "INSERT INTO " + tabela_ +
+        ligacao_.AbrirConsulta("INSERT INTO " + tabela_ +
                                        " VALUES (1, 2.5, 12.3456, 1.005, '2024-05-03T10:20:30', 'olá')", rs);
-        ligacao_.AbrirConsulta("", "INSERT INTO " + tabela_ + " VALUES (2, 3, 7, 2, '2024-05-04T00:00:00', 'x')", rs);
-        ligacao_.AbrirConsulta("", "INSERT INTO " + tabela_ + " VALUES (NULL, NULL, NULL, NULL, NULL, NULL)", rs);
+        ligacao_.AbrirConsulta("INSERT INTO " + tabela_ + " VALUES (2, 3, 7, 2, '2024-05-04T00:00:00', 'x')", rs);
+        ligacao_.AbrirConsulta("INSERT INTO " + tabela_ + " VALUES (NULL, NULL, NULL, NULL, NULL, NULL)", rs);
     }
 
     apoio::PastaTemporaria pasta_;
@@ -70,7 +70,7 @@ TEST_P(BaseDados, ColunasTomamOsNomesDosAliasesPelaOrdem)
 {
     CriarTabela();
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "SELECT t as 'Nome Cliente', i as Codigo, f AS 'Designação Artigo' FROM " + tabela_ +
+    ligacao_.AbrirConsulta("SELECT t as 'Nome Cliente', i as Codigo, f AS 'Designação Artigo' FROM " + tabela_ +
                                    " WHERE i = 1", rs);
     ASSERT_EQ(rs.NumeroCampos(), 3u);
     EXPECT_EQ(rs.CampoEm(0).nome, "Nome Cliente");
@@ -85,7 +85,7 @@ TEST_P(BaseDados, TiposDeclaradosDaoCodigosEValoresDeUmSoTipo)
 {
     CriarTabela();
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "SELECT i, f, m, d, dt, t FROM " + tabela_ + " ORDER BY i DESC", rs);
+    ligacao_.AbrirConsulta("SELECT i, f, m, d, dt, t FROM " + tabela_ + " ORDER BY i DESC", rs);
     ASSERT_EQ(rs.NumeroCampos(), 6u);
     EXPECT_EQ(rs.CampoEm(0).tipo, TipoCampo::Inteiro);
     EXPECT_EQ(rs.CampoEm(1).tipo, TipoCampo::Duplo);
@@ -119,7 +119,7 @@ TEST_P(BaseDados, ExpressoesSemTipoDeclaradoTipadasPelosValores)
 {
     CriarTabela();
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "SELECT i + 1 as soma, 'abcd' as texto, f * 2 as dobro FROM " + tabela_ +
+    ligacao_.AbrirConsulta("SELECT i + 1 as soma, 'abcd' as texto, f * 2 as dobro FROM " + tabela_ +
                                    " WHERE i IS NOT NULL ORDER BY i", rs);
     ASSERT_EQ(rs.ContarRegistos(), 2);
     EXPECT_EQ(rs.CampoEm(0).tipo, TipoCampo::Inteiro);
@@ -141,7 +141,7 @@ TEST_P(BaseDados, ConsultaSemLinhasTemOsCampos)
 {
     CriarTabela();
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "SELECT i, t FROM " + tabela_ + " WHERE 1 = 0", rs);
+    ligacao_.AbrirConsulta("SELECT i, t FROM " + tabela_ + " WHERE 1 = 0", rs);
     EXPECT_EQ(rs.NumeroCampos(), 2u);
     EXPECT_EQ(rs.ContarRegistos(), 0);
     EXPECT_TRUE(rs.FimDados());
@@ -151,7 +151,7 @@ TEST_P(BaseDados, SqlErradoDaErroComAMensagemDoMotor)
 {
     ConjuntoResultados rs;
     try {
-        ligacao_.AbrirConsulta("", "SELECT x FROM tabela_inexistente", rs);
+        ligacao_.AbrirConsulta("SELECT x FROM tabela_inexistente", rs);
         FAIL() << "sem erro";
     } catch (const Erro& e) {
         EXPECT_EQ(e.Numero(), erros::ConsultaFalhou);
@@ -159,7 +159,7 @@ TEST_P(BaseDados, SqlErradoDaErroComAMensagemDoMotor)
         EXPECT_NE(e.Detalhe().find("tabela_inexistente"), std::string::npos) << e.Detalhe();
     }
     // The connection survives a failed statement.
-    ligacao_.AbrirConsulta("", "SELECT 1 as um", rs);
+    ligacao_.AbrirConsulta("SELECT 1 as um", rs);
     EXPECT_EQ(rs.ContarRegistos(), 1);
 }
 
@@ -169,11 +169,11 @@ TEST_P(BaseDados, DuasInstrucoesNumTextoNaoPerdemASegunda)
     ConjuntoResultados rs;
     bool falhou = false;
     try {
-        ligacao_.AbrirConsulta("", "DELETE FROM " + tabela_ + " WHERE i = 1; DELETE FROM " + tabela_ + " WHERE i = 2", rs);
+        ligacao_.AbrirConsulta("DELETE FROM " + tabela_ + " WHERE i = 1; DELETE FROM " + tabela_ + " WHERE i = 2", rs);
     } catch (const Erro&) {
         falhou = true;
     }
-    ligacao_.AbrirConsulta("", "SELECT count(*) as n FROM " + tabela_ + " WHERE i IN (1, 2)", rs);
+    ligacao_.AbrirConsulta("SELECT count(*) as n FROM " + tabela_ + " WHERE i IN (1, 2)", rs);
     rs.MoverPrimeiro();
     // Either both ran, or the text was refused and none did: never only the first.
     EXPECT_EQ(ValorComoTexto(rs.ValorDe("n")), falhou ? "2" : "0");
@@ -186,7 +186,7 @@ TEST_P(BaseDados, LigacaoFechadaRecusaConsultas)
     ligacao_.FecharLigacao();
     EXPECT_FALSE(ligacao_.Aberta());
     try {
-        ligacao_.AbrirConsulta("", "SELECT 1 as um", rs);
+        ligacao_.AbrirConsulta("SELECT 1 as um", rs);
         FAIL() << "sem erro";
     } catch (const Erro& e) {
         EXPECT_EQ(e.Numero(), erros::LigacaoFechada);
@@ -198,8 +198,8 @@ TEST_P(BaseDados, ContaERegistaCadaInstrucaoComoConstruida)
     std::string registo = pasta_ / "trace.sql";
     ligacao_.DefinirRegistoSql(registo);
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "SELECT 1 as um,\n 'a' as dois", rs);
-    ligacao_.AbrirConsulta("", "SELECT 2 as tres", rs);
+    ligacao_.AbrirConsulta("SELECT 1 as um,\n 'a' as dois", rs);
+    ligacao_.AbrirConsulta("SELECT 2 as tres", rs);
     EXPECT_EQ(ligacao_.ConsultasExecutadas(), 2);
     EXPECT_EQ(apoio::LerBytes(registo), "SELECT 1 as um,  'a' as dois\nSELECT 2 as tres\n");
 }
@@ -210,16 +210,14 @@ TEST_P(BaseDados, LetrasForaDeAsciiNaInstrucaoComparamComoEscritas)
 {
     const std::string t = GetParam().sqlite ? "qv_grupos" : "#qv_grupos";
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "CREATE TABLE " + t + " (cliente NVARCHAR(10), grupo NVARCHAR(10), valor INT)", rs);
-    ligacao_.AbrirConsulta(
-        "", "INSERT INTO " + t + " VALUES ('CÇ1','SERVIÇOS',1),('CÇ1','G1',2),('C1','PORTES',4),('C1','G1',8)", rs);
-    ligacao_.AbrirConsulta(
-        "", "SELECT sum(valor) as 'Soma €' FROM " + t + " WHERE grupo NOT IN ('PORTES','SERVIÇOS')", rs);
+    ligacao_.AbrirConsulta("CREATE TABLE " + t + " (cliente NVARCHAR(10), grupo NVARCHAR(10), valor INT)", rs);
+    ligacao_.AbrirConsulta("INSERT INTO " + t + " VALUES ('CÇ1','SERVIÇOS',1),('CÇ1','G1',2),('C1','PORTES',4),('C1','G1',8)", rs);
+    ligacao_.AbrirConsulta("SELECT sum(valor) as 'Soma €' FROM " + t + " WHERE grupo NOT IN ('PORTES','SERVIÇOS')", rs);
     ASSERT_EQ(rs.NumeroCampos(), 1u);
     EXPECT_EQ(rs.CampoEm(0).nome, "Soma €");
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("Soma €"), "10");
-    ligacao_.AbrirConsulta("", "SELECT grupo as 'Designação' FROM " + t + " WHERE cliente = 'CÇ1' ORDER BY valor", rs);
+    ligacao_.AbrirConsulta("SELECT grupo as 'Designação' FROM " + t + " WHERE cliente = 'CÇ1' ORDER BY valor", rs);
     ASSERT_EQ(rs.ContarRegistos(), 2);
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("Designação"), "SERVIÇOS");
@@ -237,7 +235,7 @@ TEST_P(BaseDados, InstrucaoAlemDoTimeoutConsultaECancelada)
     ConjuntoResultados rs;
     const auto inicio = std::chrono::steady_clock::now();
     try {
-        curta.AbrirConsulta("", semFim, rs);
+        curta.AbrirConsulta(semFim, rs);
         FAIL() << "a instrução sem fim terminou";
     } catch (const Erro& e) {
         EXPECT_EQ(e.Numero(), erros::TempoConsultaEsgotado) << e.DescricaoCompleta();
@@ -271,9 +269,9 @@ TEST_P(BaseDados, TextoLongoLidoInteiro)
     std::string longo;
     for (int i = 0; i < 5001; ++i) longo += i % 100 == 99 ? "|" : "ç";  // crosses every read buffer
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "CREATE TABLE longos (t TEXT)", rs);
-    ligacao_.AbrirConsulta("", "INSERT INTO longos VALUES ('" + longo + "')", rs);
-    ligacao_.AbrirConsulta("", "SELECT t FROM longos", rs);
+    ligacao_.AbrirConsulta("CREATE TABLE longos (t TEXT)", rs);
+    ligacao_.AbrirConsulta("INSERT INTO longos VALUES ('" + longo + "')", rs);
+    ligacao_.AbrirConsulta("SELECT t FROM longos", rs);
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("t"), longo);
     EXPECT_EQ(rs.CampoEm(0).tipo, TipoCampo::Texto);
@@ -292,7 +290,7 @@ TEST_P(BaseDados, TextoHostilLegivelEMoedaForaDosLimitesRecusada)
                    "CREATE TABLE grandes (m MONEY); INSERT INTO grandes VALUES (1e16);");
     bruta.Fechar();
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "SELECT t FROM nomes ORDER BY n", rs);
+    ligacao_.AbrirConsulta("SELECT t FROM nomes ORDER BY n", rs);
     ASSERT_EQ(rs.ContarRegistos(), 3);
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("t"), "João António");
@@ -301,7 +299,7 @@ TEST_P(BaseDados, TextoHostilLegivelEMoedaForaDosLimitesRecusada)
     rs.MoverSeguinte();
     EXPECT_EQ(rs.Texto("t"), "a\uFFFDb");
     try {
-        ligacao_.AbrirConsulta("", "SELECT m FROM grandes", rs);
+        ligacao_.AbrirConsulta("SELECT m FROM grandes", rs);
         FAIL() << "sem erro";
     } catch (const Erro& e) {
         EXPECT_EQ(e.Numero(), erros::MoedaForaDosLimites);
@@ -320,7 +318,7 @@ TEST_P(BaseDados, FicheiroQueNaoEBaseDeDadosFalhaAoAbrir)
         {
             outra.AbrirLigacao(TextoPara(lixo));
             ConjuntoResultados rs;
-            outra.AbrirConsulta("", "SELECT count(*) as n FROM sqlite_master", rs);
+            outra.AbrirConsulta("SELECT count(*) as n FROM sqlite_master", rs);
         },
         Erro);
 }

@@ -121,7 +121,7 @@ protected:
     std::string Um(const std::string& sql)
     {
         ConjuntoResultados rs;
-        ligacao_.AbrirConsulta("", sql, rs);
+        ligacao_.AbrirConsulta(sql, rs);
         rs.MoverPrimeiro();
         return rs.FimDados() ? "(nenhuma)" : ValorComoTexto(rs.ValorDe(std::size_t{0}));
     }
@@ -150,7 +150,7 @@ TEST_F(ReescritaExecutada, OrderByDeNomesComoNoServidor)
     const std::string nomes = "SELECT column1 AS n FROM (VALUES ('Zé'), ('ana'), ('Jorge'), ('Bruno'), ('João'), "
                               "(''), ('Álvaro'), (NULL), (10), (9))";
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", nomes + " ORDER BY n", rs);
+    ligacao_.AbrirConsulta(nomes + " ORDER BY n", rs);
     std::vector<std::string> ordem;
     for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) ordem.push_back(rs.Texto("n"));
     EXPECT_EQ(ordem, (std::vector<std::string>{"", "9", "10", "", "Álvaro", "ana", "Bruno", "João", "Jorge", "Zé"}));
@@ -160,7 +160,7 @@ TEST_F(ReescritaExecutada, OrderByDeNomesComoNoServidor)
 TEST_F(ReescritaExecutada, OrderByPeloAliasCitado)
 {
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", "SELECT c.SERIE as 'Id. Doc.', c.NNUMDOC as n FROM DOCGCCAB as c order by 'Id. Doc.' DESC",
+    ligacao_.AbrirConsulta("SELECT c.SERIE as 'Id. Doc.', c.NNUMDOC as n FROM DOCGCCAB as c order by 'Id. Doc.' DESC",
                            rs);
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("Id. Doc."), "B");  // a constant would leave the rows in table order

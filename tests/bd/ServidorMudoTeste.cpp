@@ -124,7 +124,7 @@ TEST(ServidorMudo, InstrucaoChegaComoORegistoEARespostaComoEnviada)
     const std::string sql = "SELECT a.Nome as 'Designação' FROM ARTIGOS as a WHERE a.Grupo Not IN ('PORTES','SERVIÇOS') "
                             "AND a.Codigo='AÇÃO-€1'";
     ConjuntoResultados rs;
-    ligacao.AbrirConsulta("", sql, rs);
+    ligacao.AbrirConsulta(sql, rs);
     EXPECT_EQ(apoio::LerBytes(pasta / "trace.sql"), sql + "\n");
     EXPECT_EQ(apoio::TextoLote(servidor.Pacote(0x01)), texto::ParaUtf16(sql));
 

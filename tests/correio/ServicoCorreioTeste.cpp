@@ -20,6 +20,21 @@ namespace {
 
 const DataHora kAgora(2026, 12, 7, 23, 4, 59);
 
+// A plain message from rel@emp.pt with the file attached.
+ServicoCorreio::Pedido pedido(const std::string& destinos, const std::string& anexo)
+{
+    return {.origem = "rel@emp.pt",
+            .destinos = destinos,
+            .copia = "",
+            .copiaOculta = "",
+            .assunto = "s",
+            .mensagem = "c",
+            .anexo = anexo,
+            .comAnexo = true,
+            .prioridade = 0,
+            .nomeAnexo = ""};
+}
+
 // The name the system's own tool gives this machine: fully qualified when the resolver knows it.
 std::string nomeDestaMaquina()
 {
@@ -57,8 +72,16 @@ protected:
     {
         ServicoCorreio correio(relogio_);
         correio.Configurar(parametros(chaves));
-        correio.Enviar("Relatórios <rel@emp.pt>", para, cc, bcc, assunto,
-                       "Informação relativa ao dia 07-12-2026 - EMP1\nSegunda linha", anexo(), 1, 0);
+        correio.Enviar({.origem = "Relatórios <rel@emp.pt>",
+                        .destinos = para,
+                        .copia = cc,
+                        .copiaOculta = bcc,
+                        .assunto = assunto,
+                        .mensagem = "Informação relativa ao dia 07-12-2026 - EMP1\nSegunda linha",
+                        .anexo = anexo(),
+                        .comAnexo = true,
+                        .prioridade = 0,
+                        .nomeAnexo = ""});
     }
 
     // Runs a send that must fail and returns the error, after checking the workbook is still there.
@@ -113,7 +136,16 @@ TEST_F(ServicoCorreioTeste, AssuntoCorpoAnexoECabecalhosChegamIntactos)
     enviar(smtp.ChavesIni(), "adm@emp.pt", "", "", assunto);
     ServicoCorreio outro(relogio_);
     outro.Configurar(parametros(smtp.ChavesIni()));
-    outro.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "Mapas (07-12-2026) - EMP1", "corpo", anexo(), 1, 0);
+    outro.Enviar({.origem = "rel@emp.pt",
+                  .destinos = "adm@emp.pt",
+                  .copia = "",
+                  .copiaOculta = "",
+                  .assunto = "Mapas (07-12-2026) - EMP1",
+                  .mensagem = "corpo",
+                  .anexo = anexo(),
+                  .comAnexo = true,
+                  .prioridade = 0,
+                  .nomeAnexo = ""});
 
     auto recebidas = smtp.Mensagens();
     ASSERT_EQ(recebidas.size(), 2u);
@@ -151,7 +183,7 @@ TEST_F(ServicoCorreioTeste, NomeDeAnexoComAcentosENomeClienteNoEhlo)
     apoio::EscreverBytes(anexo("Vendas Março \"final\".xlsx"), livro_);
     ServicoCorreio correio(relogio_);
     correio.Configurar(parametros(smtp.ChavesIni() + "NomeCliente=relatorios.emp.pt\n"));
-    correio.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "s", "c", anexo("Vendas Março \"final\".xlsx"), 1, 0);
+    correio.Enviar(pedido("adm@emp.pt", anexo("Vendas Março \"final\".xlsx")));
 
     auto lido = apoio::LerCorreio(smtp.Mensagens().at(0).dados);
     ASSERT_EQ(lido.anexos.size(), 1u);
@@ -193,7 +225,7 @@ TEST_F(ServicoCorreioTeste, CadaFalhaDoServidorLevantaErroComASuaResposta)
         apoio::ServidorSmtp smtp(o);
         ServicoCorreio correio(relogio_);
         correio.Configurar(parametros(smtp.ChavesIni() + "Tentativas=2\n"));
-        EXPECT_THROW(correio.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "s", "c", anexo(), 1, 0), Erro);
+        EXPECT_THROW(correio.Enviar(pedido("adm@emp.pt", anexo())), Erro);
         EXPECT_TRUE(correio.EntregaIncerta());
         EXPECT_TRUE(smtp.Mensagens().empty());
         EXPECT_EQ(smtp.Transaccoes(), 1);
@@ -211,8 +243,9 @@ TEST_F(ServicoCorreioTeste, DestinatarioRecusadoSoCustaASiProprio)
     apoio::ServidorSmtp smtp(o);
     ServicoCorreio correio(relogio_);
     correio.Configurar(parametros(smtp.ChavesIni()));
-    correio.Enviar("rel@emp.pt", "adm@emp.pt;nao@emp.pt;dir@emp.pt", "cc1@emp.pt, cc2@emp.pt", "", "s", "c", anexo(),
-                   1, 0);
+    auto comCopia = pedido("adm@emp.pt;nao@emp.pt;dir@emp.pt", anexo());
+    comCopia.copia = "cc1@emp.pt, cc2@emp.pt";
+    correio.Enviar(comCopia);
 
     ASSERT_EQ(correio.Recusados().size(), 1u);
     EXPECT_EQ(correio.Recusados()[0].endereco, "nao@emp.pt");
@@ -237,7 +270,7 @@ TEST_F(ServicoCorreioTeste, SemRespostaAoFimDaMensagemEntregaIncertaSemRepetir)
         correio.Configurar(parametros(smtp.ChavesIni() + "Tentativas=3\nTimeout=2\n"));
         const auto inicio = std::chrono::steady_clock::now();
         try {
-            correio.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "s", "c", anexo(), 1, 0);
+            correio.Enviar(pedido("adm@emp.pt", anexo()));
             ADD_FAILURE() << "sem resposta não é entrega certa";
         } catch (const Erro& e) {
             EXPECT_EQ(e.Numero(), erros::CorreioIncerto);
@@ -420,7 +453,7 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
     }
 
     ServicoCorreio semConfigurar(relogio_);
-    EXPECT_THROW(semConfigurar.Enviar("a@b.pt", "c@d.pt", "", "", "s", "m", anexo(), 1, 0), Erro);
+    EXPECT_THROW(semConfigurar.Enviar(pedido("c@d.pt", anexo())), Erro);
 }
 
 }  // namespace

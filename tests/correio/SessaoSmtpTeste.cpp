@@ -39,7 +39,16 @@ std::vector<apoio::MensagemRecebida> enviar(const apoio::ServidorSmtp& smtp, con
     for (int i = 0; i < n; ++i) {
         ServicoCorreio correio(relogio, sessao);
         correio.Configurar(pasta / "q.qel");
-        correio.Enviar("rel@emp.pt", "adm@emp.pt", "", "", "m" + std::to_string(i), "corpo", pasta / "livro.xlsx", 1, 0);
+        correio.Enviar({.origem = "rel@emp.pt",
+                        .destinos = "adm@emp.pt",
+                        .copia = "",
+                        .copiaOculta = "",
+                        .assunto = "m" + std::to_string(i),
+                        .mensagem = "corpo",
+                        .anexo = pasta / "livro.xlsx",
+                        .comAnexo = true,
+                        .prioridade = 0,
+                        .nomeAnexo = ""});
     }
     return smtp.Mensagens();
 }

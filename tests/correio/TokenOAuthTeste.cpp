@@ -22,7 +22,16 @@ protected:
         apoio::EscreverBytes(pasta / "q.qel", "[SMTP]\n" + smtp.ChavesIni() + "OAuthSegredo=s3gredo\n");
         ServicoCorreio correio(relogio, sessao);
         correio.Configurar(pasta / "q.qel");
-        correio.Enviar("rel@emp.pt", para, "", "", "Mapas", "corpo", "", 0, 0);
+        correio.Enviar({.origem = "rel@emp.pt",
+                        .destinos = para,
+                        .copia = "",
+                        .copiaOculta = "",
+                        .assunto = "Mapas",
+                        .mensagem = "corpo",
+                        .anexo = "",
+                        .comAnexo = false,
+                        .prioridade = 0,
+                        .nomeAnexo = ""});
     }
 
     static apoio::OpcoesSmtp opcoes(int validade, int recusas)

@@ -11,7 +11,16 @@
 namespace quorvelanti {
 
 namespace {
-bool semanal(const std::string& linha) { return linha == "3" || linha == "/3S"; }
+struct LinhaModo {
+    const char* linha;
+    Modo modo;
+};
+constexpr LinhaModo kModos[] = {
+    {"", {Conjunto::Diario, false}},
+    {"/S", {Conjunto::Diario, true}},
+    {"3", {Conjunto::Semanal, false}},
+    {"/3S", {Conjunto::Semanal, true}},
+};
 
 // A word as the shell reads it back: as it is when it holds only safe characters, else quoted.
 std::string citar(const std::string& palavra)
@@ -25,16 +34,32 @@ std::string citar(const std::string& palavra)
 }
 }  // namespace
 
-bool ModoAutomatico(const std::string& linhaComando) { return linhaComando == "/S" || linhaComando == "/3S"; }
+Modo LerModo(const std::string& linhaComando)
+{
+    for (const auto& [linha, modo] : kModos)
+        if (linhaComando == linha) return modo;
+    return {Conjunto::Diario, false, true};
+}
+
+std::string LinhaAutomatica(Conjunto conjunto)
+{
+    for (const auto& [linha, modo] : kModos)
+        if (modo.automatico && modo.conjunto == conjunto) return linha;
+    return "";
+}
+
+bool ModoAutomatico(const std::string& linhaComando) { return LerModo(linhaComando).automatico; }
 
 std::string TituloJanela(const std::string& linhaComando)
 {
-    return semanal(linhaComando) ? "Encomendas (Semanal)" : "Quorvelanti";
+    return LerModo(linhaComando).conjunto == Conjunto::Semanal ? "Encomendas (Semanal)" : "Quorvelanti";
 }
 
 std::string TituloParametros(const std::string& linhaComando)
 {
-    return linhaComando == "3" ? "Parâmetros (Mapa Encomenda Semanal)" : "Parâmetros (Quorvelanti)";
+    const Modo modo = LerModo(linhaComando);
+    return modo.conjunto == Conjunto::Semanal && !modo.automatico ? "Parâmetros (Mapa Encomenda Semanal)"
+                                                                  : "Parâmetros (Quorvelanti)";
 }
 
 std::string PastaParametros(const DefinicoesArranque& definicoes)
@@ -67,18 +92,20 @@ std::string PastaExemplos(const std::string& pastaPrograma)
 std::string Arrancar(ContextoExecucao& ctx, const DefinicoesArranque& definicoes)
 {
     const std::string& linha = definicoes.linhaComando;
-    const bool doModo = linha.empty() || linha == "/S" || semanal(linha);
-    if (!doModo) {
+    const Modo modo = LerModo(linha);
+    if (modo.ficheiroNomeado) {
         ctx.FicheiroIni = definicoes.pastaPrograma + "/" + linha;  // a named file is always beside the program
         ctx.OrigemFicheiroIni = "um ficheiro indicado na linha de comando é procurado na pasta do programa, " +
                                 definicoes.pastaPrograma;
     } else {
-        ctx.FicheiroIni = PastaParametros(definicoes) + (semanal(linha) ? "/MapaEncSemana.qel" : "/Quorvelanti.qel");
+        ctx.FicheiroIni = PastaParametros(definicoes) +
+                          (modo.conjunto == Conjunto::Semanal ? "/MapaEncSemana.qel" : "/Quorvelanti.qel");
         ctx.OrigemFicheiroIni = OrigemPastaParametros(definicoes);
     }
     ctx.OrigemFicheiroIni += "; ficheiros de exemplo em " + PastaExemplos(definicoes.pastaPrograma);
-    ctx.Automatico = ModoAutomatico(linha);
+    ctx.Automatico = modo.automatico;
     ctx.LinhaComando = linha;
+    ctx.ConjuntoCorrida = modo.conjunto;
     ctx.Retomar = definicoes.retomar;
     ctx.ComandoRetoma = ComandoRetoma(definicoes);
     return TituloJanela(linha);
@@ -86,8 +113,8 @@ std::string Arrancar(ContextoExecucao& ctx, const DefinicoesArranque& definicoes
 
 std::string ModoRetoma(const std::string& linhaComando)
 {
-    if (linhaComando.empty()) return "/S";
-    return linhaComando == "3" ? "/3S" : linhaComando;
+    const Modo modo = LerModo(linhaComando);
+    return modo.ficheiroNomeado ? linhaComando : LinhaAutomatica(modo.conjunto);
 }
 
 std::string ComandoRetoma(const DefinicoesArranque& definicoes)

@@ -11,9 +11,21 @@
 #include <optional>
 #include <string>
 
+#include "run/Conjunto.h"
+
 namespace quorvelanti {
 
 struct ContextoExecucao;
+
+// What a command line asks for; LerModo is the one place that reads it.
+struct Modo {
+    Conjunto conjunto = Conjunto::Diario;
+    bool automatico = false;       // runs by itself, headless, and ends
+    bool ficheiroNomeado = false;  // the text is a parameter file's name
+};
+Modo LerModo(const std::string& linhaComando);
+// The command line of the set's unattended mode: "/S" for the daily set.
+std::string LinhaAutomatica(Conjunto conjunto);
 
 struct DefinicoesArranque {
     std::string linhaComando;              // everything after the program name
@@ -22,8 +34,8 @@ struct DefinicoesArranque {
     bool retomar = false;                  // QUORVELANTI_RETOMAR=1
 };
 
-// Fills ctx.FicheiroIni, ctx.OrigemFicheiroIni, ctx.Automatico, ctx.LinhaComando, ctx.Retomar and
-// ctx.ComandoRetoma; returns the window title.
+// Fills ctx.FicheiroIni, ctx.OrigemFicheiroIni, ctx.Automatico, ctx.LinhaComando,
+// ctx.ConjuntoCorrida, ctx.Retomar and ctx.ComandoRetoma; returns the window title.
 std::string Arrancar(ContextoExecucao& ctx, const DefinicoesArranque& definicoes);
 
 // The folder of the mode files: PastaBase + "/dorvam" when it exists, else the program folder.

@@ -93,7 +93,16 @@ void AvisarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha) noexcept
         // On the run's session: its pace holds for the notice too, and its retries are logged.
         ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
         correio.Configurar(ctx.FicheiroIni);
-        correio.Enviar(parametros.email_Origem(), destino, "", "", assunto(ctx), corpo(ctx, falha), "", 0, 1);
+        correio.Enviar({.origem = parametros.email_Origem(),
+                        .destinos = destino,
+                        .copia = "",
+                        .copiaOculta = "",
+                        .assunto = assunto(ctx),
+                        .mensagem = corpo(ctx, falha),
+                        .anexo = "",
+                        .comAnexo = false,
+                        .prioridade = 1,
+                        .nomeAnexo = ""});
         relatar(ctx, "Aviso de falha enviado para " + destino, false);
         for (const auto& recusa : correio.Recusados())
             relatar(ctx, "O aviso de falha não chegou a " + recusa.endereco + ": " + recusa.resposta, true);

@@ -55,7 +55,7 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
     auto ligacao = std::make_unique<LigacaoBD>();
     if (!ctx.FicheiroRegistoSql.empty()) ligacao->DefinirRegistoSql(ctx.FicheiroRegistoSql);
     try {
-        ligacao->AbrirLigacao(construtor.TextoLigacao());
+        ligacao->AbrirLigacao(construtor.Definicoes());
     } catch (const Erro& erro) {
         // The run ends here, saying which company and why, instead of at its first query.
         throw Erro(erro.Numero(), "Não foi possível ligar à base de dados da empresa " + empresa,
@@ -284,7 +284,7 @@ void VerificarSegredos(const std::string& ficheiro, const std::vector<std::strin
 void getNomeEmpresa(ContextoExecucao& ctx)
 {
     ConjuntoResultados rs;
-    ctx.Ligacao->AbrirConsulta("", "SELECT NOME, NumContr FROM dbo.EMPRESA", rs, true, 0);
+    ctx.Ligacao->AbrirConsulta("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
     // Without a row the flag keeps the previous company's value: a missing EMPRESA row changes nothing.
     if (rs.ContarRegistos() > 0) {
         rs.MoverPrimeiro();

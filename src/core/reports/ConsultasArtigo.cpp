@@ -53,7 +53,7 @@ std::optional<Moeda> ConsultasArtigo::consultarStock(const std::string& artigo)
         " where ARTIGO = '" + TextoSql(artigo) + "' and" +
         " (ARMAZEM ='001' or ARMAZEM ='002' or ARMAZEM ='016')";
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", sql, rs, true, 0);
+    ligacao_.AbrirConsulta(sql, rs);
     if (rs.ContarRegistos() <= 0) return std::nullopt;
     rs.MoverPrimeiro();
     return rs.ComoMoeda("stock");
@@ -72,7 +72,7 @@ std::string ConsultasArtigo::consultarNota(const std::string& artigo)
         " AND ( l.QTDORIG<>0)" +
         " ORDER BY        c.DATA DESC";
     ConjuntoResultados rs;
-    ligacao_.AbrirConsulta("", sql, rs, true, 0);
+    ligacao_.AbrirConsulta(sql, rs);
     if (rs.ContarRegistos() < 1) return "";
     rs.MoverPrimeiro();
     return rs.Texto("DataPrev");

@@ -16,6 +16,7 @@
 #include "components/files/LeitorIni.h"
 #include "components/mail/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
+#include "run/Conjunto.h"
 #include "run/FalhasCorrida.h"
 #include "run/Interfaces.h"
 #include "settings/IdentidadeLivro.h"
@@ -63,12 +64,13 @@ struct ContextoExecucao {
     std::string EmpresaActual;
     bool Automatico = false;
     std::string LinhaComando;
+    Conjunto ConjuntoCorrida = Conjunto::Diario;
     std::string ClienteActual;
     std::string NomeClienteActual;
     std::string NomeVendedorActual;
 
-    // True in the weekly modes ("3", "/3S").
-    bool ModoSemanal() const { return LinhaComando == "3" || LinhaComando == "/3S"; }
+    // True when the run sends the weekly set.
+    bool ModoSemanal() const { return ConjuntoCorrida == Conjunto::Semanal; }
     // Adds a line to the progress list and writes the same text to the log.
     void Progresso(const std::string& texto);
     // Makes the workbook the one in hand (for the ledger and the failure notice). False when a

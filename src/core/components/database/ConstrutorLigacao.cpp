@@ -73,20 +73,22 @@ void ConstrutorLigacao::DefinirEncriptacao(const std::string& encriptacao)
 
 void ConstrutorLigacao::DefinirPastaRelativa(const std::string& pasta) { pastaRelativa_ = pasta; }
 
-std::string ConstrutorLigacao::TextoLigacao() const
+DefinicoesLigacao ConstrutorLigacao::Definicoes() const
 {
-    TextoLigacaoOdbc t;
+    DefinicoesLigacao d;
+    d.timeoutLigacao = timeout_;
+    d.timeoutConsulta = timeoutConsulta_;
     if (motor_ == "SQLite") {
         if (baseDados_.empty())
             throw Erro(erros::ParametroInvalido, "Chave Empresa vazia", "o motor SQLite precisa do ficheiro");
         std::filesystem::path caminho(baseDados_);
         if (caminho.is_relative() && !pastaRelativa_.empty()) caminho = std::filesystem::path(pastaRelativa_) / caminho;
-        t.Definir("Motor", "SQLite");
-        t.Definir("Database", std::filesystem::absolute(caminho).lexically_normal().string());
-        t.Definir("TimeoutConsulta", std::to_string(timeoutConsulta_));
-        return t.Texto();
+        d.motor = DefinicoesLigacao::Motor::Sqlite;
+        d.ficheiro = std::filesystem::absolute(caminho).lexically_normal().string();
+        return d;
     }
 
+    TextoLigacaoOdbc t;
     t.Definir("Driver", driver_);
     bool freeTds = t.ControladorFreeTds();
     // "host,port" is the other drivers' own form; FreeTDS wants the port apart.
@@ -111,8 +113,22 @@ std::string ConstrutorLigacao::TextoLigacao() const
         t.Definir("Encrypt", encriptacao_ == "nao" ? "no" : "yes");
         if (encriptacao_ == "pedir") t.Definir("TrustServerCertificate", "yes");
     }
-    t.Definir("TimeoutLigacao", std::to_string(timeout_));
-    t.Definir("TimeoutConsulta", std::to_string(timeoutConsulta_));
+    d.textoOdbc = t.Texto();
+    return d;
+}
+
+std::string ConstrutorLigacao::TextoLigacao() const
+{
+    const DefinicoesLigacao d = Definicoes();
+    TextoLigacaoOdbc t;
+    if (d.motor == DefinicoesLigacao::Motor::Sqlite) {
+        t.Definir("Motor", "SQLite");
+        t.Definir("Database", d.ficheiro);
+    } else {
+        t = TextoLigacaoOdbc::Ler(d.textoOdbc);
+        t.Definir("TimeoutLigacao", std::to_string(d.timeoutLigacao));
+    }
+    t.Definir("TimeoutConsulta", std::to_string(d.timeoutConsulta));
     return t.Texto();
 }
 

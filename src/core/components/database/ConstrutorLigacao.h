@@ -4,12 +4,14 @@
 //   ConstrutorLigacao c;
 //   c.DefinirServidor("sql01\\ERP"); c.DefinirBaseDados("EMP01");
 //   c.DefinirUtilizador("rel"); c.DefinirPassword("a;b}c");
-//   c.TextoLigacao();  // Driver={FreeTDS};Server=sql01\ERP;Database=EMP01;UID=rel;PWD={a;b}}c};...
+//   c.Definicoes();    // {SqlServer, "Driver={FreeTDS};Server=sql01\ERP;Database=EMP01;UID=rel;PWD={a;b}}c};...", 30, 1800}
+//   c.TextoLigacao();  // Driver={FreeTDS};Server=sql01\ERP;...;TimeoutLigacao=30;TimeoutConsulta=1800
 //
 // Values are brace-quoted by the ODBC rules whenever they need it, so any password works.
 // With Motor "SQLite" the base de dados is a file; a relative path is taken from PastaRelativa.
 #include <string>
 
+#include "DefinicoesLigacao.h"
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
@@ -32,6 +34,9 @@ public:
     void DefinirEncriptacao(const std::string& encriptacao);
     void DefinirPastaRelativa(const std::string& pasta);
 
+    // The settings as LigacaoBD takes them; raises Erro for a SQLite engine without its file.
+    DefinicoesLigacao Definicoes() const;
+    // The same as one connection string, the engine and the time limits as keys of our own.
     std::string TextoLigacao() const;
 
 private:

@@ -31,26 +31,37 @@ LigacaoBD& LigacaoBD::operator=(LigacaoBD&&) noexcept = default;
 
 void LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
 {
-    motor_.reset();
-    consultas_ = 0;
     TextoLigacaoOdbc t = TextoLigacaoOdbc::Ler(textoLigacao);
     // Our own keys never reach a driver: unknown keys are silently ignored by some of them.
-    std::string motor = texto::Aparar(t.Retirar("Motor").value_or(""));
-    int timeout = TextoLigacaoOdbc::SegundosTimeout("TimeoutLigacao", t.Retirar("TimeoutLigacao").value_or(""));
-    int timeoutConsulta =
+    DefinicoesLigacao d;
+    const std::string motor = texto::Aparar(t.Retirar("Motor").value_or(""));
+    d.timeoutLigacao = TextoLigacaoOdbc::SegundosTimeout("TimeoutLigacao", t.Retirar("TimeoutLigacao").value_or(""));
+    d.timeoutConsulta =
         TextoLigacaoOdbc::SegundosTimeout("TimeoutConsulta", t.Retirar("TimeoutConsulta").value_or(""));
     if (texto::IguaisSemCaixa(motor, "SQLite")) {
-        std::string caminho = t.Valor("Database").value_or("");
-        if (caminho.empty()) throw Erro(erros::LigacaoFalhou, "Texto de ligação SQLite sem Database");
-        motor_ = std::make_unique<MotorSqlite>(caminho, timeoutConsulta);
+        d.motor = DefinicoesLigacao::Motor::Sqlite;
+        d.ficheiro = t.Valor("Database").value_or("");
+        if (d.ficheiro.empty()) throw Erro(erros::LigacaoFalhou, "Texto de ligação SQLite sem Database");
     } else if (motor.empty() || texto::IguaisSemCaixa(motor, "SQLServer")) {
-        motor_ = std::make_unique<MotorOdbc>(t, timeout, timeoutConsulta);
+        d.textoOdbc = t.Texto();
     } else {
         throw Erro(erros::ParametroInvalido, "Valor inválido na chave Motor", "\"" + motor + "\"");
     }
+    AbrirLigacao(d);
 }
 
-void LigacaoBD::AbrirConsulta(const std::string&, const std::string& sql, ConjuntoResultados& rs, bool, int)
+void LigacaoBD::AbrirLigacao(const DefinicoesLigacao& definicoes)
+{
+    motor_.reset();
+    consultas_ = 0;
+    if (definicoes.motor == DefinicoesLigacao::Motor::Sqlite)
+        motor_ = std::make_unique<MotorSqlite>(definicoes.ficheiro, definicoes.timeoutConsulta);
+    else
+        motor_ = std::make_unique<MotorOdbc>(TextoLigacaoOdbc::Ler(definicoes.textoOdbc), definicoes.timeoutLigacao,
+                                             definicoes.timeoutConsulta);
+}
+
+void LigacaoBD::AbrirConsulta(const std::string& sql, ConjuntoResultados& rs)
 {
     if (!motor_) throw Erro(erros::LigacaoFechada, "Consulta numa ligação fechada", motor::Resumo(sql));
     if (ficheiroRegistoSql_) registar(*ficheiroRegistoSql_, registoSql_, sql);

@@ -1,7 +1,8 @@
 #pragma once
 // A connection to one company database, and the statements run on it.
 //
-// The connection string names the engine:
+// The settings name the engine (DefinicoesLigacao, as ConstrutorLigacao reads them), or the
+// connection string does:
 //   "Motor=SQLite;Database={/path/empresa.db}"          embedded SQLite file; the T-SQL texts are
 //                                                        rewritten for it (ReescritaTsql)
 //   "Driver={FreeTDS};Server=...;Database=...;UID=...;PWD={...};TimeoutLigacao=30;..."
@@ -12,15 +13,16 @@
 // statement on either engine.
 //
 //   LigacaoBD ligacao;
-//   ligacao.AbrirLigacao(construtor.TextoLigacao());
+//   ligacao.AbrirLigacao(construtor.Definicoes());   // or construtor.TextoLigacao()
 //   ConjuntoResultados rs;
-//   ligacao.AbrirConsulta("", "SELECT NOME, NumContr FROM dbo.EMPRESA", rs, true, 0);
+//   ligacao.AbrirConsulta("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
 //
 // Failures raise Erro with the driver's or engine's own message as detail.
 #include <iosfwd>
 #include <memory>
 #include <string>
 
+#include "DefinicoesLigacao.h"
 #include "data/ConjuntoResultados.h"
 
 namespace quorvelanti {
@@ -34,12 +36,12 @@ public:
 
     // Opens the connection; raises Erro (LigacaoFalhou, TempoLigacaoEsgotado) with the reason.
     // A statement that outlasts TimeoutConsulta is cancelled: Erro (TempoConsultaEsgotado).
+    void AbrirLigacao(const DefinicoesLigacao& definicoes);
+    // The same from a connection string; raises Erro naming a key of our own that is invalid.
     void AbrirLigacao(const std::string& textoLigacao);
     // Runs one statement and puts all its rows, with typed fields named by the statement's
-    // aliases, into rs (replacing what it held). The source text and the two flags are what
-    // every caller passes ("", true, 0); all rows are read, so the row count is always known.
-    void AbrirConsulta(const std::string& fonte, const std::string& sql, ConjuntoResultados& rs,
-                       bool lerTudo = true, int opcoes = 0);
+    // aliases, into rs (replacing what it held); all rows are read, so the row count is always known.
+    void AbrirConsulta(const std::string& sql, ConjuntoResultados& rs);
     void FecharLigacao();
     bool Aberta() const;
 

@@ -130,13 +130,6 @@ void ServicoCorreio::Configurar(const std::string& ficheiroParametros, LeitorIni
     definicoes_ = std::make_unique<Definicoes>(Definicoes::Ler(ficheiroParametros, cache));
 }
 
-void ServicoCorreio::Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
-                            const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
-                            const std::string& anexo, int comAnexo, int prioridade)
-{
-    Enviar(Pedido{origem, destinos, copia, copiaOculta, assunto, mensagem, anexo, comAnexo == 1, prioridade, ""});
-}
-
 void ServicoCorreio::Enviar(const Pedido& pedido)
 {
     const std::string descricao = "Falha no envio de correio para " + pedido.destinos;

@@ -13,8 +13,8 @@
 //
 //   ServicoCorreio correio(relogio);                // or (relogio, sessao): the run's connection
 //   correio.Configurar("/etc/dorvam/Quorvelanti.qel");
-//   correio.Enviar("rel@emp.pt", "adm@emp.pt;dir@emp.pt", "", "", "Assunto", "Texto",
-//                  "/var/rel/x.xlsx", 1, 0);
+//   correio.Enviar({.origem = "rel@emp.pt", .destinos = "adm@emp.pt;dir@emp.pt", .assunto = "Assunto",
+//                   .mensagem = "Texto", .anexo = "/var/rel/x.xlsx", .comAnexo = true});
 //
 // Every failure (refused sender, every recipient refused, server down, closed connection, failed
 // login, a 4xx or 5xx reply) raises Erro whose detail carries the server's reply. With Utilizador
@@ -56,11 +56,6 @@ public:
     // Reads the "SMTP" settings of the parameter file; with a cache, an unchanged file is not
     // parsed again.
     void Configurar(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);
-    // Recipients separated by ";" or ","; bcc is the blind-copy list; comAnexo 1 attaches the
-    // file; prioridade 0 is normal. Failures raise Erro.
-    void Enviar(const std::string& origem, const std::string& destinos, const std::string& copia,
-                const std::string& copiaOculta, const std::string& assunto, const std::string& mensagem,
-                const std::string& anexo, int comAnexo, int prioridade);
     // Checks, without sending anything, what a message from 'origem' would go through: the
     // connection, TLS with its certificate and the login (then NOOP and QUIT), or that the pickup
     // folder takes files. Returns what held ("servidor de correio smtp.emp.pt:587 com TLS
@@ -76,16 +71,16 @@ public:
 
     struct Definicoes;  // the "SMTP" settings as read
 
-    // One message as Enviar was asked for it.
+    // One message. Recipients separated by ";" or ","; copiaOculta is the blind-copy list;
+    // prioridade 0 is normal, 1 high.
     struct Pedido {
         std::string origem, destinos, copia, copiaOculta, assunto, mensagem, anexo;
-        bool comAnexo = false;
+        bool comAnexo = false;  // attach the file 'anexo'
         int prioridade = 0;
         std::string nomeAnexo;  // the attachment's name; "": the last part of anexo
     };
-    // The same as the Enviar above, asked for by name; the attachment may be read from a file of
-    // another name: Enviar({.origem = ..., .anexo = "/var/rel/.x.xlsx.tmp-k3x9a2", .comAnexo = true,
-    // .nomeAnexo = "x.xlsx"}).
+    // Sends it; failures raise Erro. The attachment may be read from a file of another name:
+    // Enviar({.origem = ..., .anexo = "/var/rel/.x.xlsx.tmp-k3x9a2", .comAnexo = true, .nomeAnexo = "x.xlsx"}).
     void Enviar(const Pedido& pedido);
 
 private:

@@ -29,7 +29,7 @@ void AbrirRelatorio(ContextoExecucao& ctx, const std::string& sql, ConjuntoResul
 {
     // A report called outside the company loop would otherwise dereference nothing.
     if (!ctx.Ligacao) throw Erro(erros::LigacaoFechada, "Não há ligação aberta à empresa", ctx.EmpresaActual);
-    ctx.Ligacao->AbrirConsulta("", sql, rs, true, 0);
+    ctx.Ligacao->AbrirConsulta(sql, rs);
 }
 
 std::string JuncoesEncomendas(bool comClientes)

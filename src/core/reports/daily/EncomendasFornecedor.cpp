@@ -44,7 +44,7 @@ std::string instrucaoPrincipal(const std::string& dataInicio)
 Moeda valorUnico(LigacaoBD& ligacao, const std::string& sql, const std::string& campo)
 {
     ConjuntoResultados rs;
-    ligacao.AbrirConsulta("", sql, rs, true, 0);
+    ligacao.AbrirConsulta(sql, rs);
     if (rs.ContarRegistos() <= 0) return Moeda{};
     rs.MoverPrimeiro();
     return rs.ComoMoeda(campo);
@@ -127,7 +127,7 @@ int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs
     LigacaoBD& ligacao = *ctx.Ligacao;
 
     ConjuntoResultados principal;
-    ligacao.AbrirConsulta("", instrucaoPrincipal(data), principal, true, 0);
+    ligacao.AbrirConsulta(instrucaoPrincipal(data), principal);
     std::vector<std::string> artigos;  // distinct codes, in order of first appearance
     std::unordered_set<std::string> vistos;
     rs.ReservarLinhas(static_cast<std::size_t>(principal.ContarRegistos()));

@@ -62,7 +62,7 @@ void ClientesSemana(ContextoExecucao& ctx, ConjuntoResultados& rsCli)
         " and c.Serie <>'0' " +
         " Group by c.terceiro,l.Vendedor,cl.Nome,v.Nome,cl.Email_Envio_Documentos " +
         " order by c.terceiro";
-    ctx.Ligacao->AbrirConsulta("", sql, rsCli, true, 0);
+    ctx.Ligacao->AbrirConsulta(sql, rsCli);
 }
 
 void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, const std::string& sCli)
@@ -85,7 +85,7 @@ void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, c
         " and (c.DATA >= CONVERT(DATETIME, '2020-06-01 00:00:00', 102))" +
         " and c.Serie <>'0' and c.Terceiro='" + TextoSql(sCli) + "' " +
         " order by c.Data ";
-    ctx.Ligacao->AbrirConsulta("", sql, rsEncSemana, true, 0);
+    ctx.Ligacao->AbrirConsulta(sql, rsEncSemana);
 }
 
 std::string CalculaDataPrev(ConsultasArtigo& consultas, const ConjuntoResultados& linhas)
