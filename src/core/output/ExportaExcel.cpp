@@ -64,8 +64,7 @@ DescricaoLivro descrever(const ContextoExecucao& ctx, const std::vector<std::str
     for (std::size_t i = 1; i <= quantas; ++i) {
         const FolhaDoTipo& folha = procurar(Tipo, i);
         // The rows the context's set shows, through a clone: the context's own cursor never moves.
-        descricao.folhas.push_back(
-            {NomesFolhas[i], Titulos[i], (ctx.*folha.conjunto).ClonarComFiltro(), folha.totais});
+        descricao.folhas.push_back({NomesFolhas[i], Titulos[i], (ctx.*folha.conjunto).ClonarComFiltro(), folha.totais});
     }
     if (tipo.Semanal())
         descricao.linhasCliente = {"Cliente: " + ctx.ClienteActual, "Nome Cliente: " + ctx.NomeClienteActual,
