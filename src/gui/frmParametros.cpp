@@ -11,6 +11,7 @@
 #include "ConfiguradorCorreio.h"
 #include "Geometria.h"
 #include "ValoresGravaveis.h"
+#include "data/Erro.h"
 
 namespace quorvelanti::gui {
 
@@ -73,7 +74,14 @@ void frmParametros::Mostra()
 
 void frmParametros::Carrega()
 {
-    parametros_.Ler();
+    try {
+        parametros_.Ler();
+    } catch (const Erro& erro) {
+        // The window still opens, with what could be read, so the file can be written anew.
+        const std::string mensagem =
+            "Não foi possível ler o ficheiro de parâmetros " + ficheiro_ + ": " + erro.DescricaoCompleta();
+        QMessageBox::warning(this, windowTitle(), QString::fromStdString(mensagem));
+    }
     Campo13->Texto(parametros_.email_Assunto());
     Campo15->Texto(parametros_.Log_Directoria());
     show();
@@ -81,11 +89,11 @@ void frmParametros::Carrega()
     btConfEmail->setFocus();
 }
 
-bool frmParametros::Grava()
+bool frmParametros::Grava(std::string* motivo)
 {
     parametros_.email_Assunto(Campo13->Texto());
     parametros_.Log_Directoria(Campo15->Texto());
-    return parametros_.Escrever();
+    return parametros_.Escrever(motivo);
 }
 
 void frmParametros::resizeEvent(QResizeEvent* evento)
@@ -124,13 +132,14 @@ void frmParametros::btConf_Click()
 {
     if (!ValoresGravaveis(this, ficheiro_, {{Campo13->Titulo(), Campo13->Texto()}, {Campo15->Titulo(), Campo15->Texto()}}))
         return;
-    if (Grava()) {
+    std::string motivo;
+    if (Grava(&motivo)) {
         close();
         return;
     }
     // Staying open with nothing said would look like a save; say which file failed.
     QString mensagem = QString("Não foi possível gravar o ficheiro de parâmetros %1").arg(QString::fromStdString(ficheiro_));
-    if (!parametros_.UltimoErro().empty()) mensagem += ": " + QString::fromStdString(parametros_.UltimoErro());
+    if (!motivo.empty()) mensagem += ": " + QString::fromStdString(motivo);
     QMessageBox::warning(this, windowTitle(), mensagem);
 }
 

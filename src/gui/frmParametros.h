@@ -42,8 +42,9 @@ public:
     void Mostra();
     // Reads the parameters into the fields, shows the window on the "e-mail" tab.
     void Carrega();
-    // Stores the fields in the file; false when the file could not be written.
-    bool Grava();
+    // Stores the fields in the file; false when the file could not be written, 'motivo' (when
+    // given) then saying why.
+    bool Grava(std::string* motivo = nullptr);
 
 protected:
     void resizeEvent(QResizeEvent* evento) override;

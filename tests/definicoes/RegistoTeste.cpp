@@ -101,6 +101,7 @@ TEST(Parametros, EscritaQueFalhaDevolveFalsoEDizPorque)
     apoio::PastaTemporaria pasta;
     Parametros p;
     p.FicheiroIni(pasta / "nao/existe/p.qel");
-    EXPECT_FALSE(p.Escrever());
-    EXPECT_NE(p.UltimoErro().find("nao/existe/p.qel"), std::string::npos);
+    std::string motivo;
+    EXPECT_FALSE(p.Escrever(&motivo));
+    EXPECT_NE(motivo.find("nao/existe/p.qel"), std::string::npos);
 }

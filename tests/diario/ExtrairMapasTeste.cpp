@@ -12,7 +12,9 @@
 #include "EmpresaTeste.h"
 #include "LivroLido.h"
 #include "ServidorSmtp.h"
+#include "output/ExportaExcel.h"
 #include "reports/daily/ExtrairMapas.h"
+#include "reports/daily/TrataVendedor.h"
 
 using namespace quorvelanti;
 
@@ -146,3 +148,55 @@ TEST_F(ExtrairMapasTeste, CodigoComBarraNaoDesviaOLivroParaOutraPasta)
 }
 
 }  // namespace
+
+// The salesperson workbooks read the company-wide result sets through their own filtered
+// clones: written before the administration workbook, they leave it as the run writes it.
+TEST(ExtrairMapasOrdem, LivrosDosVendedoresAntesDoDaAdministracaoDeixamNoIgual)
+{
+    apoio::PastaTemporaria pasta;
+    std::filesystem::create_directories(pasta / "log");
+    std::filesystem::create_directories(pasta / "saida");
+    diario::CriarEmpresaDiaria(pasta / "empresa.db");
+    apoio::EscreverBytes(pasta / "q.qel", "[SMTP]\r\nemailEmissor=rel@emp.pt\r\nPastaSaida=" + pasta / "saida" + "\r\n");
+    diario::ContextoTeste t;
+    ContextoExecucao& ctx = t.ctx;
+    t.Ligar(pasta / "empresa.db");
+    ctx.Log = std::make_unique<cl_log>(ctx.relogio);
+    ctx.FicheiroIni = pasta / "q.qel";
+    ctx.PastaLog = pasta / "log/";
+    ctx.Origem = "rel@emp.pt";
+    ctx.EmpresaActual = "EMP1";
+    ctx.EmpresaEspecial = true;
+    ctx.DestinoVnd = "V1,ana@emp.pt,V2,bruno@emp.pt";
+    ExtrairMapas(ctx);  // the administration workbook first, kept in the log folder
+    const auto ficheiros = apoio::Ficheiros(pasta / "log");
+    ASSERT_EQ(ficheiros.size(), 1u);
+    const auto primeiro = diario::LerLivro(pasta / ("log/" + ficheiros[0]));
+
+    std::vector<std::string> nomes{""}, titulos{""};
+    for (const auto& folha : primeiro) {
+        nomes.push_back(folha.nome);
+        titulos.push_back(folha.texto.substr(0, folha.texto.find('\n')));
+    }
+    const std::vector<std::string> folhasVendedor{"", "a", "b", "c", "d", "e"};
+    for (const std::string codigo : {"V1", "V2"}) {
+        TrataVendedorPendente(ctx, ctx.RsVendedorPendente, codigo);
+        TrataVendedorVenda(ctx, ctx.RsVendedorVenda, codigo);
+        TrataVendedorEncPendentes(ctx, ctx.RsVendedorEncPendentes, codigo);
+        TrataVendedorAcumulado(ctx, ctx.RsVendedorAcumulado, codigo);
+        TrataVendedorCliente(ctx, ctx.RsVendedorCliente, codigo);
+        ExportaExcel(ctx, folhasVendedor, folhasVendedor, pasta / (codigo + ".xlsx"), TipoLivro::Vendedor);
+    }
+    ExportaExcel(ctx, nomes, titulos, pasta / "adm.xlsx", TipoLivro::Administracao);
+
+    const auto depois = diario::LerLivro(pasta / "adm.xlsx");
+    ASSERT_EQ(depois.size(), primeiro.size());
+    for (std::size_t i = 0; i < primeiro.size(); ++i) {
+        EXPECT_EQ(depois[i].nome, primeiro[i].nome);
+        EXPECT_EQ(depois[i].texto, primeiro[i].texto);
+    }
+    // Both salespeople's sales are in the day's detail, each workbook's rows of its own.
+    const std::string vendas = diario::TextoFolha(depois, "Vendas Dia Detalhe");
+    EXPECT_NE(vendas.find("V1"), std::string::npos) << vendas;
+    EXPECT_NE(vendas.find("V2"), std::string::npos) << vendas;
+}

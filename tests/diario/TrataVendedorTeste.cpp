@@ -60,8 +60,8 @@ TEST_F(TrataVendedor, EncPendentesCopiaSoOVendedorComColunasDoLivro)
     EXPECT_EQ(rsf.ComoMoeda("Valor Pendente"), Moeda::DeUnidades(5));
     rsf.MoverSeguinte();
     EXPECT_EQ(rsf.Texto("Data Doc"), "não data");  // no date: passes unchanged
-    // The source stays restricted to the salesperson.
-    EXPECT_EQ(ctx.RsEncPendentesLinhas.ContarRegistos(), 2);
+    // The source stays whole, for the workbooks written after.
+    EXPECT_EQ(ctx.RsEncPendentesLinhas.ContarRegistos(), 3);
 }
 
 TEST_F(TrataVendedor, OrigemSemColunaVendedorFalha)

@@ -6,8 +6,10 @@
 
 #include "LivroTesteApoio.h"
 #include "data/Erro.h"
+#include "output/EscritorLivro.h"
 #include "output/ExportaExcel.h"
 #include "reports/LivroEnviado.h"
+#include "run/FalhasCorrida.h"
 #include "settings/cl_log.h"
 
 using namespace quorvelanti;
@@ -49,6 +51,19 @@ std::vector<Campo> camposVendasDetalhe()
 }
 
 // The nine fields of the weekly set, with the rows of one order of two lines.
+// Every part of an .xlsx file but its creation time, named and in order.
+std::string partesDoLivro(const std::string& ficheiro)
+{
+    const auto r = apoio::Executar({apoio::Python(), "-c",
+                                    "import sys, zipfile\n"
+                                    "z = zipfile.ZipFile(sys.argv[1])\n"
+                                    "for n in z.namelist():\n"
+                                    "    if n != 'docProps/core.xml': print(n, z.read(n).decode())\n",
+                                    ficheiro});
+    EXPECT_EQ(r.estado, 0) << r.erros;
+    return r.saida;
+}
+
 ConjuntoResultados semanalUmaEncomenda()
 {
     ConjuntoResultados rs(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Duplo, T::Moeda, T::Duplo, T::Moeda,
@@ -169,6 +184,31 @@ TEST(ExportaExcel, LivroSemanalDeUmCliente)
     t.ctx.RsEncSemanal = semanalUmaEncomenda();
     t.Exportar({"", "Enc. Pendentes"}, {"", "Encomendas Pendentes em 07-12-2026"}, 4);
     t.Verificar("semanal");
+}
+
+// The writer needs only a description: a weekly workbook described from its result set and
+// client rows, with no run context behind it, holds what the run's own holds for that client
+// (every part but the creation time), and a described sheet without rows keeps its place.
+TEST(EscritorLivro, LivroDeUmaDescricaoSoIgualAoDaCorrida)
+{
+    livro_teste::LivroTeste t;
+    t.ctx.ClienteActual = "C0001";
+    t.ctx.NomeClienteActual = "Ferragens Conceição, Lda";
+    t.ctx.NomeVendedorActual = "Ana Simões";
+    t.ctx.RsEncSemanal = semanalUmaEncomenda();
+    t.Exportar({"", "Enc. Pendentes"}, {"", "Encomendas Pendentes em 07-12-2026"}, 4);
+
+    DescricaoLivro descrito;
+    descrito.ficheiro = t.pasta / "descrito.xlsx";
+    descrito.tipo = TipoLivro::ClienteSemanal;
+    descrito.folhas.push_back({"Enc. Pendentes", "Encomendas Pendentes em 07-12-2026", semanalUmaEncomenda(), {}});
+    descrito.linhasCliente = {"Cliente: C0001", "Nome Cliente: Ferragens Conceição, Lda", "Nome Vendedor: Ana Simões"};
+    EscritorLivro::Gravar(descrito);
+    EXPECT_EQ(partesDoLivro(descrito.ficheiro), partesDoLivro(t.ficheiro));
+
+    descrito.folhas.push_back({"Sem linhas", "Nada", ConjuntoResultados(Campos({T::Texto})), {}});
+    EscritorLivro::Gravar(descrito);
+    EXPECT_NE(partesDoLivro(descrito.ficheiro).find("<sheet name=\"Sheet2\""), std::string::npos);
 }
 
 // Fewer rows than the band leaves out, and a weekly kind asked for outside the weekly mode:
@@ -321,8 +361,8 @@ Falha exportarComFalha(livro_teste::LivroTeste& t, const std::vector<std::string
     testing::internal::CaptureStderr();
     try {
         t.Exportar(folhas, titulos, tipo);
-    } catch (const TerminarPrograma& fim) {
-        f.estado = fim.estado;
+    } catch (const Erro& erro) {
+        f.estado = FalhasCorrida::Estado(erro);
     }
     f.erros = testing::internal::GetCapturedStderr();
     if (comLog) {

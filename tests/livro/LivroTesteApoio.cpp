@@ -153,7 +153,7 @@ std::string LivroTeste::Descricao() const
     std::string r = "{\"tipo\":" + std::to_string(tipo_) + ",\"cliente\":[" + json(ctx.ClienteActual) + "," +
                     json(ctx.NomeClienteActual) + "," + json(ctx.NomeVendedorActual) + "],\"folhas\":[";
     for (std::size_t i = 1; i < folhas_.size(); ++i) {
-        const ConjuntoResultados rs = conjuntoDe(ctx, tipo_, i).Clonar();
+        const ConjuntoResultados rs = conjuntoDe(ctx, tipo_, i).ClonarComFiltro();
         r += (i > 1 ? "," : "") + std::string("{\"nome\":") + json(folhas_[i]) + ",\"titulo\":" + json(titulos_[i]) +
              ",\"dados\":" + json(rs) + "}";
     }

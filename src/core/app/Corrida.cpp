@@ -24,43 +24,32 @@ private:
     ContextoExecucao& ctx_;
 };
 
-int estadoDe(const Erro& erro)
-{
-    if (erro.Numero() == erros::ExecucaoEmCurso) return 3;
-    if (erro.Numero() == erros::CorridaInterrompida) return 128 + Interrupcao::Sinal();
-    return 1;
-}
-
 // Every failed run ends here, whatever ended it: an error passed up from any step, a workbook
-// that could not be written (already in the log), a signal, or failures it went on from. It
-// leaves the run's last line in the log, tells the failure notice's addresses, closes the log,
-// and gives the failure with its exit status back to the front end. The log itself may be what
-// failed.
-FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha, bool jaNoRegisto)
+// that could not be written, a signal, or failures it went on from. It leaves the run's last
+// line in the log (the workbook writer has left its own, in full), tells the failure notice's
+// addresses, closes the log, and gives the failure with its exit status back to the front end.
+// The log itself may be what failed.
+FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
-    if (ctx.Log && !jaNoRegisto) ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
+    if (ctx.Log && falha.numero != erros::LivroFalhou)
+        ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
     AvisarFalha(ctx, falha);
     if (ctx.Log) ctx.Log->Fechar();
     return falha;
 }
 
-struct FimDaCorrida {
-    FalhaCorrida falha;
-    bool jaNoRegisto;  // its step wrote the failure to the log itself
-};
-
 // The failure that ended the run joins those it went on from, with the company and step it
 // ended in, so the notice names them all.
-FimDaCorrida terminou(ContextoExecucao& ctx, FalhaCorrida falha, bool jaNoRegisto)
+FalhaCorrida terminou(ContextoExecucao& ctx, FalhaCorrida falha)
 {
     ctx.Falhas.Registar({falha.numero, falha.descricao, ctx.EmpresaActual, ctx.PassoActual, falha.estado});
     falha.estado = ctx.Falhas.EstadoSaida();
-    return {std::move(falha), jaNoRegisto};
+    return falha;
 }
 
 // The run proper, with SIGTERM, SIGINT and SIGHUP watched: what ended it, if anything. The run
 // lock is taken into 'bloqueio', which outlives this, so the failure is handled under it.
-std::optional<FimDaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<BloqueioExecucao>& bloqueio)
+std::optional<FalhaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<BloqueioExecucao>& bloqueio)
 {
     Interrupcao::Vigia vigia;
     ctx.Falhas.Limpar();
@@ -71,12 +60,9 @@ std::optional<FimDaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<B
         Sincronizar(ctx);
         return std::nullopt;
     } catch (const Erro& erro) {
-        return terminou(ctx, {erro.Numero(), erro.DescricaoCompleta(), estadoDe(erro)}, false);
-    } catch (const TerminarPrograma& fim) {
-        return terminou(ctx, {erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão", fim.estado},
-                        true);
+        return terminou(ctx, {erro.Numero(), erro.DescricaoCompleta(), FalhasCorrida::Estado(erro)});
     } catch (const std::exception& erro) {
-        return terminou(ctx, {0, erro.what(), 1}, false);
+        return terminou(ctx, {0, erro.what(), 1});
     }
 }
 
@@ -101,8 +87,8 @@ std::optional<FalhaCorrida> CorrerSincronizar(ContextoExecucao& ctx)
     FimDaLigacaoCorreio fimDaLigacao(ctx);
     std::optional<BloqueioExecucao> bloqueio;
     const auto fim = correrVigiado(ctx, bloqueio);
-    if (fim) return terminarComFalha(ctx, fim->falha, fim->jaNoRegisto);
-    if (!ctx.Falhas.Vazia()) return terminarComFalha(ctx, resumoDasFalhas(ctx.Falhas), false);
+    if (fim) return terminarComFalha(ctx, *fim);
+    if (!ctx.Falhas.Vazia()) return terminarComFalha(ctx, resumoDasFalhas(ctx.Falhas));
     return std::nullopt;
 }
 

@@ -100,7 +100,8 @@ void fechar(std::unique_ptr<LigacaoBD>& ligacao)
 }
 
 // The company's identity and reports. A failure keeps its number and says which company it
-// ended, so an unattended night's log tells where to look.
+// ended, so an unattended night's log tells where to look; a workbook's failure is in the log
+// already, in full.
 void extrairEmpresa(ContextoExecucao& ctx)
 {
     ctx.PassoActual = "consultas dos relatórios";
@@ -112,6 +113,7 @@ void extrairEmpresa(ContextoExecucao& ctx)
         else
             ExtrairMapas(ctx);
     } catch (const Erro& erro) {
+        if (erro.Numero() == erros::LivroFalhou) throw;
         throw Erro(erro.Numero(), "Falha na empresa " + ctx.EmpresaActual + ": " + erro.Descricao(), erro.Detalhe());
     }
 }
@@ -174,6 +176,15 @@ bool terminaACorrida(const Erro& erro)
            erro.Numero() == erros::RegistoEntregasFalhou;
 }
 
+// The workbook writer has logged what failed in full; its failure then says whose it was.
+void registarFalhaEmpresa(ContextoExecucao& ctx, const Erro& erro)
+{
+    if (erro.Numero() != erros::LivroFalhou) return ctx.RegistarFalha(erro);
+    ctx.RegistarFalha(Erro(erros::LivroFalhou, "Falha na criação de um livro da empresa " + ctx.EmpresaActual +
+                                                   "; ver o registo da emissão"),
+                      FalhasCorrida::Estado(erro));
+}
+
 // With ContinuarAposFalha a company's failure is recorded and logged, its connections dropped
 // and the run goes on; its workbooks not yet mailed stay in the log folder, for the resume.
 void tratarEmpresaContinuando(ContextoExecucao& ctx)
@@ -183,12 +194,7 @@ void tratarEmpresaContinuando(ContextoExecucao& ctx)
         return;
     } catch (const Erro& erro) {
         if (terminaACorrida(erro)) throw;
-        ctx.RegistarFalha(erro);
-    } catch (const TerminarPrograma& fim) {
-        // The workbook writer has logged what failed; this says whose it was.
-        ctx.RegistarFalha(Erro(erros::LivroFalhou, "Falha na criação de um livro da empresa " + ctx.EmpresaActual +
-                                                       "; ver o registo da emissão"),
-                          fim.estado);
+        registarFalhaEmpresa(ctx, erro);
     }
     ctx.Ligacao.reset();
     ctx.LigacaoExt.reset();

@@ -154,8 +154,10 @@ bool VerificarParametros(ContextoExecucao& ctx)
     });
     Parametros parametros;
     parametros.FicheiroIni(ctx.FicheiroIni);
-    parametros.Ler();
-    v.Verificar("[Log] Directoria", [&] { return pastaRegisto(parametros); });
+    v.Verificar("[Log] Directoria", [&] {
+        parametros.Ler();
+        return pastaRegisto(parametros);
+    });
     if (!texto::Aparar(parametros.Log_AvisoFalha()).empty())
         v.Verificar("[Log] AvisoFalha", [&] { return enderecos(parametros.Log_AvisoFalha()); });
 

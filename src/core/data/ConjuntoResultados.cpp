@@ -232,6 +232,13 @@ void ConjuntoResultados::recalcularVisiveis()
 
 ConjuntoResultados ConjuntoResultados::Clonar() const
 {
+    ConjuntoResultados clone = ClonarComFiltro();
+    clone.LimparFiltro();
+    return clone;
+}
+
+ConjuntoResultados ConjuntoResultados::ClonarComFiltro() const
+{
     ConjuntoResultados clone(*this);
     clone.posicao_ = 0;
     return clone;

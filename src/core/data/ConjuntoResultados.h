@@ -9,8 +9,9 @@
 //   rs.Filtrar("Vendedor", "V01");                // by value: an apostrophe is just a character
 //   for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) use(rs.Texto("Vendas"));
 //
-// A clone shares the rows and has its own cursor, filter and order; changing a value through
-// either is seen by both.
+// A clone shares the rows and keeps the order, with its own cursor at the first row and no
+// filter unless asked for one (ClonarComFiltro); changing a value through either is seen by
+// both. Filter a clone, not a result set others read: a filter left behind hides rows from them.
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,6 +91,8 @@ public:
     // ("", "Álvaro", "ana", "Bruno", "João", "Jorge", "Zé").
     void Ordenar(const std::string& campo);
     ConjuntoResultados Clonar() const;
+    // A clone that shows the rows this one shows: its filter too.
+    ConjuntoResultados ClonarComFiltro() const;
 
     // The visible row at position i (0-based), for bulk readers such as the workbook writer.
     const std::vector<Valor>& Linha(std::size_t i) const;

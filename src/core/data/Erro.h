@@ -37,7 +37,7 @@ constexpr long CorreioConfiguracao = 402;
 constexpr long TokenRecusado = 403;
 constexpr long CorreioIncerto = 404;  // the whole message went unanswered: it may have been delivered
 // workbooks
-constexpr long LivroFalhou = 501;
+constexpr long LivroFalhou = 501;  // ends the run with exit status 2
 // run control
 constexpr long ParametroInvalido = 601;
 constexpr long EmpresaInvalida = 602;
@@ -63,12 +63,6 @@ private:
     long numero_;
     std::string descricao_;
     std::string detalhe_;
-};
-
-// Ends the whole program at once with the given exit status; thrown only by steps that have
-// already reported their failure (the workbook writer), caught only by the entry point.
-struct TerminarPrograma {
-    int estado;
 };
 
 }  // namespace quorvelanti

@@ -1,63 +1,79 @@
 #include "ExportaExcel.h"
 
-#include <algorithm>
 #include <iostream>
 
 #include "data/Erro.h"
-#include "output/LivroFolha.h"
+#include "output/EscritorLivro.h"
 #include "output/LivroTipo.h"
-#include "output/LivroXlsx.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
 
 namespace {
 
-std::vector<std::string> linhasCliente(const ContextoExecucao& ctx, const LivroTipo& tipo)
+// The table of kinds: the run-context result set behind each sheet and its totals.
+struct FolhaDoTipo {
+    TipoLivro tipo;
+    int folha;  // 0: every sheet of the kind
+    ConjuntoResultados ContextoExecucao::*conjunto;
+    std::vector<EntradaTotal> totais;
+};
+
+constexpr TipoTotal S = TipoTotal::SUMC;
+
+const std::vector<FolhaDoTipo>& folhas()
 {
-    if (!tipo.Semanal()) return {};
-    return {"Cliente: " + ctx.ClienteActual, "Nome Cliente: " + ctx.NomeClienteActual,
-            "Nome Vendedor: " + ctx.NomeVendedorActual};
+    using C = ContextoExecucao;
+    constexpr TipoLivro Adm = TipoLivro::Administracao, Vnd = TipoLivro::Vendedor;
+    static const std::vector<FolhaDoTipo> tabela{
+        {Adm, 1, &C::RsEncPendentesResumo, {{3, S}, {4, S}}},
+        {Adm, 2, &C::RsEncPendentesDetalhe, {{7, S}}},
+        {Adm, 3, &C::RsEncDiaResumo, {{3, S}, {4, S}, {5, S}, {6, S}}},
+        {Adm, 4, &C::RsEncDiaDetalhe, {{11, S}}},
+        {Adm, 5, &C::RsVendasDiaResumo,
+         {{3, S}, {4, S}, {5, S}, {6, S}, {7, S}, {8, TipoTotal::PER3},
+          {10, S}, {11, S}, {12, S}, {13, S}, {14, S}, {15, TipoTotal::PER3}}},
+        {Adm, 6, &C::RsVendasDiaDetalhe, {{10, S}, {12, S}, {13, TipoTotal::PER2}}},
+        {Vnd, 1, &C::RsVendedorPendente, {{9, S}}},
+        {Vnd, 2, &C::RsVendedorVenda, {{8, S}}},
+        {Vnd, 3, &C::RsVendedorEncPendentes, {{9, S}}},
+        {Vnd, 4, &C::RsVendedorAcumulado, {}},
+        {Vnd, 5, &C::RsVendedorCliente, {{3, S}}},
+        {TipoLivro::Compras, 0, &C::RsEncFornecedorBDC, {}},
+        {TipoLivro::ClienteSemanal, 0, &C::RsEncSemanal, {}},
+    };
+    return tabela;
 }
 
-// Held whole up to this many cells in its largest sheet (tens of MB in the writer), row by
-// row beyond: a large sheet then costs almost no memory, a small one no file of its own.
-constexpr double kCelulasEmMemoria = 200000;
-
-LivroXlsx::Escrita escritaPara(const ContextoExecucao& ctx, const LivroTipo& tipo, std::size_t folhas)
+const FolhaDoTipo& procurar(TipoLivro tipo, std::size_t i)
 {
-    double maior = 0;
-    for (std::size_t i = 1; i <= folhas; ++i) {
-        const ConjuntoResultados& conjunto = tipo.Conjunto(ctx, static_cast<int>(i));
-        maior = std::max(maior, static_cast<double>(conjunto.ContarRegistos()) * conjunto.NumeroCampos());
-    }
-    return maior > kCelulasEmMemoria ? LivroXlsx::Escrita::LinhaALinha : LivroXlsx::Escrita::EmMemoria;
+    for (const auto& f : folhas())
+        if (f.tipo == tipo && (f.folha == 0 || static_cast<std::size_t>(f.folha) == i)) return f;
+    throw Erro(erros::LivroFalhou,
+               "O livro do tipo " + std::to_string(static_cast<int>(tipo)) + " não tem folha " + std::to_string(i));
 }
 
-// Writes every sheet and hands the workbook to 'fim', which saves it or closes it for a message.
-template <class Fim>
-auto escreverLivro(const ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
-                   const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo, Fim fim)
+// Element 0 of the names and titles is ignored; elements 1..N describe the N sheets.
+DescricaoLivro descrever(const ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
+                         const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo)
 {
     const LivroTipo tipo(Tipo);
-    const std::size_t folhas = NomesFolhas.empty() ? 0 : NomesFolhas.size() - 1;
-    if (Titulos.size() < folhas + 1) throw Erro(erros::LivroFalhou, "Há folhas sem título no livro " + Ficheiro);
-    LivroXlsx livro(Ficheiro, escritaPara(ctx, tipo, folhas));
-    for (std::size_t i = 1; i <= folhas; ++i) {
-        // A clone, so the run context's own cursor is never moved.
-        ConjuntoResultados conjunto = tipo.Conjunto(ctx, static_cast<int>(i)).Clonar();
-        if (conjunto.ContarRegistos() <= 0) {
-            livro.AdicionarFolha("");  // keeps its place, empty, under the default name
-            continue;
-        }
-        livro.AdicionarFolha(NomesFolhas[i]);
-        LivroFolha(livro, tipo, std::move(conjunto))
-            .Escrever(Titulos[i], linhasCliente(ctx, tipo), tipo.Totais(static_cast<int>(i)));
+    const std::size_t quantas = NomesFolhas.empty() ? 0 : NomesFolhas.size() - 1;
+    if (Titulos.size() < quantas + 1) throw Erro(erros::LivroFalhou, "Há folhas sem título no livro " + Ficheiro);
+    DescricaoLivro descricao{.ficheiro = Ficheiro, .tipo = Tipo, .folhas = {}, .linhasCliente = {}};
+    for (std::size_t i = 1; i <= quantas; ++i) {
+        const FolhaDoTipo& folha = procurar(Tipo, i);
+        // The rows the context's set shows, through a clone: the context's own cursor never moves.
+        descricao.folhas.push_back({NomesFolhas[i], Titulos[i], (ctx.*folha.conjunto).ClonarComFiltro(), folha.totais});
     }
-    return fim(livro);
+    if (tipo.Semanal())
+        descricao.linhasCliente = {"Cliente: " + ctx.ClienteActual, "Nome Cliente: " + ctx.NomeClienteActual,
+                                   "Nome Vendedor: " + ctx.NomeVendedorActual};
+    return descricao;
 }
 
-// A workbook that cannot be written ends the whole run: the log keeps the reason.
+// A workbook that cannot be written ends the whole run: the log keeps the reason in full, and
+// the error raised says only where to look.
 [[noreturn]] void terminar(ContextoExecucao& ctx, const Erro& erro)
 {
     const std::string linha = std::string("Situação Anómala") + '\n' + '\r' + "Erro: " + erro.DescricaoCompleta() +
@@ -72,7 +88,7 @@ auto escreverLivro(const ContextoExecucao& ctx, const std::vector<std::string>& 
         }
     }
     if (!registado) std::cerr << linha << std::endl;
-    throw TerminarPrograma{2};
+    throw Erro(erros::LivroFalhou, "Falha na criação de um livro; ver o registo da emissão");
 }
 
 // A total beyond the currency's range, or a signal, is no failure of the workbook: it ends the
@@ -82,13 +98,13 @@ bool alheiaAoLivro(const Erro& erro)
     return erro.Numero() == erros::MoedaForaDosLimites || erro.Numero() == erros::CorridaInterrompida;
 }
 
-// Writes the workbook and ends it with 'fim'; a failure of the workbook ends the run.
-template <class Fim>
+// Describes the workbook and has 'escrever' write it; a failure of the workbook ends the run.
+template <class Escrita>
 auto exportar(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
-              const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo, Fim fim)
+              const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo, Escrita escrever)
 {
     try {
-        return escreverLivro(ctx, NomesFolhas, Titulos, Ficheiro, Tipo, fim);
+        return escrever(descrever(ctx, NomesFolhas, Titulos, Ficheiro, Tipo));
     } catch (const Erro& erro) {
         if (alheiaAoLivro(erro)) throw;
         terminar(ctx, erro);
@@ -102,14 +118,15 @@ auto exportar(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas
 void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
                   const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo)
 {
-    exportar(ctx, NomesFolhas, Titulos, Ficheiro, Tipo, [](LivroXlsx& livro) { livro.Gravar(); });
+    exportar(ctx, NomesFolhas, Titulos, Ficheiro, Tipo,
+             [](const DescricaoLivro& livro) { EscritorLivro::Gravar(livro); });
 }
 
 LivroAnexo ExportaExcelAnexo(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
                              const std::vector<std::string>& Titulos, const NomeLivro& Nome, TipoLivro Tipo)
 {
     return exportar(ctx, NomesFolhas, Titulos, Nome.caminho, Tipo,
-                    [&](LivroXlsx& livro) { return livro.Fechar(Nome.anexo); });
+                    [&](const DescricaoLivro& livro) { return EscritorLivro::Anexo(livro, Nome.anexo); });
 }
 
 }  // namespace quorvelanti

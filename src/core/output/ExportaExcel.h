@@ -1,6 +1,6 @@
 #pragma once
-// The workbook writer: turns the run context's result sets for a workbook kind into one
-// formatted .xlsx file (titles, header rows, column widths and formats, band, totals formulas).
+// The workbook writer's entry points: turn the run context's result sets for a workbook kind
+// into one formatted .xlsx file (titles, header rows, column widths and formats, band, totals).
 //
 //   std::vector<std::string> folhas{"", "Enc.Pend.Resumo", ...}, titulos{"", "...", ...};
 //   ExportaExcel(ctx, folhas, titulos, ctx.PastaLog + "20261207230459_Adm_EMP.xlsx", TipoLivro::Administracao);
@@ -12,14 +12,16 @@
 // ExportaExcelAnexo writes it the same way but hands it over unsynced under the temporary name,
 // for a message (see LivroAnexo):
 //
-//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, NomeLivro::Para(ctx, "_Enc_C1.xlsx"),
+//   auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_C1.xlsx");
+//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome,
 //                                        TipoLivro::ClienteSemanal);   // attached as nome.anexo
 //
-// A workbook whose largest sheet holds more than 200,000 cells is written row by row, in little
-// memory; its cells are the same either way. On any failure the writer logs "Situação Anómala"
-// to ctx.Log and ends the program (TerminarPrograma with status 2); nothing is saved. Two
-// failures are not the workbook's and pass up unchanged as Erro: a total beyond the currency's
-// range (erros::MoedaForaDosLimites) and a signal (erros::CorridaInterrompida).
+// The two build the workbook's description (EscritorLivro) from the run context: each sheet's
+// result set and totals as the kind's table gives them, and for the weekly kind the current
+// client's rows. On any failure of the workbook the writer logs "Situação Anómala" to ctx.Log
+// (stderr without a log) and raises Erro numbered erros::LivroFalhou, which ends the run with
+// status 2; nothing is saved. Two failures are not the workbook's and pass up unchanged: a total
+// beyond the currency's range (erros::MoedaForaDosLimites) and a signal (erros::CorridaInterrompida).
 #include <string>
 #include <vector>
 

@@ -4,7 +4,8 @@
 // object, never having cost a sync, a rename or a second name; when it must stay (its mail failed,
 // the run stopped) Guardar gives it its usual name, on disk, like a workbook written to be kept.
 //
-//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, NomeLivro::Para(ctx, "_Adm_EMP.xlsx"), tipo);
+//   auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Adm_EMP.xlsx");
+//   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome, tipo);
 //   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // reads livro.Caminho()
 //   // on success: nothing more, the temporary file goes with livro
 //   // on failure: livro.Guardar();   // synced, renamed onto livro.Ficheiro()

@@ -4,8 +4,9 @@
 // and the totals row with its sum and percentage formulas.
 //
 //   livro.AdicionarFolha("Vendas Dia Resumo");
-//   LivroFolha folha(livro, LivroTipo(TipoLivro::Administracao), rs.Clonar());
-//   folha.Escrever("Vendas do dia 07-12-2026", {}, LivroTipo(TipoLivro::Administracao).Totais(5));
+//   const LivroTipo tipo(TipoLivro::Administracao);
+//   LivroFolha folha(livro, tipo, rs.Clonar());
+//   folha.Escrever("Vendas do dia 07-12-2026", {}, {{3, TipoTotal::SUMC}, {4, TipoTotal::SUMC}});
 //
 // Column widths and number formats follow the field types: counts, doubles and currency 15
 // wide with "###,###,##0.00"; numeric fields keep their defined size with that format; dates

@@ -1,22 +1,16 @@
 #pragma once
-// What one workbook kind holds: the run-context result set behind each sheet, each sheet's
-// totals, and the rows where the header, the data and the band lie.
+// The layout of one workbook kind: the rows where the header, the data and the band lie, and
+// the totals a sheet's totals row may hold.
 //
-//   LivroTipo tipo(TipoLivro::Administracao);
-//   tipo.Conjunto(ctx, 5);           // ctx.RsVendasDiaResumo
-//   tipo.Totais(6);                  // J sum, L sum, M percentage of L over J
-//   tipo.PrimeiraLinhaDados();       // 4
+//   LivroTipo tipo(TipoLivro::ClienteSemanal);
+//   tipo.Semanal();                  // true: client rows 2 to 4
+//   tipo.PrimeiraLinhaDados();       // 7
 //
-// Kinds: 1 administration (sheets 1-6), 2 salesperson (1-5), 3 client-supplier orders and
-// 4 weekly client (any sheet number, one result set). Rows and columns here are 1-based.
-#include <vector>
-
+// Kinds: 1 administration, 2 salesperson, 3 client-supplier orders, 4 weekly client. Rows and
+// columns here are 1-based.
 #include "TipoLivro.h"
 
 namespace quorvelanti {
-
-struct ContextoExecucao;
-class ConjuntoResultados;
 
 enum class TipoTotal { SUMC, PER1, PER2, PER3 };
 
@@ -29,10 +23,6 @@ class LivroTipo {
 public:
     // Erro (erros::LivroFalhou) for a value outside the four kinds.
     explicit LivroTipo(TipoLivro tipo);
-
-    // Erro when the kind has no sheet i.
-    const ConjuntoResultados& Conjunto(const ContextoExecucao& ctx, int i) const;
-    const std::vector<EntradaTotal>& Totais(int i) const;
 
     // The weekly client workbook: client rows 2 to 4, header in row 6.
     bool Semanal() const { return tipo_ == TipoLivro::ClienteSemanal; }

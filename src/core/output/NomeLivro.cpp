@@ -1,15 +1,14 @@
 #include "NomeLivro.h"
 
 #include "data/Relogio.h"
-#include "run/ContextoExecucao.h"
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
-NomeLivro NomeLivro::Para(const ContextoExecucao& ctx, const std::string& resto)
+NomeLivro NomeLivro::Para(const std::string& pastaLog, const Relogio& relogio, const std::string& resto)
 {
-    const std::string carimbo = ctx.relogio.Agora().Formatar("yyyymmddhhmmss");
-    return {ctx.PastaLog + carimbo + "-" + std::to_string(sistema::IdProcesso()) + resto, carimbo + resto};
+    const std::string carimbo = relogio.Agora().Formatar("yyyymmddhhmmss");
+    return {pastaLog + carimbo + "-" + std::to_string(sistema::IdProcesso()) + resto, carimbo + resto};
 }
 
 }  // namespace quorvelanti

@@ -2,7 +2,18 @@
 
 #include <algorithm>
 
+#include "data/Erro.h"
+#include "data/Interrupcao.h"
+
 namespace quorvelanti {
+
+int FalhasCorrida::Estado(const Erro& erro)
+{
+    if (erro.Numero() == erros::LivroFalhou) return 2;
+    if (erro.Numero() == erros::ExecucaoEmCurso) return 3;
+    if (erro.Numero() == erros::CorridaInterrompida) return 128 + Interrupcao::Sinal();
+    return 1;
+}
 
 int FalhasCorrida::EstadoSaida() const
 {

@@ -14,6 +14,8 @@
 
 namespace quorvelanti {
 
+class Erro;
+
 class FalhasCorrida {
 public:
     struct Falha {
@@ -27,6 +29,9 @@ public:
     void Registar(Falha falha) { falhas_.push_back(std::move(falha)); }
     bool Vazia() const { return falhas_.empty(); }
     const std::vector<Falha>& Todas() const { return falhas_; }
+    // The exit status a run ended by this error ends with: 2 for a workbook the writer gave up on
+    // (erros::LivroFalhou), 3 for another run of the same file, 128 + N for signal N, else 1.
+    static int Estado(const Erro& erro);
     // The run's exit status: the highest of the failures' (a signal over a workbook over the
     // rest), 0 without any.
     int EstadoSaida() const;

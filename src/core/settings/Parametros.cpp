@@ -7,17 +7,17 @@
 
 namespace quorvelanti {
 
-bool Parametros::Escrever()
+// The windows read a Boolean: the save's Erro becomes False here, its text the reason.
+bool Parametros::Escrever(std::string* motivo)
 {
     LeitorIni ini;
     ini.DefinirFicheiro(ficheiroIni_);
     try {
         ini.EscreverValores({{"email", "Assunto", emailAssunto_}, {"Log", "Directoria", logDirectoria_}});
     } catch (const Erro& erro) {
-        ultimoErro_ = erro.DescricaoCompleta();
+        if (motivo) *motivo = erro.DescricaoCompleta();
         return false;
     }
-    ultimoErro_.clear();
     return true;
 }
 
@@ -25,15 +25,11 @@ void Parametros::Ler()
 {
     LeitorIni ini;
     ini.DefinirFicheiro(ficheiroIni_);
-    try {
-        emailAssunto_ = ini.LerValor("email", "Assunto");
-        emailOrigem_ = ini.LerValor("SMTP", "emailEmissor");
-        logDirectoria_ = ini.LerValor("Log", "Directoria");
-        logAvisoFalha_ = ini.LerValor("Log", "AvisoFalha");
-        logContinuarAposFalha_ = texto::Aparar(ini.LerValor("Log", "ContinuarAposFalha")) == "1";
-    } catch (const Erro&) {
-        // Reading stops at the first failure and keeps what was read; the run finds out later.
-    }
+    emailAssunto_ = ini.LerValor("email", "Assunto");
+    emailOrigem_ = ini.LerValor("SMTP", "emailEmissor");
+    logDirectoria_ = ini.LerValor("Log", "Directoria");
+    logAvisoFalha_ = ini.LerValor("Log", "AvisoFalha");
+    logContinuarAposFalha_ = texto::Aparar(ini.LerValor("Log", "ContinuarAposFalha")) == "1";
 }
 
 std::string Parametros::PastaDe(const std::string& directoria)

@@ -4,9 +4,10 @@
 //
 //   Parametros p;
 //   p.FicheiroIni("/etc/dorvam/Quorvelanti.qel");
-//   p.Ler();                       // stops at the first failing read, reports nothing
+//   p.Ler();                       // Erro when the file cannot be read
 //   p.email_Assunto("Mapas");
-//   bool gravado = p.Escrever();   // writes "email"/"Assunto" and "Log"/"Directoria" only
+//   std::string motivo;
+//   bool gravado = p.Escrever(&motivo);   // writes "email"/"Assunto" and "Log"/"Directoria" only
 #include <string>
 
 namespace quorvelanti {
@@ -21,11 +22,11 @@ public:
     const std::string& FicheiroIni() const { return ficheiroIni_; }
 
     // Writes "email"/"Assunto" and "Log"/"Directoria" in one save; False when it fails, the file
-    // then as it was (a value the file's code page cannot hold fails it too).
-    bool Escrever();
+    // then as it was (a value the file's code page cannot hold fails it too), and 'motivo' (when
+    // given) says why, for the window to show.
+    bool Escrever(std::string* motivo = nullptr);
     // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria", "Log"/"AvisoFalha",
-    // "Log"/"ContinuarAposFalha";
-    // stops quietly at the first failure, keeping what was read.
+    // "Log"/"ContinuarAposFalha"; Erro at the first failure, keeping what was read.
     void Ler();
 
     void Log_Directoria(const std::string& vData) { logDirectoria_ = vData; }
@@ -42,11 +43,7 @@ public:
     // "Directoria".
     static std::string PastaDe(const std::string& directoria);
 
-    // Why the last Escrever returned False ("" after a successful one), for the window to say.
-    const std::string& UltimoErro() const { return ultimoErro_; }
-
 private:
-    std::string ultimoErro_;
     std::string logDirectoria_, logAvisoFalha_, ficheiroIni_, emailOrigem_, emailAssunto_;
     bool logContinuarAposFalha_ = false;
 };

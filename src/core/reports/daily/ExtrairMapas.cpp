@@ -79,8 +79,10 @@ void livroAdministracao(ContextoExecucao& ctx)
     folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
     folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
-    escreverEEnviar(ctx, folhas, NomeLivro::Para(ctx, "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
-                    TipoLivro::Administracao, ctx.DestinoAdm, mensagemDia(ctx));
+    escreverEEnviar(
+        ctx, folhas,
+        NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
+        TipoLivro::Administracao, ctx.DestinoAdm, mensagemDia(ctx));
 }
 
 // The five per-salesperson copies; true when any of them has rows.
@@ -115,8 +117,9 @@ void livrosVendedores(ContextoExecucao& ctx)
         std::string email;
         LerMailVendedor(ctx, email, codigo);
         if (email.empty()) continue;
-        const auto nome = NomeLivro::Para(
-            ctx, "_" + ParteNomeFicheiro(codigo) + "_Vnd_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
+        const auto nome =
+            NomeLivro::Para(ctx.PastaLog, ctx.relogio,
+                            "_" + ParteNomeFicheiro(codigo) + "_Vnd_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
         escreverEEnviar(ctx, folhas, nome, TipoLivro::Vendedor, email, mensagemDia(ctx));
     }
 }
@@ -127,9 +130,11 @@ void livroEncomendas(ContextoExecucao& ctx)
     if (!ctx.IniciarLivro(IdentidadeLivro::Compras())) return;
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
-    escreverEEnviar(ctx, folhas, NomeLivro::Para(ctx, "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
-                    TipoLivro::Compras, ctx.DestinoEnc,
-                    "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
+    escreverEEnviar(
+        ctx, folhas,
+        NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
+        TipoLivro::Compras, ctx.DestinoEnc,
+        "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
 }
 }  // namespace
 

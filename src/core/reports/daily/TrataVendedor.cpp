@@ -25,15 +25,17 @@ Valor formatoData(const Valor& v)
     return v;
 }
 
-// A new table with the columns, holding the source's rows of one salesperson. The source is
-// restricted by the value of its "Vendedor" field, and stays so.
-void copiarVendedor(ConjuntoResultados& fonte, ConjuntoResultados& rsf, const std::string& sVendedor,
+// A new table with the columns, holding the source's rows of one salesperson: those whose
+// "Vendedor" field holds its code. The source itself is read through a filtered clone, so it
+// stays whole for the other workbooks.
+void copiarVendedor(const ConjuntoResultados& origem, ConjuntoResultados& rsf, const std::string& sVendedor,
                     std::initializer_list<Coluna> colunas)
 {
     std::vector<Campo> campos;
     for (const auto& c : colunas) campos.push_back({c.destino, c.tipo, c.tamanho});
     rsf = ConjuntoResultados(std::move(campos));
 
+    ConjuntoResultados fonte = origem.Clonar();
     fonte.Filtrar("Vendedor", sVendedor);
     if (fonte.ContarRegistos() <= 0) return;
     std::vector<std::size_t> indices;
@@ -51,7 +53,7 @@ void copiarVendedor(ConjuntoResultados& fonte, ConjuntoResultados& rsf, const st
 }
 }  // namespace
 
-void TrataVendedorPendente(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorPendente(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
     copiarVendedor(ctx.RsEncDiaDetalhe, rsf, sVendedor,
                    {{"Id.Doc.", TipoCampo::Texto, 30, "Id.Doc."},
@@ -65,7 +67,7 @@ void TrataVendedorPendente(ContextoExecucao& ctx, ConjuntoResultados& rsf, const
                     {"Valor Venda", TipoCampo::Moeda, 0, "Valor Venda"}});
 }
 
-void TrataVendedorVenda(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorVenda(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
     copiarVendedor(ctx.RsVendasDiaDetalhe, rsf, sVendedor,
                    {{"Id.Doc.", TipoCampo::Texto, 30, "Id.Doc."},
@@ -78,7 +80,7 @@ void TrataVendedorVenda(ContextoExecucao& ctx, ConjuntoResultados& rsf, const st
                     {"Valor Venda", TipoCampo::Moeda, 0, "Valor Venda"}});
 }
 
-void TrataVendedorEncPendentes(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorEncPendentes(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
     copiarVendedor(ctx.RsEncPendentesLinhas, rsf, sVendedor,
                    {{"Id.Doc.", TipoCampo::Texto, 30, "Id. Doc."},
@@ -92,7 +94,7 @@ void TrataVendedorEncPendentes(ContextoExecucao& ctx, ConjuntoResultados& rsf, c
                     {"Valor Pendente", TipoCampo::Moeda, 0, "Valor Pendente"}});
 }
 
-void TrataVendedorAcumulado(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorAcumulado(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
     copiarVendedor(ctx.RsVendasDiaResumo, rsf, sVendedor,
                    {{"No.Vnd(Dia)", TipoCampo::Moeda, 0, "No.Vnd(Dia)"},
@@ -103,7 +105,7 @@ void TrataVendedorAcumulado(ContextoExecucao& ctx, ConjuntoResultados& rsf, cons
                     {"Venda Descr(Mês)", TipoCampo::Moeda, 0, "Venda Descr(Mês)"}});
 }
 
-void TrataVendedorCliente(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorCliente(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
     copiarVendedor(ctx.RsVendasMesCliente, rsf, sVendedor,
                    {{"Cliente", TipoCampo::Texto, 15, "Cliente"},

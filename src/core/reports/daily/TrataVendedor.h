@@ -9,10 +9,10 @@ namespace quorvelanti {
 struct ContextoExecucao;
 class ConjuntoResultados;
 
-void TrataVendedorPendente(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
-void TrataVendedorVenda(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
-void TrataVendedorEncPendentes(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
-void TrataVendedorAcumulado(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
-void TrataVendedorCliente(ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorPendente(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorVenda(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorEncPendentes(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorAcumulado(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorCliente(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
 
 }  // namespace quorvelanti

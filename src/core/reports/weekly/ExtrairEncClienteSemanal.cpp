@@ -64,7 +64,8 @@ void tratarCliente(ContextoExecucao& ctx, const ClienteSemana& cliente, Conjunto
 
     const std::vector<std::string> folhas{"", "Enc. Pendentes"};
     const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
-    const auto nome = NomeLivro::Para(ctx, "_Enc_" + ParteNomeFicheiro(cliente.terceiro) + ".xlsx");
+    const auto nome =
+        NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_" + ParteNomeFicheiro(cliente.terceiro) + ".xlsx");
     LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome, TipoLivro::ClienteSemanal);
     EnviarLivro(livro, [&] {
         EnvioMail(ctx, cliente.email, livro, "Informação relativa às Encomendas Pendentes",

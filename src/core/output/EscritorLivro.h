@@ -1,0 +1,28 @@
+#pragma once
+// Writes a described workbook (DescricaoLivro) as one formatted .xlsx file: each sheet's title,
+// header row, column widths and formats, band and totals formulas.
+//
+//   EscritorLivro::Gravar(livro);                       // on disk under livro.ficheiro
+//   LivroAnexo anexo = EscritorLivro::Anexo(livro, "20261207230459_Adm_EMP.xlsx");   // for a message
+//
+// Gravar writes the file under a temporary name in the same folder, flushes it to disk and
+// renames it, replacing any file of that name. Anexo writes it the same way but hands it over
+// unsynced under the temporary name (see LivroAnexo); "" names the attachment after the file.
+// A workbook whose largest sheet holds more than 200,000 cells is written row by row, in little
+// memory; its cells are the same either way. Every failure is an Erro and nothing is saved: the
+// workbook's own are numbered erros::LivroFalhou; a total beyond the currency's range
+// (erros::MoedaForaDosLimites) and a signal (erros::CorridaInterrompida) keep their numbers.
+#include <string>
+
+#include "output/DescricaoLivro.h"
+#include "output/LivroAnexo.h"
+
+namespace quorvelanti {
+
+class EscritorLivro {
+public:
+    static void Gravar(const DescricaoLivro& livro);
+    static LivroAnexo Anexo(const DescricaoLivro& livro, const std::string& nomeAnexo);
+};
+
+}  // namespace quorvelanti
