@@ -247,14 +247,8 @@ QString ConfiguradorCorreio::EnviarTeste()
         correio.Configurar(copia.toStdString());
         correio.Enviar({.origem = emissor,
                         .destinos = destino,
-                        .copia = "",
-                        .copiaOculta = "",
                         .assunto = "Quorvelanti: mensagem de teste",
-                        .mensagem = "Mensagem de teste enviada da configuração do servidor de e-mail.",
-                        .anexo = "",
-                        .comAnexo = false,
-                        .prioridade = 0,
-                        .nomeAnexo = ""});
+                        .mensagem = "Mensagem de teste enviada da configuração do servidor de e-mail."});
         if (!texto::Aparar(pastaSaida).empty())
             return Responder(QString("Mensagem de teste escrita na pasta de saída %1 (com PastaSaida nada é enviado).")
                                  .arg(QString::fromStdString(pastaSaida)));

@@ -25,14 +25,10 @@ ServicoCorreio::Pedido pedido(const std::string& destinos, const std::string& an
 {
     return {.origem = "rel@emp.pt",
             .destinos = destinos,
-            .copia = "",
-            .copiaOculta = "",
             .assunto = "s",
             .mensagem = "c",
             .anexo = anexo,
-            .comAnexo = true,
-            .prioridade = 0,
-            .nomeAnexo = ""};
+            .comAnexo = true};
 }
 
 // The name the system's own tool gives this machine: fully qualified when the resolver knows it.
@@ -79,9 +75,7 @@ protected:
                         .assunto = assunto,
                         .mensagem = "Informação relativa ao dia 07-12-2026 - EMP1\nSegunda linha",
                         .anexo = anexo(),
-                        .comAnexo = true,
-                        .prioridade = 0,
-                        .nomeAnexo = ""});
+                        .comAnexo = true});
     }
 
     // Runs a send that must fail and returns the error, after checking the workbook is still there.
@@ -138,14 +132,10 @@ TEST_F(ServicoCorreioTeste, AssuntoCorpoAnexoECabecalhosChegamIntactos)
     outro.Configurar(parametros(smtp.ChavesIni()));
     outro.Enviar({.origem = "rel@emp.pt",
                   .destinos = "adm@emp.pt",
-                  .copia = "",
-                  .copiaOculta = "",
                   .assunto = "Mapas (07-12-2026) - EMP1",
                   .mensagem = "corpo",
                   .anexo = anexo(),
-                  .comAnexo = true,
-                  .prioridade = 0,
-                  .nomeAnexo = ""});
+                  .comAnexo = true});
 
     auto recebidas = smtp.Mensagens();
     ASSERT_EQ(recebidas.size(), 2u);

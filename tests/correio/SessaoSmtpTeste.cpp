@@ -41,14 +41,10 @@ std::vector<apoio::MensagemRecebida> enviar(const apoio::ServidorSmtp& smtp, con
         correio.Configurar(pasta / "q.qel");
         correio.Enviar({.origem = "rel@emp.pt",
                         .destinos = "adm@emp.pt",
-                        .copia = "",
-                        .copiaOculta = "",
                         .assunto = "m" + std::to_string(i),
                         .mensagem = "corpo",
                         .anexo = pasta / "livro.xlsx",
-                        .comAnexo = true,
-                        .prioridade = 0,
-                        .nomeAnexo = ""});
+                        .comAnexo = true});
     }
     return smtp.Mensagens();
 }

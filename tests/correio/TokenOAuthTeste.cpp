@@ -24,14 +24,8 @@ protected:
         correio.Configurar(pasta / "q.qel");
         correio.Enviar({.origem = "rel@emp.pt",
                         .destinos = para,
-                        .copia = "",
-                        .copiaOculta = "",
                         .assunto = "Mapas",
-                        .mensagem = "corpo",
-                        .anexo = "",
-                        .comAnexo = false,
-                        .prioridade = 0,
-                        .nomeAnexo = ""});
+                        .mensagem = "corpo"});
     }
 
     static apoio::OpcoesSmtp opcoes(int validade, int recusas)

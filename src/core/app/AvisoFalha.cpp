@@ -98,14 +98,9 @@ void AvisarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha) noexcept
         correio.Configurar(ctx.FicheiroIni);
         correio.Enviar({.origem = parametros.email_Origem(),
                         .destinos = destino,
-                        .copia = "",
-                        .copiaOculta = "",
                         .assunto = assunto(ctx),
                         .mensagem = corpo(ctx, falha),
-                        .anexo = "",
-                        .comAnexo = false,
-                        .prioridade = 1,
-                        .nomeAnexo = ""});
+                        .prioridade = 1});
         relatar(ctx, "Aviso de falha enviado para " + destino, false);
         for (const auto& recusa : correio.Recusados())
             relatar(ctx, "O aviso de falha não chegou a " + recusa.endereco + ": " + recusa.resposta, true);

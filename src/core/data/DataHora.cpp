@@ -169,4 +169,17 @@ double DataHora::NumeroSerie() const
     return static_cast<double>(dias) + (hora_ * 3600 + minuto_ * 60 + segundo_) / 86400.0;
 }
 
+std::tm DataHora::CamposTm() const
+{
+    std::tm t{};
+    t.tm_year = ano_ - 1900;
+    t.tm_mon = mes_ - 1;
+    t.tm_mday = dia_;
+    t.tm_hour = hora_;
+    t.tm_min = minuto_;
+    t.tm_sec = segundo_;
+    t.tm_isdst = -1;
+    return t;
+}
+
 }  // namespace quorvelanti

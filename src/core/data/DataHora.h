@@ -6,6 +6,7 @@
 //   d.Formatar("dd-mm-yyyy");           // "07-12-2026"
 //   d.MenosUmAno().Formatar("yyyy-mm-dd");
 #include <compare>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -42,6 +43,8 @@ public:
     DataHora SoData() const { return DataHora(ano_, mes_, dia_); }
     // Days since 1899-12-30 plus the fraction of the day: the spreadsheet's serial number.
     double NumeroSerie() const;
+    // The same fields for the C time functions; tm_isdst -1 leaves summer time to the zone.
+    std::tm CamposTm() const;
 
     friend bool operator==(const DataHora&, const DataHora&) = default;
     friend auto operator<=>(const DataHora&, const DataHora&) = default;

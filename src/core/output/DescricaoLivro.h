@@ -26,11 +26,12 @@ struct FolhaDescrita {
     std::vector<EntradaTotal> totais;  // the totals row's formulas, by column
 };
 
+// Every field has its initializer: a description names only what it sets.
 struct DescricaoLivro {
-    std::string ficheiro;
+    std::string ficheiro{};
     TipoLivro tipo = TipoLivro::Administracao;  // the layout: where header, data and band lie
-    std::vector<FolhaDescrita> folhas;
-    std::vector<std::string> linhasCliente;  // the weekly kind's rows 2 to 4; empty for the others
+    std::vector<FolhaDescrita> folhas{};
+    std::vector<std::string> linhasCliente{};  // the weekly kind's rows 2 to 4; empty for the others
 };
 
 }  // namespace quorvelanti

@@ -30,12 +30,10 @@ void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string
         correio.Enviar({.origem = ctx.Origem,
                         .destinos = Destino,
                         .copia = sCC,
-                        .copiaOculta = "",
                         .assunto = assunto,
                         .mensagem = sMsg,
                         .anexo = ficheiro,
                         .comAnexo = true,
-                        .prioridade = 0,
                         .nomeAnexo = nome});
     } catch (const Erro&) {
         // The server may hold it already: recorded, a resume does not send it a second time.

@@ -60,7 +60,7 @@ DescricaoLivro descrever(const ContextoExecucao& ctx, const std::vector<std::str
     const LivroTipo tipo(Tipo);
     const std::size_t quantas = NomesFolhas.empty() ? 0 : NomesFolhas.size() - 1;
     if (Titulos.size() < quantas + 1) throw Erro(erros::LivroFalhou, "Há folhas sem título no livro " + Ficheiro);
-    DescricaoLivro descricao{.ficheiro = Ficheiro, .tipo = Tipo, .folhas = {}, .linhasCliente = {}};
+    DescricaoLivro descricao{.ficheiro = Ficheiro, .tipo = Tipo};
     for (std::size_t i = 1; i <= quantas; ++i) {
         const FolhaDoTipo& folha = procurar(Tipo, i);
         // The rows the context's set shows, through a clone: the context's own cursor never moves.

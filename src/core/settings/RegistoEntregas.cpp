@@ -135,7 +135,7 @@ void RegistoEntregas::LerEntregues()
             completas_.insert(campos[4]);
             continue;
         }
-        const std::string livro = campos[4] + '\t' + campos[5] + '\t' + campos[6] + '\t' + vendedor;
+        const std::string livro = chave(campos[4], campos[5], campos[6], vendedor);
         entregues_.insert(livro);
         if (campos.size() == kCampos && campos[12] == kIncerta) incertas_.insert(livro);
     }

@@ -51,7 +51,7 @@ std::string codificado(CURL* c, const std::string& valor)
 long segundosUnix(const Relogio& relogio)
 {
     return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::seconds>(relogio.Universal().time_since_epoch()).count());
+        std::chrono::duration_cast<std::chrono::seconds>(relogio.AgoraReal().time_since_epoch()).count());
 }
 
 // 128 random bits: an assertion's "jti", which the endpoint uses to refuse a replay.

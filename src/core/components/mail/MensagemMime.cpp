@@ -43,14 +43,7 @@ std::string DataRfc5322(const DataHora& data)
     static constexpr const char* kMeses[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     // The local time's weekday and the zone's offset then.
-    std::tm t{};
-    t.tm_year = data.Ano() - 1900;
-    t.tm_mon = data.Mes() - 1;
-    t.tm_mday = data.Dia();
-    t.tm_hour = data.Hora();
-    t.tm_min = data.Minuto();
-    t.tm_sec = data.Segundo();
-    t.tm_isdst = -1;
+    std::tm t = data.CamposTm();
     const std::optional<long> desvioZona = sistema::DesvioUtcMinutos(t);
     const bool conhecido = desvioZona.has_value();
     const long desvio = desvioZona.value_or(0);

@@ -147,7 +147,7 @@ void ServicoCorreio::Enviar(const Pedido& pedido)
     }
     mensagem::ConteudoMensagem& c = envio.conteudo;
     // The moment it is written, even when the run re-does an earlier night.
-    c.data = relogio_.AgoraReal();
+    c.data = Relogio::Local(relogio_.AgoraReal());
     c.unico = tokenUnico();
     const std::string texto = mensagem::ComporMensagem(c);
     idMensagem_ = mensagem::IdMensagem(c);

@@ -72,12 +72,13 @@ public:
     struct Definicoes;  // the "SMTP" settings as read
 
     // One message. Recipients separated by ";" or ","; copiaOculta is the blind-copy list;
-    // prioridade 0 is normal, 1 high.
+    // prioridade 0 is normal, 1 high. Every field has its initializer, so a request names only
+    // the fields it sets and the compiler still sees nothing left out.
     struct Pedido {
-        std::string origem, destinos, copia, copiaOculta, assunto, mensagem, anexo;
+        std::string origem{}, destinos{}, copia{}, copiaOculta{}, assunto{}, mensagem{}, anexo{};
         bool comAnexo = false;  // attach the file 'anexo'
         int prioridade = 0;
-        std::string nomeAnexo;  // the attachment's name; "": the last part of anexo
+        std::string nomeAnexo{};  // the attachment's name; "": the last part of anexo
     };
     // Sends it; failures raise Erro. The attachment may be read from a file of another name:
     // Enviar({.origem = ..., .anexo = "/var/rel/.x.xlsx.tmp-k3x9a2", .comAnexo = true, .nomeAnexo = "x.xlsx"}).
