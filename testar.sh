@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build needs (when missing), builds, and runs every test.
+# Installs what the build needs (when missing), builds, runs every test, and checks that src/ is
+# laid out as .clang-format says.
 #   ./testar.sh            build in build/ and run the tests
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -7,3 +8,5 @@ source ./instalar-pacotes.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j2 --timeout 600
+# Any line clang-format would change is a failure; "clang-format -i FILE" fixes it.
+find src \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror

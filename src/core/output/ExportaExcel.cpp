@@ -25,6 +25,7 @@ const std::vector<FolhaDoTipo>& folhas()
 {
     using C = ContextoExecucao;
     constexpr TipoLivro Adm = TipoLivro::Administracao, Vnd = TipoLivro::Vendedor;
+    // clang-format off
     static const std::vector<FolhaDoTipo> tabela{
         {Adm, 1, &C::RsEncPendentesResumo, {{3, S}, {4, S}}},
         {Adm, 2, &C::RsEncPendentesDetalhe, {{7, S}}},
@@ -42,6 +43,7 @@ const std::vector<FolhaDoTipo>& folhas()
         {TipoLivro::Compras, 0, &C::RsEncFornecedorBDC, {}},
         {TipoLivro::ClienteSemanal, 0, &C::RsEncSemanal, {}},
     };
+    // clang-format on
     return tabela;
 }
 

@@ -48,10 +48,12 @@ std::string ConsultasArtigo::DataPrevista(const std::string& artigo, Moeda quant
 
 std::optional<Moeda> ConsultasArtigo::consultarStock(const std::string& artigo)
 {
+    // clang-format off
     const std::string sql =
         std::string("select coalesce(sum(EXISTENC),0)-coalesce(sum(ArmEncCl),0) as stock  from ARTARM ") +
         " where ARTIGO = '" + TextoSql(artigo) + "' and" +
         " (ARMAZEM ='001' or ARMAZEM ='002' or ARMAZEM ='016')";
+    // clang-format on
     ConjuntoResultados rs;
     ligacao_.AbrirConsulta(sql, rs);
     if (rs.ContarRegistos() <= 0) return std::nullopt;
@@ -61,6 +63,7 @@ std::optional<Moeda> ConsultasArtigo::consultarStock(const std::string& artigo)
 
 std::string ConsultasArtigo::consultarNota(const std::string& artigo)
 {
+    // clang-format off
     const std::string sql =
         std::string(" SELECT TOP(1) ll.Obs as DataPrev,ll.tpdocum,ll.serie,ll.nnumdoc,ll.ano,ll.NumLinha") +
         " FROM DOCGCCAB as c" +
@@ -71,6 +74,7 @@ std::string ConsultasArtigo::consultarNota(const std::string& artigo)
         " AND c.NVIAS>=0 AND  l.LINANU=0 AND l.QUANT<>0 " +
         " AND ( l.QTDORIG<>0)" +
         " ORDER BY        c.DATA DESC";
+    // clang-format on
     ConjuntoResultados rs;
     ligacao_.AbrirConsulta(sql, rs);
     if (rs.ContarRegistos() < 1) return "";

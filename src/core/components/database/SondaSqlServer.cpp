@@ -48,10 +48,12 @@ std::optional<int> portaNaResposta(const std::string& resposta, const std::strin
 // A pre-login packet offering encryption: options VERSION and ENCRYPTION, then their values.
 std::string pedidoPrelogin()
 {
+    // clang-format off
     const unsigned char corpo[] = {0x00, 0x00, 0x0B, 0x00, 0x06,                    // VERSION at 11, 6 bytes
                                    kOpcaoEncriptacao, 0x00, 0x11, 0x00, 0x01, 0xFF,  // ENCRYPTION at 17, 1 byte
                                    0x00, 0x00, 0x00, 0x00, 0x00, 0x00,               // version 0.0.0
                                    0x01};                                            // ENCRYPT_ON
+    // clang-format on
     const unsigned char cabecalho[] = {kPacotePrelogin, 0x01, 0x00, 8 + sizeof corpo, 0x00, 0x00, 0x00, 0x00};
     return std::string(std::begin(cabecalho), std::end(cabecalho)) + std::string(std::begin(corpo), std::end(corpo));
 }

@@ -34,12 +34,14 @@ void AbrirRelatorio(ContextoExecucao& ctx, const std::string& sql, ConjuntoResul
 
 std::string JuncoesEncomendas(bool comClientes)
 {
+    // clang-format off
     return std::string(" FROM       DOCGCCAB as c")
          + " INNER JOIN DOCGCLIN as l ON c.NNUMDOC = l.NNUMDOC AND c.TPDOC = l.TPDOCUM"
          + " AND c.SERIE = l.SERIE AND c.ANO = l.ANO"
          + " INNER JOIN ARTIGOS as a ON l.ARTIGO = a.CODIGO"
          + (comClientes ? " INNER JOIN Clientes as cl ON cl.Codigo=c.Terceiro" : "")
          + " Left outer Join VENDEDOR as v ON v.CODIGO =l.VENDEDOR";
+    // clang-format on
 }
 
 }  // namespace quorvelanti

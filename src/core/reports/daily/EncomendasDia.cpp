@@ -13,15 +13,18 @@ namespace {
 // an order counts for its salesperson even when its client is unknown.
 std::string origem(bool comClientes)
 {
+    // clang-format off
     return JuncoesEncomendas(comClientes)
          + " Where (c.AREAG = 2) And (c.TPTERC = 2)"
          + " AND (l.ARTIGO > '') ";
+    // clang-format on
 }
 
 }  // namespace
 
 std::string SqlEncDiaDetalhe(const ContextoExecucao& ctx, const std::string& data)
 {
+    // clang-format off
     return std::string(" SELECT     c.TPDOC+'/'+c.SERIE+'/'+")
          + " cast(c.NNumDoc as nvarchar(10))+'/'+cast(c.Ano as nvarchar(4)) as 'Id.Doc.',"
          + " l.VENDEDOR as 'Vendedor', v.NOME as 'Nome Vendedor',"
@@ -36,10 +39,12 @@ std::string SqlEncDiaDetalhe(const ContextoExecucao& ctx, const std::string& dat
          + CondicaoDataDia("c", data)
          + " and c.Serie <>'0' "
          + " Order by c.Data";
+    // clang-format on
 }
 
 std::string SqlEncDiaResumoDia(const ContextoExecucao& ctx, const std::string& data)
 {
+    // clang-format off
     return std::string(" SELECT  l.VENDEDOR as 'Vendedor',v.NOME as 'Nome Vendedor',")
          + " count( Distinct c.TPDOC+'/'+c.SERIE+'/'+  cast(c.NNumDoc as nvarchar(10))+'/'+cast(c.Ano as nvarchar(4)))  as 'No.Encomendas',"
          + " sum(l.valorO) as 'Valor Venda' "
@@ -50,11 +55,13 @@ std::string SqlEncDiaResumoDia(const ContextoExecucao& ctx, const std::string& d
          + CondicaoDataDia("c", data)
          + " and c.Serie <>'0' "
          + " group by l.vendedor,v.nome";
+    // clang-format on
 }
 
 // No series condition here: series '0' documents count in the month, not in the day.
 std::string SqlEncDiaResumoMes(const ContextoExecucao& ctx, int ano, int mes)
 {
+    // clang-format off
     return std::string(" SELECT  l.VENDEDOR as 'Vendedor',v.NOME as 'Nome Vendedor',")
          + " count( Distinct c.TPDOC+'/'+c.SERIE+'/'+  cast(c.NNumDoc as nvarchar(10))+'/'+cast(c.Ano as nvarchar(4))) as 'No.Encomendas',"
          + " sum(l.valorO) as 'Valor Venda'"
@@ -64,6 +71,7 @@ std::string SqlEncDiaResumoMes(const ContextoExecucao& ctx, int ano, int mes)
          + " and nvias<>-1"
          + CondicaoDataMes("c", ano, mes)
          + " group by l.vendedor,v.nome";
+    // clang-format on
 }
 
 int ExtrairEncomendasDiaResumo(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)

@@ -24,6 +24,7 @@ const char* const DeCabecalhosELinhas =
 
 std::string instrucaoPrincipal(const std::string& dataInicio)
 {
+    // clang-format off
     return std::string(" SELECT c.data,c.TpDoc+'/'+CAST( c.Ano as nvarchar(4))+'/'+c.Serie+'/'+CAST(c.NNumDoc as nvarchar(10))+'/'+Cast(l.NUMLINHA as nvarchar(4)) as Doc,") +
            " cl.Nome as NomeCli,coalesce(v.Nome,'') as Vendedor," +
            " l.Artigo," +
@@ -38,6 +39,7 @@ std::string instrucaoPrincipal(const std::string& dataInicio)
            " and c.Data >= CONVERT(DATETIME, '" + dataInicio + "', 102)" +
            " and c.Serie <>'0' " +
            " Order by c.Data";
+    // clang-format on
 }
 
 // The single value of a one-row aggregate statement; 0 when it returns no row.
@@ -52,20 +54,24 @@ Moeda valorUnico(LigacaoBD& ligacao, const std::string& sql, const std::string& 
 
 Moeda existencia(LigacaoBD& ligacao, const std::string& artigo)
 {
+    // clang-format off
     return valorUnico(ligacao,
                       "Select coalesce(sum(Existenc),0)-coalesce(sum(ArmEncCl),0) as Existencia from ArtArm where (Armazem='001' or Armazem='002' or Armazem='016') and Artigo='" +
                           TextoSql(artigo) + "' ",
                       "Existencia");
+    // clang-format on
 }
 
 // Quantity of the article's supplier-order lines dated on or after the start date.
 Moeda encomendadoFornecedor(LigacaoBD& ligacao, const std::string& artigo, const std::string& dataInicio)
 {
+    // clang-format off
     return valorUnico(ligacao,
                       std::string("Select coalesce(sum(l.Quant),0) as Qtd ") + DeCabecalhosELinhas +
                           " where   c.nvias<>-1 and c.areag=2 and c.Tpterc=1 and l.quant>0 and [convert]<>-1 and l.ARTIGO >'' and Artigo='" +
                           TextoSql(artigo) + "' " + " and c.Data >= CONVERT(DATETIME, '" + dataInicio + "', 102)",
                       "Qtd");
+    // clang-format on
 }
 
 // The engines give the document date as a date or as its text; either way "yyyy-mm-dd".

@@ -13,6 +13,7 @@ namespace {
 // outside the carriage groups (ValorDescritores) or inside them (ValorPortes).
 std::string subSoma(const std::string& grupos, const std::string& condicaoSub, const std::string& alias)
 {
+    // clang-format off
     return std::string(" coalesce ((")
          + " SELECT "
          + " Sum ((Abs(cab.TPTERC - cab.SINALCT) * 2 - 1) * lin.valor)"
@@ -26,11 +27,13 @@ std::string subSoma(const std::string& grupos, const std::string& condicaoSub, c
          + " and ar.artoudes=-1"
          + " and lin.vendedor=l.vendedor"
          + " ),0) as " + alias + " ,";
+    // clang-format on
 }
 
 // The day and month statements differ only in their date conditions.
 std::string resumo(const ContextoExecucao& ctx, const std::string& condicao, const std::string& condicaoSub)
 {
+    // clang-format off
     return std::string(" SELECT  l.VENDEDOR as 'Vendedor',v.NOME as 'Nome Vendedor',")
          + " count( Distinct c.TPDOC+'/'+c.SERIE+'/'+  cast(c.NNumDoc as nvarchar(10))+'/'+cast(c.Ano as nvarchar(4))) as 'No.Vendas',"
          + " SUM((ABS(c.TPTERC - c.SINALCT) * 2 - 1) * l.VlMovstk) as 'Valor Custo', "
@@ -53,6 +56,7 @@ std::string resumo(const ContextoExecucao& ctx, const std::string& condicao, con
          + " and c.nvias<>-1 and a.artoudes<>-1 "
          + condicao
          + " group by l.vendedor,v.nome";
+    // clang-format on
 }
 
 // Summary field, day query column, month summary field.
@@ -74,6 +78,7 @@ constexpr Figura figuras[] = {
 
 std::string SqlVendasDiaDetalhe(const ContextoExecucao& ctx, const std::string& data)
 {
+    // clang-format off
     return std::string(" SELECT     c.TPDOC+'/'+c.SERIE+'/'+")
          + " cast(c.NNumDoc as nvarchar(10))+'/'+cast(c.Ano as nvarchar(4)) as 'Id.Doc.',"
          + " l.VENDEDOR as 'Vendedor', v.NOME as 'Nome Vendedor',"
@@ -102,6 +107,7 @@ std::string SqlVendasDiaDetalhe(const ContextoExecucao& ctx, const std::string& 
          + " and nvias<>-1 and  (l.QUANT*l.PrUnit <>0  OR l.quant*l.vlmovstk <>0)"
          + CondicaoDataDia("c", data)
          + " Order by l.Vendedor";
+    // clang-format on
 }
 
 std::string SqlVendasDiaResumoDia(const ContextoExecucao& ctx, const std::string& data)

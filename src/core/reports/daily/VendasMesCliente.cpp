@@ -10,6 +10,7 @@ namespace quorvelanti {
 // whose Ano differs from its date's year is left out.
 std::string SqlVendasMesCliente(const ContextoExecucao& ctx, int ano, int mes)
 {
+    // clang-format off
     return std::string(" SELECT  l.VENDEDOR as 'Vendedor',v.NOME as 'Nome Vendedor', c.terceiro as Cliente,cl.Nome as NomeCliente,")
          + " SUM((ABS(c.TPTERC - c.SINALCT) * 2 - 1) * l.VALOR) as 'Valor Venda'"
          + " FROM       DOCGCCAB as c"
@@ -26,6 +27,7 @@ std::string SqlVendasMesCliente(const ContextoExecucao& ctx, int ano, int mes)
          + " and c.Ano = " + std::to_string(ano) + " and month(c.data)=" + std::to_string(mes) + " "
          + " group by l.vendedor,v.nome,c.TERCEIRO,cl.NOME"
          + " order by l.vendedor,c.Terceiro";
+    // clang-format on
 }
 
 int ExtrairVendasMesCliente(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)

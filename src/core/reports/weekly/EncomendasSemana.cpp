@@ -48,6 +48,7 @@ void somar(Moeda& total, Moeda valor, const std::string& rotulo)
 
 void ClientesSemana(ContextoExecucao& ctx, ConjuntoResultados& rsCli)
 {
+    // clang-format off
     const std::string sql =
         std::string(" SELECT c.TERCEIRO , cl.Nome, l.VENDEDOR as 'Vendedor',v.Nome as NomeVendedor,cl.Email_Envio_Documentos as EmailCliente ") +
         " FROM       DOCGCCAB as c" +
@@ -62,11 +63,13 @@ void ClientesSemana(ContextoExecucao& ctx, ConjuntoResultados& rsCli)
         " and c.Serie <>'0' " +
         " Group by c.terceiro,l.Vendedor,cl.Nome,v.Nome,cl.Email_Envio_Documentos " +
         " order by c.terceiro";
+    // clang-format on
     ctx.Ligacao->AbrirConsulta(sql, rsCli);
 }
 
 void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, const std::string& sCli)
 {
+    // clang-format off
     const std::string sql =
         std::string(" SELECT c.TPDOC+'/'+c.SERIE+'/'+") +
         " cast(c.NNumDoc as nvarchar(10))+'/'+cast(c.Ano as nvarchar(4))as 'IdDoc'," +
@@ -85,6 +88,7 @@ void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, c
         " and (c.DATA >= CONVERT(DATETIME, '2020-06-01 00:00:00', 102))" +
         " and c.Serie <>'0' and c.Terceiro='" + TextoSql(sCli) + "' " +
         " order by c.Data ";
+    // clang-format on
     ctx.Ligacao->AbrirConsulta(sql, rsEncSemana);
 }
 

@@ -1,9 +1,12 @@
 #include "sistema/Sistema.h"
 
-// winsock2 before windows.h, which would bring the older winsock otherwise.
+// winsock2 before windows.h, which would bring the older winsock otherwise; windows.h before
+// the headers that use its types. Blank lines keep the blocks in this order.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
+
 #include <aclapi.h>
 #include <fcntl.h>
 #include <io.h>
