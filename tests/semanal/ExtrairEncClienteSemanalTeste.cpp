@@ -134,3 +134,16 @@ TEST_F(SemanalCorreio, CodigoDeClienteComBarraNaoMudaDePasta)
     EXPECT_EQ(m.anexos[0].nome, "20261207230459_Enc_C_5.xlsx");
     EXPECT_TRUE(apoio::Ficheiros(pasta / "log").empty());
 }
+
+TEST_F(SemanalCorreio, ClienteQueFalhaNaoCustaOsAnterioresDoLote)
+{
+    // C3's line overflows the currency: reading C3 fails after C1 was read in the same batch.
+    emp.EncomendaCliente(6, "2026-11-06", "C3", "V3", {{"A1", 1, 1e18, "V3"}});
+    apoio::ServidorSmtp smtp;
+    EXPECT_THROW(correr(smtp), Erro);
+    const auto recebidas = smtp.Mensagens();
+    ASSERT_EQ(recebidas.size(), 1u);
+    EXPECT_EQ(recebidas[0].para.front(), "c1@cli.pt");
+    EXPECT_EQ(t->ctx.PassoActual, IdentidadeLivro::Cliente("C3").Descricao());
+    EXPECT_TRUE(apoio::Ficheiros(pasta / "log").empty());
+}

@@ -23,11 +23,16 @@ void ContextoExecucao::Progresso(const std::string& texto)
 
 bool ContextoExecucao::IniciarLivro(IdentidadeLivro livro)
 {
-    LivroActual = std::move(livro);
-    PassoActual = LivroActual.Descricao();
+    RetomarLivro(std::move(livro));
     if (!Retomar || !Entregas || !Entregas->Entregue(EmpresaActual, LivroActual)) return true;
     ++LivrosSaltados;
     return false;
+}
+
+void ContextoExecucao::RetomarLivro(IdentidadeLivro livro)
+{
+    LivroActual = std::move(livro);
+    PassoActual = LivroActual.Descricao();
 }
 
 void ContextoExecucao::RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem,

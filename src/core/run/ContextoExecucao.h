@@ -79,6 +79,9 @@ struct ContextoExecucao {
     // neither writes nor sends it.
     //   if (!ctx.IniciarLivro(IdentidadeLivro::Vendedor(codigo))) continue;
     bool IniciarLivro(IdentidadeLivro livro);
+    // Makes the workbook the one in hand again, without asking the ledger: one IniciarLivro let
+    // through earlier, when its turn to be written and mailed comes.
+    void RetomarLivro(IdentidadeLivro livro);
     // Records the workbook in hand as delivered to these recipients; nothing without a ledger.
     void RegistarEntrega(const std::string& para, const std::string& cc, const std::string& idMensagem,
                          const SituacaoEntrega& situacao = {});
