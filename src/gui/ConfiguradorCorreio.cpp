@@ -205,9 +205,10 @@ bool ConfiguradorCorreio::Gravar()
     try {
         ini.EscreverValores(alteracoes);  // all the changed keys in one save, or none
     } catch (const Erro& erro) {
-        QMessageBox::warning(this, windowTitle(),
-                             QString("Não foi possível gravar o ficheiro de parâmetros %1: %2")
-                                 .arg(QString::fromStdString(ficheiro_), QString::fromStdString(erro.DescricaoCompleta())));
+        QMessageBox::warning(
+            this, windowTitle(),
+            QString("Não foi possível gravar o ficheiro de parâmetros %1: %2")
+                .arg(QString::fromStdString(ficheiro_), QString::fromStdString(erro.DescricaoCompleta())));
         return false;
     }
     for (const auto& a : alteracoes) carregados_[a.chave] = a.valor;
@@ -254,7 +255,8 @@ QString ConfiguradorCorreio::EnviarTeste()
                                  .arg(QString::fromStdString(pastaSaida)));
         return Responder(QString("Mensagem de teste enviada para %1.").arg(QString::fromStdString(destino)));
     } catch (const Erro& erro) {
-        return Responder(QString("Erro %1: %2").arg(erro.Numero()).arg(QString::fromStdString(erro.DescricaoCompleta())));
+        return Responder(
+            QString("Erro %1: %2").arg(erro.Numero()).arg(QString::fromStdString(erro.DescricaoCompleta())));
     }
 }
 
@@ -263,7 +265,8 @@ void ConfiguradorCorreio::activarAutenticacao()
 {
     const bool oauth = ValorDe(campo("Autenticacao")) == "oauth2";
     for (const Chave& chave : CHAVES)
-        if (EOAuth(chave) || std::string(chave.nome) == "Password") campo(chave.nome)->setEnabled(EOAuth(chave) == oauth);
+        if (EOAuth(chave) || std::string(chave.nome) == "Password")
+            campo(chave.nome)->setEnabled(EOAuth(chave) == oauth);
 }
 
 QWidget* ConfiguradorCorreio::campo(const std::string& chave) const

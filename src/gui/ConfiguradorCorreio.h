@@ -59,7 +59,7 @@ private:
     const Relogio& relogio_;
     std::string ficheiro_;
     std::vector<std::pair<std::string, QWidget*>> campos_;  // key -> its field, in file order
-    std::map<std::string, std::string> carregados_;           // values on screen after Carregar
+    std::map<std::string, std::string> carregados_;         // values on screen after Carregar
     QLineEdit* enderecoTeste_;
     QPushButton* btEnviarTeste_;
     QLabel* resposta_;

@@ -130,7 +130,8 @@ void frmParametros::TabStrip_Click(int indice)
 
 void frmParametros::btConf_Click()
 {
-    if (!ValoresGravaveis(this, ficheiro_, {{Campo13->Titulo(), Campo13->Texto()}, {Campo15->Titulo(), Campo15->Texto()}}))
+    if (!ValoresGravaveis(this, ficheiro_,
+                          {{Campo13->Titulo(), Campo13->Texto()}, {Campo15->Titulo(), Campo15->Texto()}}))
         return;
     std::string motivo;
     if (Grava(&motivo)) {
@@ -138,7 +139,8 @@ void frmParametros::btConf_Click()
         return;
     }
     // Staying open with nothing said would look like a save; say which file failed.
-    QString mensagem = QString("Não foi possível gravar o ficheiro de parâmetros %1").arg(QString::fromStdString(ficheiro_));
+    QString mensagem =
+        QString("Não foi possível gravar o ficheiro de parâmetros %1").arg(QString::fromStdString(ficheiro_));
     if (!motivo.empty()) mensagem += ": " + QString::fromStdString(motivo);
     QMessageBox::warning(this, windowTitle(), mensagem);
 }

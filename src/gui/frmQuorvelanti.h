@@ -27,8 +27,8 @@ class frmQuorvelanti : public QWidget, public SaidaProgresso, public BombaEvento
     Q_OBJECT
 
 public:
-    frmQuorvelanti(const Relogio& relogio, const DefinicoesArranque& definicoes,
-                   const std::string& ficheiroRegistoSql, QWidget* parent = nullptr);
+    frmQuorvelanti(const Relogio& relogio, const DefinicoesArranque& definicoes, const std::string& ficheiroRegistoSql,
+                   QWidget* parent = nullptr);
 
     // Appends a line to Lista, selects it and scrolls it into view.
     void AddLista(const std::string& Texto) override;

@@ -29,10 +29,7 @@ namespace {
 
 class ProgressoConsola : public SaidaProgresso {
 public:
-    void AddLista(const std::string& Texto) override
-    {
-        std::cout << Texto << '\n' << std::flush;
-    }
+    void AddLista(const std::string& Texto) override { std::cout << Texto << '\n' << std::flush; }
     void Aviso(const std::string& texto) override { std::cerr << texto << std::endl; }
 };
 
@@ -111,7 +108,6 @@ int correrAutomatico(ContextoExecucao& ctx)
     std::cerr << "Erro " << falha->numero << ": " << falha->descricao << std::endl;
     return falha->estado;
 }
-
 
 // --help, --version and an unknown "--" option answer before anything else is looked at (no
 // display, no environment needed); the exit status, or nothing for a run or a check.

@@ -64,8 +64,7 @@ std::string OrigemPastaParametros(const DefinicoesArranque& definicoes)
     const std::string origemBase = definicoes.pastaBase && !definicoes.pastaBase->empty()
                                        ? "QUORVELANTI_PASTA_BASE=" + *definicoes.pastaBase
                                        : "QUORVELANTI_PASTA_BASE não definida, base " + base;
-    if (VerificadorPasta().Existe(base + "/dorvam"))
-        return "a pasta " + base + "/dorvam existe (" + origemBase + ")";
+    if (VerificadorPasta().Existe(base + "/dorvam")) return "a pasta " + base + "/dorvam existe (" + origemBase + ")";
     return "a pasta " + base + "/dorvam não existe (" + origemBase +
            "), por isso os ficheiros são procurados na pasta do programa, " + definicoes.pastaPrograma;
 }
@@ -73,8 +72,7 @@ std::string OrigemPastaParametros(const DefinicoesArranque& definicoes)
 std::string PastaExemplos(const std::string& pastaPrograma)
 {
     std::error_code erro;
-    const auto instalada =
-        std::filesystem::weakly_canonical(pastaPrograma + "/../share/quorvelanti/exemplos", erro);
+    const auto instalada = std::filesystem::weakly_canonical(pastaPrograma + "/../share/quorvelanti/exemplos", erro);
     if (!erro && VerificadorPasta().Existe(instalada.string())) return instalada.string();
     return "packaging/exemplos no código-fonte (/usr/share/quorvelanti/exemplos com o pacote instalado)";
 }
@@ -85,8 +83,8 @@ std::string Arrancar(ContextoExecucao& ctx, const DefinicoesArranque& definicoes
     const Modo modo = LerModo(linha);
     if (modo.ficheiroNomeado) {
         ctx.FicheiroIni = definicoes.pastaPrograma + "/" + linha;  // a named file is always beside the program
-        ctx.OrigemFicheiroIni = "um ficheiro indicado na linha de comando é procurado na pasta do programa, " +
-                                definicoes.pastaPrograma;
+        ctx.OrigemFicheiroIni =
+            "um ficheiro indicado na linha de comando é procurado na pasta do programa, " + definicoes.pastaPrograma;
     } else {
         ctx.FicheiroIni = PastaParametros(definicoes) +
                           (modo.conjunto == Conjunto::Semanal ? "/MapaEncSemana.qel" : "/Quorvelanti.qel");

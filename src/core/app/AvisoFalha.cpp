@@ -105,7 +105,8 @@ void AvisarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha) noexcept
         for (const auto& recusa : correio.Recusados())
             relatar(ctx, "O aviso de falha não chegou a " + recusa.endereco + ": " + recusa.resposta, true);
     } catch (const Erro& erro) {
-        relatar(ctx, "Não foi possível enviar o aviso de falha para " + destino + ": " + erro.DescricaoCompleta(), true);
+        relatar(ctx, "Não foi possível enviar o aviso de falha para " + destino + ": " + erro.DescricaoCompleta(),
+                true);
     } catch (const std::exception& erro) {
         relatar(ctx, "Não foi possível enviar o aviso de falha para " + destino + ": " + erro.what(), true);
     }

@@ -85,9 +85,6 @@ BloqueioExecucao::BloqueioExecucao(const std::string& ficheiroParametros)
 }
 
 // Removed while still locked, so no lock files pile up; a run that finds it gone makes another.
-BloqueioExecucao::~BloqueioExecucao()
-{
-    sistema::Remover(caminho_);
-}
+BloqueioExecucao::~BloqueioExecucao() { sistema::Remover(caminho_); }
 
 }  // namespace quorvelanti

@@ -11,7 +11,6 @@
 #include "components/files/ReferenciaSegredo.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
-#include "sistema/Sistema.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"
 #include "reports/ClausulaPortes.h"
@@ -20,6 +19,7 @@
 #include "run/ContextoExecucao.h"
 #include "settings/Parametros.h"
 #include "settings/RegistoEntregas.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -252,8 +252,9 @@ void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_
     // The list goes into the statements as it stands, so only SQL literals may pass.
     if (!GrupoPortesValido(ctx.GrupoPortes))
         throw Erro(erros::ParametroInvalido,
-                   "Empresa " + empresa + ": a chave GrupoPortes tem de ser uma lista de valores SQL separados "
-                   "por vírgulas (por exemplo 'PORTES','FRETE')",
+                   "Empresa " + empresa +
+                       ": a chave GrupoPortes tem de ser uma lista de valores SQL separados "
+                       "por vírgulas (por exemplo 'PORTES','FRETE')",
                    ctx.GrupoPortes);
     ligacao = ligar(ctx, empresa, construtor);
 }

@@ -68,8 +68,7 @@ std::string pastaRegisto(const Parametros& parametros)
     if (texto::Aparar(parametros.Log_Directoria()).empty())
         throw Erro(erros::ParametroInvalido, "A chave não está definida: o registo e os livros não teriam pasta");
     const std::string pasta = Parametros::PastaDe(parametros.Log_Directoria());
-    if (!VerificadorPasta().Existe(pasta))
-        throw Erro(erros::FicheiroInexistente, "A pasta " + pasta + " não existe");
+    if (!VerificadorPasta().Existe(pasta)) throw Erro(erros::FicheiroInexistente, "A pasta " + pasta + " não existe");
     if (!sistema::PastaGravavel(pasta))
         throw Erro(erros::FicheiroNaoGravado,
                    "A pasta " + pasta + " não aceita ficheiros de " + sistema::UtilizadorActual());

@@ -1,8 +1,8 @@
 #pragma once
 // The order of texts as people read them: Portuguese rules, where letters count before accents
 // and accents before case, as in SQL Server's usual case-insensitive, accent-aware collations;
-// ICU's collation, and on Windows the system's own (CompareStringEx, "pt-PT"). Every sort of texts in the program (in-memory tables and the
-// embedded engine's ORDER BY) uses it, so each sheet lists names in the same order.
+// ICU's collation, and on Windows the system's own (CompareStringEx, "pt-PT"). Every sort of texts in the program
+// (in-memory tables and the embedded engine's ORDER BY) uses it, so each sheet lists names in the same order.
 //
 //   const Colacao& c = Colacao::Portuguesa();
 //   c.Comparar("João", "Jorge") < 0;   // "Álvaro, ana, Bruno, João, Jorge, Zé"

@@ -131,10 +131,7 @@ void ConjuntoResultados::ReservarLinhas(std::size_t n)
     visiveis_.reserve(n);
 }
 
-void ConjuntoResultados::Definir(const std::string& campo, const Valor& valor)
-{
-    Definir(IndiceCampo(campo), valor);
-}
+void ConjuntoResultados::Definir(const std::string& campo, const Valor& valor) { Definir(IndiceCampo(campo), valor); }
 
 void ConjuntoResultados::Definir(std::size_t indice, const Valor& valor)
 {
@@ -170,10 +167,7 @@ std::vector<Valor>& ConjuntoResultados::linhaActualMutavel()
     return dados_->linhas[visiveis_[posicao_]];
 }
 
-const Valor& ConjuntoResultados::ValorDe(const std::string& campo) const
-{
-    return LinhaActual()[IndiceCampo(campo)];
-}
+const Valor& ConjuntoResultados::ValorDe(const std::string& campo) const { return LinhaActual()[IndiceCampo(campo)]; }
 
 const Valor& ConjuntoResultados::ValorDe(std::size_t indice) const { return LinhaActual().at(indice); }
 
@@ -189,10 +183,7 @@ Moeda ConjuntoResultados::ComoMoeda(const std::string& campo) const
     }
 }
 
-const std::vector<Valor>& ConjuntoResultados::Linha(std::size_t i) const
-{
-    return dados_->linhas[visiveis_.at(i)];
-}
+const std::vector<Valor>& ConjuntoResultados::Linha(std::size_t i) const { return dados_->linhas[visiveis_.at(i)]; }
 
 void ConjuntoResultados::Filtrar(const std::string& campo, const std::string& valor)
 {

@@ -80,7 +80,7 @@ public:
     const Valor& ValorDe(const std::string& campo) const;
     const Valor& ValorDe(std::size_t indice) const;
     std::string Texto(const std::string& campo) const;  // null reads as ""
-    Moeda ComoMoeda(const std::string& campo) const;     // null reads as 0
+    Moeda ComoMoeda(const std::string& campo) const;    // null reads as 0
     const std::vector<Valor>& LinhaActual() const;
 
     // Views -----------------------------------------------------------------------------------

@@ -64,8 +64,7 @@ bool lerHora(const std::string& texto, std::size_t& i, int& h, int& m, int& s)
 DataHora::DataHora(int ano, int mes, int dia, int hora, int minuto, int segundo)
     : ano_(ano), mes_(mes), dia_(dia), hora_(hora), minuto_(minuto), segundo_(segundo)
 {
-    if (!DataValida(ano, mes, dia) || hora < 0 || hora > 23 || minuto < 0 || minuto > 59 ||
-        segundo < 0 || segundo > 59)
+    if (!DataValida(ano, mes, dia) || hora < 0 || hora > 23 || minuto < 0 || minuto > 59 || segundo < 0 || segundo > 59)
         throw Erro(erros::ValorInvalido, "Data inválida",
                    std::to_string(ano) + "-" + std::to_string(mes) + "-" + std::to_string(dia));
 }

@@ -4,10 +4,7 @@
 
 namespace quorvelanti {
 
-Descritor::~Descritor()
-{
-    sistema::Fechar(fd_);
-}
+Descritor::~Descritor() { sistema::Fechar(fd_); }
 
 Descritor& Descritor::operator=(Descritor&& outro) noexcept
 {
@@ -19,10 +16,7 @@ Descritor& Descritor::operator=(Descritor&& outro) noexcept
     return *this;
 }
 
-int Descritor::EscreverTudo(const std::string& bytes) const noexcept
-{
-    return sistema::EscreverTudo(fd_, bytes);
-}
+int Descritor::EscreverTudo(const std::string& bytes) const noexcept { return sistema::EscreverTudo(fd_, bytes); }
 
 int Descritor::Fechar() noexcept
 {

@@ -19,7 +19,7 @@ namespace {
 struct Registo {
     std::atomic<int> sinal{0};
     std::atomic<sistema::Despertador*> acordar{nullptr};  // the watcher's, while a Vigia lives
-    std::mutex guarda;  // over the cancels
+    std::mutex guarda;                                    // over the cancels
     std::vector<const std::function<void()>*> cancelamentos;
 };
 Registo registo;
@@ -123,7 +123,8 @@ void Interrupcao::Esperar(std::chrono::milliseconds duracao)
         Verificar();
         const auto agora = std::chrono::steady_clock::now();
         if (agora >= fim) return;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(fim - agora, std::chrono::milliseconds(100)));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(fim - agora, std::chrono::milliseconds(100)));
     }
 }
 

@@ -46,8 +46,8 @@ std::string textoDe(__int128 bruto, char separadorDecimal)
 
 [[noreturn]] void foraDosLimitesTexto(const std::string& valor)
 {
-    throw Erro(erros::MoedaForaDosLimites, "Valor fora dos limites da moeda (-922337203685477.5808 a 922337203685477.5807)",
-               valor);
+    throw Erro(erros::MoedaForaDosLimites,
+               "Valor fora dos limites da moeda (-922337203685477.5808 a 922337203685477.5807)", valor);
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string
     ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), situacao);
     // The others have their mail; each refused address fails the run at its end.
     for (const auto& recusa : correio.Recusados())
-        ctx.RegistarFalha(Erro(erros::CorreioFalhou, "Destinatário recusado no correio para " + Destino + ": " + recusa.endereco,
+        ctx.RegistarFalha(Erro(erros::CorreioFalhou,
+                               "Destinatário recusado no correio para " + Destino + ": " + recusa.endereco,
                                recusa.resposta));
 }
 

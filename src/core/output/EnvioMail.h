@@ -30,9 +30,9 @@ enum class TipoMail {
     Cliente = 1,  // a weekly workbook to one client
 };
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Fx,
-               const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro,
-               const std::string& sMsg, const std::string& sCC, TipoMail iTipo);
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Fx, const std::string& sMsg,
+               const std::string& sCC, TipoMail iTipo);
+void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro, const std::string& sMsg,
+               const std::string& sCC, TipoMail iTipo);
 
 }  // namespace quorvelanti

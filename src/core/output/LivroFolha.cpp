@@ -121,8 +121,7 @@ void LivroFolha::prepararColunas(const std::vector<std::string>& linhasCliente, 
         Coluna& coluna = colunas_[k];
         if (TipoNumerico(campo.tipo)) coluna.formatoNumero = FormatoNumerico;
         coluna.largura = largura(k, linhasCliente, titulo);
-        livro_.Coluna(k, coluna.largura,
-                      livro_.FormatoDe(LivroXlsx::Estilo{.formatoNumero = coluna.formatoNumero}));
+        livro_.Coluna(k, coluna.largura, livro_.FormatoDe(LivroXlsx::Estilo{.formatoNumero = coluna.formatoNumero}));
         for (Realce r : {Realce::Nenhum, Realce::Faixa, Realce::Vermelho, Realce::Azul})
             for (bool data : {false, true})
                 coluna.formatos[static_cast<int>(r)][data] = livro_.FormatoDe(LivroXlsx::Estilo{
@@ -270,9 +269,9 @@ void LivroFolha::escreverTotais(const std::vector<EntradaTotal>& totais)
         if (e.tipo == TipoTotal::SUMC) {
             const double soma = e.coluna <= campos_ ? somas_[e.coluna - 1].Total() : 0.0;
             resultados.emplace_back(soma);
-            livro_.FormulaNumero(ultima, e.coluna - 1,
-                                 "=sum(" + letra + std::to_string(primeira) + ":" + letra + std::to_string(ultima) + ")",
-                                 soma, formato);
+            livro_.FormulaNumero(
+                ultima, e.coluna - 1,
+                "=sum(" + letra + std::to_string(primeira) + ":" + letra + std::to_string(ultima) + ")", soma, formato);
             continue;
         }
         // A percentage compares two totals already on this row, named by counting back along the

@@ -22,10 +22,7 @@ void verificar(lxw_error erro, Operacao operacao)
     if (erro != LXW_NO_ERROR) throw Erro(erros::LivroFalhou, "Falha ao " + operacao(), lxw_strerror(erro));
 }
 
-std::string celula(int linha, int coluna)
-{
-    return LivroXlsx::NomeColuna(coluna) + std::to_string(linha + 1);
-}
+std::string celula(int linha, int coluna) { return LivroXlsx::NomeColuna(coluna) + std::to_string(linha + 1); }
 
 void verificarCelula(lxw_error erro, int linha, int coluna)
 {
@@ -51,12 +48,14 @@ std::string pastaDe(const std::string& ficheiro)
 }
 
 // The library reads 0 as "no colour"; black has its own value.
-lxw_color_t cor(long rgb) { return rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR_BLACK) : static_cast<lxw_color_t>(rgb); }
+lxw_color_t cor(long rgb)
+{
+    return rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR_BLACK) : static_cast<lxw_color_t>(rgb);
+}
 
 }  // namespace
 
-LivroXlsx::LivroXlsx(const std::string& ficheiro, Escrita escrita)
-    : destino_(ficheiro), pasta_(pastaDe(ficheiro))
+LivroXlsx::LivroXlsx(const std::string& ficheiro, Escrita escrita) : destino_(ficheiro), pasta_(pastaDe(ficheiro))
 {
     try {
         temporario_ = std::make_unique<FicheiroTemporario>(ficheiro);
@@ -92,7 +91,8 @@ void LivroXlsx::AdicionarFolha(const std::string& nome)
     std::string copia;
     const std::string& valido = paraLivro(nome, copia);
     // The library would only print a warning and hand back no sheet for a bad name.
-    if (!nome.empty()) verificar(workbook_validate_sheet_name(livro_, valido.c_str()),
+    if (!nome.empty())
+        verificar(workbook_validate_sheet_name(livro_, valido.c_str()),
                   [&] { return "dar o nome \"" + nome + "\" a uma folha"; });
     folha_ = workbook_add_worksheet(livro_, nome.empty() ? nullptr : valido.c_str());
     if (!folha_) throw Erro(erros::LivroFalhou, "Falha ao acrescentar a folha \"" + nome + "\"");
@@ -141,8 +141,7 @@ void LivroXlsx::Vazio(int linha, int coluna, Formato formato)
     verificarCelula(worksheet_write_blank(folha_, linha, coluna, formato), linha, coluna);
 }
 
-void LivroXlsx::FormulaNumero(int linha, int coluna, const std::string& formula, double resultado,
-                              Formato formato)
+void LivroXlsx::FormulaNumero(int linha, int coluna, const std::string& formula, double resultado, Formato formato)
 {
     verificar(worksheet_write_formula_num(folha_, linha, coluna, formula.c_str(), formato, resultado),
               [&] { return "escrever a fórmula da célula " + celula(linha, coluna); });
@@ -162,9 +161,9 @@ void LivroXlsx::Fundir(int linha, int coluna, int ultimaColuna, const std::strin
     // The format has no merge of a single cell; such a range is just its one cell.
     if (ultimaColuna <= coluna) return Texto(linha, coluna, texto, formato);
     std::string copia;
-    verificar(worksheet_merge_range(folha_, linha, coluna, linha, ultimaColuna, paraLivro(texto, copia).c_str(),
-                                    formato),
-              [&] { return "fundir as células " + celula(linha, coluna) + ":" + celula(linha, ultimaColuna); });
+    verificar(
+        worksheet_merge_range(folha_, linha, coluna, linha, ultimaColuna, paraLivro(texto, copia).c_str(), formato),
+        [&] { return "fundir as células " + celula(linha, coluna) + ":" + celula(linha, ultimaColuna); });
 }
 
 void LivroXlsx::Altura(int linha, double pontos)

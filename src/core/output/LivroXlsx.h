@@ -68,8 +68,7 @@ public:
     // A cell without value; with the default look nothing is written.
     void Vazio(int linha, int coluna, Formato formato);
     void FormulaNumero(int linha, int coluna, const std::string& formula, double resultado, Formato formato);
-    void FormulaTexto(int linha, int coluna, const std::string& formula, const std::string& resultado,
-                      Formato formato);
+    void FormulaTexto(int linha, int coluna, const std::string& formula, const std::string& resultado, Formato formato);
     // Merges the cells of one row from coluna to ultimaColuna, the text in the first of them.
     void Fundir(int linha, int coluna, int ultimaColuna, const std::string& texto, Formato formato);
     // Row height in points; in a streamed sheet, before the row's first cell.

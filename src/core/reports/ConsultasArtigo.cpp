@@ -16,10 +16,7 @@ std::string TextoSql(const std::string& texto)
     return saida;
 }
 
-ConsultasArtigo::ConsultasArtigo(LigacaoBD& ligacao, bool reutilizar)
-    : ligacao_(ligacao), reutilizar_(reutilizar)
-{
-}
+ConsultasArtigo::ConsultasArtigo(LigacaoBD& ligacao, bool reutilizar) : ligacao_(ligacao), reutilizar_(reutilizar) {}
 
 // The stock and the supplier orders do not change while one company's report runs, so the first
 // answer for an article serves all its later lines; a new object (a new run) asks again.

@@ -68,7 +68,8 @@ int daEmpresa(const std::set<std::string>& livros, const std::string& empresa)
 {
     const std::string prefixo = campo(empresa) + '\t';
     int n = 0;
-    for (auto i = livros.lower_bound(prefixo); i != livros.end() && i->compare(0, prefixo.size(), prefixo) == 0; ++i) ++n;
+    for (auto i = livros.lower_bound(prefixo); i != livros.end() && i->compare(0, prefixo.size(), prefixo) == 0; ++i)
+        ++n;
     return n;
 }
 
@@ -150,10 +151,7 @@ int RegistoEntregas::ContarEntregues(const std::string& empresa) const { return 
 
 int RegistoEntregas::ContarIncertas(const std::string& empresa) const { return daEmpresa(incertas_, empresa); }
 
-bool RegistoEntregas::EmpresaCompleta(const std::string& empresa) const
-{
-    return completas_.count(campo(empresa)) > 0;
-}
+bool RegistoEntregas::EmpresaCompleta(const std::string& empresa) const { return completas_.count(campo(empresa)) > 0; }
 
 void RegistoEntregas::Registar(const std::string& empresa, const IdentidadeLivro& livro, const std::string& para,
                                const std::string& cc, const std::string& idMensagem, const DataHora& momento,

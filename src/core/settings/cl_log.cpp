@@ -20,7 +20,8 @@ std::string razaoFalhaAbertura(int erro, const std::string& pasta)
 {
     std::error_code semPasta;
     if (erro == ENOENT && !std::filesystem::exists(pasta, semPasta))
-        return "a pasta " + pasta + " não existe (chave Directoria da secção [Log]; crie-a, com escrita para o "
+        return "a pasta " + pasta +
+               " não existe (chave Directoria da secção [Log]; crie-a, com escrita para o "
                "utilizador que corre o programa)";
     return std::strerror(erro);
 }
@@ -82,9 +83,6 @@ void cl_log::EscreverSePossivel(const std::string& Mensagem) noexcept
     }
 }
 
-void cl_log::Fechar()
-{
-    ficheiro_.Fechar();
-}
+void cl_log::Fechar() { ficheiro_.Fechar(); }
 
 }  // namespace quorvelanti

@@ -71,8 +71,8 @@ RespostaUdp PerguntarUdp(const std::string& anfitriao, int porta, const std::str
     return resposta;
 }
 
-std::optional<std::string> PerguntarTcp(const std::string& anfitriao, int porta, const std::string& pedido,
-                                        Prazo prazo, const std::function<bool(const std::string&)>& completa)
+std::optional<std::string> PerguntarTcp(const std::string& anfitriao, int porta, const std::string& pedido, Prazo prazo,
+                                        const std::function<bool(const std::string&)>& completa)
 {
     std::string detalhe;
     auto ligado = ligar(SocketRede::Resolver(anfitriao, porta, SocketRede::Tipo::Fluxo, detalhe), prazo);

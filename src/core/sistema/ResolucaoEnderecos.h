@@ -24,7 +24,8 @@ inline std::vector<SocketRede::Endereco> ResolverEnderecos(const std::string& an
     }
     std::vector<SocketRede::Endereco> enderecos;
     for (const addrinfo* a = lista; a; a = a->ai_next)
-        enderecos.push_back({tipo, a->ai_family, std::string(reinterpret_cast<const char*>(a->ai_addr), a->ai_addrlen)});
+        enderecos.push_back(
+            {tipo, a->ai_family, std::string(reinterpret_cast<const char*>(a->ai_addr), a->ai_addrlen)});
     freeaddrinfo(lista);
     return enderecos;
 }

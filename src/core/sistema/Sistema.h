@@ -63,11 +63,11 @@ struct Atributos {
     bool pasta = false;
     bool ligacao = false;  // a symbolic link (only when not followed)
     long long tamanho = 0;
-    long long modificadoNs = 0;  // since the epoch
+    long long modificadoNs = 0;                        // since the epoch
     std::uint64_t dispositivo = 0, identificador = 0;  // together tell one file from another
-    unsigned ligacoes = 1;  // names the file has
-    unsigned modo = 0;      // permission bits (POSIX; 0600 on Windows)
-    unsigned dono = 0, grupo = 0;  // POSIX owner and group (0 on Windows)
+    unsigned ligacoes = 1;                             // names the file has
+    unsigned modo = 0;                                 // permission bits (POSIX; 0600 on Windows)
+    unsigned dono = 0, grupo = 0;                      // POSIX owner and group (0 on Windows)
 };
 int LerAtributos(int fd, Atributos& atributos) noexcept;
 int LerAtributos(const std::string& caminho, Atributos& atributos, bool seguirLigacao = true) noexcept;
@@ -208,8 +208,8 @@ RespostaUdp PerguntarUdp(const std::string& anfitriao, int porta, const std::str
 // Connects to the first address that accepts before the deadline, sends the bytes and reads
 // until the function says the answer is whole; nullopt when any step fails or time runs out.
 // Raises nothing; an unknown host is nullopt too.
-std::optional<std::string> PerguntarTcp(const std::string& anfitriao, int porta, const std::string& pedido,
-                                        Prazo prazo, const std::function<bool(const std::string&)>& completa);
+std::optional<std::string> PerguntarTcp(const std::string& anfitriao, int porta, const std::string& pedido, Prazo prazo,
+                                        const std::function<bool(const std::string&)>& completa);
 // Ends both directions of a connected socket, so a transfer blocked on it returns at once.
 void InterromperSocket(std::uintptr_t socket) noexcept;
 

@@ -4,7 +4,7 @@
 //   ConstrutorLigacao c;
 //   c.DefinirServidor("sql01\\ERP"); c.DefinirBaseDados("EMP01");
 //   c.DefinirUtilizador("rel"); c.DefinirPassword("a;b}c");
-//   c.Definicoes();    // {SqlServer, "Driver={FreeTDS};Server=sql01\ERP;Database=EMP01;UID=rel;PWD={a;b}}c};...", 30, 1800}
+//   c.Definicoes();    // {SqlServer, "Driver={FreeTDS};Server=sql01\ERP;...;UID=rel;PWD={a;b}}c};...", 30, 1800}
 //   c.TextoLigacao();  // Driver={FreeTDS};Server=sql01\ERP;...;TimeoutLigacao=30;TimeoutConsulta=1800
 //
 // Values are brace-quoted by the ODBC rules whenever they need it, so any password works.
@@ -24,8 +24,8 @@ public:
     void DefinirPassword(const std::string& password);
 
     // Company-section keys of the engine: "Motor" ("" or "SQLServer", "SQLite"), "DriverODBC"
-    // (default FreeTDS; on Windows "ODBC Driver 18 for SQL Server"), "TimeoutLigacao" (seconds, default 30), "Encriptacao" ("pedir" by
-    // default, "exigir", "nao"). Invalid values raise Erro naming the key.
+    // (default FreeTDS; on Windows "ODBC Driver 18 for SQL Server"), "TimeoutLigacao" (seconds, default 30),
+    // "Encriptacao" ("pedir" by default, "exigir", "nao"). Invalid values raise Erro naming the key.
     void DefinirMotor(const std::string& motor);
     void DefinirDriverOdbc(const std::string& driver);
     void DefinirTimeout(const std::string& segundos);

@@ -36,8 +36,7 @@ void LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
     DefinicoesLigacao d;
     const std::string motor = texto::Aparar(t.Retirar("Motor").value_or(""));
     d.timeoutLigacao = TextoLigacaoOdbc::SegundosTimeout("TimeoutLigacao", t.Retirar("TimeoutLigacao").value_or(""));
-    d.timeoutConsulta =
-        TextoLigacaoOdbc::SegundosTimeout("TimeoutConsulta", t.Retirar("TimeoutConsulta").value_or(""));
+    d.timeoutConsulta = TextoLigacaoOdbc::SegundosTimeout("TimeoutConsulta", t.Retirar("TimeoutConsulta").value_or(""));
     if (texto::IguaisSemCaixa(motor, "SQLite")) {
         d.motor = DefinicoesLigacao::Motor::Sqlite;
         d.ficheiro = t.Valor("Database").value_or("");

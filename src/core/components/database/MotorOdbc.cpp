@@ -42,7 +42,7 @@ private:
 };
 
 struct Diagnostico {
-    std::string texto;    // "SQLSTATE mensagem" for every record, joined by "; "
+    std::string texto;  // "SQLSTATE mensagem" for every record, joined by "; "
     bool tempoEsgotado = false;
 };
 
@@ -73,8 +73,8 @@ Diagnostico diagnostico(const Pega& pega)
         SQLINTEGER nativo = 0;
         SQLWCHAR mensagem[SQL_MAX_MESSAGE_LENGTH + 1] = {};
         SQLSMALLINT comprimento = 0;
-        SQLRETURN r = SQLGetDiagRecW(pega.tipo(), pega.h(), i, estado, &nativo, mensagem, SQL_MAX_MESSAGE_LENGTH,
-                                     &comprimento);
+        SQLRETURN r =
+            SQLGetDiagRecW(pega.tipo(), pega.h(), i, estado, &nativo, mensagem, SQL_MAX_MESSAGE_LENGTH, &comprimento);
         if (!SQL_SUCCEEDED(r)) break;
         const std::string sqlstate = estreito(estado, 5);
         if (sqlstate == "HYT00" || sqlstate == "HYT01") d.tempoEsgotado = true;
@@ -115,9 +115,9 @@ Coluna colunaDe(const Pega& instrucao, SQLUSMALLINT coluna)
     SQLWCHAR nome[1024] = {};
     SQLSMALLINT comprimentoNome = 0, tipoSql = 0, decimais = 0, anulavel = 0;
     SQLULEN tamanho = 0;
-    verificar(SQLDescribeColW(instrucao.h(), coluna, nome, 1023, &comprimentoNome, &tipoSql, &tamanho, &decimais,
-                              &anulavel),
-              instrucao, "Descrição de coluna falhou");
+    verificar(
+        SQLDescribeColW(instrucao.h(), coluna, nome, 1023, &comprimentoNome, &tipoSql, &tamanho, &decimais, &anulavel),
+        instrucao, "Descrição de coluna falhou");
     // The label is the alias as written; the SQLite driver cuts the name at its last '.'.
     std::string rotulo = atributoTexto(instrucao, coluna, SQL_DESC_LABEL);
     Campo campo{rotulo.empty() ? estreito(nome, 1023) : rotulo};

@@ -87,9 +87,7 @@ Valor ValorDeTexto(const Campo& campo, const std::string& texto)
     case TipoCampo::Inteiro: return inteiro(campo, texto);
     case TipoCampo::Duplo: return duplo(campo, texto);
     case TipoCampo::Moeda:
-    case TipoCampo::Numerico:
-        try {
-            return Moeda::DeTexto(texto);
+    case TipoCampo::Numerico: try { return Moeda::DeTexto(texto);
         } catch (const Erro& erro) {
             if (erro.Numero() == erros::MoedaForaDosLimites) throw ErroNoCampo(erro, campo.nome);
             valorInvalido(campo, texto);

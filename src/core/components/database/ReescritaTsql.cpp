@@ -20,8 +20,8 @@ enum class Tipo { Espaco, Palavra, Texto, Identificador, Numero, Simbolo, Grupo,
 
 struct No {
     Tipo tipo = Tipo::Espaco;
-    std::string texto;       // the token as written (a group: empty)
-    std::vector<No> filhos;  // a group's content, without its parentheses
+    std::string texto;          // the token as written (a group: empty)
+    std::vector<No> filhos;     // a group's content, without its parentheses
     bool devolveTexto = false;  // the node yields text (text literal, text cast, text chain)
 };
 
@@ -149,10 +149,7 @@ Sequencia arvore(const std::vector<No>& lista, std::size_t& i, bool dentro)
 
 std::string escrever(const Sequencia& seq);
 
-std::string escrever(const No& n)
-{
-    return n.tipo == Tipo::Grupo ? "(" + escrever(n.filhos) + ")" : n.texto;
-}
+std::string escrever(const No& n) { return n.tipo == Tipo::Grupo ? "(" + escrever(n.filhos) + ")" : n.texto; }
 
 std::string escrever(const Sequencia& seq)
 {
@@ -196,18 +193,15 @@ std::vector<Sequencia> argumentos(const Sequencia& conteudo)
     return args;
 }
 
-No bruto(std::string texto, bool devolveTexto = false)
-{
-    return No{Tipo::Bruto, std::move(texto), {}, devolveTexto};
-}
+No bruto(std::string texto, bool devolveTexto = false) { return No{Tipo::Bruto, std::move(texto), {}, devolveTexto}; }
 
 // ---------------------------------------------------------------------------------------------
 // Types named in CAST and CONVERT
 
 struct TipoSql {
-    std::string nome;  // lower case: "nvarchar", "datetime", ...
-    int tamanho = 0;   // the (n) of a text type; 0 when not given
-    std::string texto; // as written
+    std::string nome;   // lower case: "nvarchar", "datetime", ...
+    int tamanho = 0;    // the (n) of a text type; 0 when not given
+    std::string texto;  // as written
 };
 
 TipoSql lerTipo(const Sequencia& seq)
@@ -454,17 +448,14 @@ void reescreverDivisao(Sequencia& seq)
 bool palavraReservada(const No& n)
 {
     static const std::set<std::string> reservadas{
-        "select", "from", "where", "and", "or", "not", "as", "on", "join", "inner", "left", "right",
-        "outer", "full", "cross", "group", "order", "by", "having", "case", "when", "then", "else",
-        "end", "in", "is", "like", "between", "distinct", "asc", "desc", "union", "all", "exists",
-        "top", "limit", "into", "values", "set", "escape", "collate", "with", "over", "partition"};
+        "select", "from",  "where", "and",   "or",     "not",     "as",       "on",      "join", "inner", "left",
+        "right",  "outer", "full",  "cross", "group",  "order",   "by",       "having",  "case", "when",  "then",
+        "else",   "end",   "in",    "is",    "like",   "between", "distinct", "asc",     "desc", "union", "all",
+        "exists", "top",   "limit", "into",  "values", "set",     "escape",   "collate", "with", "over",  "partition"};
     return n.tipo == Tipo::Palavra && reservadas.count(texto::MinusculasAscii(n.texto)) > 0;
 }
 
-bool operadorMultiplicativo(const No& n)
-{
-    return eSimbolo(n, "*") || eSimbolo(n, "*1.0/") || eSimbolo(n, "%");
-}
+bool operadorMultiplicativo(const No& n) { return eSimbolo(n, "*") || eSimbolo(n, "*1.0/") || eSimbolo(n, "%"); }
 
 bool aritmetico(const No& n) { return eSimbolo(n, "+") || eSimbolo(n, "-") || operadorMultiplicativo(n); }
 

@@ -83,13 +83,10 @@ std::optional<int> SondaSqlServer::PortaInstancia(const std::string& anfitriao, 
     case Estado::AnfitriaoDesconhecido:
         throw Erro(erros::LigacaoFalhou, "O servidor " + anfitriao + " não foi encontrado", resposta.detalhe);
     case Estado::Recusou:
-        throw Erro(erros::LigacaoFalhou,
-                   "O servidor " + anfitriao + " recusou a pergunta pela instância " + instancia +
-                       ": o serviço de instâncias (UDP 1434) não está a correr");
-    case Estado::SemResposta:
-        return std::nullopt;
-    case Estado::Respondeu:
-        break;
+        throw Erro(erros::LigacaoFalhou, "O servidor " + anfitriao + " recusou a pergunta pela instância " + instancia +
+                                             ": o serviço de instâncias (UDP 1434) não está a correr");
+    case Estado::SemResposta: return std::nullopt;
+    case Estado::Respondeu: break;
     }
     const std::string detalhes = resposta.bytes.substr(3);
     if (auto porta = portaNaResposta(detalhes, instancia)) return porta;
@@ -102,9 +99,8 @@ std::optional<bool> SondaSqlServer::OfereceEncriptacao(const std::string& anfitr
 {
     // The answer is one packet: its header says how long it is.
     const auto recebido = sistema::PerguntarTcp(anfitriao, porta, pedidoPrelogin(), prazo, [](const std::string& r) {
-        return r.size() >= 8 &&
-               r.size() >= static_cast<std::size_t>((static_cast<unsigned char>(r[2]) << 8) |
-                                                    static_cast<unsigned char>(r[3]));
+        return r.size() >= 8 && r.size() >= static_cast<std::size_t>((static_cast<unsigned char>(r[2]) << 8) |
+                                                                     static_cast<unsigned char>(r[3]));
     });
     if (!recebido || static_cast<unsigned char>((*recebido)[0]) != kPacoteResposta) return std::nullopt;
     auto encriptacao = encriptacaoNaResposta(recebido->substr(8));

@@ -21,8 +21,7 @@ public:
     // answer came before the deadline. Raises Erro (LigacaoFalhou) when the host is unknown,
     // when the host refuses the question (no instance service runs there) or when the answer
     // gives the instance no TCP port.
-    static std::optional<int> PortaInstancia(const std::string& anfitriao, const std::string& instancia,
-                                             Prazo prazo);
+    static std::optional<int> PortaInstancia(const std::string& anfitriao, const std::string& instancia, Prazo prazo);
 
     // false when the server answers that it supports no encryption, true when it supports it;
     // nullopt when it could not be asked or gave no usable answer before the deadline.

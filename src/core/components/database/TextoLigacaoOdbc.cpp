@@ -14,8 +14,7 @@ bool chaveDePassword(const std::string& chave)
 bool precisaChavetas(const std::string& valor)
 {
     if (valor.empty()) return false;
-    if (valor.front() == ' ' || valor.back() == ' ' || valor.front() == '\t' || valor.back() == '\t')
-        return true;
+    if (valor.front() == ' ' || valor.back() == ' ' || valor.front() == '\t' || valor.back() == '\t') return true;
     return valor.find_first_of(";{}") != std::string::npos;
 }
 
@@ -75,8 +74,7 @@ TextoLigacaoOdbc TextoLigacaoOdbc::Ler(const std::string& texto)
             valor = lerChavetas(texto, i);
             while (i < texto.size() && texto[i] == ' ') ++i;
             if (i < texto.size() && texto[i] != ';')
-                throw Erro(erros::LigacaoFalhou, "Texto de ligação inválido",
-                           "texto depois da chaveta de " + chave);
+                throw Erro(erros::LigacaoFalhou, "Texto de ligação inválido", "texto depois da chaveta de " + chave);
         } else {
             fim = texto.find(';', i);
             valor = texto::Aparar(texto.substr(i, fim == std::string::npos ? std::string::npos : fim - i));

@@ -59,8 +59,8 @@ FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo
     const fs::path pasta = caminho.has_parent_path() ? caminho.parent_path() : fs::path(".");
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         caminho_ = (pasta / ("." + caminho.filename().string() + kMarca + sufixoAleatorio())).string();
-        descritor_ = Descritor(
-            sistema::Abrir(caminho_, {.escrever = true, .criar = true, .exclusivo = true, .modo = modo}));
+        descritor_ =
+            Descritor(sistema::Abrir(caminho_, {.escrever = true, .criar = true, .exclusivo = true, .modo = modo}));
         if (descritor_.Valido()) {
             sistema::BloquearSemEsperar(descritor_.Fd());  // a new file: nobody else can hold it
             return;

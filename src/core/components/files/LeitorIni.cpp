@@ -24,9 +24,9 @@ namespace {
 // The file as it is on disk: its lines with their own line ends, and how to write text back.
 struct FicheiroIni {
     struct Linha {
-        std::string bytes;                   // without the line end
-        std::string fim;                     // "\r\n", "\n", "\r" or "" (last line without one)
-        std::optional<std::string> seccao;   // the section's name when the line is its header
+        std::string bytes;                  // without the line end
+        std::string fim;                    // "\r\n", "\n", "\r" or "" (last line without one)
+        std::optional<std::string> seccao;  // the section's name when the line is its header
     };
     std::string bom;  // a leading UTF-8 byte-order mark: no part of the first line, kept on writing
     std::vector<Linha> linhas;

@@ -73,7 +73,7 @@ AssinaturaJwt::AssinaturaJwt(const std::string& chavePrivadaPem, const std::stri
 AssinaturaJwt::~AssinaturaJwt() = default;
 
 AssinaturaJwt::Impressoes AssinaturaJwt::Certificado(const std::string& certificadoPem,
-                                                    const std::string& nomeChave) const
+                                                     const std::string& nomeChave) const
 {
     ERR_clear_error();
     Bio bio = memoria(certificadoPem);

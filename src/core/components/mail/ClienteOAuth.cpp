@@ -43,8 +43,8 @@ int progresso(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return In
 
 std::string codificado(CURL* c, const std::string& valor)
 {
-    std::unique_ptr<char, decltype(&curl_free)> texto(
-        curl_easy_escape(c, valor.data(), static_cast<int>(valor.size())), &curl_free);
+    std::unique_ptr<char, decltype(&curl_free)> texto(curl_easy_escape(c, valor.data(), static_cast<int>(valor.size())),
+                                                      &curl_free);
     return texto ? texto.get() : "";
 }
 
@@ -99,8 +99,9 @@ ContaServico lerContaServico(const std::string& texto)
 {
     const json j = json::parse(texto, nullptr, false);
     ContaServico c;
-    if (j.is_object()) c = {textoDe(j, "client_email"), textoDe(j, "private_key"), textoDe(j, "token_uri"),
-                            textoDe(j, "private_key_id")};
+    if (j.is_object())
+        c = {textoDe(j, "client_email"), textoDe(j, "private_key"), textoDe(j, "token_uri"),
+             textoDe(j, "private_key_id")};
     if (c.email.empty() || c.chavePrivada.empty() || c.urlToken.empty())
         throw Erro(erros::CorreioConfiguracao,
                    "A chave [SMTP] OAuthContaServico não aponta para a chave JSON de uma conta de serviço "
@@ -129,18 +130,26 @@ ClienteOAuth::Pedido ClienteOAuth::pedido() const
     Pedido p{o.urlToken, {}};
     switch (o.forma) {
     case Forma::Segredo:
-        p.campos = {{"grant_type", "client_credentials"}, {"client_id", o.cliente}, {"client_secret", o.segredo},
+        p.campos = {{"grant_type", "client_credentials"},
+                    {"client_id", o.cliente},
+                    {"client_secret", o.segredo},
                     {"scope", o.ambito}};
         break;
     case Forma::Certificado: {
         AssinaturaJwt assinatura(o.chavePrivada, "[SMTP] OAuthChavePrivada");
         const auto impressoes = assinatura.Certificado(o.certificado, "[SMTP] OAuthCertificado");
-        const json cabecalho = {{"alg", "RS256"}, {"typ", "JWT"}, {"x5t#S256", impressoes.sha256},
-                                {"x5t", impressoes.sha1}};
-        const json reivindicacoes = {{"aud", o.urlToken}, {"iss", o.cliente}, {"sub", o.cliente},
-                                     {"jti", identificadorUnico()}, {"iat", agora}, {"nbf", agora},
+        const json cabecalho = {
+            {"alg", "RS256"}, {"typ", "JWT"}, {"x5t#S256", impressoes.sha256}, {"x5t", impressoes.sha1}};
+        const json reivindicacoes = {{"aud", o.urlToken},
+                                     {"iss", o.cliente},
+                                     {"sub", o.cliente},
+                                     {"jti", identificadorUnico()},
+                                     {"iat", agora},
+                                     {"nbf", agora},
                                      {"exp", agora + kValidadeAssercaoCertificado}};
-        p.campos = {{"grant_type", "client_credentials"}, {"client_id", o.cliente}, {"scope", o.ambito},
+        p.campos = {{"grant_type", "client_credentials"},
+                    {"client_id", o.cliente},
+                    {"scope", o.ambito},
                     {"client_assertion_type", kTipoAssercao},
                     {"client_assertion", assinatura.Assinar(cabecalho.dump(), reivindicacoes.dump())}};
         break;
@@ -150,9 +159,9 @@ ClienteOAuth::Pedido ClienteOAuth::pedido() const
         AssinaturaJwt assinatura(conta.chavePrivada, "[SMTP] OAuthContaServico");
         json cabecalho = {{"alg", "RS256"}, {"typ", "JWT"}};
         if (!conta.idChave.empty()) cabecalho["kid"] = conta.idChave;
-        const json reivindicacoes = {{"iss", conta.email}, {"scope", o.ambito}, {"aud", conta.urlToken},
-                                     {"sub", definicoes_->utilizador}, {"iat", agora},
-                                     {"exp", agora + kValidadeAssercaoConta}};
+        const json reivindicacoes = {{"iss", conta.email},    {"scope", o.ambito},
+                                     {"aud", conta.urlToken}, {"sub", definicoes_->utilizador},
+                                     {"iat", agora},          {"exp", agora + kValidadeAssercaoConta}};
         p.url = conta.urlToken;
         p.campos = {{"grant_type", kConcessaoJwt},
                     {"assertion", assinatura.Assinar(cabecalho.dump(), reivindicacoes.dump())}};
@@ -192,7 +201,8 @@ TokenAcesso ClienteOAuth::PedirToken() const
     const CURLcode codigo = curl_easy_perform(c);
     Interrupcao::Verificar();
     if (codigo != CURLE_OK)
-        throw Erro(erros::CorreioFalhou, falha, std::string(curl_easy_strerror(codigo)) + (*erroCurl ? " (" + std::string(erroCurl) + ")" : ""));
+        throw Erro(erros::CorreioFalhou, falha,
+                   std::string(curl_easy_strerror(codigo)) + (*erroCurl ? " (" + std::string(erroCurl) + ")" : ""));
     long estadoHttp = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &estadoHttp);
 
@@ -205,10 +215,11 @@ TokenAcesso ClienteOAuth::PedirToken() const
                    umaLinha(resposta.substr(0, kRespostaCitada)));
     std::string palavras = textoDe(j, "error");
     if (!textoDe(j, "error_description").empty()) palavras += ": " + umaLinha(textoDe(j, "error_description"));
-    const std::string chaves =
-        palavras.rfind("invalid_scope", 0) == 0 ? std::string("[SMTP] OAuthAmbito") : definicoes_->oauth.ChavesCredencial();
-    throw Erro(erros::TokenRecusado, "O serviço de autenticação " + p.url + " recusou o pedido de token: " + palavras +
-                                         " (verifique " + chaves + ")",
+    const std::string chaves = palavras.rfind("invalid_scope", 0) == 0 ? std::string("[SMTP] OAuthAmbito")
+                                                                       : definicoes_->oauth.ChavesCredencial();
+    throw Erro(erros::TokenRecusado,
+               "O serviço de autenticação " + p.url + " recusou o pedido de token: " + palavras + " (verifique " +
+                   chaves + ")",
                http);
 }
 

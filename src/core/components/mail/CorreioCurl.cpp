@@ -37,21 +37,21 @@ struct Transaccao {
     std::size_t destinatarios = 0;
     MascaraCredenciais* mascara = nullptr;  // the connection's: it knows what the login sent
     bool exigeLogin = false;
-    bool ligacaoNova = false;      // libcurl made a socket for this transaction
-    std::size_t lidos = 0;         // message bytes handed to libcurl
-    std::size_t enviados = 0;      // message bytes written to the connection (with dot-stuffing)
+    bool ligacaoNova = false;  // libcurl made a socket for this transaction
+    std::size_t lidos = 0;     // message bytes handed to libcurl
+    std::size_t enviados = 0;  // message bytes written to the connection (with dot-stuffing)
     bool autenticado = false;
-    bool semAutenticacao = false;  // the upload was stopped because no login took place
-    std::string pendente;          // server bytes not yet ended by a line end
-    std::vector<std::string> resposta;     // lines of the reply being read
-    std::string comando;                   // the command the next reply answers ("MAIL", "RCPT"...)
-    std::string destinatario;              // the address of the last RCPT
-    bool dadosAceites = false;             // DATA got its 354: the text went after it
-    bool respostaFinal = false;            // the reply to the end of the message came
+    bool semAutenticacao = false;       // the upload was stopped because no login took place
+    std::string pendente;               // server bytes not yet ended by a line end
+    std::vector<std::string> resposta;  // lines of the reply being read
+    std::string comando;                // the command the next reply answers ("MAIL", "RCPT"...)
+    std::string destinatario;           // the address of the last RCPT
+    bool dadosAceites = false;          // DATA got its 354: the text went after it
+    bool respostaFinal = false;         // the reply to the end of the message came
     std::vector<DestinatarioRecusado> recusados;
-    std::vector<std::string> respostaErro; // the last complete 4xx/5xx reply to anything but RCPT
+    std::vector<std::string> respostaErro;  // the last complete 4xx/5xx reply to anything but RCPT
     int codigoErro = 0;
-    std::vector<std::string> respostas4xx; // every 4xx reply, RCPT's included
+    std::vector<std::string> respostas4xx;  // every 4xx reply, RCPT's included
 };
 
 std::string juntar(const std::vector<std::string>& linhas)
@@ -67,7 +67,7 @@ void registarLinha(Transaccao& s, const std::string& linha)
     if (linha.size() >= 4 && linha[3] == '-') return;  // more lines of this reply follow
     int codigo = linha.size() >= 3 ? std::atoi(linha.substr(0, 3).c_str()) : 0;
     const std::string texto = juntar(s.resposta);
-    if (codigo == 235) s.autenticado = true;            // RFC 4954: authentication succeeded
+    if (codigo == 235) s.autenticado = true;  // RFC 4954: authentication succeeded
     if (codigo >= 400 && codigo < 500) s.respostas4xx.push_back(texto);
     if (s.comando == "RCPT") {
         if (codigo / 100 != 2) s.recusados.push_back({s.destinatario, codigo, texto});
@@ -92,7 +92,8 @@ void registarComando(Transaccao& s, std::string_view linha)
     s.comando = verbo;
     if (verbo != "RCPT") return;
     const auto abre = linha.find('<'), fecha = linha.rfind('>');
-    s.destinatario = abre < fecha && fecha != std::string_view::npos ? std::string(linha.substr(abre + 1, fecha - abre - 1)) : "";
+    s.destinatario =
+        abre < fecha && fecha != std::string_view::npos ? std::string(linha.substr(abre + 1, fecha - abre - 1)) : "";
 }
 
 // The server's replies are kept, masked (a server may quote what the client sent, credentials
@@ -157,9 +158,8 @@ int novaLigacao(void* p, curl_socket_t, curlsocktype)
 
 std::string url(const ServicoCorreio::Definicoes& d, const std::string& nomeEhlo)
 {
-    std::string anfitriao = d.servidor.find(':') != std::string::npos && d.servidor.front() != '['
-                                ? "[" + d.servidor + "]"
-                                : d.servidor;
+    std::string anfitriao =
+        d.servidor.find(':') != std::string::npos && d.servidor.front() != '[' ? "[" + d.servidor + "]" : d.servidor;
     // The path is the EHLO name.
     return std::string(d.seguranca == Seguranca::Ssl ? "smtps://" : "smtp://") + anfitriao + ":" +
            std::to_string(d.porta) + "/" + nomeEhlo;
@@ -210,9 +210,8 @@ bool falaDeLimite(const std::string& resposta)
 {
     const std::string texto = texto::MinusculasAscii(resposta);
     if (texto.size() > 8 && texto.compare(4, 4, "4.7.") == 0) return true;
-    return falaDeTaxa(texto) || std::any_of(std::begin(kSinaisDeLimite), std::end(kSinaisDeLimite), [&](const char* sinal) {
-               return texto.find(sinal) != std::string::npos;
-           });
+    return falaDeTaxa(texto) || std::any_of(std::begin(kSinaisDeLimite), std::end(kSinaisDeLimite),
+                                            [&](const char* sinal) { return texto.find(sinal) != std::string::npos; });
 }
 
 std::string listaRecusados(const std::vector<DestinatarioRecusado>& recusados)

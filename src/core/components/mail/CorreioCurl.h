@@ -19,18 +19,18 @@
 namespace quorvelanti {
 
 struct ResultadoEnvio {
-    bool enviado = false;         // the server took the message for the recipients it accepted
-    bool transitorio = false;     // no connection, a timeout or a 4xx reply: worth another try
-    bool ligacaoPerdida = false;  // the server closed the connection, or answered 421, before it
-                                  // took the message: it may go once more on a new connection
-    bool limiteExcedido = false;  // a 4xx reply saying a sending rate or limit was exceeded
-    bool ligacaoNova = false;     // this transaction opened the connection it ran on
-    bool loginRecusado = false;   // the server refused the login (535): nothing was sent
-    bool incerto = false;         // the whole message went and no reply to its end came: the
-                                  // server may have taken it, so it must not go again
+    bool enviado = false;                           // the server took the message for the recipients it accepted
+    bool transitorio = false;                       // no connection, a timeout or a 4xx reply: worth another try
+    bool ligacaoPerdida = false;                    // the server closed the connection, or answered 421, before it
+                                                    // took the message: it may go once more on a new connection
+    bool limiteExcedido = false;                    // a 4xx reply saying a sending rate or limit was exceeded
+    bool ligacaoNova = false;                       // this transaction opened the connection it ran on
+    bool loginRecusado = false;                     // the server refused the login (535): nothing was sent
+    bool incerto = false;                           // the whole message went and no reply to its end came: the
+                                                    // server may have taken it, so it must not go again
     std::vector<DestinatarioRecusado> recusados{};  // recipients not accepted at RCPT, in order
-    std::string detalhe;          // libcurl's text and the server's failing reply, with every
-                                  // credential masked (see MascaraCredenciais)
+    std::string detalhe;                            // libcurl's text and the server's failing reply, with every
+                                                    // credential masked (see MascaraCredenciais)
 };
 
 class CorreioCurl {

@@ -15,8 +15,7 @@ namespace quorvelanti {
 namespace {
 
 constexpr const char* kSeccao = "SMTP";
-constexpr const char* kCaracteresNomeCliente =
-    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-[]:";
+constexpr const char* kCaracteresNomeCliente = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-[]:";
 
 Erro valorInvalido(const std::string& chave, const std::string& valor, const std::string& esperado)
 {

@@ -22,13 +22,13 @@ struct ServicoCorreio::Definicoes {
     std::string utilizador;           // "" sends without login
     std::string password;             // its reference resolved
     Autenticacao autenticacao = Autenticacao::PalavraPasse;
-    DefinicoesOAuth oauth;            // with OAuth2: where and how the login's token is asked for
-    long timeout = 60;                // seconds, for connecting, the whole send and each reply
-    std::string pastaSaida;           // set: messages become .eml files there, nothing is sent
+    DefinicoesOAuth oauth;   // with OAuth2: where and how the login's token is asked for
+    long timeout = 60;       // seconds, for connecting, the whole send and each reply
+    std::string pastaSaida;  // set: messages become .eml files there, nothing is sent
     int tentativas = 1;
-    int mensagensPorLigacao = 100;    // then the connection ends with QUIT and a new one opens
-    int mensagensPorMinuto = 0;       // messages go 60/n seconds apart at least; 0 is no limit
-    std::string nomeCliente;          // the EHLO name; "" names this machine
+    int mensagensPorLigacao = 100;  // then the connection ends with QUIT and a new one opens
+    int mensagensPorMinuto = 0;     // messages go 60/n seconds apart at least; 0 is no limit
+    std::string nomeCliente;        // the EHLO name; "" names this machine
 
     // Equal settings may share one connection.
     bool operator==(const Definicoes&) const = default;

@@ -24,7 +24,9 @@ Erro configuracao(const std::string& descricao)
 std::string lerCertificado(const std::string& caminho)
 {
     std::ifstream f(caminho, std::ios::binary);
-    if (!f) throw Erro(erros::FicheiroIlegivel, "Não foi possível ler [SMTP] OAuthCertificado: " + caminho, std::strerror(errno));
+    if (!f)
+        throw Erro(erros::FicheiroIlegivel, "Não foi possível ler [SMTP] OAuthCertificado: " + caminho,
+                   std::strerror(errno));
     std::ostringstream bytes;
     bytes << f.rdbuf();
     return bytes.str();
@@ -43,8 +45,9 @@ DefinicoesOAuth::Forma formaEscolhida(bool segredo, bool certificado, bool conta
     if (quantas == 0)
         throw configuracao("defina OAuthSegredo, ou OAuthCertificado com OAuthChavePrivada, ou OAuthContaServico");
     if (quantas > 1)
-        throw configuracao("defina só uma credencial: OAuthSegredo, OAuthCertificado com OAuthChavePrivada, "
-                           "ou OAuthContaServico");
+        throw configuracao(
+            "defina só uma credencial: OAuthSegredo, OAuthCertificado com OAuthChavePrivada, "
+            "ou OAuthContaServico");
     return segredo ? F::Segredo : certificado ? F::Certificado : F::ContaServico;
 }
 

@@ -22,7 +22,7 @@ struct DefinicoesOAuth {
     enum class Forma { Segredo, Certificado, ContaServico };
 
     Forma forma = Forma::Segredo;
-    std::string urlToken;      // "" with a service account: its key file names the endpoint
+    std::string urlToken;  // "" with a service account: its key file names the endpoint
     std::string cliente;
     std::string ambito;
     std::string segredo;       // the secret itself, its reference resolved

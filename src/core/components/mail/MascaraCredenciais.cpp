@@ -15,10 +15,7 @@ constexpr const char* kMascara = "****";
 // sent is a piece of its credentials (a server may quote only the start of a line).
 constexpr std::size_t kPedacoMinimo = 6;
 
-bool letraBase64(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("+/=-_", c) != nullptr;
-}
+bool letraBase64(char c) { return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("+/=-_", c) != nullptr; }
 
 void substituir(std::string& texto, const std::string& procurado)
 {

@@ -80,10 +80,7 @@ std::string dobrado(const std::string& nome, const std::string& valor)
     return saida + linha + "\r\n";
 }
 
-bool atext(unsigned char c)
-{
-    return std::isalnum(c) || (c != 0 && std::strchr("!#$%&'*+-/=?^_`{|}~", c));
-}
+bool atext(unsigned char c) { return std::isalnum(c) || (c != 0 && std::strchr("!#$%&'*+-/=?^_`{|}~", c)); }
 
 bool attrChar(unsigned char c) { return std::isalnum(c) || (c != 0 && std::strchr("!#$&+-.^_`|~", c)); }
 
@@ -171,8 +168,8 @@ std::string CabecalhoNaoEstruturado(const std::string& nome, const std::string& 
 
 std::string Frase(const std::string& texto)
 {
-    bool simples = !texto.empty() && texto.front() != ' ' && texto.back() != ' ' &&
-                   texto.find("=?") == std::string::npos;
+    bool simples =
+        !texto.empty() && texto.front() != ' ' && texto.back() != ' ' && texto.find("=?") == std::string::npos;
     for (unsigned char c : texto) simples = simples && (atext(c) || c == ' ');
     if (simples) return texto;
     if (imprimivelAscii(texto)) {
@@ -190,8 +187,7 @@ std::string Frase(const std::string& texto)
 
 std::string Parametro(const std::string& nome, const std::string& valor)
 {
-    if (imprimivelAscii(valor) && valor.find_first_of("\"\\") == std::string::npos)
-        return nome + "=\"" + valor + "\"";
+    if (imprimivelAscii(valor) && valor.find_first_of("\"\\") == std::string::npos) return nome + "=\"" + valor + "\"";
     std::string codificado = nome + "*=UTF-8''";
     for (unsigned char c : valor) {
         if (attrChar(c))

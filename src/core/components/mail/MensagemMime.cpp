@@ -48,8 +48,8 @@ std::string DataRfc5322(const DataHora& data)
     const bool conhecido = desvioZona.has_value();
     const long desvio = desvioZona.value_or(0);
     char texto[64];
-    std::snprintf(texto, sizeof texto, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld", kDias[t.tm_wday % 7],
-                  data.Dia(), kMeses[data.Mes() - 1], data.Ano(), data.Hora(), data.Minuto(), data.Segundo(),
+    std::snprintf(texto, sizeof texto, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld", kDias[t.tm_wday % 7], data.Dia(),
+                  kMeses[data.Mes() - 1], data.Ano(), data.Hora(), data.Minuto(), data.Segundo(),
                   desvio < 0 || !conhecido ? '-' : '+', std::labs(desvio) / 60, std::labs(desvio) % 60);
     return texto;
 }

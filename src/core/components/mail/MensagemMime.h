@@ -24,11 +24,11 @@ struct ConteudoMensagem {
     std::vector<Endereco> copia;  // blind copies never appear in the text
     std::string assunto;
     std::string corpo;
-    std::string nomeAnexo;        // "" for a message without attachment
+    std::string nomeAnexo;  // "" for a message without attachment
     std::string bytesAnexo;
-    int prioridade = 0;           // 0 normal, above 0 high, below 0 low
-    DataHora data;                // local time of the message
-    std::string unico;            // token that makes the Message-ID and the MIME boundary unique
+    int prioridade = 0;  // 0 normal, above 0 high, below 0 low
+    DataHora data;       // local time of the message
+    std::string unico;   // token that makes the Message-ID and the MIME boundary unique
 };
 
 std::string ComporMensagem(const ConteudoMensagem& conteudo);

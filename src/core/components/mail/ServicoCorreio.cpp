@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <optional>
 #include <random>
 #include <sstream>
 
-#include "sistema/Sistema.h"
 #include "ClienteOAuth.h"
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
@@ -22,6 +21,7 @@
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -169,8 +169,8 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
     const Definicoes& d = *definicoes_;
     const auto remetente = mensagem::LerEnderecos(origem);
     if (remetente.size() != 1)
-        throw Erro(erros::CorreioConfiguracao, "A chave [SMTP] emailEmissor tem de ter um endereço, e um só: \"" +
-                                                   origem + "\"");
+        throw Erro(erros::CorreioConfiguracao,
+                   "A chave [SMTP] emailEmissor tem de ter um endereço, e um só: \"" + origem + "\"");
     if (!d.pastaSaida.empty()) {
         // What a message needs there: a folder in which the running user may create files.
         if (!sistema::PastaGravavel(d.pastaSaida))
@@ -186,7 +186,9 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
         throw Erro(erros::CorreioFalhou, "O servidor de correio " + servidor + " não aceitou a ligação", falha);
     using S = Definicoes::Seguranca;
     return "servidor de correio " + servidor +
-           (d.seguranca == S::Nenhuma ? " sem TLS" : d.seguranca == S::Ssl ? " com TLS (ssl)" : " com TLS (starttls)") +
+           (d.seguranca == S::Nenhuma ? " sem TLS"
+            : d.seguranca == S::Ssl   ? " com TLS (ssl)"
+                                      : " com TLS (starttls)") +
            (d.utilizador.empty() ? ", sem login" : ", login de " + d.utilizador);
 }
 
@@ -204,10 +206,11 @@ void ServicoCorreio::enviarPorSmtp(const std::string& remetente, std::vector<std
         if (r.incerto) {
             entregaIncerta_ = true;
             Interrupcao::Verificar();
-            throw Erro(erros::CorreioIncerto,
-                       descricao + ": a mensagem " + idMensagem_ +
-                           " seguiu inteira e o servidor não respondeu; pode ter sido entregue, e não é enviada de novo",
-                       r.detalhe);
+            throw Erro(
+                erros::CorreioIncerto,
+                descricao + ": a mensagem " + idMensagem_ +
+                    " seguiu inteira e o servidor não respondeu; pode ter sido entregue, e não é enviada de novo",
+                r.detalhe);
         }
         // A refusal at RCPT with a 5xx is final; a 4xx ("452 too many recipients") asks to wait.
         std::vector<std::string> aEsperar;

@@ -30,7 +30,8 @@ ResultadoEnvio SessaoSmtp::Enviar(const ServicoCorreio::Definicoes& definicoes, 
         r = transaccao(definicoes, remetente, destinatarios, mensagem);
     }
     // A refused token (revoked, or ended sooner than it said) is replaced once; nothing was sent.
-    if (!r.enviado && r.loginRecusado && tokens_ && definicoes.autenticacao == ServicoCorreio::Definicoes::Autenticacao::OAuth2) {
+    if (!r.enviado && r.loginRecusado && tokens_ &&
+        definicoes.autenticacao == ServicoCorreio::Definicoes::Autenticacao::OAuth2) {
         Relatar("O servidor de correio recusou o token de acesso; a mensagem segue com um token novo");
         tokens_->Renovar();
         r = transaccao(definicoes, remetente, destinatarios, mensagem);
@@ -82,8 +83,8 @@ std::string SessaoSmtp::tokenPara(const ServicoCorreio::Definicoes& definicoes)
 void SessaoSmtp::esperarVez(int mensagensPorMinuto)
 {
     if (mensagensPorMinuto <= 0 || !fimUltima_) return;
-    const auto intervalo = std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::minutes(1)) /
-                           mensagensPorMinuto;
+    const auto intervalo =
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::minutes(1)) / mensagensPorMinuto;
     const auto espera = *fimUltima_ + intervalo - relogio_.Instante();
     if (espera <= std::chrono::steady_clock::duration::zero()) return;
     if (espera >= kEsperaRelatada)

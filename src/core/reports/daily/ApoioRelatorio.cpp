@@ -21,8 +21,8 @@ std::string CondicaoDataDia(const std::string& alias, const std::string& data)
 
 std::string CondicaoDataMes(const std::string& alias, int ano, int mes)
 {
-    return " and year(" + alias + ".DATA) = " + std::to_string(ano) + " and month(" + alias
-         + ".data)=" + std::to_string(mes);
+    return " and year(" + alias + ".DATA) = " + std::to_string(ano) + " and month(" + alias +
+           ".data)=" + std::to_string(mes);
 }
 
 void AbrirRelatorio(ContextoExecucao& ctx, const std::string& sql, ConjuntoResultados& rs)

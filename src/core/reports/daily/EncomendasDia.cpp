@@ -80,8 +80,7 @@ int ExtrairEncomendasDiaResumo(ContextoExecucao& ctx, ConjuntoResultados& rs, st
     ConjuntoResultados d, m;
     AbrirRelatorio(ctx, SqlEncDiaResumoDia(ctx, data), d);
     AbrirRelatorio(ctx, SqlEncDiaResumoMes(ctx, dia.Ano(), dia.Mes()), m);
-    FundirDiaMes(rs, d, m,
-                 {{"No.Enc(Dia)", "No.Encomendas"}, {"Valor Venda(Dia)", "Valor Venda"}},
+    FundirDiaMes(rs, d, m, {{"No.Enc(Dia)", "No.Encomendas"}, {"Valor Venda(Dia)", "Valor Venda"}},
                  {{"No.Enc(Mês)", "No.Encomendas"}, {"Valor Venda(Mês)", "Valor Venda"}});
     return 0;
 }

@@ -150,14 +150,13 @@ int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs
     // code in turn, without rescanning it per article.
     std::unordered_map<std::string, AlocacaoArtigo> alocacoes;
     for (const auto& artigo : artigos)
-        alocacoes.emplace(artigo, AlocacaoArtigo(existencia(ligacao, artigo),
-                                                 encomendadoFornecedor(ligacao, artigo, data)));
+        alocacoes.emplace(artigo,
+                          AlocacaoArtigo(existencia(ligacao, artigo), encomendadoFornecedor(ligacao, artigo, data)));
     rs.LimparFiltro();
     rs.Ordenar("Data");
     for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) {
         auto alocacao = alocacoes.find(rs.Texto("Artigo"));
-        if (alocacao != alocacoes.end())
-            rs.Definir("Disponibilidade", alocacao->second.Alocar(rs.ComoMoeda("Quant")));
+        if (alocacao != alocacoes.end()) rs.Definir("Disponibilidade", alocacao->second.Alocar(rs.ComoMoeda("Quant")));
     }
     rs.MoverPrimeiro();
     return 0;

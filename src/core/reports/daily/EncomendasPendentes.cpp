@@ -69,8 +69,7 @@ void ExtrairEncomendasPendentesResumo(ContextoExecucao& ctx, ConjuntoResultados&
     AbrirRelatorio(ctx, SqlEncPendentesResumo(ctx), rs);
 }
 
-void ExtrairEncomendasPendentesDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs,
-                                       ConjuntoResultados& rsLinhas)
+void ExtrairEncomendasPendentesDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs, ConjuntoResultados& rsLinhas)
 {
     AbrirRelatorio(ctx, SqlEncPendentesDetalhe(ctx), rs);
     AbrirRelatorio(ctx, SqlEncPendentesLinhas(ctx), rsLinhas);

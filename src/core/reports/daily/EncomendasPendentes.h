@@ -15,8 +15,7 @@ struct ContextoExecucao;
 class ConjuntoResultados;
 
 void ExtrairEncomendasPendentesResumo(ContextoExecucao& ctx, ConjuntoResultados& rs);
-void ExtrairEncomendasPendentesDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs,
-                                       ConjuntoResultados& rsLinhas);
+void ExtrairEncomendasPendentesDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs, ConjuntoResultados& rsLinhas);
 
 // The statements, as sent to the database.
 std::string SqlEncPendentesResumo(const ContextoExecucao& ctx);

@@ -8,8 +8,7 @@
 namespace quorvelanti {
 
 namespace {
-std::vector<Campo> camposTabela(const std::vector<ColunaFusao>& colunasDia,
-                                const std::vector<ColunaFusao>& colunasMes)
+std::vector<Campo> camposTabela(const std::vector<ColunaFusao>& colunasDia, const std::vector<ColunaFusao>& colunasMes)
 {
     std::vector<Campo> campos{{"Vendedor", TipoCampo::Texto, 10}, {"Nome Vendedor", TipoCampo::Texto, 50}};
     for (const auto* colunas : {&colunasDia, &colunasMes})
@@ -30,8 +29,8 @@ std::unordered_map<std::string, std::size_t> indicePorVendedor(const ConjuntoRes
 
 // Copies one block of figures (day or month) into the current row of the table: from the
 // source row, or zeros when the salesperson has no row there.
-void copiarBloco(ConjuntoResultados& tabela, const std::vector<ColunaFusao>& colunas,
-                 const ConjuntoResultados& origem, const std::vector<Valor>* linha)
+void copiarBloco(ConjuntoResultados& tabela, const std::vector<ColunaFusao>& colunas, const ConjuntoResultados& origem,
+                 const std::vector<Valor>* linha)
 {
     for (const auto& c : colunas)
         tabela.Definir(c.destino, linha ? (*linha)[origem.IndiceCampo(c.origem)] : Valor(Moeda{}));

@@ -32,8 +32,9 @@ int codigo(int rc) { return rc == 0 ? 0 : errno; }
 // A word as the shell reads it back: as it is when it holds only safe characters, else quoted.
 std::string citar(const std::string& palavra)
 {
-    const bool segura = !palavra.empty() && palavra.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                                                       "0123456789_/.,:=@%+-") == std::string::npos;
+    const bool segura = !palavra.empty() && palavra.find_first_not_of(
+                                                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                "0123456789_/.,:=@%+-") == std::string::npos;
     if (segura) return palavra;
     std::string citada = "'";
     for (char c : palavra) citada += c == '\'' ? std::string("'\\''") : std::string(1, c);

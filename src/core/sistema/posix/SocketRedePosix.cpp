@@ -76,7 +76,8 @@ std::vector<bool> SocketRede::Esperar(const std::vector<const SocketRede*>& sock
     // A signal's handler does not end the wait: it goes on for the time left.
     while ((rc = ::poll(espera.data(), espera.size(), ms)) < 0 && errno == EINTR)
         ms = static_cast<int>(std::max<long long>(
-            0, std::chrono::duration_cast<std::chrono::milliseconds>(prazo - std::chrono::steady_clock::now()).count()));
+            0,
+            std::chrono::duration_cast<std::chrono::milliseconds>(prazo - std::chrono::steady_clock::now()).count()));
     if (rc <= 0) return prontos;
     for (std::size_t k = 0; k < espera.size(); ++k) prontos[k] = espera[k].revents != 0;
     return prontos;

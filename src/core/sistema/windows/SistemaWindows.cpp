@@ -86,7 +86,8 @@ void copiar(const BY_HANDLE_FILE_INFORMATION& i, Atributos& atributos)
     atributos.pasta = (i.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     atributos.ligacao = (i.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     atributos.regular = !atributos.pasta && !atributos.ligacao;
-    atributos.tamanho = static_cast<long long>((static_cast<unsigned long long>(i.nFileSizeHigh) << 32) | i.nFileSizeLow);
+    atributos.tamanho =
+        static_cast<long long>((static_cast<unsigned long long>(i.nFileSizeHigh) << 32) | i.nFileSizeLow);
     atributos.modificadoNs = nanossegundosDesdeEpoca(i.ftLastWriteTime);
     atributos.dispositivo = i.dwVolumeSerialNumber;
     atributos.identificador = (static_cast<std::uint64_t>(i.nFileIndexHigh) << 32) | i.nFileIndexLow;
@@ -206,8 +207,8 @@ int LerAtributos(int fd, Atributos& atributos) noexcept
 int LerAtributos(const std::string& caminho, Atributos& atributos, bool seguirLigacao) noexcept
 {
     const DWORD opcoes = FILE_FLAG_BACKUP_SEMANTICS | (seguirLigacao ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    const Pega p(CreateFileW(largo(caminho).c_str(), FILE_READ_ATTRIBUTES, kPartilha, nullptr, OPEN_EXISTING,
-                             opcoes, nullptr));
+    const Pega p(
+        CreateFileW(largo(caminho).c_str(), FILE_READ_ATTRIBUTES, kPartilha, nullptr, OPEN_EXISTING, opcoes, nullptr));
     if (p.h == INVALID_HANDLE_VALUE) return falha();
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(p.h, &info)) return falha();
@@ -224,8 +225,8 @@ bool LegivelPorOutros(const std::string& caminho) noexcept
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descritor = nullptr;
     std::wstring nome = largo(caminho);
-    if (GetNamedSecurityInfoW(nome.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
-                              nullptr, &descritor) != ERROR_SUCCESS)
+    if (GetNamedSecurityInfoW(nome.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr,
+                              &descritor) != ERROR_SUCCESS)
         return false;
     bool legivel = acl == nullptr;  // no DACL at all: everyone has every right
     for (WELL_KNOWN_SID_TYPE tipo : {WinWorldSid, WinBuiltinUsersSid, WinAuthenticatedUserSid}) {

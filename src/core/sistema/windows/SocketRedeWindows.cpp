@@ -31,7 +31,8 @@ int erroPendente(SOCKET s)
 SOCKET abrir(const SocketRede::Endereco& endereco)
 {
     iniciarWinsock();
-    const SOCKET s = ::socket(endereco.familia, endereco.tipo == SocketRede::Tipo::Datagrama ? SOCK_DGRAM : SOCK_STREAM, 0);
+    const SOCKET s =
+        ::socket(endereco.familia, endereco.tipo == SocketRede::Tipo::Datagrama ? SOCK_DGRAM : SOCK_STREAM, 0);
     u_long naoBloquear = 1;
     if (s != INVALID_SOCKET) ioctlsocket(s, FIONBIO, &naoBloquear);
     return s;
