@@ -6,6 +6,7 @@
 //   std::string email;
 //   LerMailVendedor(ctx, email, "V01");   // ctx.DestinoVnd "V01,ana@emp.pt,V02,rui@emp.pt": "ana@emp.pt"
 //   ParesVendedor("V01,ana@emp.pt,V02");  // {{"V01", "ana@emp.pt"}}
+//   EmailVendedor(pares, "V01");          // the same lookup in pairs read once: "ana@emp.pt"
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,8 +19,13 @@ struct ContextoExecucao;
 // and only codes (even entries) are compared. email becomes "" when no code matches.
 void LerMailVendedor(const ContextoExecucao& ctx, std::string& email, const std::string& CodVnd);
 
+using ParesVendedores = std::vector<std::pair<std::string, std::string>>;
+
 // Every (code, address) pair of a DestinoVnd text, in order; a final code without an address
 // after it is no pair.
-std::vector<std::pair<std::string, std::string>> ParesVendedor(const std::string& DestinoVnd);
+ParesVendedores ParesVendedor(const std::string& DestinoVnd);
+
+// The address of the first pair with that code; "" when none has it.
+std::string EmailVendedor(const ParesVendedores& pares, const std::string& CodVnd);
 
 }  // namespace quorvelanti

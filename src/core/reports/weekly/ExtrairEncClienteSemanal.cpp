@@ -51,13 +51,12 @@ ClienteSemana lerCliente(ConjuntoResultados& clientes)
 }
 
 // The addresses of the client's salespeople that have one, each once, separated by ";".
-std::string copiaVendedores(const ContextoExecucao& ctx, const ClienteSemana& cliente)
+std::string copiaVendedores(const ParesVendedores& pares, const ClienteSemana& cliente)
 {
     std::vector<std::string> enderecos;
     std::string copia;
     for (const auto& codigo : cliente.vendedores) {
-        std::string email;
-        LerMailVendedor(ctx, email, codigo);
+        const std::string email = EmailVendedor(pares, codigo);
         if (email.empty() || std::find(enderecos.begin(), enderecos.end(), email) != enderecos.end()) continue;
         enderecos.push_back(email);
         copia += (copia.empty() ? "" : ";") + email;
@@ -86,7 +85,7 @@ void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtig
 }
 
 // Writes and mails the client's workbook.
-void tratarCliente(ContextoExecucao& ctx, const LivroCliente& livroCliente)
+void tratarCliente(ContextoExecucao& ctx, const LivroCliente& livroCliente, const ParesVendedores& pares)
 {
     const ClienteSemana& cliente = livroCliente.cliente;
     ctx.RetomarLivro(livroCliente.identidade);
@@ -103,7 +102,7 @@ void tratarCliente(ContextoExecucao& ctx, const LivroCliente& livroCliente)
     LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome, TipoLivro::ClienteSemanal);
     EnviarLivro(livro, [&] {
         EnvioMail(ctx, cliente.email, livro, "Informação relativa às Encomendas Pendentes",
-                  copiaVendedores(ctx, cliente), TipoMail::Cliente);
+                  copiaVendedores(pares, cliente), TipoMail::Cliente);
     });
 }
 
@@ -120,6 +119,8 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
     ConjuntoResultados clientes;
     ClientesSemana(ctx, clientes);
     if (clientes.ContarRegistos() <= 0) return;
+    // Read once for the company: every client's message looks its salespeople up in it.
+    const ParesVendedores pares = ParesVendedor(ctx.DestinoVnd);
     for (clientes.MoverPrimeiro(); !clientes.FimDados();) {
         std::vector<LivroCliente> lote;
         std::exception_ptr falha;
@@ -131,7 +132,7 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
         // The clients read before a failing one still get their mail, as when each went in turn;
         // the failure then names the client it came from.
         const IdentidadeLivro naFalha = ctx.LivroActual;
-        for (const auto& livroCliente : lote) tratarCliente(ctx, livroCliente);
+        for (const auto& livroCliente : lote) tratarCliente(ctx, livroCliente, pares);
         if (!falha) continue;
         ctx.RetomarLivro(naFalha);
         std::rethrow_exception(falha);
