@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "EncomendasSemana.h"
+#include "data/Interrupcao.h"
 #include "output/EnvioMail.h"
 #include "output/ExportaExcel.h"
 #include "reports/LerMailVendedor.h"
@@ -130,9 +131,13 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
             falha = std::current_exception();
         }
         // The clients read before a failing one still get their mail, as when each went in turn;
-        // the failure then names the client it came from.
+        // the failure then names the client it came from. Once the run was told to stop, nothing
+        // more is written: the batch is left to the resume, as a client cut short would be.
         const IdentidadeLivro naFalha = ctx.LivroActual;
-        for (const auto& livroCliente : lote) tratarCliente(ctx, livroCliente, pares);
+        for (const auto& livroCliente : lote) {
+            Interrupcao::Verificar();
+            tratarCliente(ctx, livroCliente, pares);
+        }
         if (!falha) continue;
         ctx.RetomarLivro(naFalha);
         std::rethrow_exception(falha);
