@@ -28,7 +28,6 @@ struct ClienteSemana {
 // A client whose workbook is ready to be written: its order lines read and laid out.
 struct LivroCliente {
     ClienteSemana cliente;
-    IdentidadeLivro identidade;
     ConjuntoResultados encomendas;  // what the workbook shows, as PreencheEncSemanal leaves it
 };
 
@@ -74,14 +73,13 @@ void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtig
         ClienteSemana cliente = lerCliente(clientes);
         // No address, no workbook: skipped without a trace.
         if (cliente.email.empty()) continue;
-        auto identidade = IdentidadeLivro::Cliente(cliente.terceiro);
-        if (!ctx.IniciarLivro(identidade)) continue;
+        if (!ctx.IniciarLivro(IdentidadeLivro::Cliente(cliente.terceiro))) continue;
         ConjuntoResultados linhas;
         ExtrairEncSemanal(ctx, linhas, cliente.terceiro);
         if (linhas.ContarRegistos() <= 0) continue;
         ConjuntoResultados encomendas;
         PreencheEncSemanal(encomendas, linhas, consultas);
-        lote.push_back({std::move(cliente), std::move(identidade), std::move(encomendas)});
+        lote.push_back({std::move(cliente), std::move(encomendas)});
     }
 }
 
@@ -89,7 +87,7 @@ void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtig
 void tratarCliente(ContextoExecucao& ctx, const LivroCliente& livroCliente, const ParesVendedores& pares)
 {
     const ClienteSemana& cliente = livroCliente.cliente;
-    ctx.RetomarLivro(livroCliente.identidade);
+    ctx.RetomarLivro(IdentidadeLivro::Cliente(cliente.terceiro));
     ctx.RsEncSemanal = livroCliente.encomendas;
     ctx.ClienteActual = cliente.terceiro;
     ctx.NomeClienteActual = cliente.nome;
