@@ -27,11 +27,9 @@ import xml.etree.ElementTree as ET
 import zipfile
 from pathlib import Path
 
+from livroxlsx import M, NS, TIPO_XLSX, folhas, textos_partilhados
+
 RAIZ = Path(__file__).resolve().parent.parent
-NS = {"m": "http://schemas.openxmlformats.org/spreadsheetml/2006/main",
-      "r": "http://schemas.openxmlformats.org/officeDocument/2006/relationships"}
-M = "{%s}" % NS["m"]
-TIPO_XLSX = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"
 
 # What differs between two runs of the same program on the same day, each pattern with its pin.
 VOLATEIS = [
@@ -108,16 +106,11 @@ def celulas(conteudo):
     """One line per sheet and per cell: sheet name; reference, kind, value, formula, format."""
     linhas = []
     with zipfile.ZipFile(io.BytesIO(conteudo)) as z:
-        nomes = z.namelist()
-        partilhados = ["".join(t.text or "" for t in si.iter(M + "t"))
-                       for si in ET.fromstring(z.read("xl/sharedStrings.xml")).findall("m:si", NS)] \
-            if "xl/sharedStrings.xml" in nomes else []
+        partilhados = textos_partilhados(z)
         estilos = formatos(z)
-        ligacoes = {r.get("Id"): r.get("Target") for r in ET.fromstring(z.read("xl/_rels/workbook.xml.rels"))}
-        for folha in ET.fromstring(z.read("xl/workbook.xml")).find("m:sheets", NS):
-            linhas.append(f"  folha {folha.get('name')!r}")
-            alvo = ligacoes[folha.get("{%s}id" % NS["r"])]
-            for c in ET.fromstring(z.read("xl/" + alvo.lstrip("/").removeprefix("xl/"))).iter(M + "c"):
+        for nome, parte in folhas(z):
+            linhas.append(f"  folha {nome!r}")
+            for c in ET.fromstring(z.read(parte)).iter(M + "c"):
                 formula, valor, texto = c.find(M + "f"), c.find(M + "v"), c.find(M + "is/" + M + "t")
                 if texto is not None:
                     mostrado = texto.text or ""

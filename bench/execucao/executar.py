@@ -37,6 +37,9 @@ import zipfile
 from pathlib import Path
 
 RAIZ = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(RAIZ / "tools"))
+from livroxlsx import M, NS, TIPO_XLSX, folhas, textos_partilhados  # noqa: E402  (the tools' workbook reader)
+
 DATA_CORRIDA = "2026-12-07"
 VENDEDORES, CLIENTES, ARTIGOS = 80, 20000, 15000
 LIMITE_MEMORIA_MB = 1024
@@ -45,10 +48,6 @@ LIMITE_RAZAO = {"/S": (1.25, 1.25), "/3S": (1.5, 1.3)}
 LIMITE_SMTP = 1.3  # the STARTTLS run against the pickup-folder run, wall time
 LIMITE_FSYNC_PASTA, LIMITE_FSYNC_SMTP = 2, 1  # per message: the .eml and the ledger line; the ledger line
 PYTHON = "/usr/bin/python3"  # Debian's, which sees python3-aiosmtpd
-TIPO_XLSX = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"
-NS = {"m": "http://schemas.openxmlformats.org/spreadsheetml/2006/main",
-      "r": "http://schemas.openxmlformats.org/officeDocument/2006/relationships"}
-M = "{%s}" % NS["m"]
 
 
 class Medida:
@@ -167,15 +166,12 @@ def planear_livro(conteudo, nome, plano):
         estilos = ET.fromstring(z.read("xl/styles.xml")).find("m:cellXfs", NS)
         # Texts are shared in a workbook held whole in memory, inline in one written row by row.
         em_memoria = "xl/sharedStrings.xml" in z.namelist()
-        partilhados = ["".join(t.text or "" for t in si.iter(M + "t"))
-                       for si in ET.fromstring(z.read("xl/sharedStrings.xml")).findall("m:si", NS)] if em_memoria else []
+        partilhados = textos_partilhados(z)
         modo = "memoria" if em_memoria else "linhas"
         plano.write(f"W\t{nome}\t{max(int(estilos.get('count', '1')) - 1, 0)}\t{modo}\n")
-        ligacoes = {r.get("Id"): r.get("Target") for r in ET.fromstring(z.read("xl/_rels/workbook.xml.rels"))}
-        for folha in ET.fromstring(z.read("xl/workbook.xml")).find("m:sheets", NS):
-            plano.write(f"S\t{escapar(folha.get('name'))}\n")
-            alvo = ligacoes[folha.get("{%s}id" % NS["r"])]
-            with z.open("xl/" + alvo.lstrip("/").removeprefix("xl/")) as xml:
+        for nome_folha, parte in folhas(z):
+            plano.write(f"S\t{escapar(nome_folha)}\n")
+            with z.open(parte) as xml:
                 for _, c in ET.iterparse(xml):
                     if c.tag == M + "c":
                         planear_celula(c, partilhados, plano)
