@@ -89,25 +89,27 @@ bool attrChar(unsigned char c) { return std::isalnum(c) || (c != 0 && std::strch
 std::string Base64(const std::string& bytes, bool emLinhas)
 {
     static constexpr char kAlfabeto[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string saida;
-    saida.reserve(bytes.size() / 3 * 4 + bytes.size() / 57 * 2 + 8);
-    std::size_t naLinha = 0;
+    constexpr std::size_t kPorLinha = 57;  // bytes that make a line of 76 characters
+    const std::size_t grupos = (bytes.size() + 2) / 3;
+    const std::size_t linhas = emLinhas ? (bytes.size() + kPorLinha - 1) / kPorLinha : 0;
+    // Sized once and filled in place: an attachment of megabytes is encoded in one pass.
+    std::string saida(grupos * 4 + linhas * 2, '\0');
+    char* escrita = saida.data();
+    const auto* lido = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
-        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-        if (n > 1) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        if (n > 2) v |= static_cast<unsigned char>(bytes[i + 2]);
-        saida += kAlfabeto[(v >> 18) & 63];
-        saida += kAlfabeto[(v >> 12) & 63];
-        saida += n > 1 ? kAlfabeto[(v >> 6) & 63] : '=';
-        saida += n > 2 ? kAlfabeto[v & 63] : '=';
-        naLinha += 4;
-        if (emLinhas && naLinha == 76) {
-            saida += "\r\n";
-            naLinha = 0;
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        unsigned v = static_cast<unsigned>(lido[i]) << 16;
+        if (n > 1) v |= static_cast<unsigned>(lido[i + 1]) << 8;
+        if (n > 2) v |= static_cast<unsigned>(lido[i + 2]);
+        *escrita++ = kAlfabeto[(v >> 18) & 63];
+        *escrita++ = kAlfabeto[(v >> 12) & 63];
+        *escrita++ = n > 1 ? kAlfabeto[(v >> 6) & 63] : '=';
+        *escrita++ = n > 2 ? kAlfabeto[v & 63] : '=';
+        if (emLinhas && ((i + 3) % kPorLinha == 0 || i + 3 >= bytes.size())) {
+            *escrita++ = '\r';
+            *escrita++ = '\n';
         }
     }
-    if (emLinhas && naLinha > 0) saida += "\r\n";
     return saida;
 }
 
