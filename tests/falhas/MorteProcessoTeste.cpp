@@ -26,15 +26,22 @@ bool terminaEm(const std::string& nome, const std::string& fim)
     return nome.size() >= fim.size() && nome.compare(nome.size() - fim.size(), fim.size(), fim) == 0;
 }
 
-bool temporario(const std::string& caminho) { return Contem(caminho, ".tmp-"); }
+// A workbook for a message, held in the program's memory while it is written and mailed: one of
+// the process's descriptors.
+bool livroEmMemoria(const std::string& caminho)
+{
+    std::error_code erro;
+    return fs::read_symlink(caminho, erro).string().starts_with("/memfd:quorvelanti");
+}
 
-// A workbook whose writer is done, so one waiting for its mail: its last bytes are the zip's
-// closing record. A file gone meanwhile is not one.
+// One whose writer is done, so one waiting for its mail: its last bytes are the zip's closing
+// record. A file gone meanwhile is not one.
 bool livroPorEnviar(const std::string& caminho)
 {
     std::ifstream f(caminho, std::ios::binary);
     char fim[4] = {};
-    return temporario(caminho) && f.seekg(-22, std::ios::end) && f.read(fim, 4) && std::string(fim, 4) == "PK\x05\x06";
+    return livroEmMemoria(caminho) && f.seekg(-22, std::ios::end) && f.read(fim, 4) &&
+           std::string(fim, 4) == "PK\x05\x06";
 }
 
 bool mensagemFinal(const std::string& caminho)
@@ -45,7 +52,7 @@ bool mensagemFinal(const std::string& caminho)
 struct MomentoDaMorte {
     std::string nome;
     std::string modo;   // "/S" or "/3S"
-    std::string pasta;  // "log" or "saida": where to watch
+    std::string pasta;  // "saida", or "memoria" (the process's descriptors): where to watch
     std::function<bool(const std::string&)> visto;  // on the path of a file there
     int sinal = SIGKILL;
 };
@@ -126,9 +133,9 @@ falhas::Cenario* ProcessoMorto::modelo = nullptr;
 TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
 {
     const MomentoDaMorte& m = GetParam();
-    const std::string pasta = m.pasta == "log" ? cenario.PastaLog() : saida();
     {
         falhas::ProcessoEmCurso p({apoio::Programa(), m.modo}, cenario.Ambiente(), cenario.Base() + "/corrida");
+        const std::string pasta = m.pasta == "saida" ? saida() : "/proc/" + std::to_string(p.Pid()) + "/fd";
         bool aCorrer = true;
         while (aCorrer && !algumVisto(pasta, m.visto)) aCorrer = p.Esperar(std::chrono::milliseconds(1));
         ASSERT_TRUE(aCorrer) << "the run ended before the moment came: " << apoio::LerBytes(cenario.Base() + "/corrida.err");
@@ -172,12 +179,12 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
 INSTANTIATE_TEST_SUITE_P(
     Momentos, ProcessoMorto,
     ::testing::Values(
-        MomentoDaMorte{"AEscreverUmLivro", "/S", "log", temporario},
-        MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "log", livroPorEnviar},
+        MomentoDaMorte{"AEscreverUmLivro", "/S", "memoria", livroEmMemoria},
+        MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "memoria", livroPorEnviar},
         MomentoDaMorte{"DepoisDoPrimeiroCorreio", "/S", "saida", mensagemFinal},
-        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "log", temporario},
+        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "memoria", livroEmMemoria},
         MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida", mensagemFinal},
-        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "log", temporario, SIGTERM}),
+        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "memoria", livroEmMemoria, SIGTERM}),
     [](const ::testing::TestParamInfo<MomentoDaMorte>& info) { return info.param.nome; });
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 
 void escrever(const std::string& ficheiro, LivroXlsx::Escrita escrita)
 {
-    LivroXlsx livro(ficheiro, escrita);
+    LivroXlsx livro(ficheiro, {.escrita = escrita});
     livro.AdicionarFolha("Vendas");
     LivroXlsx::Estilo vermelho, faixa;
     vermelho.negrito = true;

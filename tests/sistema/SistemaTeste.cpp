@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <thread>
 
@@ -136,6 +137,12 @@ TEST(Sistema, PastasDoProgramaEHoraLocal)
     EXPECT_TRUE(fs::exists(fs::path(sistema::PastaPrograma()) / sistema::NomeExecutavel("teste_sistema")));
     EXPECT_TRUE(sistema::PastaGravavel(sistema::PastaBloqueios()));
     EXPECT_FALSE(sistema::PastaBasePredefinida().empty());
+    // The memory folder, where the system has one, takes files and turns down more than its room.
+    const std::string memoria = sistema::PastaEmMemoria(0);
+    if (!memoria.empty()) {
+        EXPECT_TRUE(sistema::PastaGravavel(memoria));
+    }
+    EXPECT_EQ(sistema::PastaEmMemoria(std::numeric_limits<long long>::max()), "");
 
     const std::time_t agora = std::time(nullptr);
     const std::tm local = sistema::HoraLocal(agora);

@@ -40,14 +40,14 @@ void escreverFolhas(LivroXlsx& livro, const DescricaoLivro& descricao)
 
 void EscritorLivro::Gravar(const DescricaoLivro& descricao)
 {
-    LivroXlsx livro(descricao.ficheiro, escritaPara(descricao));
+    LivroXlsx livro(descricao.ficheiro, {.escrita = escritaPara(descricao)});
     escreverFolhas(livro, descricao);
     livro.Gravar();
 }
 
 LivroAnexo EscritorLivro::Anexo(const DescricaoLivro& descricao, const std::string& nomeAnexo)
 {
-    LivroXlsx livro(descricao.ficheiro, escritaPara(descricao));
+    LivroXlsx livro(descricao.ficheiro, {.escrita = escritaPara(descricao), .paraMensagem = true});
     escreverFolhas(livro, descricao);
     return livro.Fechar(nomeAnexo);
 }

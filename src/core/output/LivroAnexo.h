@@ -1,8 +1,9 @@
 #pragma once
-// A workbook written whole for a message: its bytes lie in an unsynced temporary file beside its
-// usual name in the log folder, where the message reads them. Once mailed it is dropped with the
-// object, never having cost a sync, a rename or a second name; when it must stay (its mail failed,
-// the run stopped) Guardar gives it its usual name, on disk, like a workbook written to be kept.
+// A workbook written whole for a message: its bytes lie in a file in memory where the system has
+// one (FicheiroMemoria), else in an unsynced temporary file beside its usual name in the log
+// folder; the message reads them there. Once mailed it is dropped with the object, never having
+// cost the disk a file, a sync or a rename; when it must stay (its mail failed, the run stopped)
+// Guardar gives it its usual name, on disk, like a workbook written to be kept.
 //
 //   auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Adm_EMP.xlsx");
 //   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome, tipo);
@@ -10,18 +11,21 @@
 //   // on success: nothing more, the temporary file goes with livro
 //   // on failure: livro.Guardar();   // synced, renamed onto livro.Ficheiro()
 //
-// While the object holds the file it stays locked, so a concurrent run's cleanup leaves it be.
+// While the object holds a temporary file it stays locked, so a concurrent run's cleanup leaves it be.
 #include <memory>
 #include <string>
 
 namespace quorvelanti {
 
+class FicheiroMemoria;
 class FicheiroTemporario;
 
 class LivroAnexo {
 public:
     // 'nomeAnexo' names the attachment; "" for the last part of the usual name.
     LivroAnexo(std::unique_ptr<FicheiroTemporario> ficheiro, std::string nomeAnexo);
+    // The bytes in memory, kept under 'ficheiro' if they must stay.
+    LivroAnexo(std::unique_ptr<FicheiroMemoria> memoria, std::string ficheiro, std::string nomeAnexo);
     ~LivroAnexo();
     LivroAnexo(LivroAnexo&&) noexcept;
     LivroAnexo& operator=(LivroAnexo&&) noexcept;
@@ -32,12 +36,13 @@ public:
     const std::string& Ficheiro() const;
     // The name the attachment shows.
     const std::string& NomeAnexo() const;
-    // Flushes the bytes to disk and renames the file onto Ficheiro(), replacing what was there;
-    // Erro (erros::LivroFalhou) with the system's message when it cannot.
+    // Puts the bytes on disk under Ficheiro(), replacing what was there, through a temporary file
+    // that is synced and renamed; Erro (erros::LivroFalhou) with the system's message when it cannot.
     void Guardar();
 
 private:
     std::unique_ptr<FicheiroTemporario> ficheiro_;
+    std::unique_ptr<FicheiroMemoria> memoria_;
     std::string destino_;
     std::string nomeAnexo_;
 };

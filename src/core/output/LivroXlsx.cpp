@@ -7,9 +7,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "components/files/FicheiroMemoria.h"
 #include "components/files/FicheiroTemporario.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -47,6 +49,19 @@ std::string pastaDe(const std::string& ficheiro)
     return caminho.has_parent_path() ? caminho.parent_path().string() : ".";
 }
 
+// Packing a workbook held whole, the library writes each part of the file to a small file of its
+// own, created and removed at once: about ten a workbook, which cost a disk far more than their
+// bytes, and nothing in memory. A row-by-row workbook's sheet files can be as large as its data:
+// they stay on the workbook's own file system. The margin leaves a small or busy memory folder be.
+constexpr long long kLivresEmMemoria = 256LL << 20;
+
+std::string pastaTemporariosDa(const std::string& ficheiro, LivroXlsx::Escrita escrita)
+{
+    if (escrita == LivroXlsx::Escrita::EmMemoria)
+        if (std::string memoria = sistema::PastaEmMemoria(kLivresEmMemoria); !memoria.empty()) return memoria;
+    return pastaDe(ficheiro);
+}
+
 // The library reads 0 as "no colour"; black has its own value.
 lxw_color_t cor(long rgb)
 {
@@ -55,21 +70,23 @@ lxw_color_t cor(long rgb)
 
 }  // namespace
 
-LivroXlsx::LivroXlsx(const std::string& ficheiro, Escrita escrita) : destino_(ficheiro), pasta_(pastaDe(ficheiro))
+LivroXlsx::LivroXlsx(const std::string& ficheiro) : LivroXlsx(ficheiro, Pedido{}) {}
+
+LivroXlsx::LivroXlsx(const std::string& ficheiro, Pedido pedido)
+    : destino_(ficheiro), pastaTemporarios_(pastaTemporariosDa(ficheiro, pedido.escrita))
 {
+    if (pedido.paraMensagem) memoria_ = FicheiroMemoria::Criar();
     try {
-        temporario_ = std::make_unique<FicheiroTemporario>(ficheiro);
+        if (!memoria_) temporario_ = std::make_unique<FicheiroTemporario>(ficheiro);
     } catch (const Erro& erro) {
         throw Erro(erros::LivroFalhou, "Não foi possível criar o livro " + ficheiro, erro.Detalhe());
     }
     // Row by row, a large result set costs the writer almost nothing beyond the row being
     // written, but each sheet costs a file; small sheets are cheaper held whole.
     lxw_workbook_options opcoes{};
-    opcoes.constant_memory = escrita == Escrita::LinhaALinha ? LXW_TRUE : LXW_FALSE;
-    // The library's own temporary files (one per part of the file) go on the workbook's file
-    // system, not the system's temporary folder.
-    opcoes.tmpdir = pasta_.data();
-    livro_ = workbook_new_opt(temporario_->Caminho().c_str(), &opcoes);
+    opcoes.constant_memory = pedido.escrita == Escrita::LinhaALinha ? LXW_TRUE : LXW_FALSE;
+    opcoes.tmpdir = pastaTemporarios_.data();
+    livro_ = workbook_new_opt((memoria_ ? memoria_->Caminho() : temporario_->Caminho()).c_str(), &opcoes);
     if (!livro_) {
         descartar();
         throw Erro(erros::LivroFalhou, "Não foi possível criar o livro " + ficheiro, "sem memória");
@@ -84,6 +101,7 @@ void LivroXlsx::descartar() noexcept
     livro_ = nullptr;
     folha_ = nullptr;
     temporario_.reset();
+    memoria_.reset();
 }
 
 void LivroXlsx::AdicionarFolha(const std::string& nome)
@@ -201,6 +219,7 @@ LivroAnexo LivroXlsx::Fechar(std::string nomeAnexo)
     if (erro != LXW_NO_ERROR)
         throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_,
                    std::string(lxw_strerror(erro)) + (errno ? std::string(": ") + std::strerror(errno) : ""));
+    if (memoria_) return LivroAnexo(std::move(memoria_), destino_, std::move(nomeAnexo));
     return LivroAnexo(std::move(temporario_), std::move(nomeAnexo));
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // An .xlsx file being written, that appears under its final name only when it is complete and on
-// disk, or is handed over whole, unsynced, for a message. Owns the writer library's workbook and a
-// temporary file in the destination folder, where the library's own temporary files go too;
-// whatever is neither saved with Gravar nor handed over with Fechar is discarded when the object goes.
+// disk, or is handed over whole, unsynced, for a message. Owns the writer library's workbook and
+// the file it writes: a temporary file in the destination folder, or for a message a file in
+// memory where the system has one. The library's own short-lived files go to the system's memory
+// folder for a workbook held whole (sistema::PastaEmMemoria), else beside the workbook. Whatever
+// is neither saved with Gravar nor handed over with Fechar is discarded when the object goes.
 //
-//   LivroXlsx livro("/var/rel/mapa.xlsx");              // or (..., LivroXlsx::Escrita::LinhaALinha)
+//   LivroXlsx livro("/var/rel/mapa.xlsx");   // or (..., {.escrita = LivroXlsx::Escrita::LinhaALinha})
 //   livro.AdicionarFolha("Vendas");                     // "" keeps the default sheet name
 //   auto titulo = livro.FormatoDe({.negrito = true, .tamanhoLetra = 20});
 //   livro.Texto(0, 0, "Vendas do dia", titulo);         // rows in increasing order only
@@ -28,6 +30,7 @@ struct lxw_format;
 
 namespace quorvelanti {
 
+class FicheiroMemoria;
 class FicheiroTemporario;
 
 class LivroXlsx {
@@ -54,7 +57,15 @@ public:
         LinhaALinha,  // each row goes to a temporary file once the next starts: large sheets in little memory
     };
 
-    explicit LivroXlsx(const std::string& ficheiro, Escrita escrita = Escrita::EmMemoria);
+    struct Pedido {
+        Escrita escrita = Escrita::EmMemoria;
+        // Meant for a message (Fechar) and dropped once mailed: the file is written in memory
+        // where the system allows (see LivroAnexo), not on disk.
+        bool paraMensagem = false;
+    };
+
+    explicit LivroXlsx(const std::string& ficheiro);
+    LivroXlsx(const std::string& ficheiro, Pedido pedido);
     ~LivroXlsx();
     LivroXlsx(const LivroXlsx&) = delete;
     LivroXlsx& operator=(const LivroXlsx&) = delete;
@@ -83,8 +94,8 @@ public:
 
     // Writes the file, flushes it to disk and renames it onto the destination, replacing what was there.
     void Gravar();
-    // Writes the file and hands it over under its temporary name, not synced; 'nomeAnexo' names
-    // its attachment ("" for the last part of the destination).
+    // Writes the file and hands it over where it was written, not synced; 'nomeAnexo' names its
+    // attachment ("" for the last part of the destination).
     LivroAnexo Fechar(std::string nomeAnexo = "");
 
     // "A" for 0, "Z" for 25, "AA" for 26.
@@ -96,8 +107,9 @@ private:
     void descartar() noexcept;
 
     std::string destino_;
-    std::string pasta_;  // the library's temporary files go here, beside the workbook
-    std::unique_ptr<FicheiroTemporario> temporario_;
+    std::string pastaTemporarios_;                    // the library's own, in memory or beside the workbook
+    std::unique_ptr<FicheiroTemporario> temporario_;  // one of the two holds the bytes
+    std::unique_ptr<FicheiroMemoria> memoria_;
     lxw_workbook* livro_ = nullptr;
     lxw_worksheet* folha_ = nullptr;
     std::map<Estilo, Formato> formatos_;

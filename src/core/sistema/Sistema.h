@@ -53,6 +53,11 @@ int Sincronizar(int fd) noexcept;
 // The folder's entries (a file just created or renamed there) on disk.
 int SincronizarPasta(const std::string& pasta) noexcept;
 
+// An anonymous file in memory, gone with its last descriptor (also when the process dies), and
+// in 'caminho' a path that opens it anew while a descriptor lives ("/proc/self/fd/7"): a
+// descriptor, or -1 with errno set (ENOSYS where the system has none, as on Windows).
+int CriarFicheiroEmMemoria(std::string& caminho);
+
 // An exclusive lock that never waits: 0, EWOULDBLOCK when another holder has it, or the code.
 // It goes with the descriptor, also when the process dies. On Windows it covers one byte far
 // beyond any content, so other handles still read and write the file.
@@ -106,6 +111,9 @@ std::string PastaBasePredefinida();
 // A folder every user's and every service's run can see and write, for run locks:
 // /run/lock, else /tmp; %ProgramData%, else the user's temporary folder, on Windows.
 std::string PastaBloqueios();
+// A folder on a file system held in memory, where any user may create files, with at least
+// that many bytes free: /dev/shm when it is a tmpfs; "" when there is none (always on Windows).
+std::string PastaEmMemoria(long long bytesLivres);
 // The ODBC driver for SQL Server a machine of this system has: "FreeTDS"; on Windows
 // Microsoft's "ODBC Driver 18 for SQL Server".
 std::string ControladorOdbcPredefinido();

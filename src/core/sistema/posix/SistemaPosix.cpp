@@ -13,6 +13,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/mman.h>
+#include <sys/vfs.h>
+#endif
+
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -108,6 +114,27 @@ int SincronizarPasta(const std::string& pasta) noexcept
     return erro;
 }
 
+int CriarFicheiroEmMemoria([[maybe_unused]] std::string& caminho)
+{
+#ifdef __linux__
+    const int fd = ::memfd_create("quorvelanti", MFD_CLOEXEC);
+    if (fd < 0) return -1;
+    caminho = "/proc/self/fd/" + std::to_string(fd);
+    // Without /proc (a bare chroot) the path would name nothing, or something else.
+    Atributos ficheiro, peloCaminho;
+    if (LerAtributos(fd, ficheiro) != 0 || LerAtributos(caminho, peloCaminho) != 0 ||
+        ficheiro.dispositivo != peloCaminho.dispositivo || ficheiro.identificador != peloCaminho.identificador) {
+        Fechar(fd);
+        errno = ENOENT;
+        return -1;
+    }
+    return fd;
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
 int BloquearSemEsperar(int fd) noexcept { return codigo(::flock(fd, LOCK_EX | LOCK_NB)); }
 
 int LerAtributos(int fd, Atributos& atributos) noexcept
@@ -199,6 +226,19 @@ std::string PastaBasePredefinida() { return "/etc"; }
 // /run/lock is shared by every user and every service (a service's private /tmp is not) and
 // emptied at boot; /tmp serves where it does not exist.
 std::string PastaBloqueios() { return PastaGravavel("/run/lock") ? "/run/lock" : "/tmp"; }
+
+std::string PastaEmMemoria([[maybe_unused]] long long bytesLivres)
+{
+#ifdef __linux__
+    const std::string pasta = "/dev/shm";
+    struct statfs sistema {};
+    if (::statfs(pasta.c_str(), &sistema) != 0 || sistema.f_type != TMPFS_MAGIC) return "";
+    const long long livres = static_cast<long long>(sistema.f_bavail) * static_cast<long long>(sistema.f_bsize);
+    return livres >= bytesLivres && PastaGravavel(pasta) ? pasta : "";
+#else
+    return "";
+#endif
+}
 
 std::string ControladorOdbcPredefinido() { return "FreeTDS"; }
 

@@ -187,6 +187,12 @@ int SincronizarPasta(const std::string&) noexcept { return 0; }
 
 // LockFileEx locks are mandatory for the bytes they cover: one byte far beyond any content is
 // locked, so the file's own bytes stay free for every reader and writer.
+int CriarFicheiroEmMemoria(std::string&)
+{
+    errno = ENOSYS;
+    return -1;
+}
+
 int BloquearSemEsperar(int fd) noexcept
 {
     OVERLAPPED onde{};
@@ -318,6 +324,8 @@ std::string PastaBloqueios()
     while (n > 3 && (temporaria[n - 1] == L'\\' || temporaria[n - 1] == L'/')) --n;
     return estreito(temporaria, n);
 }
+
+std::string PastaEmMemoria(long long) { return ""; }
 
 std::string ControladorOdbcPredefinido() { return "ODBC Driver 18 for SQL Server"; }
 
