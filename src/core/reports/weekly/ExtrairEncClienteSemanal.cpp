@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "EncomendasSemana.h"
+#include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "output/EnvioMail.h"
 #include "output/ExportaExcel.h"
+#include "output/LivroAnexo.h"
 #include "reports/LerMailVendedor.h"
 #include "reports/LivroEnviado.h"
 #include "run/ContextoExecucao.h"
@@ -31,9 +33,10 @@ struct LivroCliente {
     ConjuntoResultados encomendas;  // what the workbook shows, as PreencheEncSemanal leaves it
 };
 
-// Clients are read from the database a batch at a time, then written and mailed: the database's
-// and the writer's working sets each stay in the processor's caches through a batch, where taking
-// turns at every client costs a large company's weekly run about a tenth more.
+// Clients are read from the database a batch at a time, then their workbooks written, then
+// mailed: the database's, the writer's and the mail's working sets each stay in the processor's
+// caches through a batch, where taking turns at every client costs a large company's weekly run
+// about a tenth more.
 constexpr std::size_t kClientesPorLote = 64;
 
 // Reads the client at the cursor and every following row of the same code, which the list's
@@ -83,8 +86,9 @@ void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtig
     }
 }
 
-// Writes and mails the client's workbook.
-void tratarCliente(ContextoExecucao& ctx, const LivroCliente& livroCliente, const ParesVendedores& pares)
+// Makes the client's workbook the one in hand and puts the client in the run context: its rows,
+// and the names its workbook and message show.
+void tomarCliente(ContextoExecucao& ctx, const LivroCliente& livroCliente)
 {
     const ClienteSemana& cliente = livroCliente.cliente;
     ctx.RetomarLivro(IdentidadeLivro::Cliente(cliente.terceiro));
@@ -93,12 +97,43 @@ void tratarCliente(ContextoExecucao& ctx, const LivroCliente& livroCliente, cons
     ctx.NomeClienteActual = cliente.nome;
     ctx.NomeVendedorActual = cliente.nomesVendedores;
     ctx.Assunto = "Encomendas Pendentes";
+}
 
+// A failure met in a batch, and the workbook it names.
+struct FalhaLote {
+    std::exception_ptr erro;
+    IdentidadeLivro livro;
+};
+
+// Writes the batch's workbooks in list order until one fails: that failure comes before any of
+// the reading, which stopped at a later client, and takes its place. Told to stop, the run
+// mails nothing more and the written workbooks go: what is missing is left to the resume.
+std::vector<LivroAnexo> escreverLote(ContextoExecucao& ctx, const std::vector<LivroCliente>& lote, FalhaLote& falha)
+{
     const std::vector<std::string> folhas{"", "Enc. Pendentes"};
     const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
-    const auto nome =
-        NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_" + ParteNomeFicheiro(cliente.terceiro) + ".xlsx");
-    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome, TipoLivro::ClienteSemanal);
+    std::vector<LivroAnexo> livros;
+    livros.reserve(lote.size());
+    try {
+        for (const auto& livroCliente : lote) {
+            Interrupcao::Verificar();
+            tomarCliente(ctx, livroCliente);
+            const auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio,
+                                              "_Enc_" + ParteNomeFicheiro(livroCliente.cliente.terceiro) + ".xlsx");
+            livros.push_back(ExportaExcelAnexo(ctx, folhas, titulos, nome, TipoLivro::ClienteSemanal));
+        }
+    } catch (const Erro& erro) {
+        if (erro.Numero() == erros::CorridaInterrompida) throw;
+        falha = {std::current_exception(), ctx.LivroActual};
+    }
+    return livros;
+}
+
+void enviarLivro(ContextoExecucao& ctx, const LivroCliente& livroCliente, LivroAnexo& livro,
+                 const ParesVendedores& pares)
+{
+    const ClienteSemana& cliente = livroCliente.cliente;
+    tomarCliente(ctx, livroCliente);
     EnviarLivro(livro, [&] {
         EnvioMail(ctx, cliente.email, livro, "Informação relativa às Encomendas Pendentes",
                   copiaVendedores(pares, cliente), TipoMail::Cliente);
@@ -122,23 +157,23 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
     const ParesVendedores pares = ParesVendedor(ctx.DestinoVnd);
     for (clientes.MoverPrimeiro(); !clientes.FimDados();) {
         std::vector<LivroCliente> lote;
-        std::exception_ptr falha;
+        FalhaLote falha;
         try {
             lerLote(ctx, clientes, consultas, lote);
         } catch (...) {
-            falha = std::current_exception();
+            falha = {std::current_exception(), ctx.LivroActual};
         }
-        // The clients read before a failing one still get their mail, as when each went in turn;
-        // the failure then names the client it came from. Once the run was told to stop, nothing
-        // more is written: the batch is left to the resume, as a client cut short would be.
-        const IdentidadeLivro naFalha = ctx.LivroActual;
-        for (const auto& livroCliente : lote) {
+        // The clients before a failing one still get their mail, as when each went in turn; the
+        // failure then names the client it came from. Once the run was told to stop, nothing more
+        // is mailed: the batch is left to the resume, as a client cut short would be.
+        std::vector<LivroAnexo> livros = escreverLote(ctx, lote, falha);
+        for (std::size_t i = 0; i < livros.size(); ++i) {
             Interrupcao::Verificar();
-            tratarCliente(ctx, livroCliente, pares);
+            enviarLivro(ctx, lote[i], livros[i], pares);
         }
-        if (!falha) continue;
-        ctx.RetomarLivro(naFalha);
-        std::rethrow_exception(falha);
+        if (!falha.erro) continue;
+        ctx.RetomarLivro(falha.livro);
+        std::rethrow_exception(falha.erro);
     }
 }
 
