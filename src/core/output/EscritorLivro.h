@@ -6,8 +6,9 @@
 //   LivroAnexo anexo = EscritorLivro::Anexo(livro, "20261207230459_Adm_EMP.xlsx");   // for a message
 //
 // Gravar writes the file under a temporary name in the same folder, flushes it to disk and
-// renames it, replacing any file of that name. Anexo writes it the same way but hands it over
-// unsynced under the temporary name (see LivroAnexo); "" names the attachment after the file.
+// renames it, replacing any file of that name. Anexo writes it for a message, in memory where
+// the system allows, and hands it over unsynced (see LivroAnexo); "" names the attachment after
+// the file.
 // A workbook whose largest sheet holds more than 200,000 cells is written row by row, in little
 // memory; its cells are the same either way. Every failure is an Erro and nothing is saved: the
 // workbook's own are numbered erros::LivroFalhou; a total beyond the currency's range

@@ -9,8 +9,8 @@
 // administration (6 sheets), 2 salesperson (5), 3 client-supplier orders (1), 4 weekly client (1).
 // ExportaExcel writes the file under a temporary name in the same folder, flushes it to disk and
 // renames it, replacing any file of that name: the workbook that stays in the log folder.
-// ExportaExcelAnexo writes it the same way but hands it over unsynced under the temporary name,
-// for a message (see LivroAnexo):
+// ExportaExcelAnexo writes it for a message, in memory where the system allows, and hands it
+// over unsynced (see LivroAnexo):
 //
 //   auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_C1.xlsx");
 //   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome,
