@@ -1,5 +1,7 @@
 #include "Descritor.h"
 
+#include <cerrno>
+
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
@@ -17,6 +19,19 @@ Descritor& Descritor::operator=(Descritor&& outro) noexcept
 }
 
 int Descritor::EscreverTudo(const std::string& bytes) const noexcept { return sistema::EscreverTudo(fd_, bytes); }
+
+int Descritor::LerTudo(std::string& bytes) const
+{
+    char bloco[1 << 16];
+    for (long long posicao = 0;;) {
+        const long long lidos = sistema::LerEm(fd_, bloco, sizeof bloco, posicao);
+        if (lidos < 0 && errno == EINTR) continue;
+        if (lidos < 0) return errno;
+        if (lidos == 0) return 0;
+        bytes.append(bloco, static_cast<std::size_t>(lidos));
+        posicao += lidos;
+    }
+}
 
 int Descritor::Fechar() noexcept
 {

@@ -26,6 +26,9 @@ public:
     // Writes every byte from the current offset, going on after a write cut short or a signal;
     // 0, or the errno of the write that failed.
     int EscreverTudo(const std::string& bytes) const noexcept;
+    // Appends every byte of the file, from its start, to 'bytes', going on after a signal; 0, or
+    // the errno of the read that failed. The descriptor's own offset does not move.
+    int LerTudo(std::string& bytes) const;
     // Closes now, for the error close may report: 0 or errno.
     int Fechar() noexcept;
 

@@ -112,17 +112,9 @@ const std::string& RegistoEntregas::canonico(const std::string& ficheiroIni)
 void RegistoEntregas::LerEntregues()
 {
     std::string conteudo;
-    char bloco[1 << 16];
-    for (long long posicao = 0;;) {
-        const long long lidos = sistema::LerEm(fd_.Fd(), bloco, sizeof bloco, posicao);
-        if (lidos < 0 && errno == EINTR) continue;
-        if (lidos < 0)
-            throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o registo de entregas " + caminho_,
-                       std::strerror(errno));
-        if (lidos == 0) break;
-        conteudo.append(bloco, static_cast<std::size_t>(lidos));
-        posicao += lidos;
-    }
+    if (const int erro = fd_.LerTudo(conteudo))
+        throw Erro(erros::FicheiroIlegivel, "Não foi possível ler o registo de entregas " + caminho_,
+                   std::strerror(erro));
     for (const auto& linha : texto::Dividir(conteudo, '\n')) {
         // A line cut short before its last field may not name its workbook whole: that one goes again.
         const auto campos = texto::Dividir(linha, '\t');

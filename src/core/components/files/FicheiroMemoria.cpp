@@ -1,6 +1,5 @@
 #include "FicheiroMemoria.h"
 
-#include <cerrno>
 #include <cstring>
 
 #include "data/Erro.h"
@@ -19,15 +18,9 @@ std::unique_ptr<FicheiroMemoria> FicheiroMemoria::Criar()
 std::string FicheiroMemoria::Ler() const
 {
     std::string bytes;
-    char bloco[65536];
-    for (;;) {
-        const long long lidos =
-            sistema::LerEm(descritor_.Fd(), bloco, sizeof bloco, static_cast<long long>(bytes.size()));
-        if (lidos < 0)
-            throw Erro(erros::FicheiroNaoGravado, "Não foi possível ler o ficheiro em memória", std::strerror(errno));
-        if (lidos == 0) return bytes;
-        bytes.append(bloco, static_cast<std::size_t>(lidos));
-    }
+    if (const int erro = descritor_.LerTudo(bytes))
+        throw Erro(erros::FicheiroNaoGravado, "Não foi possível ler o ficheiro em memória", std::strerror(erro));
+    return bytes;
 }
 
 }  // namespace quorvelanti
