@@ -449,26 +449,32 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
 }  // namespace
 
 // Many messages in one second get 1, 2, 3...; a name taken by anyone else is never replaced. Each
-// is created like every file of the run, 0666 less the umask, and leaves the umask be.
+// is created like every file of the run, 0666 less the umask, and leaves the umask be. The same
+// holds when the run's session remembers the last name given.
 TEST(CorreioPastaSaida, NomesDoMesmoSegundoNuncaSubstituemOutro)
 {
-    apoio::PastaTemporaria pasta;
-    CorreioPastaSaida saida(pasta.Caminho());
-    const mode_t anterior = umask(077);
-    struct stat a {};
-    stat(saida.Gravar("m0", DataHora(2026, 12, 7)).c_str(), &a);
-    EXPECT_EQ(umask(anterior), 077u);
-    EXPECT_EQ(a.st_mode & 07777, 0600u);
-    for (int i = 1; i <= 70; ++i)
-        EXPECT_EQ(saida.Gravar("m" + std::to_string(i), kAgora), pasta / ("20261207230459-" + std::to_string(i) + ".eml"));
+    CorreioPastaSaida::Ultimo ultimo;
+    for (CorreioPastaSaida::Ultimo* memoria : {static_cast<CorreioPastaSaida::Ultimo*>(nullptr), &ultimo}) {
+        SCOPED_TRACE(memoria ? "com o último nome lembrado" : "sem memória");
+        apoio::PastaTemporaria pasta;
+        CorreioPastaSaida saida(pasta.Caminho(), memoria);
+        const mode_t anterior = umask(077);
+        struct stat a {};
+        stat(saida.Gravar("m0", DataHora(2026, 12, 7)).c_str(), &a);
+        EXPECT_EQ(umask(anterior), 077u);
+        EXPECT_EQ(a.st_mode & 07777, 0600u);
+        for (int i = 1; i <= 70; ++i)
+            EXPECT_EQ(saida.Gravar("m" + std::to_string(i), kAgora),
+                      pasta / ("20261207230459-" + std::to_string(i) + ".eml"));
 
-    std::filesystem::remove(pasta / "20261207230459-40.eml");   // sent and taken away by the sender
-    apoio::EscreverBytes(pasta / "20261207230459-71.eml", "alheio");  // put there by someone else
-    std::string novo = saida.Gravar("m72", kAgora);
-    EXPECT_EQ(apoio::LerBytes(novo), "m72");
-    EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-71.eml"), "alheio");
-    EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-39.eml"), "m39");
-    EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()).size(), 72u);  // no temporary file left
+        std::filesystem::remove(pasta / "20261207230459-40.eml");   // sent and taken away by the sender
+        apoio::EscreverBytes(pasta / "20261207230459-71.eml", "alheio");  // put there by someone else
+        std::string novo = saida.Gravar("m72", kAgora);
+        EXPECT_EQ(apoio::LerBytes(novo), "m72");
+        EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-71.eml"), "alheio");
+        EXPECT_EQ(apoio::LerBytes(pasta / "20261207230459-39.eml"), "m39");
+        EXPECT_EQ(apoio::Ficheiros(pasta.Caminho()).size(), 72u);  // no temporary file left
 
-    EXPECT_EQ(saida.Gravar("seguinte", DataHora(2026, 12, 7, 23, 5, 0)), pasta / "20261207230500-1.eml");
+        EXPECT_EQ(saida.Gravar("seguinte", DataHora(2026, 12, 7, 23, 5, 0)), pasta / "20261207230500-1.eml");
+    }
 }

@@ -120,6 +120,8 @@ std::string ControladorOdbcPredefinido();
 // The executable's own file name: "quorvelanti" / "quorvelanti.exe".
 std::string NomeExecutavel(const std::string& base);
 unsigned long IdProcesso() noexcept;
+// 64 bits from the system's source of randomness, for names and tokens no one may guess or repeat.
+std::uint64_t Aleatorio();
 // This machine's fully qualified name (what a mail server is told in EHLO); its bare host name
 // when it has none, "localhost" when not even that.
 std::string NomeMaquina();

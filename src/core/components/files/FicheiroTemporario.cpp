@@ -2,10 +2,10 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 #include "data/Descritor.h"
 #include "data/Erro.h"
@@ -34,10 +34,10 @@ constexpr std::size_t kSufixo = 6;
 std::string sufixoAleatorio()
 {
     static constexpr char letras[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device fonte;
-    std::uniform_int_distribution<std::size_t> escolha(0, sizeof letras - 2);
+    constexpr std::uint64_t kLetras = sizeof letras - 1;
+    std::uint64_t bits = sistema::Aleatorio();  // 36^6 is far below 2^64: six letters, evenly spread
     std::string sufixo;
-    for (std::size_t i = 0; i < kSufixo; ++i) sufixo += letras[escolha(fonte)];
+    for (std::size_t i = 0; i < kSufixo; ++i, bits /= kLetras) sufixo += letras[bits % kLetras];
     return sufixo;
 }
 

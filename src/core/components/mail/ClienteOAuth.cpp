@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
+#include "sistema/Sistema.h"
 
 namespace quorvelanti {
 
@@ -57,11 +57,10 @@ long segundosUnix(const Relogio& relogio)
 // 128 random bits: an assertion's "jti", which the endpoint uses to refuse a replay.
 std::string identificadorUnico()
 {
-    std::random_device aleatorio;
     std::string hex;
-    for (int n = 0; n < 4; ++n) {
-        char parte[9];
-        std::snprintf(parte, sizeof parte, "%08x", static_cast<unsigned>(aleatorio()));
+    for (int n = 0; n < 2; ++n) {
+        char parte[17];
+        std::snprintf(parte, sizeof parte, "%016llx", static_cast<unsigned long long>(sistema::Aleatorio()));
         hex += parte;
     }
     return hex;

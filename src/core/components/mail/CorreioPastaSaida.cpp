@@ -14,15 +14,17 @@ bool existe(const std::string& caminho)
     return sistema::LerAtributos(caminho, atributos, false) == 0;
 }
 
-// The first n after the run of names already taken in this second, found in log(n) looks:
-// trying n = 1, 2, 3... for each message costs the square of the messages of one second.
-int primeiroLivre(const std::string& base)
+// The first n after the run of names taken from 'ocupado' on (0 when none is known taken), found
+// in log(n) looks: trying n = 1, 2, 3... for each message costs the square of the messages of one
+// second.
+int primeiroLivre(const std::string& base, int ocupado)
 {
     auto nome = [&](int n) { return base + std::to_string(n) + ".eml"; };
-    int ocupado = 0, livre = 1;
+    int passo = 1, livre = ocupado + 1;
     while (existe(nome(livre))) {
         ocupado = livre;
-        livre *= 2;
+        passo *= 2;
+        livre = ocupado + passo;
     }
     while (livre - ocupado > 1) {
         int meio = ocupado + (livre - ocupado) / 2;
@@ -42,8 +44,12 @@ std::string CorreioPastaSaida::Gravar(const std::string& mensagem, const DataHor
         temporario.Escrever(mensagem);
         // A link fails rather than replace, so two messages of the same second never meet.
         const std::string base = pasta_ + "/" + agora.Formatar("yyyymmddhhmmss") + "-";
-        for (int n = primeiroLivre(base);; ++n)
-            if (std::string final = base + std::to_string(n) + ".eml"; temporario.Ligar(final)) return final;
+        const bool mesmoSegundo = ultimo_ && ultimo_->base == base;
+        for (int n = primeiroLivre(base, mesmoSegundo ? ultimo_->numero : 0);; ++n)
+            if (std::string final = base + std::to_string(n) + ".eml"; temporario.Ligar(final)) {
+                if (ultimo_) *ultimo_ = {base, n};
+                return final;
+            }
     } catch (const Erro& e) {
         throw Erro(erros::FicheiroNaoGravado, "Não foi possível gravar a mensagem em " + pasta_, e.Detalhe());
     }

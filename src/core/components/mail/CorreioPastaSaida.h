@@ -12,7 +12,16 @@ namespace quorvelanti {
 
 class CorreioPastaSaida {
 public:
-    explicit CorreioPastaSaida(std::string pasta) : pasta_(std::move(pasta)) {}
+    // The last name given, kept by whoever outlives one message (the run's mail session): the
+    // next message of the same second then finds its free name at the first look.
+    struct Ultimo {
+        std::string base;  // the folder and second: "/var/spool/quorvelanti/20261207230459-"
+        int numero = 0;
+    };
+
+    explicit CorreioPastaSaida(std::string pasta, Ultimo* ultimo = nullptr) : pasta_(std::move(pasta)), ultimo_(ultimo)
+    {
+    }
 
     // The path written, <yyyymmddhhmmss>-<n>.eml with a free n: 1, 2, 3... for the messages of
     // one second (after a file was taken away, some free n beyond it). Raises
@@ -21,6 +30,7 @@ public:
 
 private:
     std::string pasta_;
+    Ultimo* ultimo_;
 };
 
 }  // namespace quorvelanti

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <sstream>
 
 #include "ClienteOAuth.h"
@@ -47,10 +46,8 @@ std::string nomeFicheiro(const std::string& caminho)
 // without a counter shared by every service object.
 std::string tokenUnico()
 {
-    std::random_device aleatorio;
-    std::uint64_t bits = (static_cast<std::uint64_t>(aleatorio()) << 32) | aleatorio();
     char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(bits));
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(sistema::Aleatorio()));
     return std::to_string(sistema::IdProcesso()) + "." + hex;
 }
 
@@ -157,7 +154,8 @@ void ServicoCorreio::Enviar(const Pedido& pedido)
         return;
     }
     try {
-        CorreioPastaSaida(definicoes_->pastaSaida).Gravar(texto, c.data);
+        CorreioPastaSaida(definicoes_->pastaSaida, sessao_ ? &sessao_->UltimoNaPastaSaida() : nullptr)
+            .Gravar(texto, c.data);
     } catch (const Erro& e) {
         throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
     }

@@ -19,6 +19,7 @@
 // With Autenticacao=oauth2 the run's access token lives here too (GestorToken): every connection
 // logs in with it, a renewed token ends the connection that used the old one, and a token the
 // server refuses is replaced once before the message goes once more.
+// A run that writes to a pickup folder instead keeps here the last name it gave there.
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -26,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "CorreioPastaSaida.h"
 #include "ServicoCorreio.h"
 
 namespace quorvelanti {
@@ -55,6 +57,8 @@ public:
     void DefinirRelato(Relato relato) { relato_ = std::move(relato); }
     void Relatar(const std::string& linha) const;
 
+    CorreioPastaSaida::Ultimo& UltimoNaPastaSaida() { return ultimoNaPastaSaida_; }
+
 private:
     ResultadoEnvio transaccao(const ServicoCorreio::Definicoes& definicoes, const std::string& remetente,
                               const std::vector<std::string>& destinatarios, const std::string& mensagem);
@@ -68,6 +72,7 @@ private:
     int mensagensNaLigacao_ = 0;
     std::optional<std::chrono::steady_clock::time_point> fimUltima_;  // when the last transaction ended
     Relato relato_;
+    CorreioPastaSaida::Ultimo ultimoNaPastaSaida_;
 };
 
 }  // namespace quorvelanti

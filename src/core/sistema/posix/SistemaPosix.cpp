@@ -25,6 +25,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace quorvelanti::sistema {
@@ -245,6 +246,16 @@ std::string ControladorOdbcPredefinido() { return "FreeTDS"; }
 std::string NomeExecutavel(const std::string& base) { return base; }
 
 unsigned long IdProcesso() noexcept { return static_cast<unsigned long>(::getpid()); }
+
+std::uint64_t Aleatorio()
+{
+    // getentropy asks the kernel once; std::random_device probes the processor each time it is
+    // made, which a virtual machine pays dearly, and a name or token is made for every message.
+    std::uint64_t bits = 0;
+    if (::getentropy(&bits, sizeof bits) == 0) return bits;
+    std::random_device fonte;  // a kernel without getrandom
+    return (static_cast<std::uint64_t>(fonte()) << 32) | fonte();
+}
 
 std::string NomeMaquina()
 {

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 namespace quorvelanti::sistema {
@@ -332,6 +333,12 @@ std::string ControladorOdbcPredefinido() { return "ODBC Driver 18 for SQL Server
 std::string NomeExecutavel(const std::string& base) { return base + ".exe"; }
 
 unsigned long IdProcesso() noexcept { return GetCurrentProcessId(); }
+
+std::uint64_t Aleatorio()
+{
+    std::random_device fonte;  // the C runtime's rand_s, the system's generator
+    return (static_cast<std::uint64_t>(fonte()) << 32) | fonte();
+}
 
 std::string NomeMaquina()
 {
