@@ -57,6 +57,14 @@ int SincronizarPasta(const std::string& pasta) noexcept;
 // in 'caminho' a path that opens it anew while a descriptor lives ("/proc/self/fd/7"): a
 // descriptor, or -1 with errno set (ENOSYS where the system has none, as on Windows).
 int CriarFicheiroEmMemoria(std::string& caminho);
+// A file in the folder with no name yet (O_TMPFILE), gone with its last descriptor unless
+// NomearFicheiro gives it one, and in 'caminho' the path that reaches it meanwhile: a descriptor,
+// or -1 with errno set where the system or the folder's file system has none (EOPNOTSUPP,
+// EISDIR; ENOSYS on Windows).
+int CriarSemNome(const std::string& pasta, unsigned modo, std::string& caminho);
+// Gives the file that 'caminho' reaches (following a link such as /proc/self/fd/7) the name
+// 'nome', which it never replaces (EEXIST): 0 or the code.
+int NomearFicheiro(const std::string& caminho, const std::string& nome) noexcept;
 
 // An exclusive lock that never waits: 0, EWOULDBLOCK when another holder has it, or the code.
 // It goes with the descriptor, also when the process dies. On Windows it covers one byte far

@@ -53,10 +53,15 @@ bool removerSeAbandonado(const std::string& caminho)
 
 }  // namespace
 
-FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo) : destino_(destino)
+FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo, Uso uso) : destino_(destino)
 {
     const fs::path caminho(destino);
     const fs::path pasta = caminho.has_parent_path() ? caminho.parent_path() : fs::path(".");
+    if (uso == Uso::Ligar) {
+        descritor_ = Descritor(sistema::CriarSemNome(pasta.string(), modo, caminho_));
+        semNome_ = descritor_.Valido();
+        if (semNome_) return;  // else a hidden name, which also says why the folder takes no file
+    }
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         caminho_ = (pasta / ("." + caminho.filename().string() + kMarca + sufixoAleatorio())).string();
         descritor_ =
@@ -74,7 +79,7 @@ FicheiroTemporario::FicheiroTemporario(const std::string& destino, unsigned modo
 FicheiroTemporario::~FicheiroTemporario()
 {
     // Removed before the descriptor, and so the lock, goes: no other run removes it meanwhile.
-    if (descritor_.Valido()) sistema::Remover(caminho_);
+    if (descritor_.Valido() && !semNome_) sistema::Remover(caminho_);
 }
 
 void FicheiroTemporario::Escrever(const std::string& bytes)
@@ -110,7 +115,7 @@ void FicheiroTemporario::Substituir()
 bool FicheiroTemporario::Ligar(const std::string& nome)
 {
     sincronizar();
-    if ((errno = sistema::DarNomeNovo(caminho_, nome))) {
+    if ((errno = semNome_ ? sistema::NomearFicheiro(caminho_, nome) : sistema::DarNomeNovo(caminho_, nome))) {
         if (errno == EEXIST) return false;
         falhar("Não foi possível gravar", nome);
     }

@@ -10,8 +10,8 @@
 //   escrever(t.Caminho());                        // by name, through any file handle
 //   t.Substituir();                               // synced, then renamed onto /var/rel/mapa.xlsx
 //
-//   FicheiroTemporario m("/var/spool/q/quorvelanti.eml");   // .quorvelanti.eml.tmp-0ab12c
-//   m.Escrever(mensagem);
+//   FicheiroTemporario m("/var/spool/q/quorvelanti.eml", 0666, FicheiroTemporario::Uso::Ligar);
+//   m.Escrever(mensagem);                                    // a file with no name yet
 //   if (!m.Ligar("/var/spool/q/1.eml")) m.Ligar("/var/spool/q/2.eml");   // never replaces
 //
 //   FicheiroTemporario::RemoverAbandonados("/var/rel");   // at the start of the next run
@@ -32,8 +32,13 @@ public:
         using Erro::Erro;
     };
 
+    // What the file is for. One only ever given a name of its own (Ligar), never put in place of
+    // another, has where the system allows no name at all until then (O_TMPFILE): nothing to lock,
+    // no name to remove, nothing a killed run leaves behind. Elsewhere it is hidden like the others.
+    enum class Uso { Substituir, Ligar };
+
     // Created empty with the given mode less the umask; 0666 gives what any new file gets.
-    explicit FicheiroTemporario(const std::string& destino, unsigned modo = 0666);
+    explicit FicheiroTemporario(const std::string& destino, unsigned modo = 0666, Uso uso = Uso::Substituir);
     ~FicheiroTemporario();
     FicheiroTemporario(const FicheiroTemporario&) = delete;
     FicheiroTemporario& operator=(const FicheiroTemporario&) = delete;
@@ -63,7 +68,8 @@ private:
 
     std::string destino_;
     std::string caminho_;
-    Descritor descritor_{-1};  // open, and locked, until committed or gone
+    Descritor descritor_{-1};  // open, and locked when it has a name, until committed or gone
+    bool semNome_ = false;     // reached through /proc until Ligar names it
     bool sincronizado_ = false;
 };
 

@@ -38,9 +38,9 @@ int primeiroLivre(const std::string& base, int ocupado)
 std::string CorreioPastaSaida::Gravar(const std::string& mensagem, const DataHora& agora) const
 {
     try {
-        // Created like any file the run writes (each carries a workbook), and kept locked until
-        // the message has its final name, so a later run's cleanup leaves it be meanwhile.
-        FicheiroTemporario temporario(pasta_ + "/quorvelanti.eml");
+        // Created like any file the run writes (each carries a workbook), with no name until its
+        // final one where the system allows, else hidden and locked until then.
+        FicheiroTemporario temporario(pasta_ + "/quorvelanti.eml", 0666, FicheiroTemporario::Uso::Ligar);
         temporario.Escrever(mensagem);
         // A link fails rather than replace, so two messages of the same second never meet.
         const std::string base = pasta_ + "/" + agora.Formatar("yyyymmddhhmmss") + "-";

@@ -115,13 +115,15 @@ int SincronizarPasta(const std::string& pasta) noexcept
     return erro;
 }
 
-int CriarFicheiroEmMemoria([[maybe_unused]] std::string& caminho)
-{
 #ifdef __linux__
-    const int fd = ::memfd_create("quorvelanti", MFD_CLOEXEC);
+namespace {
+
+// The descriptor of a file that has no name, and in 'caminho' its path under /proc; -1 (closed,
+// ENOENT) without /proc (a bare chroot), where the path would name nothing, or something else.
+int comCaminhoProc(int fd, std::string& caminho)
+{
     if (fd < 0) return -1;
     caminho = "/proc/self/fd/" + std::to_string(fd);
-    // Without /proc (a bare chroot) the path would name nothing, or something else.
     Atributos ficheiro, peloCaminho;
     if (LerAtributos(fd, ficheiro) != 0 || LerAtributos(caminho, peloCaminho) != 0 ||
         ficheiro.dispositivo != peloCaminho.dispositivo || ficheiro.identificador != peloCaminho.identificador) {
@@ -130,10 +132,35 @@ int CriarFicheiroEmMemoria([[maybe_unused]] std::string& caminho)
         return -1;
     }
     return fd;
+}
+
+}  // namespace
+#endif
+
+int CriarFicheiroEmMemoria([[maybe_unused]] std::string& caminho)
+{
+#ifdef __linux__
+    return comCaminhoProc(::memfd_create("quorvelanti", MFD_CLOEXEC), caminho);
 #else
     errno = ENOSYS;
     return -1;
 #endif
+}
+
+int CriarSemNome([[maybe_unused]] const std::string& pasta, [[maybe_unused]] unsigned modo,
+                 [[maybe_unused]] std::string& caminho)
+{
+#ifdef __linux__
+    return comCaminhoProc(::open(pasta.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, modo), caminho);
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+int NomearFicheiro(const std::string& caminho, const std::string& nome) noexcept
+{
+    return codigo(::linkat(AT_FDCWD, caminho.c_str(), AT_FDCWD, nome.c_str(), AT_SYMLINK_FOLLOW));
 }
 
 int BloquearSemEsperar(int fd) noexcept { return codigo(::flock(fd, LOCK_EX | LOCK_NB)); }

@@ -194,6 +194,14 @@ int CriarFicheiroEmMemoria(std::string&)
     return -1;
 }
 
+int CriarSemNome(const std::string&, unsigned, std::string&)
+{
+    errno = ENOSYS;
+    return -1;
+}
+
+int NomearFicheiro(const std::string&, const std::string&) noexcept { return ENOSYS; }
+
 int BloquearSemEsperar(int fd) noexcept
 {
     OVERLAPPED onde{};
