@@ -1,5 +1,7 @@
 #include "EnvioMail.h"
 
+#include <optional>
+
 #include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
@@ -11,9 +13,9 @@ namespace quorvelanti {
 
 namespace {
 
-// The attachment is read from 'ficheiro' and named 'nome'.
+// The attachment is named 'nome'; its bytes are 'bytes' when given, else read from 'ficheiro'.
 void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string& ficheiro, const std::string& nome,
-            const std::string& sMsg, const std::string& sCC, TipoMail iTipo)
+            std::optional<std::string> bytes, const std::string& sMsg, const std::string& sCC, TipoMail iTipo)
 {
     // The default stays in the run state, so every later subject of the run starts with it.
     if (ctx.Assunto.empty()) ctx.Assunto = "Quorvelanti";
@@ -34,7 +36,8 @@ void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string
                         .mensagem = sMsg,
                         .anexo = ficheiro,
                         .comAnexo = true,
-                        .nomeAnexo = nome});
+                        .nomeAnexo = nome,
+                        .bytesAnexo = std::move(bytes)});
     } catch (const Erro&) {
         // The server may hold it already: recorded, a resume does not send it a second time.
         if (correio.EntregaIncerta()) ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), {.incerta = true});
@@ -55,13 +58,13 @@ void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string
 void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Livro, const std::string& sMsg,
                const std::string& sCC, TipoMail iTipo)
 {
-    enviar(ctx, Destino, Livro.caminho, Livro.anexo, sMsg, sCC, iTipo);
+    enviar(ctx, Destino, Livro.caminho, Livro.anexo, std::nullopt, sMsg, sCC, iTipo);
 }
 
 void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro, const std::string& sMsg,
                const std::string& sCC, TipoMail iTipo)
 {
-    enviar(ctx, Destino, Livro.Caminho(), Livro.NomeAnexo(), sMsg, sCC, iTipo);
+    enviar(ctx, Destino, Livro.Caminho(), Livro.NomeAnexo(), Livro.BytesEmMemoria(), sMsg, sCC, iTipo);
 }
 
 }  // namespace quorvelanti

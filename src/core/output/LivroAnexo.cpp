@@ -37,6 +37,12 @@ const std::string& LivroAnexo::Caminho() const
     return ficheiro_ ? ficheiro_->Caminho() : destino_;
 }
 
+std::optional<std::string> LivroAnexo::BytesEmMemoria() const
+{
+    if (!memoria_) return std::nullopt;
+    return memoria_->Ler();
+}
+
 const std::string& LivroAnexo::Ficheiro() const { return destino_; }
 
 const std::string& LivroAnexo::NomeAnexo() const { return nomeAnexo_; }

@@ -7,12 +7,13 @@
 //
 //   auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Adm_EMP.xlsx");
 //   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome, tipo);
-//   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // reads livro.Caminho()
+//   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // takes its bytes
 //   // on success: nothing more, the temporary file goes with livro
 //   // on failure: livro.Guardar();   // synced, renamed onto livro.Ficheiro()
 //
 // While the object holds a temporary file it stays locked, so a concurrent run's cleanup leaves it be.
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quorvelanti {
@@ -32,6 +33,8 @@ public:
 
     // Where the bytes are now.
     const std::string& Caminho() const;
+    // The bytes when they lie in memory, read without opening anything; none for a file.
+    std::optional<std::string> BytesEmMemoria() const;
     // The usual name in the log folder; its last part names the attachment.
     const std::string& Ficheiro() const;
     // The name the attachment shows.

@@ -84,7 +84,7 @@ Envelope envelopeDe(const ServicoCorreio::Pedido& pedido)
     e.destinatarios = envelope(c, mensagem::LerEnderecos(pedido.copiaOculta));
     if (e.destinatarios.empty()) throw Erro(erros::ValorInvalido, "Mensagem sem destinatários");
     if (pedido.comAnexo) {
-        c.bytesAnexo = lerAnexo(pedido.anexo);
+        c.bytesAnexo = pedido.bytesAnexo ? *pedido.bytesAnexo : lerAnexo(pedido.anexo);
         c.nomeAnexo = pedido.nomeAnexo.empty() ? nomeFicheiro(pedido.anexo) : pedido.nomeAnexo;
     }
     c.assunto = pedido.assunto;

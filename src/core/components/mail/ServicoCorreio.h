@@ -28,6 +28,7 @@
 // message went out, a missing reply is no failure to try again: the server may have taken it, so
 // Enviar raises Erro(erros::CorreioIncerto) and EntregaIncerta() tells it.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,8 @@ public:
         bool comAnexo = false;  // attach the file 'anexo'
         int prioridade = 0;
         std::string nomeAnexo{};  // the attachment's name; "": the last part of anexo
+        // The attachment's bytes when the caller holds them; the file 'anexo' is not read then.
+        std::optional<std::string> bytesAnexo{};
     };
     // Sends it; failures raise Erro. The attachment may be read from a file of another name:
     // Enviar({.origem = ..., .anexo = "/var/rel/.x.xlsx.tmp-k3x9a2", .comAnexo = true, .nomeAnexo = "x.xlsx"}).
