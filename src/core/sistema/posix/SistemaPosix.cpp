@@ -118,19 +118,35 @@ int SincronizarPasta(const std::string& pasta) noexcept
 #ifdef __linux__
 namespace {
 
+std::string caminhoProc(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// Whether /proc/self/fd/N reaches the process's descriptor N; not in a bare chroot, where the
+// path would name nothing, or something else. A fact of the process's file system, asked once.
+bool procAlcancaDescritores()
+{
+    static const bool alcanca = [] {
+        const int fd = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        Atributos descritor, peloCaminho;
+        const bool igual =
+            fd >= 0 && LerAtributos(fd, descritor) == 0 && LerAtributos(caminhoProc(fd), peloCaminho) == 0 &&
+            descritor.dispositivo == peloCaminho.dispositivo && descritor.identificador == peloCaminho.identificador;
+        Fechar(fd);
+        return igual;
+    }();
+    return alcanca;
+}
+
 // The descriptor of a file that has no name, and in 'caminho' its path under /proc; -1 (closed,
-// ENOENT) without /proc (a bare chroot), where the path would name nothing, or something else.
+// ENOENT) when /proc does not reach it.
 int comCaminhoProc(int fd, std::string& caminho)
 {
     if (fd < 0) return -1;
-    caminho = "/proc/self/fd/" + std::to_string(fd);
-    Atributos ficheiro, peloCaminho;
-    if (LerAtributos(fd, ficheiro) != 0 || LerAtributos(caminho, peloCaminho) != 0 ||
-        ficheiro.dispositivo != peloCaminho.dispositivo || ficheiro.identificador != peloCaminho.identificador) {
+    if (!procAlcancaDescritores()) {
         Fechar(fd);
         errno = ENOENT;
         return -1;
     }
+    caminho = caminhoProc(fd);
     return fd;
 }
 
