@@ -136,17 +136,17 @@ bool procAlcancaDescritores()
     return alcanca;
 }
 
-// The descriptor of a file that has no name, and in 'caminho' its path under /proc; -1 (closed,
-// ENOENT) when /proc does not reach it.
-int comCaminhoProc(int fd, std::string& caminho)
+// The descriptor of a file with no name that 'criar' makes, and in 'caminho' its path under
+// /proc; -1 (ENOENT) without making it when /proc does not reach descriptors.
+template <class Criar>
+int comCaminhoProc(Criar criar, std::string& caminho)
 {
-    if (fd < 0) return -1;
     if (!procAlcancaDescritores()) {
-        Fechar(fd);
         errno = ENOENT;
         return -1;
     }
-    caminho = caminhoProc(fd);
+    const int fd = criar();
+    if (fd >= 0) caminho = caminhoProc(fd);
     return fd;
 }
 
@@ -156,7 +156,7 @@ int comCaminhoProc(int fd, std::string& caminho)
 int CriarFicheiroEmMemoria([[maybe_unused]] std::string& caminho)
 {
 #ifdef __linux__
-    return comCaminhoProc(::memfd_create("quorvelanti", MFD_CLOEXEC), caminho);
+    return comCaminhoProc([] { return ::memfd_create("quorvelanti", MFD_CLOEXEC); }, caminho);
 #else
     errno = ENOSYS;
     return -1;
@@ -167,7 +167,7 @@ int CriarSemNome([[maybe_unused]] const std::string& pasta, [[maybe_unused]] uns
                  [[maybe_unused]] std::string& caminho)
 {
 #ifdef __linux__
-    return comCaminhoProc(::open(pasta.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, modo), caminho);
+    return comCaminhoProc([&] { return ::open(pasta.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, modo); }, caminho);
 #else
     errno = ENOSYS;
     return -1;
