@@ -16,6 +16,7 @@
 #include "app/Verificacao.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
+#include "data/Texto.h"
 #include "run/ContextoExecucao.h"
 #include "sistema/Sistema.h"
 
@@ -27,10 +28,15 @@ using namespace quorvelanti;
 
 namespace {
 
+// Lines carry texts of the parameter file, the databases and the servers: each goes out as one
+// visible line, so none can drive the terminal or pass for another line.
 class ProgressoConsola : public SaidaProgresso {
 public:
-    void AddLista(const std::string& Texto) override { std::cout << Texto << '\n' << std::flush; }
-    void Aviso(const std::string& texto) override { std::cerr << texto << std::endl; }
+    void AddLista(const std::string& Texto) override
+    {
+        std::cout << texto::UmaLinhaVisivel(Texto) << '\n' << std::flush;
+    }
+    void Aviso(const std::string& linha) override { std::cerr << texto::UmaLinhaVisivel(linha) << std::endl; }
 };
 
 class SemEventos : public BombaEventos {
@@ -105,7 +111,7 @@ int correrAutomatico(ContextoExecucao& ctx)
 {
     auto falha = CorrerSincronizar(ctx);
     if (!falha) return 0;
-    std::cerr << "Erro " << falha->numero << ": " << falha->descricao << std::endl;
+    std::cerr << texto::UmaLinhaVisivel("Erro " + std::to_string(falha->numero) + ": " + falha->descricao) << std::endl;
     return falha->estado;
 }
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "Cenario.h"
@@ -58,7 +60,7 @@ TEST(Verificar, FicheiroCertoTudoOkSemEscreverNemEnviar)
     const auto r = verificar(cenario);
     EXPECT_EQ(r.estado, 0) << r.saida << r.erros;
     const auto todas = linhas(r.saida);
-    EXPECT_EQ(todas.size(), 7u) << r.saida;
+    EXPECT_EQ(todas.size(), 8u) << r.saida;
     for (const auto& l : todas) EXPECT_EQ(l.substr(0, 6), "ok    ") << l;
     EXPECT_TRUE(Contem(r.saida, "com TLS (starttls), login de rel")) << r.saida;
     EXPECT_EQ(smtp.Ligacoes(), 1);
@@ -145,6 +147,47 @@ TEST(Verificar, OAuthPedeTokenEEntraSemEnviar)
     EXPECT_EQ(smtp.Ligacoes(), 1) << "no sign-in tried without a token";
     EXPECT_EQ(smtp.Transaccoes(), 0);
     EXPECT_TRUE(apoio::Ficheiros(cenario.PastaLog()).empty());
+}
+
+// Keys where the program does not read them, a delivery ledger that is a FIFO and control
+// characters in the file: a FALHA for each misplaced key and for the ledger, an info line for
+// what is only unread, nothing on the output that drives a terminal. The run itself warns of the
+// misplaced keys, in its log and on stderr, and goes on.
+TEST(Verificar, ChavesForaDoLugarEUmRegistoQueACorridaRecusa)
+{
+    falhas::Cenario cenario;
+    cenario.EmpresaVazia("a.db");
+    const std::string estranha = std::string("Velha\x1b[2J\0", 10) + "=1\r\n";
+    cenario.Parametros("[EMPRESAS]\r\nA\r\n[FIM]\r\n" + falhas::Cenario::Seccao("A", "a.db", "Porta=25\r\n") +
+                       "[RETIRADA]\r\nServidor=sql\r\nEmpresa=R\r\n" +
+                       cenario.Globais("PastaSaida=" + cenario.PastaLog() + "\r\nAvisoFalha=aviso@emp.pt\r\n" +
+                                       "GrupoPortes='P'\r\n" + estranha));
+    const std::string registo = cenario.FicheiroEntregas();
+    ASSERT_EQ(mkfifo(registo.c_str(), 0600), 0);
+    auto r = verificar(cenario);
+    EXPECT_EQ(r.estado, 1) << r.saida;
+    const auto f = falhasEm(r.saida);
+    ASSERT_EQ(f.size(), 4u) << r.saida;
+    EXPECT_EQ(f[0], "FALHA [A] Porta: a chave não é lida em [A]; pertence a [SMTP]");
+    EXPECT_EQ(f[1], "FALHA [SMTP] AvisoFalha: a chave não é lida em [SMTP]; pertence a [Log]");
+    EXPECT_EQ(f[2], "FALHA [SMTP] GrupoPortes: a chave não é lida em [SMTP]; pertence à secção de cada empresa");
+    EXPECT_TRUE(Contem(f[3], "registo de entregas") && Contem(f[3], "não é um ficheiro normal")) << f[3];
+    EXPECT_TRUE(Contem(r.saida, "info  [RETIRADA]: secção que o programa não lê")) << r.saida;
+    EXPECT_TRUE(Contem(r.saida, "info  [SMTP] Velha\uFFFD[2J\uFFFD: chave que o programa não lê")) << r.saida;
+    EXPECT_EQ(r.saida.find_first_of(std::string("\x1b\0", 2)), std::string::npos);
+
+    // The run refuses that ledger as the check said; without it, it runs and warns.
+    r = cenario.Correr();
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_TRUE(Contem(r.erros, "não é um ficheiro normal")) << r.erros;
+    ASSERT_EQ(unlink(registo.c_str()), 0);
+    r = cenario.Correr();
+    EXPECT_EQ(r.estado, 0) << r.erros;
+    const std::string aviso = "Aviso: [SMTP] AvisoFalha: a chave não é lida em [SMTP]; pertence a [Log]";
+    EXPECT_TRUE(Contem(r.erros, aviso)) << r.erros;
+    const auto registoCorrida = cenario.MensagensRegisto();
+    EXPECT_NE(std::find(registoCorrida.begin(), registoCorrida.end(), aviso), registoCorrida.end());
+    EXPECT_EQ(r.erros.find_first_of(std::string("\x1b\0", 2)), std::string::npos);
 }
 
 // The most likely installation slip: a parameter file the service user may not read. The run

@@ -59,4 +59,7 @@ TEST(Texto, DaBaseDeDadosLegivelEDentroDoXml)
     EXPECT_TRUE(texto::SoCaracteresXml("Emissão Mapas\r\n"));
     EXPECT_FALSE(texto::SoCaracteresXml("\xEF\xBF\xBE"));
     EXPECT_FALSE(texto::Utf8Valido("\xED\xA0\x80"));
+    // One visible line: blanks for line breaks, U+FFFD for what would drive a terminal.
+    EXPECT_EQ(texto::UmaLinhaVisivel(std::string("ok\r\nFALHA\t\x1b[2K\0\x7f\xC2\x9B" "1m\xC2\xA0é", 24)),
+              "ok  FALHA \uFFFD[2K\uFFFD\uFFFD\uFFFD" "1m\xC2\xA0é");
 }

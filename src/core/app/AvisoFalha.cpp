@@ -104,11 +104,10 @@ void AvisarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha) noexcept
         relatar(ctx, "Aviso de falha enviado para " + destino, false);
         for (const auto& recusa : correio.Recusados())
             relatar(ctx, "O aviso de falha não chegou a " + recusa.endereco + ": " + recusa.resposta, true);
-    } catch (const Erro& erro) {
-        relatar(ctx, "Não foi possível enviar o aviso de falha para " + destino + ": " + erro.DescricaoCompleta(),
-                true);
     } catch (const std::exception& erro) {
-        relatar(ctx, "Não foi possível enviar o aviso de falha para " + destino + ": " + erro.what(), true);
+        relatar(ctx,
+                "Não foi possível enviar o aviso de falha para " + destino + ": " + Erro::De(erro).DescricaoCompleta(),
+                true);
     }
 }
 

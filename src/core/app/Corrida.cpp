@@ -61,8 +61,9 @@ std::optional<FalhaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<B
         return std::nullopt;
     } catch (const Erro& erro) {
         return terminou(ctx, {erro.Numero(), erro.DescricaoCompleta(), FalhasCorrida::Estado(erro)});
-    } catch (const std::exception& erro) {
-        return terminou(ctx, {0, erro.what(), 1});
+    } catch (const std::exception& excepcao) {
+        const Erro erro = Erro::De(excepcao);
+        return terminou(ctx, {erro.Numero(), erro.DescricaoCompleta(), 1});
     }
 }
 

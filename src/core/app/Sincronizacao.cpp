@@ -17,6 +17,7 @@
 #include "reports/daily/ExtrairMapas.h"
 #include "reports/weekly/ExtrairEncClienteSemanal.h"
 #include "run/ContextoExecucao.h"
+#include "settings/ChavesParametros.h"
 #include "settings/Parametros.h"
 #include "settings/RegistoEntregas.h"
 #include "sistema/Sistema.h"
@@ -64,15 +65,30 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
     return ligacao;
 }
 
+// A warning goes where the scheduler's output and the log are read.
+void avisar(ContextoExecucao& ctx, const std::string& aviso)
+{
+    ctx.progresso.Aviso(aviso);
+    if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
+}
+
 // The parameter file holds passwords: say so when anyone may read it. Its group may: the
 // service's group reads the files that root owns (root:quorvelanti 0640).
 void avisarSeLegivelPorOutros(ContextoExecucao& ctx)
 {
     if (!sistema::LegivelPorOutros(ctx.FicheiroIni)) return;
-    const std::string aviso = "Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
-                              " tem palavras-passe e qualquer utilizador o pode ler (use chmod o-rwx)";
-    ctx.progresso.Aviso(aviso);
-    if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
+    avisar(ctx, "Aviso: o ficheiro de parâmetros " + ctx.FicheiroIni +
+                    " tem palavras-passe e qualquer utilizador o pode ler (use chmod o-rwx)");
+}
+
+// A key under another section than its own is never read: every run says so, naming where the
+// key belongs, until the file is mended.
+void avisarChavesDeslocadas(ContextoExecucao& ctx, const std::vector<std::string>& empresas)
+{
+    LeitorIni ini(&ctx.cacheIni);
+    ini.DefinirFicheiro(ctx.FicheiroIni);
+    for (const auto& achado : ChavesParametros::Examinar(ini, empresas))
+        if (achado.tipo == ChavesParametros::Tipo::Deslocada) avisar(ctx, "Aviso: " + achado.Texto());
 }
 
 // A file without the list still makes a run of its opening and closing lines; the scheduler's
@@ -320,6 +336,7 @@ void Sincronizar(ContextoExecucao& ctx)
     bool comLista = false;
     const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
     if (!comLista) avisarSemLista(ctx);
+    avisarChavesDeslocadas(ctx, empresas);
     VerificarSegredos(ctx.FicheiroIni, empresas, &ctx.cacheIni);
     ctx.Progresso("Emissão Mapas");
     // After the first line, so a log that cannot be written is the failure told; before the

@@ -13,7 +13,9 @@
 #include "data/Texto.h"
 #include "reports/LerMailVendedor.h"
 #include "run/ContextoExecucao.h"
+#include "settings/ChavesParametros.h"
 #include "settings/Parametros.h"
+#include "settings/RegistoEntregas.h"
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
@@ -32,22 +34,24 @@ public:
             ctx_.progresso.AddLista("ok    " + assunto + (feito.empty() ? "" : ": " + feito));
             return true;
         } catch (const Erro& erro) {
-            falhar(assunto, erro.DescricaoCompleta());
+            Falhar(assunto, erro.DescricaoCompleta());
         } catch (const std::exception& erro) {
-            falhar(assunto, erro.what());
+            Falhar(assunto, Erro::De(erro).DescricaoCompleta());
         }
         return false;
     }
 
-    bool TudoBem() const { return falhas_ == 0; }
-
-private:
-    void falhar(const std::string& assunto, const std::string& razao)
+    void Falhar(const std::string& assunto, const std::string& razao)
     {
         ++falhas_;
         ctx_.progresso.AddLista("FALHA " + assunto + ": " + razao);
     }
+    // A line that tells without failing the check.
+    void Informar(const std::string& texto) { ctx_.progresso.AddLista("info  " + texto); }
 
+    bool TudoBem() const { return falhas_ == 0; }
+
+private:
     ContextoExecucao& ctx_;
     int falhas_ = 0;
 };
@@ -133,6 +137,21 @@ std::string empresaExterna(ContextoExecucao& ctx, const std::string& nome)
     return "ligação em " + emSegundos(segundosDesde(ctx.relogio, inicio));
 }
 
+// A key under another section than its own is never read: the check fails on it. Keys and
+// sections the program does not read at all are only told.
+void verificarLugarDasChaves(Verificacao& v, ContextoExecucao& ctx, const std::vector<std::string>& empresas)
+{
+    LeitorIni ini(&ctx.cacheIni);
+    ini.DefinirFicheiro(ctx.FicheiroIni);
+    for (const auto& achado : ChavesParametros::Examinar(ini, empresas)) {
+        if (achado.tipo != ChavesParametros::Tipo::Deslocada) {
+            v.Informar(achado.Texto());
+            continue;
+        }
+        v.Falhar(achado.Assunto(), achado.razao);
+    }
+}
+
 }  // namespace
 
 bool VerificarParametros(ContextoExecucao& ctx)
@@ -151,12 +170,18 @@ bool VerificarParametros(ContextoExecucao& ctx)
         empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
         return listaEmpresas(empresas, comLista);
     });
+    verificarLugarDasChaves(v, ctx, empresas);
     Parametros parametros;
     parametros.FicheiroIni(ctx.FicheiroIni);
     v.Verificar("[Log] Directoria", [&] {
         parametros.Ler();
         return pastaRegisto(parametros);
     });
+    if (!texto::Aparar(parametros.Log_Directoria()).empty())
+        v.Verificar("registo de entregas", [&] {
+            const std::string caminho = RegistoEntregas::NomeFicheiro(Parametros::PastaDe(parametros.Log_Directoria()));
+            return caminho + (RegistoEntregas::VerificarCaminho(caminho) ? "" : " (criado na primeira corrida)");
+        });
     if (!texto::Aparar(parametros.Log_AvisoFalha()).empty())
         v.Verificar("[Log] AvisoFalha", [&] { return enderecos(parametros.Log_AvisoFalha()); });
 

@@ -45,6 +45,7 @@ constexpr long LogFechado = 603;
 constexpr long ExecucaoEmCurso = 604;
 constexpr long CorridaInterrompida = 605;
 constexpr long FalhasNaCorrida = 606;
+constexpr long MemoriaEsgotada = 607;
 }  // namespace erros
 
 class Erro : public std::runtime_error {
@@ -58,6 +59,10 @@ public:
     const std::string& Detalhe() const noexcept { return detalhe_; }
     // Description and detail together, as shown to a person: "descrição: detalhe".
     std::string DescricaoCompleta() const;
+
+    // The Erro a standard exception stands for: running out of memory is MemoriaEsgotada, said
+    // in words; anything else keeps its text, numbered 0.
+    static Erro De(const std::exception& excepcao);
 
 private:
     long numero_;

@@ -159,6 +159,24 @@ std::string Saneado(std::string utf8)
     return s;
 }
 
+std::string UmaLinhaVisivel(std::string utf8)
+{
+    std::string s = Saneado(std::move(utf8));
+    std::string linha;
+    linha.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t inicio = i;
+        const std::uint32_t cp = lerCodigo(s, i);
+        if (cp == '\t' || cp == '\n' || cp == '\r')
+            linha += ' ';
+        else if (cp == 0x7F || (cp >= 0x80 && cp <= 0x9F))
+            acrescentarUtf8(linha, kSubstituto);
+        else
+            linha.append(s, inicio, i - inicio);
+    }
+    return linha;
+}
+
 std::string DeWindows1252(const std::string& bytes)
 {
     std::string s;

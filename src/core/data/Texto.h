@@ -20,6 +20,12 @@ std::string DeBaseDados(std::string bytes);
 std::string Saneado(std::string utf8);
 // True when Saneado would leave the text as it is.
 bool SoCaracteresXml(const std::string& utf8);
+// The text as one line a terminal shows as it is, whatever a file or a server put in it: Saneado,
+// then tab, LF and CR become a blank and the controls XML allows (DEL, U+0080 to U+009F) U+FFFD,
+// so no escape sequence reaches the terminal and no line can pass for another.
+//
+//   UmaLinhaVisivel("ok\n\x1b[2Kfalso")  // "ok \uFFFD[2Kfalso"
+std::string UmaLinhaVisivel(std::string utf8);
 // Windows-1252 bytes to UTF-8 (the five undefined bytes map to U+FFFD).
 std::string DeWindows1252(const std::string& bytes);
 // UTF-8 to Windows-1252; characters outside the code page become '?'.

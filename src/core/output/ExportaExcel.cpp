@@ -1,6 +1,7 @@
 #include "ExportaExcel.h"
 
 #include <iostream>
+#include <new>
 
 #include "data/Erro.h"
 #include "output/EscritorLivro.h"
@@ -110,6 +111,8 @@ auto exportar(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas
     } catch (const Erro& erro) {
         if (alheiaAoLivro(erro)) throw;
         terminar(ctx, erro);
+    } catch (const std::bad_alloc&) {
+        throw;  // the run's failure, not the workbook's: it ends the run as memory running out
     } catch (const std::exception& e) {
         terminar(ctx, Erro(erros::LivroFalhou, "Falha ao escrever o livro " + Ficheiro, e.what()));
     }

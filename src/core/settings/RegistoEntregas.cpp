@@ -73,31 +73,41 @@ int daEmpresa(const std::set<std::string>& livros, const std::string& empresa)
     return n;
 }
 
+Erro recusa(const std::string& caminho, const std::string& porque)
+{
+    return Erro(erros::RegistoEntregasFalhou,
+                "O registo de entregas " + caminho + " não pode ser escrito; sem ele nada é enviado", porque);
+}
+
 }  // namespace
+
+bool RegistoEntregas::VerificarCaminho(const std::string& caminho)
+{
+    // Looked at before it is opened: opening a FIFO for writing may wait for a reader.
+    sistema::Atributos atributos;
+    if (sistema::LerAtributos(caminho, atributos, false) != 0) return false;
+    if (!atributos.regular)
+        throw recusa(caminho, atributos.ligacao ? "é uma ligação simbólica" : "não é um ficheiro normal");
+    return true;
+}
 
 RegistoEntregas::RegistoEntregas(std::string caminho, Corrida corrida)
     : caminho_(std::move(caminho)), corrida_(std::move(corrida))
 {
     corrida_.ficheiroIni = resolver(corrida_.ficheiroIni);
-    auto recusa = [&](const std::string& porque) {
-        return Erro(erros::RegistoEntregasFalhou,
-                    "O registo de entregas " + caminho_ + " não pode ser escrito; sem ele nada é enviado", porque);
-    };
-    // Looked at before it is opened: opening a FIFO for writing may wait for a reader.
+    VerificarCaminho(caminho_);
     sistema::Atributos atributos;
-    if (sistema::LerAtributos(caminho_, atributos, false) == 0 && !atributos.regular)
-        throw recusa(atributos.ligacao ? "é uma ligação simbólica" : "não é um ficheiro normal");
     // Never through a link planted under the name, not even one planted since.
     fd_ = Descritor(
         sistema::Abrir(caminho_, {.escrever = true, .acrescentar = true, .criar = true, .seguirLigacao = false}));
-    if (!fd_.Valido()) throw recusa(errno == ELOOP ? "é uma ligação simbólica" : std::strerror(errno));
-    if (int erro = sistema::LerAtributos(fd_.Fd(), atributos)) throw recusa(std::strerror(erro));
-    if (!atributos.regular) throw recusa("não é um ficheiro normal");
+    if (!fd_.Valido()) throw recusa(caminho_, errno == ELOOP ? "é uma ligação simbólica" : std::strerror(errno));
+    if (int erro = sistema::LerAtributos(fd_.Fd(), atributos)) throw recusa(caminho_, std::strerror(erro));
+    if (!atributos.regular) throw recusa(caminho_, "não é um ficheiro normal");
     if (atributos.tamanho > 0) return;
     int erro = fd_.EscreverTudo(kCabecalho);
     if (erro == 0) erro = sistema::Sincronizar(fd_.Fd());
     if (erro == 0) erro = sincronizarPasta(caminho_);
-    if (erro != 0) throw recusa(std::strerror(erro));
+    if (erro != 0) throw recusa(caminho_, std::strerror(erro));
 }
 
 std::string RegistoEntregas::NomeFicheiro(const std::string& pastaLog) { return pastaLog + "ENTREGAS_MAPAS.txt"; }

@@ -58,6 +58,9 @@ public:
     // device, a symbolic link (never followed, for reading or writing), a file it may not write.
     RegistoEntregas(std::string caminho, Corrida corrida);
 
+    // What a run would find at the path, told without opening it: true for a regular file, false
+    // for none yet (a run creates it); for anything else the Erro the constructor raises.
+    static bool VerificarCaminho(const std::string& caminho);
     // <pastaLog>ENTREGAS_MAPAS.txt; pastaLog ends in its separator.
     static std::string NomeFicheiro(const std::string& pastaLog);
 

@@ -381,6 +381,21 @@ bool LeitorIni::TemSeccao(const std::string& seccao) const
     return ficheiro && indiceCabecalho(*ficheiro, seccao) < ficheiro->linhas.size();
 }
 
+std::vector<LeitorIni::Chave> LeitorIni::Chaves() const
+{
+    std::vector<Chave> chaves;
+    const auto& ficheiro = lido().ficheiro;
+    if (!ficheiro) return chaves;
+    std::string seccao;
+    for (const auto& l : ficheiro->linhas) {
+        if (l.seccao) seccao = *l.seccao;
+        const std::size_t igual = l.bytes.find('=');
+        if (l.seccao || comentario(l.bytes) || igual == std::string::npos) continue;
+        chaves.push_back({seccao, ficheiro->paraTexto(aparar(l.bytes.substr(0, igual)))});
+    }
+    return chaves;
+}
+
 std::string LeitorIni::ForaDoCodigo(const std::string& valor) const
 {
     const auto& ficheiro = lido().ficheiro;

@@ -77,6 +77,15 @@ public:
     // True when the file has a section of that name.
     bool TemSeccao(const std::string& seccao) const;
 
+    // One key line of the file: its section's name ("" before the first header) and its key,
+    // as written.
+    struct Chave {
+        std::string seccao, chave;
+    };
+    // Every key line of the file in file order (comments and lines without "=" left out); none
+    // for a missing file.
+    std::vector<Chave> Chaves() const;
+
     // The file's lines as text (UTF-8), without line ends; raises Erro when it cannot be read.
     static std::vector<std::string> LerLinhas(const std::string& caminho);
 
