@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +117,19 @@ std::vector<std::string> AmbienteCom(const std::map<std::string, std::string>& a
     for (const auto& [k, v] : env) pares.push_back(k + "=" + v);
     return pares;
 }
+
+PortaFechada::PortaFechada() : descritor_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+{
+    sockaddr_in endereco{};
+    endereco.sin_family = AF_INET;
+    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t tamanho = sizeof endereco;
+    bind(descritor_, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
+    getsockname(descritor_, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
+    porta_ = ntohs(endereco.sin_port);
+}
+
+PortaFechada::~PortaFechada() { close(descritor_); }
 
 std::vector<char*> Ponteiros(std::vector<std::string>& textos)
 {

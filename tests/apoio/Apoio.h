@@ -43,6 +43,21 @@ std::vector<std::string> AmbienteCom(const std::map<std::string, std::string>& a
 // Pointers to the texts, ending in nullptr, as posix_spawn takes argv and envp.
 std::vector<char*> Ponteiros(std::vector<std::string>& textos);
 
+// A loopback port bound but never listening: connections to it are refused at once. The port
+// stays bound for the object's life so nothing else takes it meanwhile.
+class PortaFechada {
+public:
+    PortaFechada();
+    ~PortaFechada();
+    PortaFechada(const PortaFechada&) = delete;
+    PortaFechada& operator=(const PortaFechada&) = delete;
+    int Porta() const { return porta_; }
+
+private:
+    int descritor_;
+    int porta_ = 0;
+};
+
 struct Resultado {
     int estado = -1;  // exit status; 128 + signal when killed
     std::string saida;

@@ -183,6 +183,26 @@ int ServidorSmtp::LoginsXoauth2(bool aceites) const
     return contarRegisto(aceites ? "auth xoauth2 ok" : "auth xoauth2 recusado");
 }
 
+void ServidorSmtp::ProximasRespostas(Pedido pedido, const std::vector<std::string>& respostas) const
+{
+    std::string linhas;
+    for (const auto& r : respostas) linhas += r + "\n";
+    EscreverBytes(pasta_ / (pedido == Pedido::Token ? "respostas-token" : "respostas-login"), linhas);
+}
+
+std::vector<std::string> ServidorSmtp::Ecos() const
+{
+    std::vector<std::string> ecos;
+    for (const auto& linha : linhas(lerSeExiste(pasta_ / "registo.txt"))) {
+        if (linha.rfind("eco ", 0) != 0) continue;
+        std::string bytes;
+        for (std::size_t n = 4; n + 1 < linha.size(); n += 2)
+            bytes += static_cast<char>(std::stoi(linha.substr(n, 2), nullptr, 16));
+        ecos.push_back(bytes);
+    }
+    return ecos;
+}
+
 std::vector<MensagemRecebida> ServidorSmtp::Mensagens() const
 {
     std::vector<MensagemRecebida> mensagens;

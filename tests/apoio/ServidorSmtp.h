@@ -71,7 +71,7 @@ struct OpcoesSmtp {
     AposGuardar aposGuardar = AposGuardar::Responder;
     int aposGuardarVezes = 1;          // messages aposGuardar applies to, from the first
     bool ecoAuth = false;              // refuses every PLAIN login quoting its base64, saying basic
-                                       // authentication is disabled
+                                       // authentication is disabled (see ProximasRespostas)
     OpcoesOAuth oauth;
 };
 
@@ -117,6 +117,17 @@ public:
     // Tokens the endpoint issued, in order; XOAUTH2 logins it took or refused.
     std::vector<std::string> Tokens() const;
     int LoginsXoauth2(bool aceites) const;
+
+    // A careless server: the next requests get these answers, one each in turn, and then the usual
+    // one again. Token: "plano", "url", "url-mais", "json", "base64", "base64-1", "base64-2",
+    // "base64url-1", "qp", "html", "windows1252" (a refusal quoting the client secret so),
+    // "pagina" (an HTML page echoing the request), "assercao", "201" and "500" (a token where none
+    // belongs), "429", "503", "grande" (80 KB, then silence). Login (needs ecoAuth): the same
+    // forms of the password in a 535, and "controlos".
+    enum class Pedido { Token, Login };
+    void ProximasRespostas(Pedido pedido, const std::vector<std::string>& respostas) const;
+    // Every text those answers quoted a secret in, as bytes, in order.
+    std::vector<std::string> Ecos() const;
 
     // Messages taken so far, in arrival order.
     std::vector<MensagemRecebida> Mensagens() const;

@@ -15,6 +15,10 @@
       writes its port to DIR/porta-token; the SMTP server then takes only XOAUTH2 logins with an
       unexpired token that endpoint issued. registo.txt gets "token <form> <token>" per token
       issued, "recusa-token <reason>" per refused request and "auth xoauth2 ok|recusado".
+      A careless server: while DIR/respostas-token holds lines, each request to the endpoint takes
+      the first one away and gets that answer instead of the usual one (see Emissor.eco); while
+      DIR/respostas-login does, each PLAIN login is refused quoting the password in the line's
+      form (see citado). Each text quoting a secret goes to registo.txt as "eco <hex>".
   servidor_smtp.py ler SAIDA FICHEIRO...
       Reads each message with Python's email package and writes what it found into the folder
       SAIDA/<n> (n from 0, see ler() below), so the tests check messages with an independent reader.
@@ -24,8 +28,11 @@ import asyncio
 import base64
 import email
 import email.policy
+import html
 import json
 import os
+import quopri
+import re
 import secrets
 import ssl
 import sys
@@ -60,6 +67,39 @@ def de_b64url(texto):
 
 class Recusa(Exception):
     pass
+
+
+def proxima_resposta(pasta, nome):
+    """The first line of DIR/<nome>, taken away: the answer the test chose for the next request.
+    None when the file does not exist, "" when it is empty."""
+    caminho = os.path.join(pasta, nome)
+    try:
+        with open(caminho) as f:
+            linhas = f.read().splitlines()
+    except FileNotFoundError:
+        return None
+    escrever_atomico(caminho, "".join(linha + "\n" for linha in linhas[1:]).encode())
+    return linhas[0] if linhas else ""
+
+
+def citado(segredo, forma):
+    """The secret (bytes) as a careless server quotes it back, in one of the forms it may take."""
+    texto = segredo.decode()
+    minusculas = lambda t: re.sub("%[0-9A-F]{2}", lambda m: m.group(0).lower(), t)
+    formas = {
+        "plano": lambda: segredo,
+        "url": lambda: urllib.parse.quote(texto, safe="").encode(),
+        "url-mais": lambda: minusculas(urllib.parse.quote_plus(texto)).encode(),
+        "json": lambda: json.dumps(texto).encode(),
+        "base64": lambda: base64.b64encode(segredo),
+        "base64-1": lambda: base64.b64encode(b"x" + segredo + b"!"),
+        "base64-2": lambda: base64.b64encode(b"xy" + segredo + b"!"),
+        "base64url-1": lambda: base64.urlsafe_b64encode(b"x" + segredo + b"?!"),
+        "qp": lambda: quopri.encodestring(segredo).rstrip(b"\n"),
+        "html": lambda: html.escape(texto).encode("ascii", "xmlcharrefreplace"),
+        "windows1252": lambda: texto.encode("cp1252"),
+    }
+    return formas[forma]()
 
 
 class EmissorTokens:
@@ -130,6 +170,33 @@ class EmissorTokens:
         expira, sujeito = self.tokens.get(token, (0, ""))
         return time.monotonic() < expira and sujeito in ("", utilizador)
 
+    def eco(self, forma, campos, corpo):
+        """A careless endpoint's answer: a refusal quoting the client secret in that form, an
+        HTML page echoing the request, a refusal quoting the assertion, an access token where
+        none belongs (HTTP 201, 500), or a busy service (429, 503)."""
+        g = lambda nome: campos.get(nome, [""])[0]
+        if forma in ("429", "503"):
+            return int(forma), "application/json", json.dumps({"error": "temporarily_unavailable"}).encode()
+        if forma in ("201", "500"):
+            token = secrets.token_urlsafe(32)
+            self.registar("token eco " + token)
+            dados = json.dumps({"token_type": "Bearer", "expires_in": 3600, "access_token": token}).encode()
+            return (201, "application/json", dados) if forma == "201" else (500, "text/plain", b"falhou depois de " + dados)
+        if forma == "pagina":
+            self.registar("eco " + re.search(rb"client_secret=([^&]*)", corpo).group(1).hex())
+            return 400, "text/html", b"<html><body><h1>400 Bad Request</h1><pre>" + corpo + b"</pre></body></html>"
+        if forma == "assercao":
+            assercao = g("client_assertion") or g("assertion")
+            self.registar("eco " + assercao.encode().hex())
+            descricao = "AADSTS700027: Client assertion contains an invalid signature: " + assercao
+            return 401, "application/json", json.dumps({"error": "invalid_client", "error_description": descricao}).encode()
+        fragmento = citado(g("client_secret").encode(), forma)
+        self.registar("eco " + fragmento.hex())
+        if forma == "windows1252":
+            return 400, "text/plain; charset=windows-1252", b"Segredo recusado: " + fragmento
+        descricao = "AADSTS7000215: Invalid client secret provided: " + fragmento.decode()
+        return 401, "application/json", json.dumps({"error": "invalid_client", "error_description": descricao}).encode()
+
     async def atender(self, leitor, escritor):
         try:
             await leitor.readline()
@@ -141,10 +208,22 @@ class EmissorTokens:
                 nome, _, valor = linha.partition(":")
                 cabecalhos[nome.strip().lower()] = valor.strip()
             corpo = await leitor.readexactly(int(cabecalhos.get("content-length", "0")))
-            estado, resposta = self.emitir(urllib.parse.parse_qs(corpo.decode()))
-            dados = json.dumps(resposta).encode()
-            escritor.write(b"HTTP/1.1 %d R\r\nContent-Type: application/json\r\nContent-Length: %d\r\n"
-                           b"Connection: close\r\n\r\n" % (estado, len(dados)) + dados)
+            campos = urllib.parse.parse_qs(corpo.decode())
+            forma = proxima_resposta(self.opcoes.pasta, "respostas-token")
+            if forma == "grande":
+                # No length said, 80 KB of a token, then silence until the client gives up (30 s at most).
+                escritor.write(b"HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n"
+                               b'{"access_token": "' + b"A" * 80 * 1024)
+                await escritor.drain()
+                await asyncio.sleep(30)
+                return
+            if forma:
+                estado, tipo, dados = self.eco(forma, campos, corpo)
+            else:
+                estado, resposta = self.emitir(campos)
+                tipo, dados = "application/json", json.dumps(resposta).encode()
+            escritor.write(b"HTTP/1.1 %d R\r\nContent-Type: %s\r\nContent-Length: %d\r\n"
+                           b"Connection: close\r\n\r\n" % (estado, tipo.encode(), len(dados)) + dados)
             await escritor.drain()
         finally:
             escritor.close()
@@ -272,13 +351,24 @@ class SmtpDeTeste(SMTP):
         return AuthResult(success=True, auth_data=LoginPassword(utilizador.encode(), b""))
 
     async def auth_PLAIN(self, _, args):
-        """With --eco-auth a refused password login is quoted back, as some servers do."""
-        if not self.eco_auth:
+        """With --eco-auth a refused password login is quoted back, as some servers do: its AUTH
+        data, or the password in the form DIR/respostas-login names ("controlos": a long reply
+        full of terminal escapes); an empty respostas-login lets the login through as usual."""
+        forma = proxima_resposta(self.guardador.opcoes.pasta, "respostas-login")
+        if not self.eco_auth or forma == "":
             return await super().auth_PLAIN(_, args)
         dados = await self.challenge_auth("") if len(args) == 1 else base64.b64decode(args[1])
-        citado = base64.b64encode(dados).decode() if dados is not MISSING else ""
-        return AuthResult(success=False, handled=False, message="535 5.7.139 Authentication unsuccessful, basic authentication "
-                                                 "is disabled. Failed: AUTH PLAIN " + citado)
+        if dados is MISSING:
+            return AuthResult(success=False, handled=False)
+        if forma is None:
+            return AuthResult(success=False, handled=False, message="535 5.7.139 Authentication unsuccessful, basic "
+                              "authentication is disabled. Failed: AUTH PLAIN " + base64.b64encode(dados).decode())
+        if forma == "controlos":
+            return AuthResult(success=False, handled=False, message=b"535 5.7.8 \x1b[2J\x1b]0;titulo\x07Autenticacao "
+                              b"falhou \x1b[31m" + b"x" * 1500)
+        fragmento = citado(dados.split(b"\0")[-1], forma)
+        self.guardador.registar("eco " + fragmento.hex())
+        return AuthResult(success=False, handled=False, message=b"535 5.7.8 Authentication failed for " + fragmento)
 
     async def smtp_QUIT(self, arg):
         self.guardador.registar("quit")

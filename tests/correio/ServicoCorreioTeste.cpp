@@ -205,7 +205,7 @@ TEST_F(ServicoCorreioTeste, CadaFalhaDoServidorLevantaErroComASuaResposta)
         apoio::OpcoesSmtp o;
         o.respostaDados = resposta;
         apoio::ServidorSmtp smtp(o);
-        EXPECT_NE(falha(smtp.ChavesIni()).Detalhe().find(resposta), std::string::npos);
+        EXPECT_EQ(falha(smtp.ChavesIni()).Detalhe(), "resposta do servidor: " + resposta) << "not libcurl's words";
     }
     {
         // Dropped once the whole text went out: the client cannot tell it from a message taken

@@ -4,11 +4,6 @@
 // server may have taken without saying so, are told apart.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <ctime>
 #include <regex>
@@ -41,28 +36,6 @@ std::vector<std::vector<std::string>> linhasEntregas(const falhas::Cenario& cena
     std::erase_if(linhas, [](const auto& campos) { return campos.at(5) == "completa"; });
     return linhas;
 }
-
-// A loopback port bound but never listening: connections to it are refused at once. The port
-// stays bound for the object's life so nothing else takes it meanwhile.
-class PortaFechada {
-public:
-    PortaFechada() : descritor_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
-    {
-        sockaddr_in endereco{};
-        endereco.sin_family = AF_INET;
-        endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t tamanho = sizeof endereco;
-        bind(descritor_, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
-        getsockname(descritor_, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
-        porta_ = ntohs(endereco.sin_port);
-    }
-    ~PortaFechada() { close(descritor_); }
-    std::string ChavesIni() const { return "Servidor=127.0.0.1\r\nPorta=" + std::to_string(porta_) + "\r\n"; }
-
-private:
-    int descritor_;
-    int porta_ = 0;
-};
 
 struct FalhaCorreio {
     std::string nome;
@@ -153,8 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CorreioFalhado, ServidorEmBaixo)
 {
-    PortaFechada porta;
-    correr(porta.ChavesIni());
+    apoio::PortaFechada porta;
+    correr("Servidor=127.0.0.1\r\nPorta=" + std::to_string(porta.Porta()) + "\r\n");
     verificarNadaPerdido("127.0.0.1");
 }
 

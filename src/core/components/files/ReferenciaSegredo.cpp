@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "data/Erro.h"
 #include "sistema/Sistema.h"
@@ -15,6 +14,7 @@ namespace {
 
 constexpr const char* kCredencial = "@credencial:";
 constexpr const char* kFicheiro = "@ficheiro:";
+constexpr const char* kMarcaOrdem = "\xEF\xBB\xBF";  // the UTF-8 byte-order mark Windows editors write
 
 bool comeca(const std::string& valor, const char* prefixo) { return valor.rfind(prefixo, 0) == 0; }
 
@@ -35,10 +35,17 @@ std::string conteudo(const std::string& chave, const std::string& valor, const s
         throw indisponivel(chave, valor, "que qualquer utilizador pode ler: recusado (use chmod o-rwx)");
     std::ifstream f(caminho, std::ios::binary);
     if (!f) throw indisponivel(chave, valor, "que não se pode ler", std::strerror(errno));
-    std::ostringstream bytes;
-    bytes << f.rdbuf();
+    // One byte past the limit tells a file too long without reading the rest of it.
+    std::string bytes(ReferenciaSegredo::kTamanhoMaximo + 1, '\0');
+    f.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (f.bad()) throw indisponivel(chave, valor, "que não se pode ler");
-    return bytes.str();
+    bytes.resize(static_cast<std::size_t>(f.gcount()));
+    if (bytes.size() > ReferenciaSegredo::kTamanhoMaximo)
+        throw indisponivel(chave, valor,
+                           "que passa de " + std::to_string(ReferenciaSegredo::kTamanhoMaximo / 1024) +
+                               " KB: não é um segredo (um segredo, uma chave PEM ou uma chave JSON têm poucos KB)");
+    if (bytes.rfind(kMarcaOrdem, 0) == 0) bytes.erase(0, std::strlen(kMarcaOrdem));
+    return bytes;
 }
 
 // The file a reference names, or "" when the value is no reference.
@@ -62,11 +69,11 @@ std::string caminhoDe(const std::string& chave, const std::string& valor)
     return std::string(pasta) + "/" + nome;
 }
 
+// One final line end: LF, CRLF (a file saved on Windows) or a lone CR (an old Mac editor's).
 std::string semNovaLinhaFinal(std::string texto)
 {
-    if (texto.empty() || texto.back() != '\n') return texto;
-    texto.pop_back();
-    if (!texto.empty() && texto.back() == '\r') texto.pop_back();  // a file saved on Windows
+    if (!texto.empty() && texto.back() == '\n') texto.pop_back();
+    if (!texto.empty() && texto.back() == '\r') texto.pop_back();
     return texto;
 }
 

@@ -42,6 +42,14 @@ Erro invalido(const std::string& nomeChave, const std::string& descricao)
     return Erro(erros::CorreioConfiguracao, "A chave " + nomeChave + " " + descricao, errosSsl());
 }
 
+// An unattended run has nobody to type a pass phrase, and without a callback OpenSSL would ask
+// for one on the terminal and wait; this one refuses, and notes that it was asked.
+int recusarPalavraPasse(char*, int, int, void* pedida)
+{
+    *static_cast<bool*>(pedida) = true;
+    return -1;
+}
+
 Bio memoria(const std::string& texto) { return Bio(BIO_new_mem_buf(texto.data(), static_cast<int>(texto.size()))); }
 
 std::string resumo(const EVP_MD* algoritmo, const std::string& bytes)
@@ -64,8 +72,14 @@ AssinaturaJwt::AssinaturaJwt(const std::string& chavePrivadaPem, const std::stri
 {
     ERR_clear_error();
     Bio bio = memoria(chavePrivadaPem);
-    chave_->pkey.reset(PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr));
-    if (!chave_->pkey) throw invalido(nomeChave, "não tem uma chave privada PEM sem palavra-passe");
+    bool cifrada = false;
+    chave_->pkey.reset(PEM_read_bio_PrivateKey(bio.get(), nullptr, recusarPalavraPasse, &cifrada));
+    if (!chave_->pkey && cifrada)
+        throw invalido(nomeChave,
+                       "tem uma chave privada cifrada com palavra-passe, que ninguém pode dar a uma execução "
+                       "automática: decifre-a com openssl pkey -in chave.pem -out chave-decifrada.pem "
+                       "(e chmod 600 chave-decifrada.pem)");
+    if (!chave_->pkey) throw invalido(nomeChave, "não tem uma chave privada PEM");
     if (!EVP_PKEY_is_a(chave_->pkey.get(), "RSA"))
         throw invalido(nomeChave, "não tem uma chave RSA (a assinatura é RS256)");
 }

@@ -8,8 +8,9 @@
 //   std::string jwt = assinatura.Assinar(R"({"alg":"RS256","typ":"JWT"})", R"({"iss":"..."})");
 //   AssinaturaJwt::Base64Url("\xff\xfe");  // "__4"
 //
-// A key that is not an RSA private key in PEM, or a certificate that does not belong to it,
-// raises Erro(erros::CorreioConfiguracao) naming the key of the parameter file.
+// A key that is not an RSA private key in PEM, a key encrypted with a pass phrase (refused at
+// once: nobody is there to type it), or a certificate that does not belong to the key, raises
+// Erro(erros::CorreioConfiguracao) naming the key of the parameter file.
 #include <memory>
 #include <string>
 

@@ -1,18 +1,20 @@
 #include "ClienteOAuth.h"
 
-#include <curl/curl.h>
-
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
 
 #include "AssinaturaJwt.h"
+#include "ComumCurl.h"
 #include "CorreioDefinicoes.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
+#include "data/Texto.h"
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
@@ -26,20 +28,7 @@ constexpr const char* kTipoAssercao = "urn:ietf:params:oauth:client-assertion-ty
 constexpr const char* kConcessaoJwt = "urn:ietf:params:oauth:grant-type:jwt-bearer";
 constexpr long kValidadeAssercaoCertificado = 600;  // Microsoft takes at most 10 minutes
 constexpr long kValidadeAssercaoConta = 3600;       // Google takes at most an hour
-constexpr std::size_t kRespostaCitada = 300;
-
-struct LibertarCurl {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
-    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
-};
-
-std::size_t juntar(char* dados, std::size_t tamanho, std::size_t n, void* destino)
-{
-    static_cast<std::string*>(destino)->append(dados, tamanho * n);
-    return tamanho * n;
-}
-
-int progresso(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return Interrupcao::Sinal() != 0 ? 1 : 0; }
+constexpr const char* kCamposToken[] = {"access_token", "refresh_token", "id_token"};
 
 std::string codificado(CURL* c, const std::string& valor)
 {
@@ -64,14 +53,6 @@ std::string identificadorUnico()
         hex += parte;
     }
     return hex;
-}
-
-// One line of the endpoint's own words: Microsoft's descriptions carry trace lines.
-std::string umaLinha(std::string texto)
-{
-    for (char& c : texto)
-        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    return texto;
 }
 
 std::string textoDe(const json& j, const char* campo)
@@ -108,15 +89,141 @@ ContaServico lerContaServico(const std::string& texto)
     return c;
 }
 
+// Too many requests, or a gateway or the service itself busy: it passes, and a 429 asks to slow down.
+bool ocupado(long estadoHttp) { return estadoHttp == 429 || (estadoHttp >= 502 && estadoHttp <= 504); }
+
+// A token in a reply that did not deliver it (an HTTP 201, a 500 that went wrong after issuing
+// one) is as good as a delivered one to whoever reads it: such a reply is never quoted.
+bool temToken(const json& j, const std::string& corpo)
+{
+    if (!j.is_object()) return texto::MinusculasAscii(corpo).find("access_token") != std::string::npos;
+    return std::any_of(std::begin(kCamposToken), std::end(kCamposToken),
+                       [&](const char* campo) { return j.contains(campo); });
+}
+
+// What one exchange with the endpoint gave.
+struct Troca {
+    CURLcode codigo = CURLE_OK;
+    std::string erroCurl{};
+    long estadoHttp = 0;
+    std::string corpo{};
+    bool excedida = false;  // the reply passed kRespostaMaxima: reading stopped there
+};
+
+// A token, or the failure to raise and whether it may pass.
+struct Resposta {
+    TokenAcesso token{};
+    long numero = erros::CorreioFalhou;
+    std::string descricao{}, detalhe{};
+    bool transitoria = false, limiteExcedido = false;
+};
+
+std::size_t juntar(char* dados, std::size_t tamanho, std::size_t n, void* destino)
+{
+    auto& troca = *static_cast<Troca*>(destino);
+    // A short count stops the transfer: nothing more of an oversized reply is read.
+    if (troca.corpo.size() + tamanho * n > ClienteOAuth::kRespostaMaxima) {
+        troca.excedida = true;
+        return 0;
+    }
+    troca.corpo.append(dados, tamanho * n);
+    return tamanho * n;
+}
+
+// The signed assertion (header.claims.signature) and each part: a server may quote one of them.
+std::vector<std::string> comPartes(const std::string& assercao)
+{
+    std::vector<std::string> partes = texto::Dividir(assercao, '.');
+    partes.push_back(assercao);
+    return partes;
+}
+
+// One POST of the form to the endpoint, its reply kept up to the limit.
+Troca trocar(const std::string& url, const std::vector<std::pair<std::string, std::string>>& campos,
+             const ServicoCorreio::Definicoes& d)
+{
+    Troca troca;
+    std::unique_ptr<CURL, curl::Libertar> pega(curl_easy_init());
+    if (!pega) return {.codigo = CURLE_FAILED_INIT};
+    CURL* c = pega.get();
+    std::string corpo;
+    for (const auto& [nome, valor] : campos) corpo += (corpo.empty() ? "" : "&") + nome + "=" + codificado(c, valor);
+    std::unique_ptr<curl_slist, curl::Libertar> cabecalhos(curl_slist_append(nullptr, "Accept: application/json"));
+    char erroCurl[CURL_ERROR_SIZE] = "";
+    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, d.timeout);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, d.timeout);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, erroCurl);
+    curl_easy_setopt(c, CURLOPT_HTTPHEADER, cabecalhos.get());
+    curl_easy_setopt(c, CURLOPT_POSTFIELDS, corpo.c_str());
+    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(corpo.size()));
+    // A length said beforehand is refused before the reply is read at all.
+    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(ClienteOAuth::kRespostaMaxima));
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, juntar);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &troca);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, curl::Progresso);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());
+    troca.codigo = curl_easy_perform(c);
+    troca.erroCurl = erroCurl;
+    troca.excedida = troca.excedida || troca.codigo == CURLE_FILESIZE_EXCEEDED;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &troca.estadoHttp);
+    return troca;
+}
+
+// What the exchange means: a token, a refusal in the endpoint's words, or a failure.
+Resposta ler(const std::string& url, const Troca& t, const MascaraCredenciais& mascara, const DefinicoesOAuth& o)
+{
+    const std::string falha = "Não foi possível obter o token de acesso ao correio em " + url;
+    const std::string http = "HTTP " + std::to_string(t.estadoHttp);
+    if (t.excedida)
+        return {.descricao = falha + ": a resposta passa de " + std::to_string(ClienteOAuth::kRespostaMaxima / 1024) +
+                             " KB e foi recusada sem ser lida até ao fim"};
+    if (t.codigo != CURLE_OK) {
+        std::string detalhe = curl_easy_strerror(t.codigo);
+        if (!t.erroCurl.empty()) detalhe += " (" + mascara.Citar(t.erroCurl) + ")";
+        return {.descricao = falha, .detalhe = detalhe, .transitoria = curl::FalhaDeLigacao(t.codigo)};
+    }
+    const json j = json::parse(t.corpo, nullptr, false);
+    const std::string token = j.is_object() ? textoDe(j, "access_token") : "";
+    if (t.estadoHttp == 200 && !token.empty()) return {.token = {token, validade(j)}};
+    if (temToken(j, t.corpo))
+        return {.descricao = falha + ": resposta inesperada (" + http + ") com um token de acesso, que não se cita",
+                .transitoria = ocupado(t.estadoHttp),
+                .limiteExcedido = t.estadoHttp == 429};
+    if (ocupado(t.estadoHttp))
+        return {.descricao = falha + ": o serviço está ocupado (" + http + ")",
+                .detalhe = http + ": " + mascara.Citar(t.corpo),
+                .transitoria = true,
+                .limiteExcedido = t.estadoHttp == 429};
+    if (!j.is_object() || textoDe(j, "error").empty())
+        return {.descricao = falha + ": resposta inesperada (" + http + ")", .detalhe = mascara.Citar(t.corpo)};
+    std::string palavras = textoDe(j, "error");
+    if (!textoDe(j, "error_description").empty()) palavras += ": " + textoDe(j, "error_description");
+    const std::string chaves =
+        textoDe(j, "error").rfind("invalid_scope", 0) == 0 ? std::string("[SMTP] OAuthAmbito") : o.ChavesCredencial();
+    return {.numero = erros::TokenRecusado,
+            .descricao = "O serviço de autenticação " + url + " recusou o pedido de token: " + mascara.Citar(palavras) +
+                         " (verifique " + chaves + ")",
+            .detalhe = http};
+}
+
 }  // namespace
 
 struct ClienteOAuth::Pedido {
-    std::string url;
-    std::vector<std::pair<std::string, std::string>> campos;
+    std::string url{};
+    std::vector<std::pair<std::string, std::string>> campos{};
+    std::vector<std::string> assercao{};  // the signed assertion and its three parts, when there is one
 };
 
-ClienteOAuth::ClienteOAuth(const ServicoCorreio::Definicoes& definicoes, const Relogio& relogio)
-    : definicoes_(std::make_unique<ServicoCorreio::Definicoes>(definicoes)), relogio_(relogio)
+ClienteOAuth::ClienteOAuth(const ServicoCorreio::Definicoes& definicoes, const Relogio& relogio,
+                           RegraTentativas::Relato relato)
+    : definicoes_(std::make_unique<ServicoCorreio::Definicoes>(definicoes)),
+      relogio_(relogio),
+      relato_(std::move(relato)),
+      mascara_({definicoes.oauth.segredo})
 {
 }
 
@@ -126,7 +233,7 @@ ClienteOAuth::Pedido ClienteOAuth::pedido() const
 {
     const DefinicoesOAuth& o = definicoes_->oauth;
     const long agora = segundosUnix(relogio_);
-    Pedido p{o.urlToken, {}};
+    Pedido p{.url = o.urlToken};
     switch (o.forma) {
     case Forma::Segredo:
         p.campos = {{"grant_type", "client_credentials"},
@@ -151,6 +258,7 @@ ClienteOAuth::Pedido ClienteOAuth::pedido() const
                     {"scope", o.ambito},
                     {"client_assertion_type", kTipoAssercao},
                     {"client_assertion", assinatura.Assinar(cabecalho.dump(), reivindicacoes.dump())}};
+        p.assercao = comPartes(p.campos.back().second);
         break;
     }
     case Forma::ContaServico: {
@@ -164,62 +272,32 @@ ClienteOAuth::Pedido ClienteOAuth::pedido() const
         p.url = conta.urlToken;
         p.campos = {{"grant_type", kConcessaoJwt},
                     {"assertion", assinatura.Assinar(cabecalho.dump(), reivindicacoes.dump())}};
+        p.assercao = comPartes(p.campos.back().second);
         break;
     }
     }
     return p;
 }
 
-TokenAcesso ClienteOAuth::PedirToken() const
+// Each try signs a new assertion: an endpoint refuses one whose "jti" it has already seen.
+TokenAcesso ClienteOAuth::PedirToken()
 {
-    Interrupcao::Verificar();
-    const Pedido p = pedido();
-    const std::string falha = "Não foi possível obter o token de acesso ao correio em " + p.url;
-    std::unique_ptr<CURL, LibertarCurl> curl(curl_easy_init());
-    if (!curl) throw Erro(erros::CorreioFalhou, falha, "libcurl não inicializou");
-    CURL* c = curl.get();
-    std::string corpo;
-    for (const auto& [nome, valor] : p.campos) corpo += (corpo.empty() ? "" : "&") + nome + "=" + codificado(c, valor);
-    std::unique_ptr<curl_slist, LibertarCurl> cabecalhos(curl_slist_append(nullptr, "Accept: application/json"));
-    std::string resposta;
-    char erroCurl[CURL_ERROR_SIZE] = "";
-    curl_easy_setopt(c, CURLOPT_URL, p.url.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "https");
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, definicoes_->timeout);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT, definicoes_->timeout);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, erroCurl);
-    curl_easy_setopt(c, CURLOPT_HTTPHEADER, cabecalhos.get());
-    curl_easy_setopt(c, CURLOPT_POSTFIELDS, corpo.c_str());
-    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(corpo.size()));
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, juntar);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &resposta);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, progresso);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    if (!definicoes_->certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, definicoes_->certificadoCA.c_str());
-    const CURLcode codigo = curl_easy_perform(c);
-    Interrupcao::Verificar();
-    if (codigo != CURLE_OK)
-        throw Erro(erros::CorreioFalhou, falha,
-                   std::string(curl_easy_strerror(codigo)) + (*erroCurl ? " (" + std::string(erroCurl) + ")" : ""));
-    long estadoHttp = 0;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &estadoHttp);
-
-    const json j = json::parse(resposta, nullptr, false);
-    const std::string token = j.is_object() ? textoDe(j, "access_token") : "";
-    if (estadoHttp == 200 && !token.empty()) return {token, validade(j)};
-    const std::string http = "HTTP " + std::to_string(estadoHttp);
-    if (!j.is_object() || textoDe(j, "error").empty())
-        throw Erro(erros::CorreioFalhou, falha + ": resposta inesperada (" + http + ")",
-                   umaLinha(resposta.substr(0, kRespostaCitada)));
-    std::string palavras = textoDe(j, "error");
-    if (!textoDe(j, "error_description").empty()) palavras += ": " + umaLinha(textoDe(j, "error_description"));
-    const std::string chaves = palavras.rfind("invalid_scope", 0) == 0 ? std::string("[SMTP] OAuthAmbito")
-                                                                       : definicoes_->oauth.ChavesCredencial();
-    throw Erro(erros::TokenRecusado,
-               "O serviço de autenticação " + p.url + " recusou o pedido de token: " + palavras + " (verifique " +
-                   chaves + ")",
-               http);
+    RegraTentativas regra(definicoes_->tentativas, relogio_, relato_);
+    for (;;) {
+        Interrupcao::Verificar();
+        const Pedido p = pedido();
+        for (const auto& parte : p.assercao) mascara_.Acrescentar(parte);
+        const Troca troca = trocar(p.url, p.campos, *definicoes_);
+        Interrupcao::Verificar();
+        const Resposta r = ler(p.url, troca, mascara_, definicoes_->oauth);
+        if (!r.token.valor.empty()) {
+            mascara_.Acrescentar(r.token.valor);
+            return r.token;
+        }
+        if (!r.transitoria || !regra.EsperarPelaSeguinte("Pedido de token a " + p.url,
+                                                         r.detalhe.empty() ? r.descricao : r.detalhe, r.limiteExcedido))
+            throw Erro(r.numero, r.descricao, r.detalhe + regra.Resumo());
+    }
 }
 
 }  // namespace quorvelanti

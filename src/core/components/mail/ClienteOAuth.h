@@ -11,13 +11,19 @@
 //   TokenAcesso t = cliente.PedirToken();   // t.valor for the XOAUTH2 login, t.validade
 //
 // A refusal raises Erro(erros::TokenRecusado) quoting the endpoint's "error" and
-// "error_description" and naming the keys to check; an endpoint that cannot be reached or
-// answers no JSON raises Erro(erros::CorreioFalhou). No text raised holds the token, the secret,
-// the key or the assertion.
+// "error_description" and naming the keys to check; an endpoint that cannot be reached, or
+// answers no JSON, raises Erro(erros::CorreioFalhou). No connection, a timeout and a busy
+// endpoint (HTTP 429, 502, 503, 504) are tried again under [SMTP] Tentativas (RegraTentativas).
+// A reply past kRespostaMaxima is refused as soon as it passes it, unread beyond; a reply that
+// holds an access token where none was expected is not quoted at all. What is quoted is masked
+// for the secret, the assertions and the tokens of this client (MascaraCredenciais).
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 
+#include "MascaraCredenciais.h"
+#include "RegraTentativas.h"
 #include "ServicoCorreio.h"
 
 namespace quorvelanti {
@@ -31,11 +37,14 @@ struct TokenAcesso {
 
 class ClienteOAuth {
 public:
-    // Settings with Autenticacao=oauth2; a copy is kept.
-    ClienteOAuth(const ServicoCorreio::Definicoes& definicoes, const Relogio& relogio);
+    static constexpr std::size_t kRespostaMaxima = 64 * 1024;
+
+    // Settings with Autenticacao=oauth2; a copy is kept. The relato hears of each retry.
+    ClienteOAuth(const ServicoCorreio::Definicoes& definicoes, const Relogio& relogio,
+                 RegraTentativas::Relato relato = {});
     ~ClienteOAuth();
 
-    TokenAcesso PedirToken() const;
+    TokenAcesso PedirToken();
     const ServicoCorreio::Definicoes& Definicoes() const { return *definicoes_; }
 
 private:
@@ -44,6 +53,8 @@ private:
 
     std::unique_ptr<ServicoCorreio::Definicoes> definicoes_;
     const Relogio& relogio_;
+    RegraTentativas::Relato relato_;
+    MascaraCredenciais mascara_;
 };
 
 }  // namespace quorvelanti

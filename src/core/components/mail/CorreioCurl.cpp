@@ -1,7 +1,5 @@
 #include "CorreioCurl.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -11,8 +9,8 @@
 #include <memory>
 #include <string_view>
 
+#include "ComumCurl.h"
 #include "MascaraCredenciais.h"
-#include "data/Interrupcao.h"
 #include "data/Texto.h"
 #include "sistema/Sistema.h"
 
@@ -22,14 +20,13 @@ namespace {
 
 using Seguranca = ServicoCorreio::Definicoes::Seguranca;
 
-struct LibertarCurl {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
-    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
-};
-using Curl = std::unique_ptr<CURL, LibertarCurl>;
-using ListaCurl = std::unique_ptr<curl_slist, LibertarCurl>;
+using Curl = std::unique_ptr<CURL, curl::Libertar>;
+using ListaCurl = std::unique_ptr<curl_slist, curl::Libertar>;
 
 constexpr const char* kSinaisDeLimite[] = {"limit", "too many", "too much", "exceeded", "throttl", "slow down"};
+// RFC 5321 bounds a reply line to 512 bytes: what passes these is kept no further.
+constexpr std::size_t kLinhaMaxima = 8192;
+constexpr std::size_t kLinhasPorResposta = 100;
 
 // What the callbacks see of one transaction.
 struct Transaccao {
@@ -63,7 +60,7 @@ std::string juntar(const std::vector<std::string>& linhas)
 
 void registarLinha(Transaccao& s, const std::string& linha)
 {
-    s.resposta.push_back(linha);
+    if (s.resposta.size() < kLinhasPorResposta) s.resposta.push_back(linha);
     if (linha.size() >= 4 && linha[3] == '-') return;  // more lines of this reply follow
     int codigo = linha.size() >= 3 ? std::atoi(linha.substr(0, 3).c_str()) : 0;
     const std::string texto = juntar(s.resposta);
@@ -96,8 +93,9 @@ void registarComando(Transaccao& s, std::string_view linha)
         abre < fecha && fecha != std::string_view::npos ? std::string(linha.substr(abre + 1, fecha - abre - 1)) : "";
 }
 
-// The server's replies are kept, masked (a server may quote what the client sent, credentials
-// included); of what the client sends, the mask learns the login and registarComando reads the rest.
+// The server's replies are kept as they came, bounded, and quoted only through the mask (a server
+// may quote what the client sent, credentials included); of what the client sends, the mask learns
+// the login and registarComando reads the rest.
 int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
 {
     auto& s = *static_cast<Transaccao*>(p);
@@ -112,8 +110,10 @@ int depurar(CURL*, curl_infotype tipo, char* dados, std::size_t n, void* p)
         std::string linha = s.pendente.substr(0, fim);
         if (!linha.empty() && linha.back() == '\r') linha.pop_back();
         s.pendente.erase(0, fim + 1);
-        registarLinha(s, s.mascara->LinhaServidor(linha));
+        s.mascara->LinhaServidor(linha);
+        registarLinha(s, linha);
     }
+    if (s.pendente.size() > kLinhaMaxima) s.pendente.resize(kLinhaMaxima);
     return 0;
 }
 
@@ -132,10 +132,6 @@ std::size_t ler(char* destino, std::size_t tamanho, std::size_t n, void* p)
     s.lidos += quantos;
     return quantos;
 }
-
-// Called about once a second even while the server keeps silent, so a signal stops the
-// transfer at once instead of after the whole timeout.
-int progresso(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return Interrupcao::Sinal() != 0 ? 1 : 0; }
 
 // A transfer stopped by a signal or a timeout leaves its connection with a server that may never
 // answer: the QUIT of the handle's cleanup would wait for it, so the connection is cut instead.
@@ -163,11 +159,6 @@ std::string url(const ServicoCorreio::Definicoes& d, const std::string& nomeEhlo
     // The path is the EHLO name.
     return std::string(d.seguranca == Seguranca::Ssl ? "smtps://" : "smtp://") + anfitriao + ":" +
            std::to_string(d.porta) + "/" + nomeEhlo;
-}
-
-bool falhaDeLigacao(CURLcode c)
-{
-    return c == CURLE_COULDNT_CONNECT || c == CURLE_COULDNT_RESOLVE_HOST || c == CURLE_OPERATION_TIMEDOUT;
 }
 
 // The whole text and its final dot went out after the server's 354. A failed write means the
@@ -221,12 +212,35 @@ std::string listaRecusados(const std::vector<DestinatarioRecusado>& recusados)
     return texto;
 }
 
+// The server's own failing reply when it gave one: libcurl's words for it ("Weird server reply")
+// say less. libcurl's text when the server said nothing.
+std::string detalheDaFalha(CURLcode codigo, const char* erroCurl, const Transaccao& s)
+{
+    const MascaraCredenciais& m = *s.mascara;
+    if (!s.respostaErro.empty()) return "resposta do servidor: " + m.Citar(juntar(s.respostaErro));
+    if (!s.recusados.empty()) return "resposta do servidor: " + m.Citar(listaRecusados(s.recusados));
+    std::string detalhe = curl_easy_strerror(codigo);
+    if (*erroCurl && detalhe != erroCurl) detalhe += " (" + m.Citar(erroCurl) + ")";
+    return detalhe;
+}
+
+// A refused login names the keys to check, as a refused token does; a server that takes no
+// password at all any more needs another setting instead.
+std::string conselhoDeLogin(const std::string& detalhe, bool comToken)
+{
+    if (comToken)
+        return " (verifique [SMTP] Utilizador e a permissão da aplicação OAuthCliente de enviar por essa caixa)";
+    if (senhaNaoAceite(detalhe))
+        return "; o servidor não aceita login com palavra-passe: use [SMTP] Autenticacao=oauth2";
+    return " (verifique [SMTP] Utilizador e Password)";
+}
+
 ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao& s, bool comToken)
 {
     ResultadoEnvio r;
     r.ligacaoNova = s.ligacaoNova;
     r.recusados = s.recusados;
-    for (auto& recusa : r.recusados) recusa.resposta = s.mascara->Mascarar(recusa.resposta);
+    for (auto& recusa : r.recusados) recusa.resposta = s.mascara->Citar(recusa.resposta);
     if (s.semAutenticacao) {
         r.detalhe = "o servidor não aceitou login (não oferece AUTH) e a chave Utilizador está definida";
         if (!s.mensagem->empty()) r.detalhe += "; a mensagem não foi enviada";
@@ -234,19 +248,12 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
     }
     r.enviado = codigo == CURLE_OK;
     if (r.enviado) return r;
-    r.detalhe = curl_easy_strerror(codigo);
-    if (*erroCurl && r.detalhe != erroCurl) r.detalhe += " (" + std::string(erroCurl) + ")";
-    if (!s.respostaErro.empty())
-        r.detalhe += "; resposta do servidor: " + juntar(s.respostaErro);
-    else if (!s.recusados.empty())
-        r.detalhe += "; resposta do servidor: " + listaRecusados(s.recusados);
+    r.detalhe = detalheDaFalha(codigo, erroCurl, s);
     r.loginRecusado = codigo == CURLE_LOGIN_DENIED;
-    if (r.loginRecusado && !comToken && senhaNaoAceite(r.detalhe))
-        r.detalhe += "; o servidor não aceita login com palavra-passe: use [SMTP] Autenticacao=oauth2";
-    r.detalhe = s.mascara->Mascarar(r.detalhe);
+    if (r.loginRecusado) r.detalhe += conselhoDeLogin(r.detalhe, comToken);
     r.incerto = mensagemCompleta(codigo, s) && !s.respostaFinal;
     // A 5xx is the server's final word; a 4xx or a failure to reach it may pass.
-    r.transitorio = !r.incerto && (s.codigoErro ? s.codigoErro < 500 : falhaDeLigacao(codigo));
+    r.transitorio = !r.incerto && (s.codigoErro ? s.codigoErro < 500 : curl::FalhaDeLigacao(codigo));
     r.ligacaoPerdida = ligacaoPerdida(codigo, s, r.incerto);
     r.limiteExcedido = std::any_of(s.respostas4xx.begin(), s.respostas4xx.end(), falaDeLimite);
     return r;
@@ -255,7 +262,7 @@ ResultadoEnvio resultado(CURLcode codigo, const char* erroCurl, const Transaccao
 }  // namespace
 
 struct CorreioCurl::Pega {
-    explicit Pega(std::vector<std::string> segredos) : mascara(std::move(segredos)) {}
+    explicit Pega(const std::vector<std::string>& segredos) : mascara(segredos) {}
     Curl curl{curl_easy_init()};
     std::string nomeEhlo;
     MascaraCredenciais mascara;
@@ -263,11 +270,12 @@ struct CorreioCurl::Pega {
     Transaccao transaccao;  // the callbacks' data stays valid as long as the handle
 };
 
-CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes, std::string tokenAcesso)
-    : definicoes_(definicoes),
-      tokenAcesso_(std::move(tokenAcesso)),
-      pega_(std::make_unique<Pega>(std::vector<std::string>{definicoes.password, tokenAcesso_}))
+CorreioCurl::CorreioCurl(const ServicoCorreio::Definicoes& definicoes, std::string tokenAcesso,
+                         const std::vector<std::string>& tokensDaCorrida)
+    : definicoes_(definicoes), tokenAcesso_(std::move(tokenAcesso)), pega_(std::make_unique<Pega>(tokensDaCorrida))
 {
+    pega_->mascara.Acrescentar(definicoes.password);
+    pega_->mascara.Acrescentar(tokenAcesso_);
     pega_->nomeEhlo = definicoes.nomeCliente.empty() ? sistema::NomeMaquina() : definicoes.nomeCliente;
 }
 
@@ -301,7 +309,7 @@ CURL* CorreioCurl::prepararLigacao(bool ultimaDaLigacao)
     curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, depurar);
     curl_easy_setopt(c, CURLOPT_DEBUGDATA, &transaccao);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, progresso);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, curl::Progresso);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     if (d.seguranca == Seguranca::StartTls) curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());

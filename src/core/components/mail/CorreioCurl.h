@@ -29,14 +29,16 @@ struct ResultadoEnvio {
     bool incerto = false;                           // the whole message went and no reply to its end came: the
                                                     // server may have taken it, so it must not go again
     std::vector<DestinatarioRecusado> recusados{};  // recipients not accepted at RCPT, in order
-    std::string detalhe;                            // libcurl's text and the server's failing reply, with every
-                                                    // credential masked (see MascaraCredenciais)
+    std::string detalhe;                            // the server's failing reply (libcurl's text when there is
+                                                    // none), quoted by MascaraCredenciais
 };
 
 class CorreioCurl {
 public:
     // With a token the login is SASL XOAUTH2 as Utilizador; without, Utilizador and Password.
-    explicit CorreioCurl(const ServicoCorreio::Definicoes& definicoes, std::string tokenAcesso = "");
+    // The run's earlier tokens are masked too in what the server says.
+    explicit CorreioCurl(const ServicoCorreio::Definicoes& definicoes, std::string tokenAcesso = "",
+                         const std::vector<std::string>& tokensDaCorrida = {});
     ~CorreioCurl();
     CorreioCurl(const CorreioCurl&) = delete;
     CorreioCurl& operator=(const CorreioCurl&) = delete;

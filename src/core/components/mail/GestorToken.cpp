@@ -19,8 +19,9 @@ std::chrono::steady_clock::duration margem(std::chrono::seconds validade)
 
 }  // namespace
 
-GestorToken::GestorToken(const ServicoCorreio::Definicoes& definicoes, const Relogio& relogio)
-    : cliente_(std::make_unique<ClienteOAuth>(definicoes, relogio)), relogio_(relogio)
+GestorToken::GestorToken(const ServicoCorreio::Definicoes& definicoes, const Relogio& relogio,
+                         RegraTentativas::Relato relato)
+    : cliente_(std::make_unique<ClienteOAuth>(definicoes, relogio, std::move(relato))), relogio_(relogio)
 {
 }
 
@@ -44,6 +45,7 @@ const std::string& GestorToken::Renovar()
     const auto pedido = relogio_.Instante();
     TokenAcesso novo = cliente_->PedirToken();
     token_ = std::move(novo.valor);
+    emitidos_.push_back(token_);
     renovarEm_ = pedido + novo.validade - margem(novo.validade);
     return token_;
 }

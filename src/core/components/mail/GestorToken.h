@@ -7,11 +7,13 @@
 //   ... the server answered 535 to that token:
 //   curl.Login(definicoes.utilizador, tokens.Renovar());
 //
-// Failures of the token request raise ClienteOAuth's Erro.
+// Failures of the token request raise ClienteOAuth's Erro; its retries are told to the relato.
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "RegraTentativas.h"
 #include "ServicoCorreio.h"
 
 namespace quorvelanti {
@@ -21,7 +23,8 @@ class Relogio;
 
 class GestorToken {
 public:
-    GestorToken(const ServicoCorreio::Definicoes& definicoes, const Relogio& relogio);
+    GestorToken(const ServicoCorreio::Definicoes& definicoes, const Relogio& relogio,
+                RegraTentativas::Relato relato = {});
     ~GestorToken();
 
     // True when these settings sign in as this object's do (same mailbox, same credentials).
@@ -30,11 +33,14 @@ public:
     const std::string& Valido();
     // A new token, whatever the time left on the current one.
     const std::string& Renovar();
+    // Every token this object got, oldest first: none of them may be quoted.
+    const std::vector<std::string>& Emitidos() const { return emitidos_; }
 
 private:
     std::unique_ptr<ClienteOAuth> cliente_;
     const Relogio& relogio_;
     std::string token_;
+    std::vector<std::string> emitidos_;
     std::chrono::steady_clock::time_point renovarEm_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include "CorreioDefinicoes.h"
 #include "CorreioPastaSaida.h"
 #include "MensagemMime.h"
+#include "RegraTentativas.h"
 #include "SessaoSmtp.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
@@ -91,14 +91,6 @@ Envelope envelopeDe(const ServicoCorreio::Pedido& pedido)
     c.corpo = pedido.mensagem;
     c.prioridade = pedido.prioridade;
     return e;
-}
-
-// A server that asked to slow down gets a minute at least, more at each refusal, which outlasts
-// the counting window of a provider's limit; any other passing failure a few seconds, growing.
-std::chrono::seconds pausa(bool limiteExcedido, int tentativa)
-{
-    const int dobro = 1 << std::min(tentativa - 1, 5);
-    return std::chrono::seconds(limiteExcedido ? std::min(60 * dobro, 300) : std::min(dobro, 30));
 }
 
 std::string listaEnderecos(const std::vector<std::string>& enderecos)
@@ -196,7 +188,7 @@ void ServicoCorreio::enviarPorSmtp(const std::string& remetente, std::vector<std
     std::optional<SessaoSmtp> propria;
     SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
     bool entregue = false;  // some recipient has the message
-    int tentativa = 1;
+    RegraTentativas regra(definicoes_->tentativas, relogio_, [&](const std::string& linha) { sessao.Relatar(linha); });
     ResultadoEnvio r;
     while (!pendentes.empty()) {
         const std::size_t tentados = pendentes.size();
@@ -228,15 +220,11 @@ void ServicoCorreio::enviarPorSmtp(const std::string& remetente, std::vector<std
         Interrupcao::Verificar();  // a transfer stopped by a signal is no mail failure
         // Every RCPT refused ended the transaction: what stays is what was told to wait.
         const bool transitorio = r.transitorio || r.recusados.size() == tentados;
-        if (pendentes.empty() || !transitorio || tentativa >= definicoes_->tentativas) break;
-        const auto espera = pausa(r.limiteExcedido, tentativa);
-        sessao.Relatar("Correio para " + listaEnderecos(pendentes) + ": a tentativa " + std::to_string(tentativa) +
-                       " de " + std::to_string(definicoes_->tentativas) + " falhou (" + r.detalhe +
-                       "); nova tentativa dentro de " + std::to_string(espera.count()) + " s");
-        relogio_.Esperar(espera);
-        ++tentativa;
+        if (pendentes.empty() || !transitorio ||
+            !regra.EsperarPelaSeguinte("Correio para " + listaEnderecos(pendentes), r.detalhe, r.limiteExcedido))
+            break;
     }
-    if (tentativa > 1) r.detalhe += " (" + std::to_string(tentativa) + " tentativas)";
+    r.detalhe += regra.Resumo();
     if (!entregue) throw Erro(erros::CorreioFalhou, descricao, r.detalhe);
     // The message went; those it could not reach are refused with the last word heard for them.
     for (const auto& endereco : pendentes) {

@@ -57,7 +57,9 @@ ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definico
     const std::string token = tokenPara(definicoes);
     // libcurl would keep the old connection and open another for the new token: end it here.
     if (ligacao_ && ligacao_->TokenAcesso() != token) Fechar();
-    if (!ligacao_) ligacao_ = std::make_unique<CorreioCurl>(definicoes, token);
+    if (!ligacao_)
+        ligacao_ = std::make_unique<CorreioCurl>(definicoes, token,
+                                                 tokens_ ? tokens_->Emitidos() : std::vector<std::string>{});
     const bool ultima = mensagensNaLigacao_ + 1 >= definicoes.mensagensPorLigacao;
     ResultadoEnvio r = ligacao_->Enviar(remetente, destinatarios, mensagem, ultima);
     fimUltima_ = relogio_.Instante();
@@ -73,7 +75,8 @@ ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definico
 std::string SessaoSmtp::tokenPara(const ServicoCorreio::Definicoes& definicoes)
 {
     if (definicoes.autenticacao != ServicoCorreio::Definicoes::Autenticacao::OAuth2) return "";
-    if (!tokens_ || !tokens_->Serve(definicoes)) tokens_ = std::make_unique<GestorToken>(definicoes, relogio_);
+    if (!tokens_ || !tokens_->Serve(definicoes))
+        tokens_ = std::make_unique<GestorToken>(definicoes, relogio_, [this](const std::string& l) { Relatar(l); });
     return tokens_->Valido();
 }
 
