@@ -3,7 +3,10 @@
 #define ZLIB_CONST
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -129,9 +132,20 @@ void inflar(const Membro& m, Seguir seguir)
     }
 }
 
+// A number written in an attribute; -1 when it is none.
+long numeroDe(std::string_view texto)
+{
+    long numero = -1;
+    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), numero);
+    return erro == std::errc() && fim == texto.data() + texto.size() ? numero : -1;
+}
+
 // Follows the tags of one XML document as its bytes come, in pieces: every start tag closed by
-// its own end tag, in order, under one root, with only white space outside it. Text and
-// attribute values are skipped, not read.
+// its own end tag, in order, under one root, with only white space outside it. Text is skipped.
+// A part that lost bytes in its middle (room freed while it was being written) often still nests
+// well, its rows being all alike; what it keeps only by chance is what the tags count: in a sheet
+// each cell in the row it names and the rows in increasing order, in the shared-strings table as
+// many texts as it says it holds.
 class EtiquetasXml {
 public:
     explicit EtiquetasXml(const std::string& membro) : membro_(membro) {}
@@ -168,6 +182,8 @@ public:
     {
         if (!abertas_.empty()) recusar("acaba antes de fechar <" + abertas_.back() + ">");
         if (dentroDeEtiqueta_ || !raizFechada_) recusar("acaba antes do fim do seu elemento raiz");
+        if (textosDeclarados_ >= 0 && textos_ != textosDeclarados_)
+            recusar("tem " + std::to_string(textos_) + " textos e diz ter " + std::to_string(textosDeclarados_));
     }
 
 private:
@@ -176,6 +192,37 @@ private:
     static std::string_view nomeDe(std::string_view etiqueta)
     {
         return etiqueta.substr(0, etiqueta.find_first_of(" \t\r\n/"));
+    }
+
+    // The value of the attribute in the start tag; "" when it has none.
+    static std::string_view atributo(std::string_view etiqueta, std::string_view nome)
+    {
+        for (std::size_t i = etiqueta.find(nome); i != std::string_view::npos; i = etiqueta.find(nome, i + 1)) {
+            const std::size_t valor = i + nome.size() + 2;
+            if (i > 0 && std::isspace(static_cast<unsigned char>(etiqueta[i - 1])) &&
+                etiqueta.compare(i + nome.size(), 2, "=\"") == 0)
+                return etiqueta.substr(valor, etiqueta.find('"', valor) - valor);
+        }
+        return {};
+    }
+
+    void contar(std::string_view nome, std::string_view etiqueta)
+    {
+        if (nome == "row") {
+            const long linha = numeroDe(atributo(etiqueta, "r"));
+            if (linha <= linha_)
+                recusar("tem a linha " + std::to_string(linha) + " depois da linha " + std::to_string(linha_));
+            linha_ = linha;
+        } else if (nome == "c") {
+            const std::string_view celula = atributo(etiqueta, "r");
+            const std::size_t digitos = std::min(celula.find_first_of("0123456789"), celula.size());
+            if (numeroDe(celula.substr(digitos)) != linha_)
+                recusar("tem a célula \"" + std::string(celula) + "\" na linha " + std::to_string(linha_));
+        } else if (nome == "sst") {
+            textosDeclarados_ = numeroDe(atributo(etiqueta, "uniqueCount"));
+        } else if (nome == "si") {
+            ++textos_;
+        }
     }
 
     void texto(std::string_view texto) const
@@ -199,11 +246,13 @@ private:
             return;
         }
         if (raizFechada_) recusar("tem outro elemento depois do seu elemento raiz");
+        const std::string_view nome = nomeDe(etiqueta);
+        contar(nome, etiqueta);
         if (etiqueta.back() == '/') {
             raizFechada_ = abertas_.empty();  // a root of its own, or an empty element inside it
             return;
         }
-        abertas_.emplace_back(nomeDe(etiqueta));
+        abertas_.emplace_back(nome);
     }
 
     const std::string& membro_;
@@ -211,6 +260,9 @@ private:
     bool dentroDeEtiqueta_ = false;
     std::vector<std::string> abertas_;
     bool raizFechada_ = false;
+    long linha_ = 0;              // of the sheet's last row
+    long textos_ = 0;             // of the shared-strings table
+    long textosDeclarados_ = -1;  // none declared
 };
 
 bool eXml(const std::string& nome) { return nome.ends_with(".xml") || nome.ends_with(".rels"); }
