@@ -5,7 +5,8 @@ For each size it generates a large company, runs both sets of the Release progra
 mode with mail written to a pickup folder, and measures in the same run the irreducible work:
 the traced statements replayed alone on the same database (bench_repetir_sql, through the
 program's own database layer) plus the same cells written straight on libxlsxwriter
-(bench_escrever_livros). Prints ratios, statements, peak memory, files and bytes.
+(bench_escrever_livros). Prints ratios, statements, peak memory, files and bytes, and the time
+the program's proof that its workbooks are whole takes on them (bench_verificar_livros).
 
 With --correio it runs instead the mail leg: the weekly set of one company into the pickup folder
 and into a local SMTP server with STARTTLS and login (the tests' aiosmtpd server, a throwaway
@@ -101,15 +102,17 @@ def pares(texto):
 
 
 def compilar(pasta):
-    """Builds the four programs; a new folder is a Release build, an existing one keeps its type."""
+    """Builds the five programs; a new folder is a Release build, an existing one keeps its type."""
     tipo = [] if (pasta / "CMakeCache.txt").exists() else ["-DCMAKE_BUILD_TYPE=Release"]
     subprocess.run(["cmake", "-S", RAIZ, "-B", pasta, *tipo], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", pasta, "-j2", "--target", "quorvelanti", "quorvelanti-gerador",
-                    "bench_repetir_sql", "bench_escrever_livros"], check=True, stdout=subprocess.DEVNULL)
+                    "bench_repetir_sql", "bench_escrever_livros", "bench_verificar_livros"], check=True,
+                   stdout=subprocess.DEVNULL)
     return {"programa": pasta / "src/main/quorvelanti",
             "gerador": pasta / "tools/gerador/quorvelanti-gerador",
             "repetir": pasta / "bench/execucao/bench_repetir_sql",
-            "escrever": pasta / "bench/execucao/bench_escrever_livros"}
+            "escrever": pasta / "bench/execucao/bench_escrever_livros",
+            "verificar": pasta / "bench/execucao/bench_verificar_livros"}
 
 
 def escrever_parametros(pasta, conjunto, smtp=None):
@@ -209,8 +212,8 @@ def medir_conjunto(ferramentas, pasta, conjunto, repeticoes):
     registo_sql = pasta / f"sql{etiqueta}.txt"
     ambiente = dict(os.environ, QUORVELANTI_PASTA_BASE=str(pasta), QUORVELANTI_DATA=DATA_CORRIDA,
                     QUORVELANTI_TRACE_SQL=str(registo_sql))
-    plano = pasta / f"plano{etiqueta}.txt"
-    corridas, sqls, escritas, memoria_kb = [], [], [], 0
+    plano, copias = pasta / f"plano{etiqueta}.txt", pasta / f"livros{etiqueta}"
+    corridas, sqls, escritas, provas, memoria_kb = [], [], [], [], 0
     # Run, replay and bare writing in turn, each 'repeticoes' times: the fastest of each counts, as
     # the slower ones paid for the machine's other work.
     for vez in range(repeticoes):
@@ -226,12 +229,19 @@ def medir_conjunto(ferramentas, pasta, conjunto, repeticoes):
             with open(plano, "w", encoding="utf-8", newline="\n") as p:
                 for i, conteudo in enumerate(livros):
                     planear_livro(conteudo, f"{i:05d}.xlsx", p)
+            shutil.rmtree(copias, ignore_errors=True)
+            copias.mkdir()
+            for i, conteudo in enumerate(livros):
+                (copias / f"{i:05d}.xlsx").write_bytes(conteudo)
         escritas.append(pares(subprocess.run([ferramentas["escrever"], plano, pasta / f"nu{etiqueta}"],
                                              check=True, capture_output=True, text=True).stdout))
         shutil.rmtree(pasta / f"nu{etiqueta}")
+        provas.append(pares(subprocess.run([ferramentas["verificar"], copias],
+                                           check=True, capture_output=True, text=True).stdout))
     plano.unlink()
+    shutil.rmtree(copias)
     corrida = min(corridas, key=lambda m: m.cpu)
-    sql, escrita = (min(medidas, key=lambda m: m["cpu"]) for medidas in (sqls, escritas))
+    sql, escrita, prova = (min(medidas, key=lambda m: m["cpu"]) for medidas in (sqls, escritas, provas))
     corrida.memoria_kb = memoria_kb
 
     # The same run once more, counting its flushes to disk against the messages it wrote.
@@ -239,7 +249,7 @@ def medir_conjunto(ferramentas, pasta, conjunto, repeticoes):
     ambiente.pop("QUORVELANTI_TRACE_SQL")
     fsync = contar_fsync([ferramentas["programa"], conjunto], ambiente, pasta / ("registo" + etiqueta))
     mensagens = len(list((pasta / ("correio" + etiqueta)).glob("*.eml")))
-    return {"conjunto": conjunto, "corrida": corrida, "sql": sql, "escrita": escrita,
+    return {"conjunto": conjunto, "corrida": corrida, "sql": sql, "escrita": escrita, "prova": prova,
             "livros": len(livros), "bytes_livros": sum(map(len, livros)),
             "emls": len(emls), "bytes_emls": sum(emls),
             "fsync": fsync, "mensagens": mensagens}
@@ -282,6 +292,8 @@ def mostrar(linhas, r, memoria_rapida):
     print(f"{'':>11} | {int(sql['instrucoes'])} instruções, {int(sql['linhas'])} linhas lidas,"
           f" {int(esc['celulas'])} células em {r['livros']} livros ({r['bytes_livros'] / 1e6:.1f} MB),"
           f" {r['emls']} .eml ({r['bytes_emls'] / 1e6:.1f} MB)"
+          f" | prova dos livros {r['prova']['cpu']:.3f} s cpu ({100 * r['prova']['cpu'] / c.cpu:.1f} % da corrida,"
+          f" {100 * r['prova']['cpu'] / esc['cpu']:.0f} % da escrita nua)"
           f" | memória máxima {memoria:.0f} MB {'ok' if memoria < LIMITE_MEMORIA_MB else 'ACIMA de 1 GB'}"
           + ("" if r["fsync"] is None else " | " + mostrar_fsync(*r["fsync"], r["mensagens"], LIMITE_FSYNC_PASTA)))
     return razao

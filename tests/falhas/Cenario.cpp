@@ -96,6 +96,12 @@ std::string ZipsIncompletos(const std::vector<std::string>& caminhos)
     return r.estado == 0 ? r.saida : "verificador falhou: " + r.erros;
 }
 
+bool LivroEmMemoria(const std::string& caminho)
+{
+    std::error_code erro;
+    return fs::read_symlink(caminho, erro).string().starts_with("/memfd:quorvelanti");
+}
+
 std::vector<std::string> Resumo(const std::vector<apoio::MensagemRecebida>& mensagens)
 {
     std::vector<std::string> brutos;

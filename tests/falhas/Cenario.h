@@ -64,6 +64,10 @@ private:
 // else one line per bad file saying why. An .xlsx under its final name must pass this.
 std::string ZipsIncompletos(const std::vector<std::string>& caminhos);
 
+// Whether the path (one of a process's descriptors, /proc/<pid>/fd/N) reaches a workbook the
+// program holds in memory while it writes and mails it.
+bool LivroEmMemoria(const std::string& caminho);
+
 // Each message as its envelope recipients and its attachment's name without the time of day,
 // in the order they came: what tells the messages of two runs apart.
 std::vector<std::string> Resumo(const std::vector<apoio::MensagemRecebida>& mensagens);

@@ -26,21 +26,13 @@ bool terminaEm(const std::string& nome, const std::string& fim)
     return nome.size() >= fim.size() && nome.compare(nome.size() - fim.size(), fim.size(), fim) == 0;
 }
 
-// A workbook for a message, held in the program's memory while it is written and mailed: one of
-// the process's descriptors.
-bool livroEmMemoria(const std::string& caminho)
-{
-    std::error_code erro;
-    return fs::read_symlink(caminho, erro).string().starts_with("/memfd:quorvelanti");
-}
-
-// One whose writer is done, so one waiting for its mail: its last bytes are the zip's closing
-// record. A file gone meanwhile is not one.
+// A workbook in memory whose writer is done, so one waiting for its mail: its last bytes are the
+// zip's closing record. A file gone meanwhile is not one.
 bool livroPorEnviar(const std::string& caminho)
 {
     std::ifstream f(caminho, std::ios::binary);
     char fim[4] = {};
-    return livroEmMemoria(caminho) && f.seekg(-22, std::ios::end) && f.read(fim, 4) &&
+    return falhas::LivroEmMemoria(caminho) && f.seekg(-22, std::ios::end) && f.read(fim, 4) &&
            std::string(fim, 4) == "PK\x05\x06";
 }
 
@@ -179,12 +171,12 @@ TEST_P(ProcessoMorto, NadaFicaAMeioSobUmNomeFinal)
 INSTANTIATE_TEST_SUITE_P(
     Momentos, ProcessoMorto,
     ::testing::Values(
-        MomentoDaMorte{"AEscreverUmLivro", "/S", "memoria", livroEmMemoria},
+        MomentoDaMorte{"AEscreverUmLivro", "/S", "memoria", falhas::LivroEmMemoria},
         MomentoDaMorte{"ComUmLivroPorEnviar", "/S", "memoria", livroPorEnviar},
         MomentoDaMorte{"DepoisDoPrimeiroCorreio", "/S", "saida", mensagemFinal},
-        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "memoria", livroEmMemoria},
+        MomentoDaMorte{"SemanalAEscreverUmLivro", "/3S", "memoria", falhas::LivroEmMemoria},
         MomentoDaMorte{"SemanalDepoisDoPrimeiroCorreio", "/3S", "saida", mensagemFinal},
-        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "memoria", livroEmMemoria, SIGTERM}),
+        MomentoDaMorte{"InterrompidoAEscreverUmLivro", "/S", "memoria", falhas::LivroEmMemoria, SIGTERM}),
     [](const ::testing::TestParamInfo<MomentoDaMorte>& info) { return info.param.nome; });
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "components/files/FicheiroTemporario.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "output/PacoteXlsx.h"
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
@@ -219,8 +220,20 @@ LivroAnexo LivroXlsx::Fechar(std::string nomeAnexo)
     if (erro != LXW_NO_ERROR)
         throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_,
                    std::string(lxw_strerror(erro)) + (errno ? std::string(": ") + std::strerror(errno) : ""));
+    verificarPacote();
     if (memoria_) return LivroAnexo(std::move(memoria_), destino_, std::move(nomeAnexo));
     return LivroAnexo(std::move(temporario_), std::move(nomeAnexo));
+}
+
+// The library neither checks its writes to the parts' short-lived files nor says when one failed:
+// only the finished package shows a part that a full folder or a file-size limit cut short.
+void LivroXlsx::verificarPacote() const
+{
+    try {
+        PacoteXlsx::Verificar(memoria_ ? memoria_->Ler() : temporario_->Ler());
+    } catch (const Erro& erro) {
+        throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_, erro.DescricaoCompleta());
+    }
 }
 
 std::string LivroXlsx::NomeColuna(int coluna)

@@ -1,10 +1,10 @@
 #pragma once
-// An .xlsx file being written, that appears under its final name only when it is complete and on
-// disk, or is handed over whole, unsynced, for a message. Owns the writer library's workbook and
-// the file it writes: a temporary file in the destination folder, or for a message a file in
-// memory where the system has one. The library's own short-lived files go to the system's memory
-// folder for a workbook held whole (sistema::PastaEmMemoria), else beside the workbook. Whatever
-// is neither saved with Gravar nor handed over with Fechar is discarded when the object goes.
+// An .xlsx file being written, that appears under its final name only when it is complete (every
+// part proven whole, see PacoteXlsx) and on disk, or is handed over whole, unsynced, for a
+// message. Owns the writer library's workbook and the file it writes: a temporary file in the
+// destination folder, or for a message a file in memory where the system has one. The library's own short-lived files
+// go to the system's memory folder for a workbook held whole (sistema::PastaEmMemoria), else beside the workbook.
+// Whatever is neither saved with Gravar nor handed over with Fechar is discarded when the object goes.
 //
 //   LivroXlsx livro("/var/rel/mapa.xlsx");   // or (..., {.escrita = LivroXlsx::Escrita::LinhaALinha})
 //   livro.AdicionarFolha("Vendas");                     // "" keeps the default sheet name
@@ -17,7 +17,8 @@
 // Rows and columns are 0-based. Cells go to the sheet added last; within a sheet rows must be
 // written in increasing order (the rows of one row in any order). Texts go in as the format can
 // hold them (texto::Saneado, cut to a cell's limit), so the file is well-formed whatever the data
-// holds. Every failure is an Erro numbered erros::LivroFalhou carrying the library's own message.
+// holds. Every failure is an Erro numbered erros::LivroFalhou carrying the library's own message,
+// or the reason the finished package is not whole.
 #include <map>
 #include <memory>
 #include <string>
@@ -92,10 +93,12 @@ public:
     // Cells, widths and formats stay as written.
     void Impressao(int linhaCabecalho);
 
-    // Writes the file, flushes it to disk and renames it onto the destination, replacing what was there.
+    // Writes the file, proves it whole (PacoteXlsx), flushes it to disk and renames it onto the
+    // destination, replacing what was there.
     void Gravar();
-    // Writes the file and hands it over where it was written, not synced; 'nomeAnexo' names its
-    // attachment ("" for the last part of the destination).
+    // Writes the file, proves it whole and hands it over where it was written, not synced;
+    // 'nomeAnexo' names its attachment ("" for the last part of the destination). A package the
+    // proof refuses is dropped: Erro "Falha ao gravar o livro <destination>" with the reason.
     LivroAnexo Fechar(std::string nomeAnexo = "");
 
     // "A" for 0, "Z" for 25, "AA" for 26.
@@ -105,6 +108,7 @@ public:
 
 private:
     void descartar() noexcept;
+    void verificarPacote() const;
 
     std::string destino_;
     std::string pastaTemporarios_;                    // the library's own, in memory or beside the workbook

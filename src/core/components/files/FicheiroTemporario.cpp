@@ -90,6 +90,13 @@ void FicheiroTemporario::Escrever(const std::string& bytes)
     }
 }
 
+std::string FicheiroTemporario::Ler() const
+{
+    std::string bytes;
+    if ((errno = descritor_.LerTudo(bytes))) falhar("Não foi possível ler", caminho_);
+    return bytes;
+}
+
 void FicheiroTemporario::Dono(unsigned dono, unsigned grupo)
 {
     sistema::Atributos atributos;

@@ -48,6 +48,8 @@ public:
     const std::string& Destino() const { return destino_; }
     // Appends all the bytes.
     void Escrever(const std::string& bytes);
+    // Every byte the file holds, by whichever handle it was written.
+    std::string Ler() const;
     // Gives the file that owner and group; asking for the ones it has changes nothing.
     void Dono(unsigned dono, unsigned grupo);
     // Gives the file that mode, whatever the umask: Modo(0640).
