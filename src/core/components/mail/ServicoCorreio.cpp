@@ -16,6 +16,7 @@
 #include "CorreioPastaSaida.h"
 #include "MensagemMime.h"
 #include "SessaoSmtp.h"
+#include "TransporteCorreio.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
@@ -149,6 +150,10 @@ void ServicoCorreio::Enviar(const Pedido& pedido)
     const std::string texto = mensagem::ComporMensagem(c);
     idMensagem_ = mensagem::IdMensagem(c);
 
+    if (definicoes_->PorApi()) {
+        enviarPorApi({c, texto, envio.destinatarios, idMensagem_}, descricao);
+        return;
+    }
     if (definicoes_->pastaSaida.empty()) {
         enviarPorSmtp(c.remetente.endereco, envio.destinatarios, texto, descricao);
         return;
@@ -175,6 +180,12 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
             throw Erro(erros::CorreioConfiguracao, "A pasta de saída [SMTP] PastaSaida não aceita ficheiros de " +
                                                        sistema::UtilizadorActual() + ": " + d.pastaSaida);
         return "pasta de saída " + d.pastaSaida + " (nada é enviado)";
+    }
+    // A mail API is checked by its token: any request beyond it would send or change a mailbox.
+    if (d.PorApi()) {
+        ClienteOAuth(d, relogio_).PedirToken();
+        return "serviço " + d.api.Nome() + " " + d.api.url + ", token de acesso obtido para " + d.utilizador +
+               " (nada é enviado)";
     }
     const std::string servidor = d.servidor + ":" + std::to_string(d.porta);
     // With oauth2 the check asks for a token first: a refused credential names its keys.
@@ -242,6 +253,24 @@ void ServicoCorreio::enviarPorSmtp(const std::string& remetente, std::vector<std
     for (const auto& endereco : pendentes) {
         const DestinatarioRecusado* recusa = recusaDe(r.recusados, endereco);
         recusados_.push_back(recusa ? *recusa : DestinatarioRecusado{endereco, 0, r.detalhe});
+    }
+}
+
+void ServicoCorreio::enviarPorApi(const MensagemApi& mensagem, const std::string& descricao)
+{
+    std::optional<SessaoSmtp> propria;
+    SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
+    const DesfechoEnvio desfecho = sessao.EnviarPorApi(*definicoes_, mensagem);
+    switch (desfecho.estado) {
+    case DesfechoEnvio::Estado::Entregue: return;
+    case DesfechoEnvio::Estado::Recusada: throw Erro(erros::CorreioFalhou, descricao, desfecho.palavras);
+    case DesfechoEnvio::Estado::Incerta:
+        entregaIncerta_ = true;
+        Interrupcao::Verificar();
+        throw Erro(erros::CorreioIncerto,
+                   descricao + ": a mensagem " + idMensagem_ +
+                       " seguiu inteira e o serviço não respondeu; pode ter sido entregue, e não é enviada de novo",
+                   desfecho.palavras);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
 #include "GestorToken.h"
+#include "TransporteCorreio.h"
 #include "data/Relogio.h"
 
 namespace quorvelanti {
@@ -39,6 +40,18 @@ ResultadoEnvio SessaoSmtp::Enviar(const ServicoCorreio::Definicoes& definicoes, 
     return r;
 }
 
+DesfechoEnvio SessaoSmtp::EnviarPorApi(const ServicoCorreio::Definicoes& definicoes, const MensagemApi& mensagem)
+{
+    GestorToken& tokens = tokensPara(definicoes);
+    if (!api_ || !api_->Serve(definicoes))
+        api_ = TransporteCorreio::Criar(definicoes, tokens, relogio_,
+                                        [this](const std::string& linha) { Relatar(linha); });
+    esperarVez(definicoes.mensagensPorMinuto);
+    DesfechoEnvio desfecho = api_->Entregar(mensagem);
+    fimUltima_ = relogio_.Instante();
+    return desfecho;
+}
+
 void SessaoSmtp::Fechar() noexcept
 {
     ligacao_.reset();
@@ -73,8 +86,16 @@ ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definico
 std::string SessaoSmtp::tokenPara(const ServicoCorreio::Definicoes& definicoes)
 {
     if (definicoes.autenticacao != ServicoCorreio::Definicoes::Autenticacao::OAuth2) return "";
-    if (!tokens_ || !tokens_->Serve(definicoes)) tokens_ = std::make_unique<GestorToken>(definicoes, relogio_);
-    return tokens_->Valido();
+    return tokensPara(definicoes).Valido();
+}
+
+GestorToken& SessaoSmtp::tokensPara(const ServicoCorreio::Definicoes& definicoes)
+{
+    if (!tokens_ || !tokens_->Serve(definicoes)) {
+        api_.reset();
+        tokens_ = std::make_unique<GestorToken>(definicoes, relogio_);
+    }
+    return *tokens_;
 }
 
 // Every transaction counts, taken or not, since a provider counts what it was offered. Spacing

@@ -19,7 +19,9 @@
 // With Autenticacao=oauth2 the run's access token lives here too (GestorToken): every connection
 // logs in with it, a renewed token ends the connection that used the old one, and a token the
 // server refuses is replaced once before the message goes once more.
-// A run that writes to a pickup folder instead keeps here the last name it gave there.
+// With Transporte graph or gmail the run's API transport lives here too (TransporteCorreio), with
+// the same token and the same pace. A run that writes to a pickup folder instead keeps here the
+// last name it gave there.
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -34,6 +36,9 @@ namespace quorvelanti {
 
 class CorreioCurl;
 class GestorToken;
+class TransporteCorreio;
+struct DesfechoEnvio;
+struct MensagemApi;
 class Relogio;
 struct ResultadoEnvio;
 
@@ -50,6 +55,9 @@ public:
     // settings it was opened with; waits first for its turn under MensagensPorMinuto.
     ResultadoEnvio Enviar(const ServicoCorreio::Definicoes& definicoes, const std::string& remetente,
                           const std::vector<std::string>& destinatarios, const std::string& mensagem);
+    // One message through the mail API of those settings (Transporte graph or gmail), after its
+    // turn under MensagensPorMinuto.
+    DesfechoEnvio EnviarPorApi(const ServicoCorreio::Definicoes& definicoes, const MensagemApi& mensagem);
     // Ends the open connection with QUIT; the next message opens a new one.
     void Fechar() noexcept;
 
@@ -65,10 +73,13 @@ private:
     void esperarVez(int mensagensPorMinuto);
     // The token the next login uses; "" for a password login.
     std::string tokenPara(const ServicoCorreio::Definicoes& definicoes);
+    // The run's token manager, made anew (with whatever used it) for other credentials.
+    GestorToken& tokensPara(const ServicoCorreio::Definicoes& definicoes);
 
     const Relogio& relogio_;
     std::unique_ptr<CorreioCurl> ligacao_;
     std::unique_ptr<GestorToken> tokens_;
+    std::unique_ptr<TransporteCorreio> api_;  // uses tokens_, so it goes first
     int mensagensNaLigacao_ = 0;
     std::optional<std::chrono::steady_clock::time_point> fimUltima_;  // when the last transaction ended
     Relato relato_;
