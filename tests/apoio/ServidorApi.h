@@ -25,8 +25,8 @@ struct OpcoesApi {
     Servico servico = Servico::Graph;
     std::string caixa = "rel@emp.pt";   // the mailbox the application may send as
     std::string segredo = "s3gr3do-api";  // Graph: the client secret the endpoint takes
-    std::string certificado;            // Gmail: PEM whose key signs the service account's assertions
-    std::vector<std::string> regras;    // "KIND:N:REPLY", see servidor_api.py
+    std::string certificado{};          // Gmail: PEM whose key signs the service account's assertions
+    std::vector<std::string> regras{};  // "KIND:N:REPLY", see servidor_api.py
 };
 
 class ServidorApi {

@@ -28,8 +28,6 @@ std::string aleatorios(std::size_t n)
 
 class TransporteApi : public ::testing::Test {
 protected:
-    TransporteApi() : relogio_(DataHora(2026, 12, 7, 23, 4, 59)) {}
-
     void enviar(const apoio::ServidorApi& api, const std::string& bytes, const std::string& bcc = "",
                 const std::string& conta = "")
     {
@@ -48,7 +46,8 @@ protected:
                         .bytesAnexo = bytes});
     }
 
-    RelogioFixo relogio_;
+    // The real clock: a service account's assertion must be valid now.
+    RelogioSistema relogio_;
     apoio::PastaTemporaria pasta_;
 };
 
