@@ -29,10 +29,10 @@ std::string aleatorios(std::size_t n)
 class TransporteApi : public ::testing::Test {
 protected:
     void enviar(const apoio::ServidorApi& api, const std::string& bytes, const std::string& bcc = "",
-                const std::string& conta = "")
+                const std::string& conta = "", const std::string& extra = "")
     {
         const std::string ficheiro = pasta_ / "Quorvelanti.qel";
-        apoio::EscreverBytes(ficheiro, "[SMTP]\nemailEmissor=rel@emp.pt\n" + api.ChavesIni(conta));
+        apoio::EscreverBytes(ficheiro, "[SMTP]\nemailEmissor=rel@emp.pt\n" + api.ChavesIni(conta) + extra);
         ServicoCorreio correio(relogio_);
         correio.Configurar(ficheiro);
         correio.Enviar({.origem = "rel@emp.pt",
@@ -89,6 +89,25 @@ TEST_F(TransporteApi, GraphGrandeVaiPorRascunhoComOAnexoInteiro)
     EXPECT_EQ(recusa.Pedidos("apagar").size(), 1u);
     EXPECT_EQ(recusa.Pedidos("envio").size(), 0u);
     EXPECT_TRUE(recusa.Mensagens().empty());
+}
+
+// A server error is tried again on a draft, which sends nothing, and makes the send that ends it
+// uncertain: that draft may have gone, so it is not deleted.
+TEST_F(TransporteApi, GraphErroDoServidorRepeteORascunhoETornaOEnvioIncerto)
+{
+    apoio::ServidorApi api({.regras = {"rascunho:1:500", "envio:1:502"}});
+    try {
+        enviar(api, "xlsx", "oculto@emp.pt", "", "Tentativas=2\n");
+        ADD_FAILURE() << "uncertain";
+    } catch (const Erro& e) {
+        EXPECT_EQ(e.Numero(), erros::CorreioIncerto) << e.DescricaoCompleta();
+        EXPECT_NE(e.Detalhe().find("Graph envio do rascunho: HTTP 502"), std::string::npos) << e.Detalhe();
+    }
+    const auto rascunhos = api.Pedidos("rascunho");
+    ASSERT_EQ(rascunhos.size(), 2u);
+    EXPECT_EQ(rascunhos[1].resposta, "201");
+    EXPECT_EQ(api.Pedidos("envio").size(), 1u) << "the send is not repeated";
+    EXPECT_TRUE(api.Pedidos("apagar").empty());
 }
 
 TEST_F(TransporteApi, GmailRecusaMaisDe35MBAntesDeEnviar)

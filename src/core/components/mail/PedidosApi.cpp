@@ -22,8 +22,6 @@ std::chrono::seconds pausa(const RespostaHttps& r, int tentativa)
     return std::chrono::seconds(std::min(5 << std::min(tentativa - 1, 5), 120));
 }
 
-DesfechoEnvio desfecho(DesfechoEnvio::Estado estado, std::string palavras) { return {estado, std::move(palavras)}; }
-
 }  // namespace
 
 std::string CampoJson(const std::string& corpo, const std::string& ponteiro)
@@ -47,45 +45,60 @@ PedidosApi::PedidosApi(const ServicoCorreio::Definicoes& definicoes, GestorToken
 
 PedidosApi::Resultado PedidosApi::Pedir(PedidoHttps pedido, Passo passo, const std::string& oQue, bool autenticado)
 {
-    using E = DesfechoEnvio::Estado;
     bool tokenRenovado = false;
-    for (int tentativa = 1;; ++tentativa) {
+    for (int tentativa = 1;;) {
         pedido.token = autenticado ? tokens_.Valido() : "";
         Resultado r{http_.Executar(pedido), std::nullopt};
-        if (sucesso(r.resposta)) return r;
         const RespostaHttps& resposta = r.resposta;
-        if (resposta.semResposta && passo == Passo::Envio) {
-            r.falha = desfecho(E::Incerta, oQue + ": sem resposta em " + std::to_string(definicoes_.timeout) + " s (" +
-                                               resposta.falha + ")");
-            return r;
-        }
-        // A revoked token, or one that ended sooner than it said: nothing was taken.
-        if (resposta.estado == 401 && autenticado && !tokenRenovado) {
+        const LeituraErroApi leitura = resposta.estado && !sucesso(resposta) ? lerErro_(resposta) : LeituraErroApi{};
+        switch (julgar(resposta, leitura, passo, autenticado && !tokenRenovado)) {
+        case Juizo::Aceite: return r;
+        case Juizo::Renovar:
             relato_(oQue + ": o serviço recusou o token de acesso (HTTP 401); o pedido segue com um token novo");
             tokens_.Renovar();
             tokenRenovado = true;
-            --tentativa;
             continue;
-        }
-        const LeituraErroApi leitura = resposta.estado ? lerErro_(resposta) : LeituraErroApi{};
-        const bool limite = leitura.limite || resposta.estado == 429 || resposta.estado == 503;
-        if (resposta.estado >= 500 && !limite && passo == Passo::Envio) {
-            r.falha = desfecho(E::Incerta, oQue + ": " + palavras(resposta, leitura));
+        case Juizo::Incerta:
+            r.falha = {DesfechoEnvio::Estado::Incerta, oQue + ": " + palavras(resposta, leitura)};
+            return r;
+        case Juizo::Repetir:
+            if (tentativa < definicoes_.tentativas) {
+                esperar(oQue, resposta, leitura, tentativa++);
+                continue;
+            }
+            r.falha = {DesfechoEnvio::Estado::Recusada,
+                       oQue + ": " + palavras(resposta, leitura) +
+                           (tentativa > 1 ? " (" + std::to_string(tentativa) + " tentativas)" : "")};
+            return r;
+        case Juizo::Final:
+            r.falha = {DesfechoEnvio::Estado::Recusada, oQue + ": " + palavras(resposta, leitura)};
             return r;
         }
-        const bool passageira = limite || resposta.semLigacao || resposta.semResposta || resposta.estado >= 500;
-        if (!passageira || tentativa >= definicoes_.tentativas) {
-            std::string texto = oQue + ": " + palavras(resposta, leitura);
-            if (passageira && tentativa > 1) texto += " (" + std::to_string(tentativa) + " tentativas)";
-            r.falha = desfecho(E::Recusada, texto);
-            return r;
-        }
-        const auto espera = pausa(resposta, tentativa);
-        relato_(oQue + ": a tentativa " + std::to_string(tentativa) + " de " + std::to_string(definicoes_.tentativas) +
-                " falhou (" + palavras(resposta, leitura) + "); nova tentativa dentro de " +
-                std::to_string(espera.count()) + " s" + (resposta.esperar ? " (Retry-After)" : ""));
-        relogio_.Esperar(espera);
     }
+}
+
+// On the request that sends, a reply that never came or a server error may hide a message the
+// service took; anywhere else they only cost a try.
+PedidosApi::Juizo PedidosApi::julgar(const RespostaHttps& r, const LeituraErroApi& leitura, Passo passo,
+                                     bool podeRenovar)
+{
+    if (sucesso(r)) return Juizo::Aceite;
+    // A revoked token, or one that ended sooner than it said: nothing was taken.
+    if (r.estado == 401 && podeRenovar) return Juizo::Renovar;
+    const bool limite = leitura.limite || r.estado == 429 || r.estado == 503;
+    if (limite || r.semLigacao) return Juizo::Repetir;
+    if (r.semResposta || r.estado >= 500) return passo == Passo::Envio ? Juizo::Incerta : Juizo::Repetir;
+    return Juizo::Final;
+}
+
+void PedidosApi::esperar(const std::string& oQue, const RespostaHttps& r, const LeituraErroApi& leitura,
+                         int tentativa) const
+{
+    const auto espera = pausa(r, tentativa);
+    relato_(oQue + ": a tentativa " + std::to_string(tentativa) + " de " + std::to_string(definicoes_.tentativas) +
+            " falhou (" + palavras(r, leitura) + "); nova tentativa dentro de " + std::to_string(espera.count()) +
+            " s" + (r.esperar ? " (Retry-After)" : ""));
+    relogio_.Esperar(espera);
 }
 
 RespostaHttps PedidosApi::Tentar(PedidoHttps pedido)
@@ -96,6 +109,7 @@ RespostaHttps PedidosApi::Tentar(PedidoHttps pedido)
 
 std::string PedidosApi::palavras(const RespostaHttps& r, const LeituraErroApi& leitura) const
 {
+    if (r.semResposta) return "sem resposta em " + std::to_string(definicoes_.timeout) + " s (" + r.falha + ")";
     if (!r.estado) return r.falha;
     std::string texto = "HTTP " + std::to_string(r.estado) + (leitura.palavras.empty() ? "" : " " + leitura.palavras);
     if (!leitura.corrigir.empty()) texto += " (verifique " + leitura.corrigir + ")";

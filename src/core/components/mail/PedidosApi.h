@@ -56,6 +56,10 @@ public:
     const ServicoCorreio::Definicoes& Definicoes() const { return definicoes_; }
 
 private:
+    enum class Juizo { Aceite, Renovar, Repetir, Incerta, Final };
+    static Juizo julgar(const RespostaHttps& r, const LeituraErroApi& leitura, Passo passo, bool podeRenovar);
+    // Tells the relato why and how long, then waits before the next try.
+    void esperar(const std::string& oQue, const RespostaHttps& r, const LeituraErroApi& leitura, int tentativa) const;
     std::string palavras(const RespostaHttps& r, const LeituraErroApi& leitura) const;
 
     const ServicoCorreio::Definicoes& definicoes_;
