@@ -13,7 +13,6 @@
 #include "ClienteOAuth.h"
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
-#include "CorreioPastaSaida.h"
 #include "MensagemMime.h"
 #include "SessaoSmtp.h"
 #include "TransporteCorreio.h"
@@ -150,20 +149,11 @@ void ServicoCorreio::Enviar(const Pedido& pedido)
     const std::string texto = mensagem::ComporMensagem(c);
     idMensagem_ = mensagem::IdMensagem(c);
 
-    if (definicoes_->PorApi()) {
-        enviarPorApi({c, texto, envio.destinatarios, idMensagem_}, descricao);
-        return;
-    }
-    if (definicoes_->pastaSaida.empty()) {
+    if (definicoes_->pastaSaida.empty() && !definicoes_->PorApi()) {
         enviarPorSmtp(c.remetente.endereco, envio.destinatarios, texto, descricao);
         return;
     }
-    try {
-        CorreioPastaSaida(definicoes_->pastaSaida, sessao_ ? &sessao_->UltimoNaPastaSaida() : nullptr)
-            .Gravar(texto, c.data);
-    } catch (const Erro& e) {
-        throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
-    }
+    entregar({c, texto, envio.destinatarios, idMensagem_}, descricao);
 }
 
 std::string ServicoCorreio::Verificar(const std::string& origem) const
@@ -256,11 +246,11 @@ void ServicoCorreio::enviarPorSmtp(const std::string& remetente, std::vector<std
     }
 }
 
-void ServicoCorreio::enviarPorApi(const MensagemApi& mensagem, const std::string& descricao)
+void ServicoCorreio::entregar(const MensagemComposta& mensagem, const std::string& descricao)
 {
     std::optional<SessaoSmtp> propria;
     SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
-    const DesfechoEnvio desfecho = sessao.EnviarPorApi(*definicoes_, mensagem);
+    const DesfechoEnvio desfecho = sessao.Entregar(*definicoes_, mensagem);
     switch (desfecho.estado) {
     case DesfechoEnvio::Estado::Entregue: return;
     case DesfechoEnvio::Estado::Recusada: throw Erro(erros::CorreioFalhou, descricao, desfecho.palavras);

@@ -39,7 +39,7 @@ namespace quorvelanti {
 
 class Relogio;
 class SessaoSmtp;
-struct MensagemApi;
+struct MensagemComposta;
 
 // A recipient the server did not take: its address, the reply's code and the whole reply.
 struct DestinatarioRecusado {
@@ -90,8 +90,9 @@ public:
     void Enviar(const Pedido& pedido);
 
 private:
-    // Hands the composed message to the session's mail API and reads what became of it.
-    void enviarPorApi(const MensagemApi& mensagem, const std::string& descricao);
+    // Hands the composed message to the session's pickup folder or mail API and reads what
+    // became of it.
+    void entregar(const MensagemComposta& mensagem, const std::string& descricao);
     // Sends the composed message text on the session until every recipient took it or was
     // refused for good, trying again after a passing failure.
     void enviarPorSmtp(const std::string& remetente, std::vector<std::string> pendentes, const std::string& texto,

@@ -40,14 +40,17 @@ ResultadoEnvio SessaoSmtp::Enviar(const ServicoCorreio::Definicoes& definicoes, 
     return r;
 }
 
-DesfechoEnvio SessaoSmtp::EnviarPorApi(const ServicoCorreio::Definicoes& definicoes, const MensagemApi& mensagem)
+DesfechoEnvio SessaoSmtp::Entregar(const ServicoCorreio::Definicoes& definicoes, const MensagemComposta& mensagem)
 {
-    GestorToken& tokens = tokensPara(definicoes);
-    if (!api_ || !api_->Serve(definicoes))
-        api_ = TransporteCorreio::Criar(definicoes, tokens, relogio_,
-                                        [this](const std::string& linha) { Relatar(linha); });
+    auto tokens = [&]() -> GestorToken& { return tokensPara(definicoes); };
+    // Asked first: new credentials end the transport that used the old ones.
+    if (definicoes.PorApi()) tokens();
+    if (!transporte_ || !transporte_->Serve(definicoes))
+        transporte_ = TransporteCorreio::Criar(definicoes, tokens, relogio_,
+                                               [this](const std::string& linha) { Relatar(linha); });
+    if (!definicoes.PorApi()) return transporte_->Entregar(mensagem);
     esperarVez(definicoes.mensagensPorMinuto);
-    DesfechoEnvio desfecho = api_->Entregar(mensagem);
+    DesfechoEnvio desfecho = transporte_->Entregar(mensagem);
     fimUltima_ = relogio_.Instante();
     return desfecho;
 }
@@ -92,7 +95,7 @@ std::string SessaoSmtp::tokenPara(const ServicoCorreio::Definicoes& definicoes)
 GestorToken& SessaoSmtp::tokensPara(const ServicoCorreio::Definicoes& definicoes)
 {
     if (!tokens_ || !tokens_->Serve(definicoes)) {
-        api_.reset();
+        transporte_.reset();
         tokens_ = std::make_unique<GestorToken>(definicoes, relogio_);
     }
     return *tokens_;

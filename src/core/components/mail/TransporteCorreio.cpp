@@ -5,11 +5,12 @@
 #include "CorreioDefinicoes.h"
 #include "TransporteGmail.h"
 #include "TransporteGraph.h"
+#include "TransportePastaSaida.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {
 
-std::vector<std::string> Ocultos(const MensagemApi& m)
+std::vector<std::string> Ocultos(const MensagemComposta& m)
 {
     std::vector<std::string> lista;
     const auto& c = m.conteudo;
@@ -22,11 +23,13 @@ std::vector<std::string> Ocultos(const MensagemApi& m)
 }
 
 std::unique_ptr<TransporteCorreio> TransporteCorreio::Criar(const ServicoCorreio::Definicoes& definicoes,
-                                                            GestorToken& tokens, const Relogio& relogio, Relato relato)
+                                                            const std::function<GestorToken&()>& tokens,
+                                                            const Relogio& relogio, Relato relato)
 {
+    if (!definicoes.pastaSaida.empty()) return std::make_unique<TransportePastaSaida>(definicoes.pastaSaida);
     if (definicoes.api.transporte == DefinicoesApi::Transporte::Gmail)
-        return std::make_unique<TransporteGmail>(definicoes, tokens, relogio, std::move(relato));
-    return std::make_unique<TransporteGraph>(definicoes, tokens, relogio, std::move(relato));
+        return std::make_unique<TransporteGmail>(definicoes, tokens(), relogio, std::move(relato));
+    return std::make_unique<TransporteGraph>(definicoes, tokens(), relogio, std::move(relato));
 }
 
 }  // namespace quorvelanti

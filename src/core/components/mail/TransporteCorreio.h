@@ -1,8 +1,10 @@
 #pragma once
-// The way one composed message leaves the program through a mail API, and what became of it:
-// delivered, refused with the service's words, or uncertain (the request that sends went and
-// no reply came, so the service may hold it). Chosen once from the typed mail settings
-// (TransporteCorreio::Criar); a run keeps it, with its token and connection, on its SessaoSmtp.
+// The way one composed message leaves the program, and what became of it: delivered, refused with
+// the service's words, or uncertain (the request that sends went and no reply came, so the
+// service may hold it). Chosen once from the typed mail settings (TransporteCorreio::Criar): the
+// pickup folder (TransportePastaSaida), Microsoft Graph (TransporteGraph) or the Gmail API
+// (TransporteGmail); a run keeps it, with its token and connection, on its SessaoSmtp. SMTP,
+// with its recipients refused one by one, is the session's own.
 //
 //   std::unique_ptr<TransporteCorreio> t = TransporteCorreio::Criar(definicoes, tokens, relogio, relato);
 //   DesfechoEnvio d = t->Entregar({.conteudo = c, .texto = texto, .destinatarios = todos, .idMensagem = id});
@@ -28,7 +30,7 @@ struct DesfechoEnvio {
 
 // One message: its content, its RFC 5322 text as the pickup folder would hold it, everyone it
 // goes to (blind copies included) and its Message-ID.
-struct MensagemApi {
+struct MensagemComposta {
     const mensagem::ConteudoMensagem& conteudo;
     const std::string& texto;
     const std::vector<std::string>& destinatarios;
@@ -37,7 +39,7 @@ struct MensagemApi {
 
 // Everyone the message goes to who is in neither To nor Cc: its blind copies, which its text
 // never shows.
-std::vector<std::string> Ocultos(const MensagemApi& mensagem);
+std::vector<std::string> Ocultos(const MensagemComposta& mensagem);
 
 class TransporteCorreio {
 public:
@@ -45,14 +47,15 @@ public:
 
     virtual ~TransporteCorreio() = default;
     // Raises Erro only for what is no message's fault: a token the endpoint refuses, a signal.
-    virtual DesfechoEnvio Entregar(const MensagemApi& mensagem) = 0;
+    virtual DesfechoEnvio Entregar(const MensagemComposta& mensagem) = 0;
     // True when it was made for these settings.
     virtual bool Serve(const ServicoCorreio::Definicoes& definicoes) const = 0;
 
-    // The transport of these settings (Transporte graph or gmail); the token manager and the
-    // clock outlive it.
-    static std::unique_ptr<TransporteCorreio> Criar(const ServicoCorreio::Definicoes& definicoes, GestorToken& tokens,
-                                                    const Relogio& relogio, Relato relato);
+    // The transport of these settings: PastaSaida, or Transporte graph or gmail. The token
+    // manager gives an API its token; it and the clock outlive the transport.
+    static std::unique_ptr<TransporteCorreio> Criar(const ServicoCorreio::Definicoes& definicoes,
+                                                    const std::function<GestorToken&()>& tokens, const Relogio& relogio,
+                                                    Relato relato);
 };
 
 }  // namespace quorvelanti

@@ -10,7 +10,7 @@ namespace {
 constexpr std::size_t kLimiteMensagem = 35 * 1024 * 1024;
 
 // The Bcc header the text lacks; the service reads it and takes it out.
-std::string cabecalhoOcultos(const MensagemApi& m)
+std::string cabecalhoOcultos(const MensagemComposta& m)
 {
     std::string lista;
     for (const auto& endereco : Ocultos(m)) lista += (lista.empty() ? "" : ", ") + endereco;
@@ -30,7 +30,7 @@ TransporteGmail::~TransporteGmail() = default;
 
 bool TransporteGmail::Serve(const ServicoCorreio::Definicoes& definicoes) const { return definicoes == *definicoes_; }
 
-DesfechoEnvio TransporteGmail::Entregar(const MensagemApi& m)
+DesfechoEnvio TransporteGmail::Entregar(const MensagemComposta& m)
 {
     const std::string texto = cabecalhoOcultos(m) + m.texto;
     if (texto.size() > kLimiteMensagem)

@@ -19,7 +19,7 @@ public:
                     Relato relato);
     ~TransporteGmail() override;
 
-    DesfechoEnvio Entregar(const MensagemApi& mensagem) override;
+    DesfechoEnvio Entregar(const MensagemComposta& mensagem) override;
     bool Serve(const ServicoCorreio::Definicoes& definicoes) const override;
 
     // How the Gmail API's error replies read: {"error": {"code", "message", "errors": [{"reason"}]}}.

@@ -43,7 +43,7 @@ std::vector<mensagem::Endereco> enderecos(const std::vector<std::string>& nus)
     return lista;
 }
 
-json rascunho(const MensagemApi& m)
+json rascunho(const MensagemComposta& m)
 {
     const auto& c = m.conteudo;
     return {{"subject", c.assunto},
@@ -82,7 +82,7 @@ std::string TransporteGraph::urlCaixa() const
     return definicoes_->api.url + "/users/" + ClienteHttps::Segmento(definicoes_->utilizador);
 }
 
-DesfechoEnvio TransporteGraph::Entregar(const MensagemApi& m)
+DesfechoEnvio TransporteGraph::Entregar(const MensagemComposta& m)
 {
     if (tamanhoBase64(m.texto.size()) <= kLimiteSendMail && Ocultos(m).empty()) {
         auto r = pedidos_.Pedir({.metodo = "POST",
@@ -120,7 +120,7 @@ void TransporteGraph::apagarRascunho(const std::string& urlRascunho) noexcept
     }
 }
 
-DesfechoEnvio TransporteGraph::completarRascunho(const MensagemApi& m, const std::string& urlRascunho)
+DesfechoEnvio TransporteGraph::completarRascunho(const MensagemComposta& m, const std::string& urlRascunho)
 {
     if (!m.conteudo.nomeAnexo.empty())
         if (DesfechoEnvio d = carregarAnexo(m, urlRascunho); d.estado != E::Entregue) return d;
@@ -128,7 +128,7 @@ DesfechoEnvio TransporteGraph::completarRascunho(const MensagemApi& m, const std
     return r.falha ? *r.falha : DesfechoEnvio{};
 }
 
-DesfechoEnvio TransporteGraph::carregarAnexo(const MensagemApi& m, const std::string& urlRascunho)
+DesfechoEnvio TransporteGraph::carregarAnexo(const MensagemComposta& m, const std::string& urlRascunho)
 {
     const std::string& bytes = m.conteudo.bytesAnexo;
     if (bytes.size() < kLimiteAnexoDirecto) {

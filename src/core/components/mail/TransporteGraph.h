@@ -21,7 +21,7 @@ public:
                     Relato relato);
     ~TransporteGraph() override;
 
-    DesfechoEnvio Entregar(const MensagemApi& mensagem) override;
+    DesfechoEnvio Entregar(const MensagemComposta& mensagem) override;
     bool Serve(const ServicoCorreio::Definicoes& definicoes) const override;
 
     // How Graph's error replies read: {"error": {"code": ..., "message": ...}}, with what to fix.
@@ -29,8 +29,8 @@ public:
 
 private:
     // The draft's steps after it exists; a failure leaves it for Entregar to delete.
-    DesfechoEnvio completarRascunho(const MensagemApi& mensagem, const std::string& urlRascunho);
-    DesfechoEnvio carregarAnexo(const MensagemApi& mensagem, const std::string& urlRascunho);
+    DesfechoEnvio completarRascunho(const MensagemComposta& mensagem, const std::string& urlRascunho);
+    DesfechoEnvio carregarAnexo(const MensagemComposta& mensagem, const std::string& urlRascunho);
     void apagarRascunho(const std::string& urlRascunho) noexcept;
     std::string urlCaixa() const;
 
