@@ -30,18 +30,6 @@ std::vector<std::string> linhas(const std::string& texto)
     return resultado;
 }
 
-std::string certificadoAutoAssinado(const PastaTemporaria& pasta)
-{
-    // An EC key is quick to make; the IP address in subjectAltName is what the client checks.
-    Resultado r = Executar({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
-                            "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
-                            "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost", "-keyout",
-                            pasta / "chave.pem", "-out", pasta / "certificado.pem"},
-                           {}, 30);
-    if (r.estado != 0) throw std::runtime_error("openssl falhou: " + r.erros);
-    return pasta / "certificado.pem";
-}
-
 std::vector<std::string> argumentosOAuth(const OpcoesOAuth& o)
 {
     if (!o.activo) return {};
@@ -107,6 +95,78 @@ std::string lerSeExiste(const std::string& caminho) { return Existe(caminho) ? L
 
 }  // namespace
 
+std::string CertificadoAutoAssinado(const PastaTemporaria& pasta)
+{
+    // An EC key is quick to make; the IP address in subjectAltName is what the client checks.
+    Resultado r = Executar({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                            "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                            "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost", "-keyout",
+                            pasta / "chave.pem", "-out", pasta / "certificado.pem"},
+                           {}, 30);
+    if (r.estado != 0) throw std::runtime_error("openssl falhou: " + r.erros);
+    return pasta / "certificado.pem";
+}
+
+std::string ContaServicoJson(const std::string& conta, const std::string& urlToken, const std::string& chavePrivadaPem)
+{
+    return "{\"type\": \"service_account\", \"private_key_id\": \"k1\", \"client_email\": " + comoJson(conta) +
+           ", \"private_key\": " + comoJson(chavePrivadaPem) + ", \"token_uri\": " + comoJson(urlToken) + "}\n";
+}
+
+int LancarServidor(const std::vector<std::string>& argumentos, const PastaTemporaria& pasta, const std::string& nome)
+{
+    int pid = lancar(argumentos, pasta / "servidor.log");
+    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!Existe(pasta / "porta")) {
+        int estado;
+        bool terminou = waitpid(pid, &estado, WNOHANG) == pid;
+        if (terminou || std::chrono::steady_clock::now() > limite) {
+            if (!terminou) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &estado, 0);
+            }
+            throw std::runtime_error(nome + " de teste não arrancou: " + lerSeExiste(pasta / "servidor.log"));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return pid;
+}
+
+void PararServidor(int pid)
+{
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    int estado;
+    waitpid(pid, &estado, 0);
+}
+
+std::vector<std::string> LinhasRegisto(const PastaTemporaria& pasta) { return linhas(lerSeExiste(pasta / "registo.txt")); }
+
+std::vector<MensagemRecebida> MensagensNaPasta(const PastaTemporaria& pasta)
+{
+    std::vector<MensagemRecebida> mensagens;
+    for (const auto& nome : Ficheiros(pasta.Caminho())) {
+        if (nome.size() != 8 || nome.substr(4) != ".env") continue;
+        MensagemRecebida m;
+        for (const auto& linha : linhas(LerBytes(pasta / nome))) {
+            auto espaco = linha.find(' ');
+            std::string chave = linha.substr(0, espaco);
+            std::string valor = espaco == std::string::npos ? "" : linha.substr(espaco + 1);
+            if (chave == "de") m.de = valor;
+            if (chave == "para") m.para.push_back(valor);
+            if (chave == "ehlo") m.ehlo = valor;
+            if (chave == "login") m.login = valor;
+            if (chave == "tls") m.tls = valor == "sim";
+            if (chave == "ligacao") m.ligacao = std::stoi(valor);
+            if (chave == "hora") m.hora = std::stod(valor);
+            m.factos.push_back(linha);
+        }
+        m.dados = LerBytes(pasta / (nome.substr(0, 4) + ".eml"));
+        mensagens.push_back(std::move(m));
+    }
+    return mensagens;
+}
+
 ChaveCliente CriarChaveCliente(const PastaTemporaria& pasta)
 {
     ChaveCliente c{pasta / "cliente.pem", pasta / "cliente.key"};
@@ -120,33 +180,13 @@ ChaveCliente CriarChaveCliente(const PastaTemporaria& pasta)
 ServidorSmtp::ServidorSmtp(OpcoesSmtp opcoes) : opcoes_(std::move(opcoes))
 {
     if (opcoes_.oauth.activo) opcoes_.tls = OpcoesSmtp::Tls::StartTls;
-    if (opcoes_.tls != OpcoesSmtp::Tls::Nenhum) certificado_ = certificadoAutoAssinado(pasta_);
-    pid_ = lancar(argumentos(opcoes_, pasta_), pasta_ / "servidor.log");
-    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!Existe(pasta_ / "porta")) {
-        int estado;
-        bool terminou = waitpid(pid_, &estado, WNOHANG) == pid_;
-        if (terminou || std::chrono::steady_clock::now() > limite) {
-            if (!terminou) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, &estado, 0);
-            }
-            pid_ = -1;
-            throw std::runtime_error("servidor SMTP de teste não arrancou: " + lerSeExiste(pasta_ / "servidor.log"));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    if (opcoes_.tls != OpcoesSmtp::Tls::Nenhum) certificado_ = CertificadoAutoAssinado(pasta_);
+    pid_ = LancarServidor(argumentos(opcoes_, pasta_), pasta_, "servidor SMTP");
     porta_ = std::stoi(LerBytes(pasta_ / "porta"));
     if (opcoes_.oauth.activo) urlToken_ = LerBytes(pasta_ / "url-token");
 }
 
-ServidorSmtp::~ServidorSmtp()
-{
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int estado;
-    waitpid(pid_, &estado, 0);
-}
+ServidorSmtp::~ServidorSmtp() { PararServidor(pid_); }
 
 std::string ServidorSmtp::ChavesIni() const
 {
@@ -165,15 +205,13 @@ std::string ServidorSmtp::ChavesIni() const
 
 std::string ServidorSmtp::ContaServicoJson(const std::string& chavePrivadaPem) const
 {
-    return "{\"type\": \"service_account\", \"private_key_id\": \"k1\", \"client_email\": " +
-           comoJson(opcoes_.oauth.contaServico) + ", \"private_key\": " + comoJson(chavePrivadaPem) +
-           ", \"token_uri\": " + comoJson(urlToken_) + "}\n";
+    return apoio::ContaServicoJson(opcoes_.oauth.contaServico, urlToken_, chavePrivadaPem);
 }
 
 std::vector<std::string> ServidorSmtp::Tokens() const
 {
     std::vector<std::string> tokens;
-    for (const auto& linha : linhas(lerSeExiste(pasta_ / "registo.txt")))
+    for (const auto& linha : LinhasRegisto(pasta_))
         if (linha.rfind("token ", 0) == 0) tokens.push_back(linha.substr(linha.rfind(' ') + 1));
     return tokens;
 }
@@ -203,33 +241,11 @@ std::vector<std::string> ServidorSmtp::Ecos() const
     return ecos;
 }
 
-std::vector<MensagemRecebida> ServidorSmtp::Mensagens() const
-{
-    std::vector<MensagemRecebida> mensagens;
-    for (const auto& nome : Ficheiros(pasta_.Caminho())) {
-        if (nome.size() != 8 || nome.substr(4) != ".env") continue;
-        MensagemRecebida m;
-        for (const auto& linha : linhas(LerBytes(pasta_ / nome))) {
-            auto espaco = linha.find(' ');
-            std::string chave = linha.substr(0, espaco);
-            std::string valor = espaco == std::string::npos ? "" : linha.substr(espaco + 1);
-            if (chave == "de") m.de = valor;
-            if (chave == "para") m.para.push_back(valor);
-            if (chave == "ehlo") m.ehlo = valor;
-            if (chave == "login") m.login = valor;
-            if (chave == "tls") m.tls = valor == "sim";
-            if (chave == "ligacao") m.ligacao = std::stoi(valor);
-            if (chave == "hora") m.hora = std::stod(valor);
-        }
-        m.dados = LerBytes(pasta_ / (nome.substr(0, 4) + ".eml"));
-        mensagens.push_back(std::move(m));
-    }
-    return mensagens;
-}
+std::vector<MensagemRecebida> ServidorSmtp::Mensagens() const { return MensagensNaPasta(pasta_); }
 
 int ServidorSmtp::contarRegisto(const std::string& prefixo) const
 {
-    auto todas = linhas(lerSeExiste(pasta_ / "registo.txt"));
+    auto todas = LinhasRegisto(pasta_);
     return static_cast<int>(std::count_if(todas.begin(), todas.end(),
                                           [&](const std::string& l) { return l.rfind(prefixo, 0) == 0; }));
 }

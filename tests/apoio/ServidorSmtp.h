@@ -93,7 +93,21 @@ struct MensagemRecebida {
     std::string dados;              // the raw DATA bytes (CRLF line ends, no dot-stuffing)
     int ligacao = 0;                // the connection it came on, numbered from 1
     double hora = 0;                // arrival, seconds of the monotonic clock (steady_clock)
+    std::vector<std::string> factos;  // every line of its envelope file, as the server wrote it
 };
+
+// What the loopback servers of these tests share. A self-signed certificate for 127.0.0.1 (EC
+// key and certificate in the folder; the certificate's path returned). A server started with its
+// output in <pasta>/servidor.log, waited for until it writes <pasta>/porta (std::runtime_error
+// naming it otherwise), and stopped. The lines of its <pasta>/registo.txt, and the messages it
+// stored as NNNN.eml with their NNNN.env.
+std::string CertificadoAutoAssinado(const PastaTemporaria& pasta);
+int LancarServidor(const std::vector<std::string>& argumentos, const PastaTemporaria& pasta, const std::string& nome);
+void PararServidor(int pid);
+std::vector<std::string> LinhasRegisto(const PastaTemporaria& pasta);
+std::vector<MensagemRecebida> MensagensNaPasta(const PastaTemporaria& pasta);
+// A service account's JSON key file naming that account, token endpoint and private key.
+std::string ContaServicoJson(const std::string& conta, const std::string& urlToken, const std::string& chavePrivadaPem);
 
 class ServidorSmtp {
 public:

@@ -9,6 +9,7 @@
 #include "components/files/LeituraFicheiro.h"
 #include "components/files/PastaConfigurada.h"
 #include "components/files/ReferenciaSegredo.h"
+#include "components/mail/DefinicoesApi.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
@@ -108,6 +109,15 @@ void removerTemporariosAbandonados(const ContextoExecucao& ctx)
     ini.DefinirFicheiro(ctx.FicheiroIni);
     if (const auto saida = ini.LerValor("SMTP", "PastaSaida"); !texto::Aparar(saida).empty())
         FicheiroTemporario::RemoverAbandonados(PastaConfigurada(saida, "PastaSaida", "SMTP"));
+}
+
+// A mail API named wrong (an unknown Transporte, a UrlApi that is not https) would fail only at
+// the first message, after a company's work: it ends the run before anything is done.
+void verificarTransporte(ContextoExecucao& ctx)
+{
+    LeitorIni ini(&ctx.cacheIni);
+    ini.DefinirFicheiro(ctx.FicheiroIni);
+    DefinicoesApi::Ler(ini);
 }
 
 void fechar(std::unique_ptr<LigacaoBD>& ligacao)
@@ -338,6 +348,7 @@ void Sincronizar(ContextoExecucao& ctx)
     if (!comLista) avisarSemLista(ctx);
     avisarChavesDeslocadas(ctx, empresas);
     VerificarSegredos(ctx.FicheiroIni, empresas, &ctx.cacheIni);
+    verificarTransporte(ctx);
     ctx.Progresso("Emissão Mapas");
     // After the first line, so a log that cannot be written is the failure told; before the
     // first company, so a ledger that cannot be is found before anything is sent.

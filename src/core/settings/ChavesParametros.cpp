@@ -32,7 +32,7 @@ const std::vector<ChavesDoLugar>& lugares()
          {"emailEmissor", "Servidor", "Porta", "Seguranca", "CertificadoCA", "Utilizador", "Password", "Autenticacao",
           "OAuthInquilino", "OAuthUrlToken", "OAuthCliente", "OAuthAmbito", "OAuthSegredo", "OAuthCertificado",
           "OAuthChavePrivada", "OAuthContaServico", "Timeout", "Tentativas", "NomeCliente", "PastaSaida",
-          "MensagensPorLigacao", "MensagensPorMinuto"}},
+          "MensagensPorLigacao", "MensagensPorMinuto", "Transporte", "UrlApi"}},
         {Lugar::Log, "a [Log]", {"Directoria", "AvisoFalha", "ContinuarAposFalha"}},
     };
     // clang-format on

@@ -94,18 +94,23 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
     d.utilizador = ini.LerValor(kSeccao, "Utilizador");
     d.pastaSaida = pastaDeSaida(ini.LerValor(kSeccao, "PastaSaida"));
     d.nomeCliente = ini.LerValor(kSeccao, "NomeCliente");
-    d.autenticacao = lerAutenticacao(ini.LerValor(kSeccao, "Autenticacao"));
+    d.api = DefinicoesApi::Ler(ini);
+    // The APIs take only a token: their sign-in is OAuth 2.0 whatever Autenticacao says.
+    d.autenticacao = d.PorApi() ? Autenticacao::OAuth2 : lerAutenticacao(ini.LerValor(kSeccao, "Autenticacao"));
     // A pickup folder logs in nowhere: its secrets are neither needed nor read.
     if (d.pastaSaida.empty() && d.autenticacao == Autenticacao::PalavraPasse)
         d.password = ReferenciaSegredo::Resolver("[SMTP] Password", ini.LerValor(kSeccao, "Password"));
     if (d.pastaSaida.empty() && d.autenticacao == Autenticacao::OAuth2) {
         if (d.utilizador.empty())
             throw Erro(erros::CorreioConfiguracao,
-                       "Com [SMTP] Autenticacao=oauth2, a chave Utilizador tem de ser a caixa de correio que envia");
+                       "Com [SMTP] Autenticacao=oauth2 (ou Transporte=graph ou gmail), a chave Utilizador tem de ser a "
+                       "caixa de correio que envia");
         d.oauth = DefinicoesOAuth::Ler(ini);
+        if (d.PorApi() && texto::Aparar(ini.LerValor(kSeccao, "OAuthAmbito")).empty())
+            d.oauth.ambito = d.api.AmbitoPredefinido();
     }
 
-    if (d.pastaSaida.empty() && d.servidor.empty())
+    if (d.pastaSaida.empty() && !d.PorApi() && d.servidor.empty())
         throw Erro(erros::CorreioConfiguracao, "Falta a chave [SMTP] Servidor (ou PastaSaida)");
     if (d.servidor.find_first_of("/@?# \t") != std::string::npos)
         throw valorInvalido("Servidor", d.servidor, "nome ou endereço do servidor");
@@ -114,7 +119,7 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
         throw valorInvalido("NomeCliente", d.nomeCliente, "nome desta máquina, como relatorios.empresa.pt");
     // A password over a plain connection must be asked for, not fallen into by a missing key;
     // a pickup folder sends nothing, so it needs no such choice.
-    if (d.pastaSaida.empty() && !d.utilizador.empty() && !d.segurancaExplicita)
+    if (d.pastaSaida.empty() && !d.PorApi() && !d.utilizador.empty() && !d.segurancaExplicita)
         throw Erro(erros::CorreioConfiguracao,
                    "Com a chave [SMTP] Utilizador, a chave Seguranca tem de ser definida "
                    "(starttls ou ssl; nenhuma envia a password sem cifra)");

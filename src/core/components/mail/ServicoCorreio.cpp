@@ -12,10 +12,10 @@
 #include "ClienteOAuth.h"
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
-#include "CorreioPastaSaida.h"
 #include "MensagemMime.h"
 #include "RegraTentativas.h"
 #include "SessaoSmtp.h"
+#include "TransporteCorreio.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
@@ -141,16 +141,11 @@ void ServicoCorreio::Enviar(const Pedido& pedido)
     const std::string texto = mensagem::ComporMensagem(c);
     idMensagem_ = mensagem::IdMensagem(c);
 
-    if (definicoes_->pastaSaida.empty()) {
+    if (definicoes_->pastaSaida.empty() && !definicoes_->PorApi()) {
         enviarPorSmtp(c.remetente.endereco, envio.destinatarios, texto, descricao);
         return;
     }
-    try {
-        CorreioPastaSaida(definicoes_->pastaSaida, sessao_ ? &sessao_->UltimoNaPastaSaida() : nullptr)
-            .Gravar(texto, c.data);
-    } catch (const Erro& e) {
-        throw Erro(erros::CorreioFalhou, descricao, e.DescricaoCompleta());
-    }
+    entregar({c, texto, envio.destinatarios, idMensagem_}, descricao);
 }
 
 std::string ServicoCorreio::Verificar(const std::string& origem) const
@@ -167,6 +162,12 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
             throw Erro(erros::CorreioConfiguracao, "A pasta de saída [SMTP] PastaSaida não aceita ficheiros de " +
                                                        sistema::UtilizadorActual() + ": " + d.pastaSaida);
         return "pasta de saída " + d.pastaSaida + " (nada é enviado)";
+    }
+    // A mail API is checked by its token: any request beyond it would send or change a mailbox.
+    if (d.PorApi()) {
+        ClienteOAuth(d, relogio_).PedirToken();
+        return "serviço " + d.api.Nome() + " " + d.api.url + ", token de acesso obtido para " + d.utilizador +
+               " (nada é enviado)";
     }
     const std::string servidor = d.servidor + ":" + std::to_string(d.porta);
     // With oauth2 the check asks for a token first: a refused credential names its keys.
@@ -230,6 +231,24 @@ void ServicoCorreio::enviarPorSmtp(const std::string& remetente, std::vector<std
     for (const auto& endereco : pendentes) {
         const DestinatarioRecusado* recusa = recusaDe(r.recusados, endereco);
         recusados_.push_back(recusa ? *recusa : DestinatarioRecusado{endereco, 0, r.detalhe});
+    }
+}
+
+void ServicoCorreio::entregar(const MensagemComposta& mensagem, const std::string& descricao)
+{
+    std::optional<SessaoSmtp> propria;
+    SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
+    const DesfechoEnvio desfecho = sessao.Entregar(*definicoes_, mensagem);
+    switch (desfecho.estado) {
+    case DesfechoEnvio::Estado::Entregue: return;
+    case DesfechoEnvio::Estado::Recusada: throw Erro(erros::CorreioFalhou, descricao, desfecho.palavras);
+    case DesfechoEnvio::Estado::Incerta:
+        entregaIncerta_ = true;
+        Interrupcao::Verificar();
+        throw Erro(erros::CorreioIncerto,
+                   descricao + ": a mensagem " + idMensagem_ +
+                       " seguiu inteira e o serviço não respondeu; pode ter sido entregue, e não é enviada de novo",
+                   desfecho.palavras);
     }
 }
 

@@ -7,7 +7,8 @@
 //   PastaSaida (pickup folder; when set nothing is sent), Tentativas (sends tried after a passing
 //   failure - no connection, timeout, 4xx - default 1), NomeCliente (the EHLO name; default this
 //   machine's fully qualified name), MensagensPorLigacao (default 100) and MensagensPorMinuto
-//   (default 0, no limit), see SessaoSmtp; Autenticacao (palavra-passe | oauth2: an OAuth 2.0 token
+//   (default 0, no limit), see SessaoSmtp; Transporte (smtp | graph | gmail) and UrlApi, see
+//   DefinicoesApi and TransporteCorreio; Autenticacao (palavra-passe | oauth2: an OAuth 2.0 token
 //   and an XOAUTH2 login, see DefinicoesOAuth for its keys). Password and OAuthSegredo may be
 //   references (ReferenciaSegredo).
 //
@@ -38,6 +39,7 @@ namespace quorvelanti {
 
 class Relogio;
 class SessaoSmtp;
+struct MensagemComposta;
 
 // A recipient the server did not take: its address, the reply's code and the whole reply.
 struct DestinatarioRecusado {
@@ -88,6 +90,9 @@ public:
     void Enviar(const Pedido& pedido);
 
 private:
+    // Hands the composed message to the session's pickup folder or mail API and reads what
+    // became of it.
+    void entregar(const MensagemComposta& mensagem, const std::string& descricao);
     // Sends the composed message text on the session until every recipient took it or was
     // refused for good, trying again after a passing failure.
     void enviarPorSmtp(const std::string& remetente, std::vector<std::string> pendentes, const std::string& texto,

@@ -3,6 +3,7 @@
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
 #include "GestorToken.h"
+#include "TransporteCorreio.h"
 #include "data/Relogio.h"
 
 namespace quorvelanti {
@@ -37,6 +38,21 @@ ResultadoEnvio SessaoSmtp::Enviar(const ServicoCorreio::Definicoes& definicoes, 
         r = transaccao(definicoes, remetente, destinatarios, mensagem);
     }
     return r;
+}
+
+DesfechoEnvio SessaoSmtp::Entregar(const ServicoCorreio::Definicoes& definicoes, const MensagemComposta& mensagem)
+{
+    auto tokens = [&]() -> GestorToken& { return tokensPara(definicoes); };
+    // Asked first: new credentials end the transport that used the old ones.
+    if (definicoes.PorApi()) tokens();
+    if (!transporte_ || !transporte_->Serve(definicoes))
+        transporte_ = TransporteCorreio::Criar(definicoes, tokens, relogio_,
+                                               [this](const std::string& linha) { Relatar(linha); });
+    if (!definicoes.PorApi()) return transporte_->Entregar(mensagem);
+    esperarVez(definicoes.mensagensPorMinuto);
+    DesfechoEnvio desfecho = transporte_->Entregar(mensagem);
+    fimUltima_ = relogio_.Instante();
+    return desfecho;
 }
 
 void SessaoSmtp::Fechar() noexcept
@@ -75,9 +91,16 @@ ResultadoEnvio SessaoSmtp::transaccao(const ServicoCorreio::Definicoes& definico
 std::string SessaoSmtp::tokenPara(const ServicoCorreio::Definicoes& definicoes)
 {
     if (definicoes.autenticacao != ServicoCorreio::Definicoes::Autenticacao::OAuth2) return "";
-    if (!tokens_ || !tokens_->Serve(definicoes))
+    return tokensPara(definicoes).Valido();
+}
+
+GestorToken& SessaoSmtp::tokensPara(const ServicoCorreio::Definicoes& definicoes)
+{
+    if (!tokens_ || !tokens_->Serve(definicoes)) {
+        transporte_.reset();
         tokens_ = std::make_unique<GestorToken>(definicoes, relogio_, [this](const std::string& l) { Relatar(l); });
-    return tokens_->Valido();
+    }
+    return *tokens_;
 }
 
 // Every transaction counts, taken or not, since a provider counts what it was offered. Spacing

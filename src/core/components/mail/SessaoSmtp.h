@@ -19,7 +19,8 @@
 // With Autenticacao=oauth2 the run's access token lives here too (GestorToken): every connection
 // logs in with it, a renewed token ends the connection that used the old one, and a token the
 // server refuses is replaced once before the message goes once more.
-// A run that writes to a pickup folder instead keeps here the last name it gave there.
+// A run that writes to a pickup folder, or sends through a mail API (Transporte graph or gmail),
+// keeps that transport here (TransporteCorreio), an API with the same token and the same pace.
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -27,13 +28,15 @@
 #include <string>
 #include <vector>
 
-#include "CorreioPastaSaida.h"
 #include "ServicoCorreio.h"
 
 namespace quorvelanti {
 
 class CorreioCurl;
 class GestorToken;
+class TransporteCorreio;
+struct DesfechoEnvio;
+struct MensagemComposta;
 class Relogio;
 struct ResultadoEnvio;
 
@@ -50,6 +53,9 @@ public:
     // settings it was opened with; waits first for its turn under MensagensPorMinuto.
     ResultadoEnvio Enviar(const ServicoCorreio::Definicoes& definicoes, const std::string& remetente,
                           const std::vector<std::string>& destinatarios, const std::string& mensagem);
+    // One message through the transport of those settings other than SMTP (TransporteCorreio::Criar);
+    // through a mail API after its turn under MensagensPorMinuto.
+    DesfechoEnvio Entregar(const ServicoCorreio::Definicoes& definicoes, const MensagemComposta& mensagem);
     // Ends the open connection with QUIT; the next message opens a new one.
     void Fechar() noexcept;
 
@@ -57,22 +63,22 @@ public:
     void DefinirRelato(Relato relato) { relato_ = std::move(relato); }
     void Relatar(const std::string& linha) const;
 
-    CorreioPastaSaida::Ultimo& UltimoNaPastaSaida() { return ultimoNaPastaSaida_; }
-
 private:
     ResultadoEnvio transaccao(const ServicoCorreio::Definicoes& definicoes, const std::string& remetente,
                               const std::vector<std::string>& destinatarios, const std::string& mensagem);
     void esperarVez(int mensagensPorMinuto);
     // The token the next login uses; "" for a password login.
     std::string tokenPara(const ServicoCorreio::Definicoes& definicoes);
+    // The run's token manager, made anew (with whatever used it) for other credentials.
+    GestorToken& tokensPara(const ServicoCorreio::Definicoes& definicoes);
 
     const Relogio& relogio_;
     std::unique_ptr<CorreioCurl> ligacao_;
     std::unique_ptr<GestorToken> tokens_;
+    std::unique_ptr<TransporteCorreio> transporte_;  // an API's uses tokens_, so it goes first
     int mensagensNaLigacao_ = 0;
     std::optional<std::chrono::steady_clock::time_point> fimUltima_;  // when the last transaction ended
     Relato relato_;
-    CorreioPastaSaida::Ultimo ultimoNaPastaSaida_;
 };
 
 }  // namespace quorvelanti

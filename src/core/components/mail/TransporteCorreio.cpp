@@ -1,0 +1,35 @@
+#include "TransporteCorreio.h"
+
+#include <algorithm>
+
+#include "CorreioDefinicoes.h"
+#include "TransporteGmail.h"
+#include "TransporteGraph.h"
+#include "TransportePastaSaida.h"
+#include "data/Texto.h"
+
+namespace quorvelanti {
+
+std::vector<std::string> Ocultos(const MensagemComposta& m)
+{
+    std::vector<std::string> lista;
+    const auto& c = m.conteudo;
+    for (const auto& endereco : m.destinatarios) {
+        auto igual = [&](const mensagem::Endereco& e) { return texto::IguaisSemCaixa(e.endereco, endereco); };
+        if (std::none_of(c.para.begin(), c.para.end(), igual) && std::none_of(c.copia.begin(), c.copia.end(), igual))
+            lista.push_back(endereco);
+    }
+    return lista;
+}
+
+std::unique_ptr<TransporteCorreio> TransporteCorreio::Criar(const ServicoCorreio::Definicoes& definicoes,
+                                                            const std::function<GestorToken&()>& tokens,
+                                                            const Relogio& relogio, Relato relato)
+{
+    if (!definicoes.pastaSaida.empty()) return std::make_unique<TransportePastaSaida>(definicoes.pastaSaida);
+    if (definicoes.api.transporte == DefinicoesApi::Transporte::Gmail)
+        return std::make_unique<TransporteGmail>(definicoes, tokens(), relogio, std::move(relato));
+    return std::make_unique<TransporteGraph>(definicoes, tokens(), relogio, std::move(relato));
+}
+
+}  // namespace quorvelanti

@@ -1,0 +1,61 @@
+#pragma once
+// The way one composed message leaves the program, and what became of it: delivered, refused with
+// the service's words, or uncertain (the request that sends went and no reply came, so the
+// service may hold it). Chosen once from the typed mail settings (TransporteCorreio::Criar): the
+// pickup folder (TransportePastaSaida), Microsoft Graph (TransporteGraph) or the Gmail API
+// (TransporteGmail); a run keeps it, with its token and connection, on its SessaoSmtp. SMTP,
+// with its recipients refused one by one, is the session's own.
+//
+//   std::unique_ptr<TransporteCorreio> t = TransporteCorreio::Criar(definicoes, tokens, relogio, relato);
+//   DesfechoEnvio d = t->Entregar({.conteudo = c, .texto = texto, .destinatarios = todos, .idMensagem = id});
+//   if (d.estado == DesfechoEnvio::Estado::Recusada) ... d.palavras quotes the service and what to fix
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MensagemMime.h"
+#include "ServicoCorreio.h"
+
+namespace quorvelanti {
+
+class GestorToken;
+class Relogio;
+
+struct DesfechoEnvio {
+    enum class Estado { Entregue, Recusada, Incerta };
+    Estado estado = Estado::Entregue;
+    std::string palavras{};  // for Recusada and Incerta: the service's reply and what to check
+};
+
+// One message: its content, its RFC 5322 text as the pickup folder would hold it, everyone it
+// goes to (blind copies included) and its Message-ID.
+struct MensagemComposta {
+    const mensagem::ConteudoMensagem& conteudo;
+    const std::string& texto;
+    const std::vector<std::string>& destinatarios;
+    const std::string& idMensagem;
+};
+
+// Everyone the message goes to who is in neither To nor Cc: its blind copies, which its text
+// never shows.
+std::vector<std::string> Ocultos(const MensagemComposta& mensagem);
+
+class TransporteCorreio {
+public:
+    using Relato = std::function<void(const std::string&)>;
+
+    virtual ~TransporteCorreio() = default;
+    // Raises Erro only for what is no message's fault: a token the endpoint refuses, a signal.
+    virtual DesfechoEnvio Entregar(const MensagemComposta& mensagem) = 0;
+    // True when it was made for these settings.
+    virtual bool Serve(const ServicoCorreio::Definicoes& definicoes) const = 0;
+
+    // The transport of these settings: PastaSaida, or Transporte graph or gmail. The token
+    // manager gives an API its token; it and the clock outlive the transport.
+    static std::unique_ptr<TransporteCorreio> Criar(const ServicoCorreio::Definicoes& definicoes,
+                                                    const std::function<GestorToken&()>& tokens, const Relogio& relogio,
+                                                    Relato relato);
+};
+
+}  // namespace quorvelanti
