@@ -1,7 +1,7 @@
 // bench_verificar_livros FOLDER
 //
-// The cost of proving a run's workbooks whole (PacoteXlsx::Verificar, which the program runs on
-// every workbook before it is mailed or kept): every .xlsx of the folder (executar.py leaves the
+// The cost of proving a run's workbooks whole (PacoteXlsx, which the program runs on every
+// workbook before it is mailed or kept, one for the run): every .xlsx of the folder (executar.py leaves the
 // run's workbooks there) is read into memory first, then proven, and only the proof is timed.
 // Prints one line of key=value pairs:
 //   livros=2421 bytes=16012345 cpu=0.412 parede=0.420
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "data/Erro.h"
-#include "output/PacoteXlsx.h"
+#include "components/files/PacoteXlsx.h"
 
 using namespace quorvelanti;
 
@@ -53,9 +53,10 @@ int main(int argc, char** argv)
     std::size_t bytes = 0;
     const auto inicioParede = std::chrono::steady_clock::now();
     const std::clock_t inicio = std::clock();
+    PacoteXlsx provas;
     for (const Livro& livro : livros) {
         try {
-            PacoteXlsx::Verificar(livro.bytes);
+            provas.Verificar(livro.bytes);
         } catch (const Erro& e) {
             std::cerr << livro.nome << ": " << e.DescricaoCompleta() << std::endl;
             return 1;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "LivroTesteApoio.h"
+#include "components/files/PacoteXlsx.h"
 #include "data/Erro.h"
 #include "output/EscritorLivro.h"
 #include "output/ExportaExcel.h"
@@ -199,15 +200,16 @@ TEST(EscritorLivro, LivroDeUmaDescricaoSoIgualAoDaCorrida)
     t.Exportar({"", "Enc. Pendentes"}, {"", "Encomendas Pendentes em 07-12-2026"}, 4);
 
     DescricaoLivro descrito;
+    PacoteXlsx provas;
     descrito.ficheiro = t.pasta / "descrito.xlsx";
     descrito.tipo = TipoLivro::ClienteSemanal;
     descrito.folhas.push_back({"Enc. Pendentes", "Encomendas Pendentes em 07-12-2026", semanalUmaEncomenda(), {}});
     descrito.linhasCliente = {"Cliente: C0001", "Nome Cliente: Ferragens Conceição, Lda", "Nome Vendedor: Ana Simões"};
-    EscritorLivro::Gravar(descrito);
+    EscritorLivro::Gravar(descrito, provas);
     EXPECT_EQ(partesDoLivro(descrito.ficheiro), partesDoLivro(t.ficheiro));
 
     descrito.folhas.push_back({"Sem linhas", "Nada", ConjuntoResultados(Campos({T::Texto})), {}});
-    EscritorLivro::Gravar(descrito);
+    EscritorLivro::Gravar(descrito, provas);
     EXPECT_NE(partesDoLivro(descrito.ficheiro).find("<sheet name=\"Sheet2\""), std::string::npos);
 }
 

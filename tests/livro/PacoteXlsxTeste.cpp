@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "Apoio.h"
+#include "components/files/PacoteXlsx.h"
 #include "data/Erro.h"
 #include "output/LivroXlsx.h"
-#include "output/PacoteXlsx.h"
 
 using namespace quorvelanti;
 
@@ -50,7 +50,7 @@ std::string estragado(const std::string& livro, const std::string& caso, const a
 std::string recusa(const std::string& pacote)
 {
     try {
-        PacoteXlsx::Verificar(pacote);
+        PacoteXlsx().Verificar(pacote);
         return "";
     } catch (const Erro& erro) {
         EXPECT_EQ(erro.Numero(), erros::LivroFalhou);
@@ -92,4 +92,11 @@ TEST(PacoteXlsx, SoUmPacoteInteiroPassa)
     EXPECT_EQ(recusa(inteiro.substr(0, inteiro.size() - 30)),
               "O pacote (zip) não acaba no registo que fecha o seu índice");
     EXPECT_EQ(recusa(inteiro.substr(0, 100) + inteiro.substr(101)), "O índice do pacote (zip) está cortado");
+
+    // A run's proofs take a part stored as one proved before as proved, and only such a part: the
+    // theme cut in the next workbook is still refused.
+    PacoteXlsx provas;
+    provas.Verificar(inteiro);
+    provas.Verificar(inteiro);
+    EXPECT_THROW(provas.Verificar(estragado(livro, "lacuna", pasta, "xl/theme/theme1.xml")), Erro);
 }

@@ -38,16 +38,16 @@ void escreverFolhas(LivroXlsx& livro, const DescricaoLivro& descricao)
 
 }  // namespace
 
-void EscritorLivro::Gravar(const DescricaoLivro& descricao)
+void EscritorLivro::Gravar(const DescricaoLivro& descricao, PacoteXlsx& provas)
 {
-    LivroXlsx livro(descricao.ficheiro, {.escrita = escritaPara(descricao)});
+    LivroXlsx livro(descricao.ficheiro, {.escrita = escritaPara(descricao), .provas = &provas});
     escreverFolhas(livro, descricao);
     livro.Gravar();
 }
 
-LivroAnexo EscritorLivro::Anexo(const DescricaoLivro& descricao, const std::string& nomeAnexo)
+LivroAnexo EscritorLivro::Anexo(const DescricaoLivro& descricao, const std::string& nomeAnexo, PacoteXlsx& provas)
 {
-    LivroXlsx livro(descricao.ficheiro, {.escrita = escritaPara(descricao), .paraMensagem = true});
+    LivroXlsx livro(descricao.ficheiro, {.escrita = escritaPara(descricao), .paraMensagem = true, .provas = &provas});
     escreverFolhas(livro, descricao);
     return livro.Fechar(nomeAnexo);
 }

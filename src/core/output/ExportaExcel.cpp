@@ -124,14 +124,15 @@ void ExportaExcel(ContextoExecucao& ctx, const std::vector<std::string>& NomesFo
                   const std::vector<std::string>& Titulos, const std::string& Ficheiro, TipoLivro Tipo)
 {
     exportar(ctx, NomesFolhas, Titulos, Ficheiro, Tipo,
-             [](const DescricaoLivro& livro) { EscritorLivro::Gravar(livro); });
+             [&](const DescricaoLivro& livro) { EscritorLivro::Gravar(livro, ctx.ProvasLivros); });
 }
 
 LivroAnexo ExportaExcelAnexo(ContextoExecucao& ctx, const std::vector<std::string>& NomesFolhas,
                              const std::vector<std::string>& Titulos, const NomeLivro& Nome, TipoLivro Tipo)
 {
-    return exportar(ctx, NomesFolhas, Titulos, Nome.caminho, Tipo,
-                    [&](const DescricaoLivro& livro) { return EscritorLivro::Anexo(livro, Nome.anexo); });
+    return exportar(ctx, NomesFolhas, Titulos, Nome.caminho, Tipo, [&](const DescricaoLivro& livro) {
+        return EscritorLivro::Anexo(livro, Nome.anexo, ctx.ProvasLivros);
+    });
 }
 
 }  // namespace quorvelanti

@@ -9,9 +9,9 @@
 
 #include "components/files/FicheiroMemoria.h"
 #include "components/files/FicheiroTemporario.h"
+#include "components/files/PacoteXlsx.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
-#include "output/PacoteXlsx.h"
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
@@ -74,7 +74,7 @@ lxw_color_t cor(long rgb)
 LivroXlsx::LivroXlsx(const std::string& ficheiro) : LivroXlsx(ficheiro, Pedido{}) {}
 
 LivroXlsx::LivroXlsx(const std::string& ficheiro, Pedido pedido)
-    : destino_(ficheiro), pastaTemporarios_(pastaTemporariosDa(ficheiro, pedido.escrita))
+    : destino_(ficheiro), pastaTemporarios_(pastaTemporariosDa(ficheiro, pedido.escrita)), provas_(pedido.provas)
 {
     if (pedido.paraMensagem) memoria_ = FicheiroMemoria::Criar();
     try {
@@ -230,7 +230,11 @@ LivroAnexo LivroXlsx::Fechar(std::string nomeAnexo)
 void LivroXlsx::verificarPacote() const
 {
     try {
-        PacoteXlsx::Verificar(memoria_ ? memoria_->Ler() : temporario_->Ler());
+        const std::string pacote = memoria_ ? memoria_->Ler() : temporario_->Ler();
+        if (provas_)
+            provas_->Verificar(pacote);
+        else
+            PacoteXlsx().Verificar(pacote);
     } catch (const Erro& erro) {
         throw Erro(erros::LivroFalhou, "Falha ao gravar o livro " + destino_, erro.DescricaoCompleta());
     }

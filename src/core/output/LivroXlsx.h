@@ -33,6 +33,7 @@ namespace quorvelanti {
 
 class FicheiroMemoria;
 class FicheiroTemporario;
+class PacoteXlsx;
 
 class LivroXlsx {
 public:
@@ -63,6 +64,8 @@ public:
         // Meant for a message (Fechar) and dropped once mailed: the file is written in memory
         // where the system allows (see LivroAnexo), not on disk.
         bool paraMensagem = false;
+        // The run's proofs, which its workbooks share (see PacoteXlsx); none: one of its own.
+        PacoteXlsx* provas = nullptr;
     };
 
     explicit LivroXlsx(const std::string& ficheiro);
@@ -117,6 +120,7 @@ private:
     lxw_workbook* livro_ = nullptr;
     lxw_worksheet* folha_ = nullptr;
     std::map<Estilo, Formato> formatos_;
+    PacoteXlsx* provas_;
 };
 
 }  // namespace quorvelanti

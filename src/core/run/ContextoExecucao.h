@@ -14,6 +14,7 @@
 
 #include "components/database/LigacaoBD.h"
 #include "components/files/LeitorIni.h"
+#include "components/files/PacoteXlsx.h"
 #include "components/mail/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Conjunto.h"
@@ -94,6 +95,7 @@ struct ContextoExecucao {
     SaidaProgresso& progresso;
     BombaEventos& eventos;
     SessaoSmtp SessaoCorreio;
+    PacoteXlsx ProvasLivros;         // the parts of the run's workbooks proven whole (see PacoteXlsx)
     std::string FicheiroRegistoSql;  // empty: no trace
 
     bool Retomar = false;                       // QUORVELANTI_RETOMAR=1
