@@ -77,10 +77,7 @@ class EmissorApi(EmissorTokens):
         except Exception as e:
             self.registar("recusa-token " + type(e).__name__ + " " + str(e))
             return 400, {"error": "invalid_grant", "error_description": "Invalid JWT Signature."}
-        token = secrets.token_urlsafe(32)
-        self.tokens[token] = (time.monotonic() + o.validade_token, sujeito)
-        self.registar("token %s %s" % (forma, token))
-        return 200, {"token_type": "Bearer", "expires_in": o.validade_token, "access_token": token}
+        return self.novo_token(forma, sujeito)
 
 
 def erro_graph(estado, codigo, mensagem):

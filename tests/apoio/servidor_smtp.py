@@ -161,10 +161,14 @@ class EmissorTokens:
         except Exception as e:
             self.registar("recusa-token " + type(e).__name__ + " " + str(e))
             return 400, {"error": "invalid_client", "error_description": "AADSTS700027: assertion refused"}
+        return self.novo_token(forma, sujeito)
+
+    def novo_token(self, forma, sujeito):
+        """Issues a token for 'sujeito' that expires after --validade-token seconds."""
         token = secrets.token_urlsafe(32)
-        self.tokens[token] = (time.monotonic() + o.validade_token, sujeito)
+        self.tokens[token] = (time.monotonic() + self.opcoes.validade_token, sujeito)
         self.registar("token %s %s" % (forma, token))
-        return 200, {"token_type": "Bearer", "expires_in": o.validade_token, "access_token": token}
+        return 200, {"token_type": "Bearer", "expires_in": self.opcoes.validade_token, "access_token": token}
 
     def valido(self, token, utilizador):
         expira, sujeito = self.tokens.get(token, (0, ""))
