@@ -17,14 +17,18 @@ namespace {
 
 using Lista = std::unique_ptr<curl_slist, curl::Libertar>;
 
-// The services answer a few hundred bytes of JSON; a reply past the bound is refused, not read.
-constexpr std::size_t kRespostaMaxima = 1 << 20;
+// The reply being read, and how much of it may be.
+struct Recepcao {
+    RespostaHttps& resposta;
+    std::size_t maximo;
+};
 
 std::size_t juntar(char* dados, std::size_t tamanho, std::size_t n, void* destino)
 {
-    auto& r = *static_cast<RespostaHttps*>(destino);
-    if (r.corpo.size() + tamanho * n > kRespostaMaxima) return 0;  // libcurl ends the transfer
-    r.corpo.append(dados, tamanho * n);
+    auto& recepcao = *static_cast<Recepcao*>(destino);
+    std::string& corpo = recepcao.resposta.corpo;
+    if (corpo.size() + tamanho * n > recepcao.maximo) return 0;  // libcurl ends the transfer
+    corpo.append(dados, tamanho * n);
     return tamanho * n;
 }
 
@@ -107,9 +111,13 @@ RespostaHttps ClienteHttps::Executar(const PedidoHttps& pedido)
     }
     if (pedido.metodo != "GET" && pedido.metodo != "POST")
         curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, pedido.metodo.c_str());
-    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kRespostaMaxima));
+    Recepcao recepcao{r, pedido.respostaMaxima};
+    char erroCurl[CURL_ERROR_SIZE] = "";
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, erroCurl);
+    // A length said beforehand is refused before the reply is read at all.
+    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(pedido.respostaMaxima));
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, juntar);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &r);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &recepcao);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, cabecalho);
     curl_easy_setopt(c, CURLOPT_HEADERDATA, &r);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, curl::Progresso);
@@ -119,12 +127,14 @@ RespostaHttps ClienteHttps::Executar(const PedidoHttps& pedido)
     const CURLcode codigo = curl_easy_perform(c);
     Interrupcao::Verificar();
     if (codigo != CURLE_OK) {
-        // libcurl's text for the code, not its error buffer: that may quote the URL, and an
-        // upload URL is a credential.
-        const bool excedida = codigo == CURLE_WRITE_ERROR || codigo == CURLE_FILESIZE_EXCEEDED;
-        r.falha = excedida
-                      ? "a resposta do serviço passa de " + std::to_string(kRespostaMaxima >> 10) + " KB e não foi lida"
-                      : curl_easy_strerror(codigo);
+        // libcurl's text for the code apart from its error buffer: that may quote the URL, and an
+        // upload URL is a credential; a caller whose URL is none may quote it, masked.
+        r.excedida = codigo == CURLE_WRITE_ERROR || codigo == CURLE_FILESIZE_EXCEEDED;
+        r.falha = r.excedida ? "a resposta do serviço passa de " + std::to_string(pedido.respostaMaxima >> 10) +
+                                   " KB e não foi lida"
+                             : curl_easy_strerror(codigo);
+        r.passageira = curl::FalhaDeLigacao(codigo);
+        r.detalhe = erroCurl;
         // An answer too long to read is still no word that the message was taken.
         (antesDeEnviar(codigo, c) ? r.semLigacao : r.semResposta) = true;
         r.corpo.clear();

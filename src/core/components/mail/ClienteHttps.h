@@ -9,6 +9,7 @@
 //   RespostaHttps r = http.Executar({.metodo = "POST", .url = url, .tipo = "text/plain", .corpo = b64,
 //                                   .token = token});
 //   if (r.estado == 202) ...; else if (r.semResposta) ... it may have been taken
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ struct PedidoHttps {
     std::string corpo{};
     std::string token{};                    // the bearer token; "" sends no Authorization header
     std::vector<std::string> cabecalhos{};  // further "Name: value" lines
+    std::size_t respostaMaxima = 1 << 20;   // a longer reply is refused, not read on (excedida)
 };
 
 struct RespostaHttps {
@@ -31,7 +33,10 @@ struct RespostaHttps {
     std::optional<long> esperar{};  // Retry-After, in seconds
     bool semLigacao = false;        // the request never reached the server (no connection, TLS refused)
     bool semResposta = false;       // the request went, or may have, and no reply came within Timeout
+    bool excedida = false;          // the reply passed respostaMaxima (then semResposta too)
+    bool passageira = false;        // no connection, or no answer in time: the next try may get one
     std::string falha{};            // libcurl's words for either, without the URL
+    std::string detalhe{};          // libcurl's own message, which may name the URL
 };
 
 class ClienteHttps {

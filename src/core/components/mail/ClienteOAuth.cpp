@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "AssinaturaJwt.h"
+#include "ClienteHttps.h"
 #include "ComumCurl.h"
 #include "CorreioDefinicoes.h"
 #include "data/Erro.h"
@@ -30,10 +31,11 @@ constexpr long kValidadeAssercaoCertificado = 600;  // Microsoft takes at most 1
 constexpr long kValidadeAssercaoConta = 3600;       // Google takes at most an hour
 constexpr const char* kCamposToken[] = {"access_token", "refresh_token", "id_token"};
 
-std::string codificado(CURL* c, const std::string& valor)
+// A form value as application/x-www-form-urlencoded writes it (libcurl needs no handle for it).
+std::string codificado(const std::string& valor)
 {
-    std::unique_ptr<char, decltype(&curl_free)> texto(curl_easy_escape(c, valor.data(), static_cast<int>(valor.size())),
-                                                      &curl_free);
+    std::unique_ptr<char, decltype(&curl_free)> texto(
+        curl_easy_escape(nullptr, valor.data(), static_cast<int>(valor.size())), &curl_free);
     return texto ? texto.get() : "";
 }
 
@@ -101,15 +103,6 @@ bool temToken(const json& j, const std::string& corpo)
                        [&](const char* campo) { return j.contains(campo); });
 }
 
-// What one exchange with the endpoint gave.
-struct Troca {
-    CURLcode codigo = CURLE_OK;
-    std::string erroCurl{};
-    long estadoHttp = 0;
-    std::string corpo{};
-    bool excedida = false;  // the reply passed kRespostaMaxima: reading stopped there
-};
-
 // A token, or the failure to raise and whether it may pass.
 struct Resposta {
     TokenAcesso token{};
@@ -117,18 +110,6 @@ struct Resposta {
     std::string descricao{}, detalhe{};
     bool transitoria = false, limiteExcedido = false;
 };
-
-std::size_t juntar(char* dados, std::size_t tamanho, std::size_t n, void* destino)
-{
-    auto& troca = *static_cast<Troca*>(destino);
-    // A short count stops the transfer: nothing more of an oversized reply is read.
-    if (troca.corpo.size() + tamanho * n > ClienteOAuth::kRespostaMaxima) {
-        troca.excedida = true;
-        return 0;
-    }
-    troca.corpo.append(dados, tamanho * n);
-    return tamanho * n;
-}
 
 // The signed assertion (header.claims.signature) and each part: a server may quote one of them.
 std::vector<std::string> comPartes(const std::string& assercao)
@@ -139,65 +120,44 @@ std::vector<std::string> comPartes(const std::string& assercao)
 }
 
 // One POST of the form to the endpoint, its reply kept up to the limit.
-Troca trocar(const std::string& url, const std::vector<std::pair<std::string, std::string>>& campos,
-             const ServicoCorreio::Definicoes& d)
+RespostaHttps trocar(ClienteHttps& http, const std::string& url,
+                     const std::vector<std::pair<std::string, std::string>>& campos)
 {
-    Troca troca;
-    std::unique_ptr<CURL, curl::Libertar> pega(curl_easy_init());
-    if (!pega) return {.codigo = CURLE_FAILED_INIT};
-    CURL* c = pega.get();
     std::string corpo;
-    for (const auto& [nome, valor] : campos) corpo += (corpo.empty() ? "" : "&") + nome + "=" + codificado(c, valor);
-    std::unique_ptr<curl_slist, curl::Libertar> cabecalhos(curl_slist_append(nullptr, "Accept: application/json"));
-    char erroCurl[CURL_ERROR_SIZE] = "";
-    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "https");
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, d.timeout);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT, d.timeout);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, erroCurl);
-    curl_easy_setopt(c, CURLOPT_HTTPHEADER, cabecalhos.get());
-    curl_easy_setopt(c, CURLOPT_POSTFIELDS, corpo.c_str());
-    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(corpo.size()));
-    // A length said beforehand is refused before the reply is read at all.
-    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(ClienteOAuth::kRespostaMaxima));
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, juntar);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &troca);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, curl::Progresso);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    if (!d.certificadoCA.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, d.certificadoCA.c_str());
-    troca.codigo = curl_easy_perform(c);
-    troca.erroCurl = erroCurl;
-    troca.excedida = troca.excedida || troca.codigo == CURLE_FILESIZE_EXCEEDED;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &troca.estadoHttp);
-    return troca;
+    for (const auto& [nome, valor] : campos) corpo += (corpo.empty() ? "" : "&") + nome + "=" + codificado(valor);
+    return http.Executar({.metodo = "POST",
+                          .url = url,
+                          .tipo = "application/x-www-form-urlencoded",
+                          .corpo = corpo,
+                          .respostaMaxima = ClienteOAuth::kRespostaMaxima});
 }
 
 // What the exchange means: a token, a refusal in the endpoint's words, or a failure.
-Resposta ler(const std::string& url, const Troca& t, const MascaraCredenciais& mascara, const DefinicoesOAuth& o)
+Resposta ler(const std::string& url, const RespostaHttps& t, const MascaraCredenciais& mascara,
+             const DefinicoesOAuth& o)
 {
     const std::string falha = "Não foi possível obter o token de acesso ao correio em " + url;
-    const std::string http = "HTTP " + std::to_string(t.estadoHttp);
+    const std::string http = "HTTP " + std::to_string(t.estado);
     if (t.excedida)
         return {.descricao = falha + ": a resposta passa de " + std::to_string(ClienteOAuth::kRespostaMaxima / 1024) +
                              " KB e foi recusada sem ser lida até ao fim"};
-    if (t.codigo != CURLE_OK) {
-        std::string detalhe = curl_easy_strerror(t.codigo);
-        if (!t.erroCurl.empty()) detalhe += " (" + mascara.Citar(t.erroCurl) + ")";
-        return {.descricao = falha, .detalhe = detalhe, .transitoria = curl::FalhaDeLigacao(t.codigo)};
+    if (t.semLigacao || t.semResposta) {
+        std::string detalhe = t.falha;
+        if (!t.detalhe.empty()) detalhe += " (" + mascara.Citar(t.detalhe) + ")";
+        return {.descricao = falha, .detalhe = detalhe, .transitoria = t.passageira};
     }
     const json j = json::parse(t.corpo, nullptr, false);
     const std::string token = j.is_object() ? textoDe(j, "access_token") : "";
-    if (t.estadoHttp == 200 && !token.empty()) return {.token = {token, validade(j)}};
+    if (t.estado == 200 && !token.empty()) return {.token = {token, validade(j)}};
     if (temToken(j, t.corpo))
         return {.descricao = falha + ": resposta inesperada (" + http + ") com um token de acesso, que não se cita",
-                .transitoria = ocupado(t.estadoHttp),
-                .limiteExcedido = t.estadoHttp == 429};
-    if (ocupado(t.estadoHttp))
+                .transitoria = ocupado(t.estado),
+                .limiteExcedido = t.estado == 429};
+    if (ocupado(t.estado))
         return {.descricao = falha + ": o serviço está ocupado (" + http + ")",
                 .detalhe = http + ": " + mascara.Citar(t.corpo),
                 .transitoria = true,
-                .limiteExcedido = t.estadoHttp == 429};
+                .limiteExcedido = t.estado == 429};
     if (!j.is_object() || textoDe(j, "error").empty())
         return {.descricao = falha + ": resposta inesperada (" + http + ")", .detalhe = mascara.Citar(t.corpo)};
     std::string palavras = textoDe(j, "error");
@@ -283,12 +243,12 @@ ClienteOAuth::Pedido ClienteOAuth::pedido() const
 TokenAcesso ClienteOAuth::PedirToken()
 {
     RegraTentativas regra(definicoes_->tentativas, relogio_, relato_);
+    ClienteHttps http(definicoes_->certificadoCA, definicoes_->timeout);
     for (;;) {
         Interrupcao::Verificar();
         const Pedido p = pedido();
         for (const auto& parte : p.assercao) mascara_.Acrescentar(parte);
-        const Troca troca = trocar(p.url, p.campos, *definicoes_);
-        Interrupcao::Verificar();
+        const RespostaHttps troca = trocar(http, p.url, p.campos);
         const Resposta r = ler(p.url, troca, mascara_, definicoes_->oauth);
         if (!r.token.valor.empty()) {
             mascara_.Acrescentar(r.token.valor);
