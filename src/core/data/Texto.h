@@ -2,9 +2,13 @@
 // Text helpers. Inside the program every text is UTF-8; files written for Windows peers (the run
 // log, parameter files read as such) are Windows-1252 and are converted only at their edge.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvelanti::texto {
+
+// The UTF-8 byte-order mark that Windows editors put at the start of a file: no part of its text.
+constexpr std::string_view kMarcaOrdemUtf8 = "\xEF\xBB\xBF";
 
 // True when the bytes are well-formed UTF-8.
 bool Utf8Valido(const std::string& bytes);

@@ -103,9 +103,8 @@ std::optional<std::string> cabecalho(const std::string& linha)
 
 FicheiroIni analisar(const std::string& conteudo)
 {
-    static const std::string kBom = "\xEF\xBB\xBF";
     FicheiroIni f;
-    if (conteudo.compare(0, kBom.size(), kBom) == 0) f.bom = kBom;
+    if (conteudo.starts_with(texto::kMarcaOrdemUtf8)) f.bom = texto::kMarcaOrdemUtf8;
     const std::string bytes = conteudo.substr(f.bom.size());
     // Plain ASCII files are taken as Windows-1252, the code page their Windows peers write,
     // unless a byte-order mark says UTF-8.

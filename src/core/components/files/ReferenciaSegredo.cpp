@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "data/Erro.h"
+#include "data/Texto.h"
 #include "sistema/Sistema.h"
 
 namespace quorvelanti {
@@ -14,7 +15,6 @@ namespace {
 
 constexpr const char* kCredencial = "@credencial:";
 constexpr const char* kFicheiro = "@ficheiro:";
-constexpr const char* kMarcaOrdem = "\xEF\xBB\xBF";  // the UTF-8 byte-order mark Windows editors write
 
 bool comeca(const std::string& valor, const char* prefixo) { return valor.rfind(prefixo, 0) == 0; }
 
@@ -44,7 +44,7 @@ std::string conteudo(const std::string& chave, const std::string& valor, const s
         throw indisponivel(chave, valor,
                            "que passa de " + std::to_string(ReferenciaSegredo::kTamanhoMaximo / 1024) +
                                " KB: não é um segredo (um segredo, uma chave PEM ou uma chave JSON têm poucos KB)");
-    if (bytes.rfind(kMarcaOrdem, 0) == 0) bytes.erase(0, std::strlen(kMarcaOrdem));
+    if (bytes.starts_with(texto::kMarcaOrdemUtf8)) bytes.erase(0, texto::kMarcaOrdemUtf8.size());
     return bytes;
 }
 
