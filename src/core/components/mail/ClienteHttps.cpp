@@ -44,7 +44,7 @@ std::size_t cabecalho(char* dados, std::size_t tamanho, std::size_t n, void* des
         char* fim = nullptr;
         const long segundos = std::strtol(valor.c_str(), &fim, 10);
         if (!valor.empty() && fim && *fim == '\0' && segundos >= 0)
-            static_cast<RespostaHttps*>(destino)->esperar = segundos;
+            static_cast<RespostaHttps*>(destino)->esperar = std::chrono::seconds(segundos);
     }
     return tamanho * n;
 }

@@ -9,6 +9,7 @@
 //   RespostaHttps r = http.Executar({.metodo = "POST", .url = url, .tipo = "text/plain", .corpo = b64,
 //                                   .token = token});
 //   if (r.estado == 202) ...; else if (r.semResposta) ... it may have been taken
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -30,13 +31,13 @@ struct PedidoHttps {
 struct RespostaHttps {
     long estado = 0;  // the HTTP status; 0 when no reply came
     std::string corpo{};
-    std::optional<long> esperar{};  // Retry-After, in seconds
-    bool semLigacao = false;        // the request never reached the server (no connection, TLS refused)
-    bool semResposta = false;       // the request went, or may have, and no reply came within Timeout
-    bool excedida = false;          // the reply passed respostaMaxima (then semResposta too)
-    bool passageira = false;        // no connection, or no answer in time: the next try may get one
-    std::string falha{};            // libcurl's words for either, without the URL
-    std::string detalhe{};          // libcurl's own message, which may name the URL
+    std::optional<std::chrono::seconds> esperar{};  // Retry-After
+    bool semLigacao = false;                        // the request never reached the server (no connection, TLS refused)
+    bool semResposta = false;                       // the request went, or may have, and no reply came within Timeout
+    bool excedida = false;                          // the reply passed respostaMaxima (then semResposta too)
+    bool passageira = false;                        // no connection, or no answer in time: the next try may get one
+    std::string falha{};                            // libcurl's words for either, without the URL
+    std::string detalhe{};                          // libcurl's own message, which may name the URL
 };
 
 class ClienteHttps {

@@ -254,8 +254,9 @@ TokenAcesso ClienteOAuth::PedirToken()
             mascara_.Acrescentar(r.token.valor);
             return r.token;
         }
-        if (!r.transitoria || !regra.EsperarPelaSeguinte("Pedido de token a " + p.url,
-                                                         r.detalhe.empty() ? r.descricao : r.detalhe, r.limiteExcedido))
+        if (!r.transitoria ||
+            !regra.EsperarPelaSeguinte("Pedido de token a " + p.url,
+                                       {r.detalhe.empty() ? r.descricao : r.detalhe, r.limiteExcedido, troca.esperar}))
             throw Erro(r.numero, r.descricao, r.detalhe + regra.Resumo());
     }
 }

@@ -1,12 +1,11 @@
 #include "PedidosApi.h"
 
-#include <algorithm>
-#include <chrono>
 #include <nlohmann/json.hpp>
 
 #include "CorreioDefinicoes.h"
 #include "GestorToken.h"
 #include "MascaraCredenciais.h"
+#include "RegraTentativas.h"
 #include "data/Relogio.h"
 
 namespace quorvelanti {
@@ -14,14 +13,6 @@ namespace quorvelanti {
 namespace {
 
 bool sucesso(const RespostaHttps& r) { return r.estado >= 200 && r.estado < 300; }
-
-// Without Retry-After: 5 s, then 10, 20... at most two minutes, long enough for a service's
-// throttling window to pass.
-std::chrono::seconds pausa(const RespostaHttps& r, int tentativa)
-{
-    if (r.esperar) return std::chrono::seconds(*r.esperar);
-    return std::chrono::seconds(std::min(5 << std::min(tentativa - 1, 5), 120));
-}
 
 }  // namespace
 
@@ -47,7 +38,8 @@ PedidosApi::PedidosApi(const ServicoCorreio::Definicoes& definicoes, GestorToken
 PedidosApi::Resultado PedidosApi::Pedir(PedidoHttps pedido, Passo passo, const std::string& oQue, bool autenticado)
 {
     bool tokenRenovado = false;
-    for (int tentativa = 1;;) {
+    RegraTentativas regra(definicoes_.tentativas, relogio_, relato_);
+    for (;;) {
         pedido.token = autenticado ? tokens_.Valido() : "";
         Resultado r{http_.Executar(pedido), std::nullopt};
         const RespostaHttps& resposta = r.resposta;
@@ -64,13 +56,10 @@ PedidosApi::Resultado PedidosApi::Pedir(PedidoHttps pedido, Passo passo, const s
             r.falha = {DesfechoEnvio::Estado::Incerta, oQue + ": " + palavras(resposta, leitura)};
             return r;
         case Juizo::Repetir:
-            if (tentativa < definicoes_.tentativas) {
-                esperar(oQue, resposta, leitura, tentativa++);
+            // A service that throttles says how long to wait, or wants a backoff from a second.
+            if (regra.EsperarPelaSeguinte(oQue, {.palavras = palavras(resposta, leitura), .pedida = resposta.esperar}))
                 continue;
-            }
-            r.falha = {DesfechoEnvio::Estado::Recusada,
-                       oQue + ": " + palavras(resposta, leitura) +
-                           (tentativa > 1 ? " (" + std::to_string(tentativa) + " tentativas)" : "")};
+            r.falha = {DesfechoEnvio::Estado::Recusada, oQue + ": " + palavras(resposta, leitura) + regra.Resumo()};
             return r;
         case Juizo::Final:
             r.falha = {DesfechoEnvio::Estado::Recusada, oQue + ": " + palavras(resposta, leitura)};
@@ -91,16 +80,6 @@ PedidosApi::Juizo PedidosApi::julgar(const RespostaHttps& r, const LeituraErroAp
     if (limite || r.semLigacao) return Juizo::Repetir;
     if (r.semResposta || r.estado >= 500) return passo == Passo::Envio ? Juizo::Incerta : Juizo::Repetir;
     return Juizo::Final;
-}
-
-void PedidosApi::esperar(const std::string& oQue, const RespostaHttps& r, const LeituraErroApi& leitura,
-                         int tentativa) const
-{
-    const auto espera = pausa(r, tentativa);
-    relato_(oQue + ": a tentativa " + std::to_string(tentativa) + " de " + std::to_string(definicoes_.tentativas) +
-            " falhou (" + palavras(r, leitura) + "); nova tentativa dentro de " + std::to_string(espera.count()) +
-            " s" + (r.esperar ? " (Retry-After)" : ""));
-    relogio_.Esperar(espera);
 }
 
 // The service's words as they may be quoted: a reply can echo what the request carried, its

@@ -3,7 +3,7 @@
 // run's token (GestorToken); a 401 gets one new token and the request once more. Throttling (429,
 // 503, or what the service's reader calls a rate limit) waits Retry-After seconds, or a growing
 // pause without it, and so does a request that never reached the service; both count against
-// Tentativas, each wait a line in the relato naming the reply. Another 5xx, or no reply within
+// Tentativas (RegraTentativas), each wait a line in the relato naming the reply. Another 5xx, or no reply within
 // Timeout, is tried again on a step that sends nothing (Passo::Preparacao) and is an uncertain
 // delivery on the request that sends (Passo::Envio): the service may hold the message. Any other
 // 4xx is final, quoted as the service's reader words it.
@@ -58,8 +58,6 @@ public:
 private:
     enum class Juizo { Aceite, Renovar, Repetir, Incerta, Final };
     static Juizo julgar(const RespostaHttps& r, const LeituraErroApi& leitura, Passo passo, bool podeRenovar);
-    // Tells the relato why and how long, then waits before the next try.
-    void esperar(const std::string& oQue, const RespostaHttps& r, const LeituraErroApi& leitura, int tentativa) const;
     std::string palavras(const RespostaHttps& r, const LeituraErroApi& leitura) const;
     LeituraErroApi lida(const RespostaHttps& r, const PedidoHttps& pedido) const;
 

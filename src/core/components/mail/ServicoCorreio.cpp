@@ -13,7 +13,6 @@
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
 #include "MensagemMime.h"
-#include "RegraTentativas.h"
 #include "SessaoSmtp.h"
 #include "TransporteCorreio.h"
 #include "data/Erro.h"
@@ -93,19 +92,6 @@ Envelope envelopeDe(const ServicoCorreio::Pedido& pedido)
     return e;
 }
 
-std::string listaEnderecos(const std::vector<std::string>& enderecos)
-{
-    std::string texto;
-    for (const auto& e : enderecos) texto += (texto.empty() ? "" : ", ") + e;
-    return texto;
-}
-
-const DestinatarioRecusado* recusaDe(const std::vector<DestinatarioRecusado>& recusados, const std::string& endereco)
-{
-    auto r = std::find_if(recusados.begin(), recusados.end(), [&](const auto& d) { return d.endereco == endereco; });
-    return r == recusados.end() ? nullptr : &*r;
-}
-
 }  // namespace
 
 ServicoCorreio::ServicoCorreio(const Relogio& relogio) : relogio_(relogio) {}
@@ -140,11 +126,6 @@ void ServicoCorreio::Enviar(const Pedido& pedido)
     c.unico = tokenUnico();
     const std::string texto = mensagem::ComporMensagem(c);
     idMensagem_ = mensagem::IdMensagem(c);
-
-    if (definicoes_->pastaSaida.empty() && !definicoes_->PorApi()) {
-        enviarPorSmtp(c.remetente.endereco, envio.destinatarios, texto, descricao);
-        return;
-    }
     entregar({c, texto, envio.destinatarios, idMensagem_}, descricao);
 }
 
@@ -183,71 +164,21 @@ std::string ServicoCorreio::Verificar(const std::string& origem) const
            (d.utilizador.empty() ? ", sem login" : ", login de " + d.utilizador);
 }
 
-void ServicoCorreio::enviarPorSmtp(const std::string& remetente, std::vector<std::string> pendentes,
-                                   const std::string& texto, const std::string& descricao)
-{
-    std::optional<SessaoSmtp> propria;
-    SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
-    bool entregue = false;  // some recipient has the message
-    RegraTentativas regra(definicoes_->tentativas, relogio_, [&](const std::string& linha) { sessao.Relatar(linha); });
-    ResultadoEnvio r;
-    while (!pendentes.empty()) {
-        const std::size_t tentados = pendentes.size();
-        r = sessao.Enviar(*definicoes_, remetente, pendentes, texto);
-        if (r.incerto) {
-            entregaIncerta_ = true;
-            Interrupcao::Verificar();
-            throw Erro(
-                erros::CorreioIncerto,
-                descricao + ": a mensagem " + idMensagem_ +
-                    " seguiu inteira e o servidor não respondeu; pode ter sido entregue, e não é enviada de novo",
-                r.detalhe);
-        }
-        // A refusal at RCPT with a 5xx is final; a 4xx ("452 too many recipients") asks to wait.
-        std::vector<std::string> aEsperar;
-        for (const auto& endereco : pendentes) {
-            const DestinatarioRecusado* recusa = recusaDe(r.recusados, endereco);
-            if (recusa && recusa->codigo >= 500)
-                recusados_.push_back(*recusa);
-            else if (recusa || !r.enviado)
-                aEsperar.push_back(endereco);
-        }
-        pendentes = std::move(aEsperar);
-        // Those the server took have it; the others go at once in a further transaction.
-        if (r.enviado) {
-            entregue = true;
-            continue;
-        }
-        Interrupcao::Verificar();  // a transfer stopped by a signal is no mail failure
-        // Every RCPT refused ended the transaction: what stays is what was told to wait.
-        const bool transitorio = r.transitorio || r.recusados.size() == tentados;
-        if (pendentes.empty() || !transitorio ||
-            !regra.EsperarPelaSeguinte("Correio para " + listaEnderecos(pendentes), r.detalhe, r.limiteExcedido))
-            break;
-    }
-    r.detalhe += regra.Resumo();
-    if (!entregue) throw Erro(erros::CorreioFalhou, descricao, r.detalhe);
-    // The message went; those it could not reach are refused with the last word heard for them.
-    for (const auto& endereco : pendentes) {
-        const DestinatarioRecusado* recusa = recusaDe(r.recusados, endereco);
-        recusados_.push_back(recusa ? *recusa : DestinatarioRecusado{endereco, 0, r.detalhe});
-    }
-}
-
 void ServicoCorreio::entregar(const MensagemComposta& mensagem, const std::string& descricao)
 {
     std::optional<SessaoSmtp> propria;
     SessaoSmtp& sessao = sessao_ ? *sessao_ : propria.emplace(relogio_);
-    const DesfechoEnvio desfecho = sessao.Entregar(*definicoes_, mensagem);
+    DesfechoEnvio desfecho = sessao.Entregar(*definicoes_, mensagem);
     switch (desfecho.estado) {
-    case DesfechoEnvio::Estado::Entregue: return;
+    case DesfechoEnvio::Estado::Entregue: recusados_ = std::move(desfecho.recusados); return;
     case DesfechoEnvio::Estado::Recusada: throw Erro(erros::CorreioFalhou, descricao, desfecho.palavras);
     case DesfechoEnvio::Estado::Incerta:
         entregaIncerta_ = true;
         Interrupcao::Verificar();
         throw Erro(erros::CorreioIncerto,
-                   descricao + ": a mensagem " + idMensagem_ +
-                       " seguiu inteira e o serviço não respondeu; pode ter sido entregue, e não é enviada de novo",
+                   descricao + ": a mensagem " + idMensagem_ + " seguiu inteira e o " +
+                       (definicoes_->PorApi() ? "serviço" : "servidor") +
+                       " não respondeu; pode ter sido entregue, e não é enviada de novo",
                    desfecho.palavras);
     }
 }

@@ -90,13 +90,8 @@ public:
     void Enviar(const Pedido& pedido);
 
 private:
-    // Hands the composed message to the session's pickup folder or mail API and reads what
-    // became of it.
+    // Hands the composed message to the session's transport and reads what became of it.
     void entregar(const MensagemComposta& mensagem, const std::string& descricao);
-    // Sends the composed message text on the session until every recipient took it or was
-    // refused for good, trying again after a passing failure.
-    void enviarPorSmtp(const std::string& remetente, std::vector<std::string> pendentes, const std::string& texto,
-                       const std::string& descricao);
 
     const Relogio& relogio_;
     SessaoSmtp* sessao_ = nullptr;

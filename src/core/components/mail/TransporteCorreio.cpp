@@ -6,6 +6,7 @@
 #include "TransporteGmail.h"
 #include "TransporteGraph.h"
 #include "TransportePastaSaida.h"
+#include "TransporteSmtp.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {
@@ -23,13 +24,16 @@ std::vector<std::string> Ocultos(const MensagemComposta& m)
 }
 
 std::unique_ptr<TransporteCorreio> TransporteCorreio::Criar(const ServicoCorreio::Definicoes& definicoes,
-                                                            const std::function<GestorToken&()>& tokens,
-                                                            const Relogio& relogio, Relato relato)
+                                                            const MeiosTransporte& meios)
 {
+    using T = DefinicoesApi::Transporte;
     if (!definicoes.pastaSaida.empty()) return std::make_unique<TransportePastaSaida>(definicoes.pastaSaida);
-    if (definicoes.api.transporte == DefinicoesApi::Transporte::Gmail)
-        return std::make_unique<TransporteGmail>(definicoes, tokens(), relogio, std::move(relato));
-    return std::make_unique<TransporteGraph>(definicoes, tokens(), relogio, std::move(relato));
+    switch (definicoes.api.transporte) {
+    case T::Gmail: return std::make_unique<TransporteGmail>(definicoes, meios);
+    case T::Graph: return std::make_unique<TransporteGraph>(definicoes, meios);
+    case T::Smtp: break;
+    }
+    return std::make_unique<TransporteSmtp>(definicoes, meios);
 }
 
 }  // namespace quorvelanti

@@ -1,5 +1,6 @@
 #include "TransporteGmail.h"
 
+#include "CadenciaEnvio.h"
 #include "CorreioDefinicoes.h"
 #include "data/Texto.h"
 
@@ -19,10 +20,10 @@ std::string cabecalhoOcultos(const MensagemComposta& m)
 
 }  // namespace
 
-TransporteGmail::TransporteGmail(const ServicoCorreio::Definicoes& definicoes, GestorToken& tokens,
-                                 const Relogio& relogio, Relato relato)
+TransporteGmail::TransporteGmail(const ServicoCorreio::Definicoes& definicoes, const MeiosTransporte& meios)
     : definicoes_(std::make_unique<ServicoCorreio::Definicoes>(definicoes)),
-      pedidos_(*definicoes_, tokens, relogio, std::move(relato), &TransporteGmail::LerErro)
+      cadencia_(meios.cadencia),
+      pedidos_(*definicoes_, meios.tokens(), meios.relogio, meios.relato, &TransporteGmail::LerErro)
 {
 }
 
@@ -37,6 +38,7 @@ DesfechoEnvio TransporteGmail::Entregar(const MensagemComposta& m)
         return {DesfechoEnvio::Estado::Recusada, "Gmail: a mensagem tem " + std::to_string(texto.size()) +
                                                      " bytes, acima dos " + std::to_string(kLimiteMensagem) +
                                                      " (35 MB) que a API do Gmail aceita; não foi enviada"};
+    const CadenciaEnvio::Vez vez(cadencia_, definicoes_->mensagensPorMinuto);
     const std::string url = definicoes_->api.url + "/upload/gmail/v1/users/" +
                             ClienteHttps::Segmento(definicoes_->utilizador) + "/messages/send?uploadType=media";
     auto r = pedidos_.Pedir({.metodo = "POST", .url = url, .tipo = "message/rfc822", .corpo = texto},

@@ -6,7 +6,7 @@
 // is refused before it is sent, naming its size. A 403 whose reason is rateLimitExceeded or
 // userRateLimitExceeded is throttling, waited out as a 429.
 //
-//   TransporteGmail gmail(definicoes, tokens, relogio, relato);
+//   TransporteGmail gmail(definicoes, meios);
 //   DesfechoEnvio d = gmail.Entregar({.conteudo = c, .texto = texto, .destinatarios = todos, .idMensagem = id});
 #include "PedidosApi.h"
 #include "TransporteCorreio.h"
@@ -15,8 +15,7 @@ namespace quorvelanti {
 
 class TransporteGmail : public TransporteCorreio {
 public:
-    TransporteGmail(const ServicoCorreio::Definicoes& definicoes, GestorToken& tokens, const Relogio& relogio,
-                    Relato relato);
+    TransporteGmail(const ServicoCorreio::Definicoes& definicoes, const MeiosTransporte& meios);
     ~TransporteGmail() override;
 
     DesfechoEnvio Entregar(const MensagemComposta& mensagem) override;
@@ -27,6 +26,7 @@ public:
 
 private:
     std::unique_ptr<ServicoCorreio::Definicoes> definicoes_;
+    CadenciaEnvio& cadencia_;
     PedidosApi pedidos_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "CadenciaEnvio.h"
 #include "CorreioDefinicoes.h"
 #include "MensagemCodificacao.h"
 #include "data/Texto.h"
@@ -66,10 +67,10 @@ DesfechoEnvio semCampo(const std::string& oQue, const char* campo)
 
 }  // namespace
 
-TransporteGraph::TransporteGraph(const ServicoCorreio::Definicoes& definicoes, GestorToken& tokens,
-                                 const Relogio& relogio, Relato relato)
+TransporteGraph::TransporteGraph(const ServicoCorreio::Definicoes& definicoes, const MeiosTransporte& meios)
     : definicoes_(std::make_unique<ServicoCorreio::Definicoes>(definicoes)),
-      pedidos_(*definicoes_, tokens, relogio, std::move(relato), &TransporteGraph::LerErro)
+      cadencia_(meios.cadencia),
+      pedidos_(*definicoes_, meios.tokens(), meios.relogio, meios.relato, &TransporteGraph::LerErro)
 {
 }
 
@@ -84,6 +85,7 @@ std::string TransporteGraph::urlCaixa() const
 
 DesfechoEnvio TransporteGraph::Entregar(const MensagemComposta& m)
 {
+    const CadenciaEnvio::Vez vez(cadencia_, definicoes_->mensagensPorMinuto);
     if (tamanhoBase64(m.texto.size()) <= kLimiteSendMail && Ocultos(m).empty()) {
         auto r = pedidos_.Pedir({.metodo = "POST",
                                  .url = urlCaixa() + "/sendMail",

@@ -8,7 +8,7 @@
 // most 4 MiB to the returned uploadUrl, without the token), then sent; a draft that could not be
 // sent is deleted.
 //
-//   TransporteGraph graph(definicoes, tokens, relogio, relato);
+//   TransporteGraph graph(definicoes, meios);
 //   DesfechoEnvio d = graph.Entregar({.conteudo = c, .texto = texto, .destinatarios = todos, .idMensagem = id});
 #include "PedidosApi.h"
 #include "TransporteCorreio.h"
@@ -17,8 +17,7 @@ namespace quorvelanti {
 
 class TransporteGraph : public TransporteCorreio {
 public:
-    TransporteGraph(const ServicoCorreio::Definicoes& definicoes, GestorToken& tokens, const Relogio& relogio,
-                    Relato relato);
+    TransporteGraph(const ServicoCorreio::Definicoes& definicoes, const MeiosTransporte& meios);
     ~TransporteGraph() override;
 
     DesfechoEnvio Entregar(const MensagemComposta& mensagem) override;
@@ -35,6 +34,7 @@ private:
     std::string urlCaixa() const;
 
     std::unique_ptr<ServicoCorreio::Definicoes> definicoes_;
+    CadenciaEnvio& cadencia_;
     PedidosApi pedidos_;
 };
 
