@@ -7,7 +7,7 @@
 //   PastaSaida (pickup folder; when set nothing is sent), Tentativas (sends tried after a passing
 //   failure - no connection, timeout, 4xx - default 1), NomeCliente (the EHLO name; default this
 //   machine's fully qualified name), MensagensPorLigacao (default 100) and MensagensPorMinuto
-//   (default 0, no limit), see SessaoSmtp; Transporte (smtp | graph | gmail) and UrlApi, see
+//   (default 0, no limit), see TransporteSmtp and CadenciaEnvio; Transporte (smtp | graph | gmail) and UrlApi, see
 //   DefinicoesApi and TransporteCorreio; Autenticacao (palavra-passe | oauth2: an OAuth 2.0 token
 //   and an XOAUTH2 login, see DefinicoesOAuth for its keys). Password and OAuthSegredo may be
 //   references (ReferenciaSegredo).
