@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "components/mail/MascaraCredenciais.h"
-#include "components/mail/MensagemCodificacao.h"
+#include "components/mail/mime/MensagemCodificacao.h"
 
 using namespace quorvelanti;
 

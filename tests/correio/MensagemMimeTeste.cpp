@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "ServidorSmtp.h"
-#include "components/mail/MensagemMime.h"
+#include "components/mail/mime/MensagemMime.h"
 #include "data/Erro.h"
 
 using namespace quorvelanti;

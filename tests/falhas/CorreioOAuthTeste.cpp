@@ -19,7 +19,7 @@
 #include "Cenario.h"
 #include "ServidorSmtp.h"
 #include "ServidorTds.h"
-#include "components/mail/MensagemCodificacao.h"
+#include "components/mail/mime/MensagemCodificacao.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include "components/files/LeituraFicheiro.h"
 #include "components/files/PastaConfigurada.h"
 #include "components/files/ReferenciaSegredo.h"
-#include "components/mail/DefinicoesApi.h"
+#include "components/mail/api/DefinicoesApi.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"

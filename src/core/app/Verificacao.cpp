@@ -6,8 +6,8 @@
 
 #include "app/Sincronizacao.h"
 #include "components/files/VerificadorPasta.h"
-#include "components/mail/MensagemEnderecos.h"
 #include "components/mail/ServicoCorreio.h"
+#include "components/mail/mime/MensagemEnderecos.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"

@@ -5,9 +5,9 @@
 //   d.porta;   // 587 when Seguranca=starttls and no Porta is given
 #include <string>
 
-#include "DefinicoesApi.h"
-#include "DefinicoesOAuth.h"
 #include "ServicoCorreio.h"
+#include "components/mail/api/DefinicoesApi.h"
+#include "components/mail/oauth/DefinicoesOAuth.h"
 
 namespace quorvelanti {
 

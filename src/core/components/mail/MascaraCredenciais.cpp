@@ -8,7 +8,7 @@
 #include <iterator>
 #include <utility>
 
-#include "MensagemCodificacao.h"
+#include "components/mail/mime/MensagemCodificacao.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {

@@ -9,12 +9,12 @@
 #include <optional>
 #include <sstream>
 
-#include "ClienteOAuth.h"
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
-#include "MensagemMime.h"
 #include "SessaoSmtp.h"
 #include "TransporteCorreio.h"
+#include "components/mail/mime/MensagemMime.h"
+#include "components/mail/oauth/ClienteOAuth.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"

@@ -1,8 +1,8 @@
 #include "SessaoSmtp.h"
 
 #include "CorreioDefinicoes.h"
-#include "GestorToken.h"
 #include "TransporteCorreio.h"
+#include "components/mail/oauth/GestorToken.h"
 
 namespace quorvelanti {
 

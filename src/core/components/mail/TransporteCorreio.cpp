@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "CorreioDefinicoes.h"
-#include "TransporteGmail.h"
-#include "TransporteGraph.h"
 #include "TransportePastaSaida.h"
 #include "TransporteSmtp.h"
+#include "components/mail/api/TransporteGmail.h"
+#include "components/mail/api/TransporteGraph.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "MensagemMime.h"
 #include "ServicoCorreio.h"
+#include "components/mail/mime/MensagemMime.h"
 
 namespace quorvelanti {
 

@@ -5,8 +5,8 @@
 #include "CadenciaEnvio.h"
 #include "CorreioCurl.h"
 #include "CorreioDefinicoes.h"
-#include "GestorToken.h"
 #include "RegraTentativas.h"
+#include "components/mail/oauth/GestorToken.h"
 #include "data/Interrupcao.h"
 
 namespace quorvelanti {

@@ -2,10 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "CorreioDefinicoes.h"
-#include "GestorToken.h"
-#include "MascaraCredenciais.h"
-#include "RegraTentativas.h"
+#include "components/mail/CorreioDefinicoes.h"
+#include "components/mail/MascaraCredenciais.h"
+#include "components/mail/RegraTentativas.h"
+#include "components/mail/oauth/GestorToken.h"
 #include "data/Relogio.h"
 
 namespace quorvelanti {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "AssinaturaJwt.h"
-#include "ClienteHttps.h"
-#include "ComumCurl.h"
-#include "CorreioDefinicoes.h"
+#include "components/mail/ComumCurl.h"
+#include "components/mail/CorreioDefinicoes.h"
+#include "components/mail/api/ClienteHttps.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"

@@ -9,7 +9,7 @@
 //   TransporteGmail gmail(definicoes, meios);
 //   DesfechoEnvio d = gmail.Entregar({.conteudo = c, .texto = texto, .destinatarios = todos, .idMensagem = id});
 #include "PedidosApi.h"
-#include "TransporteCorreio.h"
+#include "components/mail/TransporteCorreio.h"
 
 namespace quorvelanti {
 

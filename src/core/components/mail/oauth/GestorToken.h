@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "RegraTentativas.h"
-#include "ServicoCorreio.h"
+#include "components/mail/RegraTentativas.h"
+#include "components/mail/ServicoCorreio.h"
 
 namespace quorvelanti {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ClienteOAuth.h"
-#include "CorreioDefinicoes.h"
+#include "components/mail/CorreioDefinicoes.h"
 #include "data/Relogio.h"
 
 namespace quorvelanti {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ComumCurl.h"
+#include "components/mail/ComumCurl.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "data/Texto.h"

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "ClienteHttps.h"
-#include "TransporteCorreio.h"
+#include "components/mail/TransporteCorreio.h"
 
 namespace quorvelanti {
 

@@ -1,7 +1,7 @@
 #include "TransporteGmail.h"
 
-#include "CadenciaEnvio.h"
-#include "CorreioDefinicoes.h"
+#include "components/mail/CadenciaEnvio.h"
+#include "components/mail/CorreioDefinicoes.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "MensagemCodificacao.h"
+#include "components/mail/mime/MensagemCodificacao.h"
 #include "data/Erro.h"
 
 namespace quorvelanti {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
-#include "CadenciaEnvio.h"
-#include "CorreioDefinicoes.h"
-#include "MensagemCodificacao.h"
+#include "components/mail/CadenciaEnvio.h"
+#include "components/mail/CorreioDefinicoes.h"
+#include "components/mail/mime/MensagemCodificacao.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {

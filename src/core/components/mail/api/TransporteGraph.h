@@ -11,7 +11,7 @@
 //   TransporteGraph graph(definicoes, meios);
 //   DesfechoEnvio d = graph.Entregar({.conteudo = c, .texto = texto, .destinatarios = todos, .idMensagem = id});
 #include "PedidosApi.h"
-#include "TransporteCorreio.h"
+#include "components/mail/TransporteCorreio.h"
 
 namespace quorvelanti {
 

@@ -22,9 +22,9 @@
 #include <memory>
 #include <string>
 
-#include "MascaraCredenciais.h"
-#include "RegraTentativas.h"
-#include "ServicoCorreio.h"
+#include "components/mail/MascaraCredenciais.h"
+#include "components/mail/RegraTentativas.h"
+#include "components/mail/ServicoCorreio.h"
 
 namespace quorvelanti {
 
