@@ -97,11 +97,13 @@ Medida medir(const std::string& bd, const fs::path& pasta, const std::string& no
     ctx.LinhaComando = "/3S";
     ctx.Origem = "bench@emp.pt";
     const std::string registo = (pasta / (nome + (reutilizar ? "_com.sql" : "_sem.sql"))).string();
-    ctx.Ligacao = std::make_unique<LigacaoBD>();
-    ctx.Ligacao->DefinirRegistoSql(registo);
-    ctx.Ligacao->AbrirLigacao("Motor=SQLite;Database={" + bd + "}");
+    EmpresaCorrida empresa{DefinicoesEmpresa{}};
+    ctx.Empresa = &empresa;
+    empresa.Ligacao = std::make_unique<LigacaoBD>();
+    empresa.Ligacao->DefinirRegistoSql(registo);
+    empresa.Ligacao->AbrirLigacao("Motor=SQLite;Database={" + bd + "}");
 
-    ConsultasArtigo consultas(*ctx.Ligacao, reutilizar);
+    ConsultasArtigo consultas(*empresa.Ligacao, reutilizar);
     Medida m;
     const auto inicio = std::chrono::steady_clock::now();
     m.resultado = corrida(ctx, consultas);

@@ -6,6 +6,7 @@
 #include "EmpresaTeste.h"
 #include "FrenteTeste.h"
 #include "app/Sincronizacao.h"
+#include "components/files/LeitorIni.h"
 #include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
 #include "run/ContextoExecucao.h"
@@ -23,13 +24,21 @@ protected:
         if (!numContr.empty()) emp.Executar("INSERT INTO EMPRESA VALUES ('E', '" + numContr + "')");
     }
 
+    // The company's section as the run reads it when the company's turn comes.
+    EmpresaCorrida ler(const std::string& nome)
+    {
+        LeitorIni ini;
+        ini.DefinirFicheiro(pasta / "p.qel");
+        return EmpresaCorrida(DefinicoesEmpresa::Ler(ini, nome, pasta / "p.qel"));
+    }
+
     apoio::PastaTemporaria pasta;
     apoio::FrenteTeste frente{DataHora(2026, 12, 7, 21, 30)};
     ContextoExecucao ctx;
 };
 }  // namespace
 
-TEST_F(Ligacoes, EmpresaEspecialPorEmpresaEMantidaQuandoNaoHaLinha)
+TEST_F(Ligacoes, EmpresaEspecialPorEmpresaENaoQuandoNaoHaLinha)
 {
     empresa("a.db", "599999990");
     empresa("b.db", "500000000");
@@ -39,18 +48,18 @@ TEST_F(Ligacoes, EmpresaEspecialPorEmpresaEMantidaQuandoNaoHaLinha)
                          "[B]\nMotor=SQLite\nEmpresa=b.db\n[C]\nMotor=SQLite\nEmpresa=c.db\n");
     std::vector<bool> especial;
     for (const char* nome : {"A", "B", "A", "C"}) {
-        AbreLigacao(ctx, nome, ctx.Ligacao, pasta / "p.qel");
-        getNomeEmpresa(ctx);
-        especial.push_back(ctx.EmpresaEspecial);
+        EmpresaCorrida emp = ler(nome);
+        AbreLigacao(ctx, emp);
+        getNomeEmpresa(emp);
+        especial.push_back(emp.EmpresaEspecial);
         if (std::string(nome) == "A") {
-            EXPECT_EQ(ctx.DestinoAdm, "adm@x.pt");
-            EXPECT_EQ(ctx.GrupoPortes, "'P1', 'P''2' ,3");
+            EXPECT_EQ(emp.Definicoes.DestinoAdm, "adm@x.pt");
+            EXPECT_EQ(emp.Definicoes.GrupoPortes, "'P1', 'P''2' ,3");
         } else {
-            EXPECT_EQ(ctx.DestinoAdm, "") << "each company's keys replace the previous ones";
+            EXPECT_EQ(emp.Definicoes.DestinoAdm, "");
         }
-        ctx.Ligacao->FecharLigacao();
     }
-    EXPECT_EQ(especial, (std::vector<bool>{true, false, true, true}));
+    EXPECT_EQ(especial, (std::vector<bool>{true, false, true, false})) << "no EMPRESA row: not the special company";
 }
 
 TEST_F(Ligacoes, SegundaLigacaoSoQuandoHaEmpresaExt)
@@ -59,16 +68,16 @@ TEST_F(Ligacoes, SegundaLigacaoSoQuandoHaEmpresaExt)
     empresa("ext.db", "500000009");
     apoio::EscreverBytes(pasta / "p.qel",
                          "[A]\nMotor=SQLite\nEmpresa=a.db\nEmpresaExt=ext.db\n[B]\nMotor=SQLite\nEmpresa=a.db\n");
-    AbreLigacaoExt(ctx, "A", ctx.LigacaoExt, pasta / "p.qel", ctx.TemLigacaoExt);
-    ASSERT_TRUE(ctx.TemLigacaoExt);
+    EmpresaCorrida a = ler("A");
+    AbreLigacaoExt(ctx, a);
+    ASSERT_TRUE(a.LigacaoExt);
     ConjuntoResultados rs;
-    ctx.LigacaoExt->AbrirConsulta("SELECT NumContr FROM EMPRESA", rs);
+    a.LigacaoExt->AbrirConsulta("SELECT NumContr FROM EMPRESA", rs);
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("NumContr"), "500000009");
-    LigacaoBD* anterior = ctx.LigacaoExt.get();
-    AbreLigacaoExt(ctx, "B", ctx.LigacaoExt, pasta / "p.qel", ctx.TemLigacaoExt);
-    EXPECT_FALSE(ctx.TemLigacaoExt);
-    EXPECT_EQ(ctx.LigacaoExt.get(), anterior) << "without EmpresaExt the field is left as it was";
+    EmpresaCorrida b = ler("B");
+    AbreLigacaoExt(ctx, b);
+    EXPECT_FALSE(b.LigacaoExt);
 }
 
 TEST_F(Ligacoes, SincronizarSemEmpresasEscreveSoAsLinhasDeAberturaEFecho)
@@ -88,10 +97,10 @@ TEST_F(Ligacoes, ValoresInvalidosDasChavesDaLigacaoNomeiamAChave)
     empresa("a.db", "500000000");
     apoio::EscreverBytes(pasta / "p.qel", "[A]\nMotor=Oracle\nEmpresa=a.db\n[B]\nMotor=SQLite\nEmpresa=a.db\nGrupoPortes=PORTES\n");
     try {
-        AbreLigacao(ctx, "A", ctx.Ligacao, pasta / "p.qel");
+        ler("A");
         FAIL();
     } catch (const Erro& erro) {
         EXPECT_NE(erro.DescricaoCompleta().find("Motor"), std::string::npos) << erro.DescricaoCompleta();
     }
-    EXPECT_THROW(AbreLigacao(ctx, "B", ctx.Ligacao, pasta / "p.qel"), Erro) << "an unquoted group is no SQL literal";
+    EXPECT_THROW(ler("B"), Erro) << "an unquoted group is no SQL literal";
 }

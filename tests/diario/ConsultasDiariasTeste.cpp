@@ -25,8 +25,8 @@ class ConsultasDiarias : public ::testing::TestWithParam<Caso> {
 protected:
     void SetUp() override
     {
-        t.ctx.GrupoPortes = GetParam().grupos;
-        t.ctx.EmpresaEspecial = GetParam().especial;
+        t.ctx.Empresa->Definicoes.GrupoPortes = GetParam().grupos;
+        t.ctx.Empresa->EmpresaEspecial = GetParam().especial;
     }
     // The expected group piece at a marked place.
     std::string portes(const std::string& abertura) const

@@ -4,8 +4,8 @@ namespace diario {
 
 void ContextoTeste::Ligar(const std::string& ficheiroBd)
 {
-    ctx.Ligacao = std::make_unique<quorvelanti::LigacaoBD>();
-    ctx.Ligacao->AbrirLigacao("Motor=SQLite;Database={" + ficheiroBd + "}");
+    empresa.Ligacao = std::make_unique<quorvelanti::LigacaoBD>();
+    empresa.Ligacao->AbrirLigacao("Motor=SQLite;Database={" + ficheiroBd + "}");
 }
 
 }  // namespace diario

@@ -41,17 +41,17 @@ protected:
         diario::CriarEmpresaDiaria(pasta / "empresa.db");
         apoio::EscreverBytes(pasta / "q.qel", "[SMTP]\r\nemailEmissor=rel@emp.pt\r\nPastaSaida=" + pasta / "saida" + "\r\n");
         t.Ligar(pasta / "empresa.db");
-        ctx.Ligacao->DefinirRegistoSql(pasta / "sql.txt");
+        ctx.Empresa->Ligacao->DefinirRegistoSql(pasta / "sql.txt");
         ctx.Log = std::make_unique<cl_log>(relogio);
         ctx.FicheiroIni = pasta / "q.qel";
         ctx.PastaLog = pasta / "log/";
         ctx.Assunto = "Mapas";
         ctx.Origem = "rel@emp.pt";
         ctx.EmpresaActual = "EMP1";
-        ctx.GrupoPortes = "'PT'";
-        ctx.DestinoAdm = "adm@emp.pt";
-        ctx.DestinoVnd = "V1,ana@emp.pt";
-        ctx.DestinoEnc = "compras@emp.pt";
+        ctx.Empresa->Definicoes.GrupoPortes = "'PT'";
+        ctx.Empresa->Definicoes.DestinoAdm = "adm@emp.pt";
+        ctx.Empresa->Definicoes.DestinoVnd = "V1,ana@emp.pt";
+        ctx.Empresa->Definicoes.DestinoEnc = "compras@emp.pt";
     }
 
     // The mails of the pickup folder in the order written, read back.
@@ -108,8 +108,8 @@ TEST_F(ExtrairMapasTeste, DatasLidasDoRelogioACadaTexto)
 
 TEST_F(ExtrairMapasTeste, EmpresaEspecialSemRelatorioDeComprasEAdmSemDestinoFica)
 {
-    ctx.EmpresaEspecial = true;
-    ctx.DestinoAdm.clear();
+    ctx.Empresa->EmpresaEspecial = true;
+    ctx.Empresa->Definicoes.DestinoAdm.clear();
     ctx.RsEncFornecedorBDC = ConjuntoResultados({{"Data", TipoCampo::Texto, 15}});
     ctx.RsEncFornecedorBDC.AdicionarLinha();  // rows left by a previous company: not used
 
@@ -128,15 +128,15 @@ TEST_F(ExtrairMapasTeste, EmpresaEspecialSemRelatorioDeComprasEAdmSemDestinoFica
 
 TEST_F(ExtrairMapasTeste, CodigoComBarraNaoDesviaOLivroParaOutraPasta)
 {
-    t.ctx.Ligacao.reset();
+    t.ctx.Empresa->Ligacao.reset();
     apoio::EmpresaTeste(pasta / "empresa.db", false).Executar(
         "INSERT INTO VENDEDOR VALUES ('A/B','Com barra');"
         "INSERT INTO DOCGCCAB VALUES ('ECL','A',99,2026,'2026-12-31 00:00:00',2,2,0,1,'C1','A/B',0,0);"
         "INSERT INTO DOCGCLIN VALUES ('ECL','A',99,2026,1,'A1','A/B','2027-01-05 00:00:00',1,1,5,0,5,5,0,0);");
     t.Ligar(pasta / "empresa.db");
-    ctx.DestinoVnd = "A/B,ab@emp.pt";
-    ctx.DestinoAdm.clear();
-    ctx.DestinoEnc.clear();
+    ctx.Empresa->Definicoes.DestinoVnd = "A/B,ab@emp.pt";
+    ctx.Empresa->Definicoes.DestinoAdm.clear();
+    ctx.Empresa->Definicoes.DestinoEnc.clear();
 
     ExtrairMapas(ctx);
 
@@ -166,8 +166,8 @@ TEST(ExtrairMapasOrdem, LivrosDosVendedoresAntesDoDaAdministracaoDeixamNoIgual)
     ctx.PastaLog = pasta / "log/";
     ctx.Origem = "rel@emp.pt";
     ctx.EmpresaActual = "EMP1";
-    ctx.EmpresaEspecial = true;
-    ctx.DestinoVnd = "V1,ana@emp.pt,V2,bruno@emp.pt";
+    ctx.Empresa->EmpresaEspecial = true;
+    ctx.Empresa->Definicoes.DestinoVnd = "V1,ana@emp.pt,V2,bruno@emp.pt";
     ExtrairMapas(ctx);  // the administration workbook first, kept in the log folder
     const auto ficheiros = apoio::Ficheiros(pasta / "log");
     ASSERT_EQ(ficheiros.size(), 1u);

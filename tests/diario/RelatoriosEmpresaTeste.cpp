@@ -57,7 +57,7 @@ protected:
     {
         diario::CriarEmpresaDiaria(pasta / "empresa.db");
         t.Ligar(pasta / "empresa.db");
-        ctx.GrupoPortes = "'PT'";
+        ctx.Empresa->Definicoes.GrupoPortes = "'PT'";
     }
     apoio::PastaTemporaria pasta;
     diario::ContextoTeste t;
@@ -81,7 +81,7 @@ TEST_F(RelatoriosEmpresa, EncomendasDiaResumo)
 
 TEST_F(RelatoriosEmpresa, EncomendasDiaResumoDaEmpresaEspecialIncluiPortes)
 {
-    ctx.EmpresaEspecial = true;
+    ctx.Empresa->EmpresaEspecial = true;
     ExtrairEncomendasDiaResumo(ctx, ctx.RsEncDiaResumo, data);
     ctx.RsEncDiaResumo.Filtrar("Vendedor", "V1");
     EXPECT_EQ(linhas(ctx.RsEncDiaResumo, nomesCampos(ctx.RsEncDiaResumo)),
@@ -130,7 +130,7 @@ TEST_F(RelatoriosEmpresa, VendasDiaResumo)
 
 TEST_F(RelatoriosEmpresa, VendasDiaResumoSemGruposPortes)
 {
-    ctx.GrupoPortes.clear();
+    ctx.Empresa->Definicoes.GrupoPortes.clear();
     ExtrairVendasDiaResumo(ctx, ctx.RsVendasDiaResumo, data);
     auto& rs = ctx.RsVendasDiaResumo;
     // Carriage goods count as goods; both descriptor sub-sums have no group condition.

@@ -77,7 +77,7 @@ TEST(LerMailVendedor, SoCodigosExactosEmPosicoesPares)
     std::string email = "antigo";
     LerMailVendedor(t.ctx, email, "V1");
     EXPECT_EQ(email, "");  // empty list
-    t.ctx.DestinoVnd = "V1,ana@x.pt, V2, rui@x.pt,V1,outra@x.pt,V3";
+    t.ctx.Empresa->Definicoes.DestinoVnd = "V1,ana@x.pt, V2, rui@x.pt,V1,outra@x.pt,V3";
     LerMailVendedor(t.ctx, email, "V1");
     EXPECT_EQ(email, "ana@x.pt");  // first of a repeated code
     LerMailVendedor(t.ctx, email, "V2");

@@ -4,6 +4,8 @@
 // reason; never broken files, never a wrong or cut value.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "Cenario.h"
 #include "EmpresaTeste.h"
 #include "ServidorSmtp.h"
@@ -171,6 +173,31 @@ TEST(TotalForaDosLimites, TerminaARunComOValorEmVezDeUmNumeroErrado)
     EXPECT_TRUE(Contem(cenario.MensagensRegisto().back(), "1800000000000000"));
     EXPECT_TRUE(smtp.Mensagens().empty());
     EXPECT_TRUE(cenario.Livros().empty());
+}
+
+// A company whose EMPRESA table has no row has no tax number, so it is not the special company,
+// whatever the company before it was: after special A, B still gets its purchasing workbook.
+TEST(EmpresaSemLinha, NaoHerdaAEmpresaEspecialDaAnterior)
+{
+    Cenario cenario;
+    cenario.EmpresaGerada("a.db", 600);
+    cenario.EmpresaGerada("b.db", 600);
+    apoio::EmpresaTeste(cenario.Dorvam() + "/a.db", false).Executar("UPDATE EMPRESA SET NumContr = '599999990'");
+    apoio::EmpresaTeste(cenario.Dorvam() + "/b.db", false).Executar("DELETE FROM EMPRESA");
+    apoio::ServidorSmtp smtp;
+    const std::string compras = "DestinoEnc=compras@emp.pt\r\n";
+    cenario.Parametros("[EMPRESAS]\r\nA\r\nB\r\n[FIM]\r\n" + Cenario::Seccao("A", "a.db", compras) +
+                       Cenario::Seccao("B", "b.db", compras) + cenario.Globais(smtp.ChavesIni()));
+    const auto r = cenario.Correr("/S");
+    ASSERT_EQ(r.estado, 0) << r.erros;
+    std::set<std::string> livros;
+    std::vector<std::string> brutos;
+    for (const auto& m : smtp.Mensagens()) brutos.push_back(m.dados);
+    for (const auto& lida : apoio::LerCorreios(brutos))
+        for (const auto& anexo : lida.anexos) livros.insert(anexo.nome.substr(anexo.nome.find('_')));
+    EXPECT_TRUE(livros.count("_Adm_A.xlsx") && livros.count("_Adm_B.xlsx"));
+    EXPECT_FALSE(livros.count("_Enc_A.xlsx")) << "the special company gets no purchasing workbook";
+    EXPECT_TRUE(livros.count("_Enc_B.xlsx")) << "B is not the special company";
 }
 
 }  // namespace

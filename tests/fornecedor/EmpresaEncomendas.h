@@ -126,9 +126,10 @@ public:
     ContextoTeste(const EmpresaEncomendas& emp, quorvelanti::DataHora agora, const std::string& pastaLog = "/tmp/")
         : frente(agora), ctx(frente.relogio, frente, frente)
     {
-        ctx.Ligacao = std::make_unique<quorvelanti::LigacaoBD>();
-        ctx.Ligacao->DefinirRegistoSql(registo / "sql.txt");
-        ctx.Ligacao->AbrirLigacao("Motor=SQLite;Database={" + emp.Caminho() + "}");
+        ctx.Empresa = &empresa;
+        empresa.Ligacao = std::make_unique<quorvelanti::LigacaoBD>();
+        empresa.Ligacao->DefinirRegistoSql(registo / "sql.txt");
+        empresa.Ligacao->AbrirLigacao("Motor=SQLite;Database={" + emp.Caminho() + "}");
         ctx.PastaLog = pastaLog;
     }
 
@@ -153,6 +154,7 @@ public:
 
     apoio::PastaTemporaria registo;
     apoio::FrenteTeste frente;
+    quorvelanti::EmpresaCorrida empresa{quorvelanti::DefinicoesEmpresa{}};  // the company in hand
     quorvelanti::ContextoExecucao ctx;
 };
 

@@ -190,10 +190,10 @@ TEST_F(EncomendasFornecedor, ConsultasPorArtigoReutilizadasComOMesmoQuadro)
     const auto campos = std::vector<std::string>{"Data", "Doc.", "Artigo", "Disponibilidade", "Prazo Estimado"};
     const auto esperado = linhas(comReutilizacao, campos);
 
-    t->ctx.Ligacao->DefinirRegistoSql(t->registo / "sem.txt");
+    t->ctx.Empresa->Ligacao->DefinirRegistoSql(t->registo / "sem.txt");
     ConjuntoResultados rs;
     data = Agora.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
-    ConsultasArtigo semReutilizacao(*t->ctx.Ligacao, false);
+    ConsultasArtigo semReutilizacao(*t->ctx.Empresa->Ligacao, false);
     ExtrairEncomendasFornecedorBDC(t->ctx, rs, data, semReutilizacao);
     EXPECT_EQ(linhas(rs, campos), esperado);
     const std::string sem = apoio::LerBytes(t->registo / "sem.txt");

@@ -56,7 +56,7 @@ protected:
         t = std::make_unique<ContextoTeste>(emp, DataHora(2026, 12, 7, 23, 4, 59));
         ConjuntoResultados linhas, rs;
         ExtrairEncSemanal(t->ctx, linhas, sCli);
-        ConsultasArtigo consultas(*t->ctx.Ligacao);
+        ConsultasArtigo consultas(*t->ctx.Empresa->Ligacao);
         PreencheEncSemanal(rs, linhas, consultas);
         return rs;
     }
@@ -141,13 +141,13 @@ TEST_F(Semanal, LinhasExcluidasPorGrupoInactivoOuCriterio)
     emp.EncomendaCliente(2, "2020-05-31", "C1", "V1", {{"A1", 1}});  // before the fixed lower bound
     emp.EncomendaCliente(3, "2026-11-01", "C1", "V1", {{"A2", 1}}, "0");
     t = std::make_unique<ContextoTeste>(emp, DataHora(2026, 12, 7));
-    t->ctx.GrupoPortes = "'PT'";
+    t->ctx.Empresa->Definicoes.GrupoPortes = "'PT'";
     ConjuntoResultados linhas;
     ExtrairEncSemanal(t->ctx, linhas, "C1");
     EXPECT_EQ(linhas.ContarRegistos(), 0);
     EXPECT_EQ(t->Contar(" AND (a.Grupo Not IN ('PT')) "), 1);
 
-    t->ctx.GrupoPortes.clear();
+    t->ctx.Empresa->Definicoes.GrupoPortes.clear();
     ExtrairEncSemanal(t->ctx, linhas, "C1");
     ASSERT_EQ(linhas.ContarRegistos(), 1);
     EXPECT_EQ(linhas.Texto("Artigo"), "PORTES");

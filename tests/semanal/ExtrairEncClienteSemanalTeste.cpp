@@ -54,7 +54,7 @@ protected:
         t->ctx.LinhaComando = "/3S";
         t->ctx.EmpresaActual = "EMP1";
         t->ctx.Assunto = "Mapas";
-        t->ctx.DestinoVnd = "V1,ana@emp.pt,V2,rui@emp.pt,V9,nove@emp.pt,V3";  // V3 has no address
+        t->ctx.Empresa->Definicoes.DestinoVnd = "V1,ana@emp.pt,V2,rui@emp.pt,V9,nove@emp.pt,V3";  // V3 has no address
         ExtrairEncClienteSemanal(t->ctx);
     }
 

@@ -6,6 +6,7 @@
 #include "data/Relogio.h"
 #include "data/Texto.h"
 #include "run/ContextoExecucao.h"
+#include "run/TipoFalha.h"
 #include "settings/Parametros.h"
 #include "sistema/Sistema.h"
 
@@ -51,7 +52,7 @@ std::string falhas(const FalhasCorrida& lista)
 // line first is how a person who found it missing asks for it.
 std::string entregaIncerta(const ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
-    if (falha.numero != erros::CorreioIncerto || !ctx.Entregas) return "";
+    if (TipoDe(falha.numero) != TipoFalha::EntregaIncerta || !ctx.Entregas) return "";
     return "A mensagem pode ter sido entregue: confirme no registo do servidor de correio pelo seu Message-ID. "
            "A retoma não a envia de novo; para que a envie, retire primeiro a sua linha (marcada \"incerta\") de " +
            ctx.Entregas->Caminho() + ".\n\n";

@@ -6,6 +6,7 @@
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "run/ContextoExecucao.h"
+#include "run/TipoFalha.h"
 
 namespace quorvelanti {
 
@@ -31,7 +32,7 @@ private:
 // The log itself may be what failed.
 FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
-    if (ctx.Log && falha.numero != erros::LivroFalhou)
+    if (ctx.Log && TipoDe(falha.numero) != TipoFalha::Livro)
         ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
     AvisarFalha(ctx, falha);
     if (ctx.Log) ctx.Log->Fechar();

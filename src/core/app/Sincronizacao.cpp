@@ -14,11 +14,12 @@
 #include "data/Interrupcao.h"
 #include "data/Relogio.h"
 #include "data/Texto.h"
-#include "reports/ClausulaPortes.h"
 #include "reports/daily/ExtrairMapas.h"
 #include "reports/weekly/ExtrairEncClienteSemanal.h"
 #include "run/ContextoExecucao.h"
+#include "run/TipoFalha.h"
 #include "settings/ChavesParametros.h"
+#include "settings/DefinicoesEmpresa.h"
 #include "settings/Parametros.h"
 #include "settings/RegistoEntregas.h"
 #include "sistema/Sistema.h"
@@ -26,30 +27,6 @@
 namespace quorvelanti {
 
 namespace {
-
-// The engine settings of a company section that its main and second connections share.
-void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
-                  const std::string& caminho)
-{
-    construtor.DefinirMotor(ini.LerValor(empresa, "Motor"));
-    if (auto driver = ini.LerValor(empresa, "DriverODBC"); !driver.empty()) construtor.DefinirDriverOdbc(driver);
-    if (auto timeout = ini.LerValor(empresa, "TimeoutLigacao"); !timeout.empty()) construtor.DefinirTimeout(timeout);
-    if (auto timeout = ini.LerValor(empresa, "TimeoutConsulta"); !timeout.empty())
-        construtor.DefinirTimeoutConsulta(timeout);
-    if (auto cifra = ini.LerValor(empresa, "Encriptacao"); !cifra.empty()) construtor.DefinirEncriptacao(cifra);
-    construtor.DefinirPastaRelativa(std::filesystem::path(caminho).parent_path().string());
-}
-
-// Server, database, user and password: the main keys, or those ending in "Ext" for the second one.
-void definirBaseDados(ConstrutorLigacao& construtor, const LeitorIni& ini, const std::string& empresa,
-                      const std::string& sufixo)
-{
-    construtor.DefinirServidor(ini.LerValor(empresa, "Servidor" + sufixo));
-    construtor.DefinirBaseDados(ini.LerValor(empresa, "Empresa" + sufixo));
-    construtor.DefinirUtilizador(ini.LerValor(empresa, "Username" + sufixo));
-    const std::string chave = "Password" + sufixo;
-    construtor.DefinirPassword(ReferenciaSegredo::Resolver("[" + empresa + "] " + chave, ini.LerValor(empresa, chave)));
-}
 
 std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string& empresa,
                                  const ConstrutorLigacao& construtor)
@@ -128,18 +105,17 @@ void fechar(std::unique_ptr<LigacaoBD>& ligacao)
 // The company's identity and reports. A failure keeps its number and says which company it
 // ended, so an unattended night's log tells where to look; a workbook's failure is in the log
 // already, in full.
-void extrairEmpresa(ContextoExecucao& ctx)
+void extrairEmpresa(ContextoExecucao& ctx, EmpresaCorrida& empresa)
 {
     ctx.PassoActual = "consultas dos relatórios";
-    ctx.LivrosSaltados = 0;
     try {
-        getNomeEmpresa(ctx);
+        getNomeEmpresa(empresa);
         if (ctx.ModoSemanal())
             ExtrairEncClienteSemanal(ctx);
         else
             ExtrairMapas(ctx);
     } catch (const Erro& erro) {
-        if (erro.Numero() == erros::LivroFalhou) throw;
+        if (TipoDe(erro) == TipoFalha::Livro) throw;
         throw Erro(erro.Numero(), "Falha na empresa " + ctx.EmpresaActual + ": " + erro.Descricao(), erro.Detalhe());
     }
 }
@@ -165,9 +141,9 @@ std::string textoRegistoRetoma(const ContextoExecucao& ctx, const std::string& e
 }
 
 // How many of the company's workbooks a resumed run found delivered and did not send again.
-std::string textoRetoma(const ContextoExecucao& ctx)
+std::string textoRetoma(const ContextoExecucao& ctx, const EmpresaCorrida& empresa)
 {
-    const int n = ctx.LivrosSaltados;
+    const int n = empresa.LivrosSaltados;
     return "Retoma " + ctx.EmpresaActual + ": " + std::to_string(n) +
            (n == 1 ? " livro já entregue, não enviado de novo" : " livros já entregues, não enviados de novo");
 }
@@ -181,50 +157,56 @@ bool empresaJaCompleta(ContextoExecucao& ctx)
     return true;
 }
 
-// One company from its connections to the ledger line that says its set went out whole.
+// The company in hand for the reports while it is being done; none once it ends, however it ends.
+class EmpresaEmCurso {
+public:
+    EmpresaEmCurso(ContextoExecucao& ctx, EmpresaCorrida& empresa) : ctx_(ctx) { ctx_.Empresa = &empresa; }
+    ~EmpresaEmCurso() { ctx_.Empresa = nullptr; }
+    EmpresaEmCurso(const EmpresaEmCurso&) = delete;
+    EmpresaEmCurso& operator=(const EmpresaEmCurso&) = delete;
+
+private:
+    ContextoExecucao& ctx_;
+};
+
+// One company from its connections to the ledger line that says its set went out whole. Its
+// state is made here and goes with it: the next company starts from nothing of this one.
 void tratarEmpresa(ContextoExecucao& ctx)
 {
     ctx.PassoActual = "ligação à base de dados";
-    AbreLigacao(ctx, ctx.EmpresaActual, ctx.Ligacao, ctx.FicheiroIni);
-    AbreLigacaoExt(ctx, ctx.EmpresaActual, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
-    extrairEmpresa(ctx);
-    if (ctx.Retomar) ctx.Progresso(textoRetoma(ctx));
+    LeitorIni ini(&ctx.cacheIni);
+    ini.DefinirFicheiro(ctx.FicheiroIni);
+    EmpresaCorrida empresa(DefinicoesEmpresa::Ler(ini, ctx.EmpresaActual, ctx.FicheiroIni));
+    const EmpresaEmCurso emCurso(ctx, empresa);
+    AbreLigacao(ctx, empresa);
+    AbreLigacaoExt(ctx, empresa);
+    extrairEmpresa(ctx, empresa);
+    if (ctx.Retomar) ctx.Progresso(textoRetoma(ctx, empresa));
     ctx.Progresso("Extrair Mapas " + ctx.EmpresaActual);
-    fechar(ctx.Ligacao);
-    if (ctx.TemLigacaoExt) fechar(ctx.LigacaoExt);
+    fechar(empresa.Ligacao);
+    fechar(empresa.LigacaoExt);
     ctx.Entregas->RegistarEmpresaCompleta(ctx.EmpresaActual, ctx.relogio.Agora());
-}
-
-// What no other company could get past either: a signal, a log or a ledger that cannot be written.
-bool terminaACorrida(const Erro& erro)
-{
-    return erro.Numero() == erros::CorridaInterrompida || erro.Numero() == erros::LogFechado ||
-           erro.Numero() == erros::RegistoEntregasFalhou;
 }
 
 // The workbook writer has logged what failed in full; its failure then says whose it was.
 void registarFalhaEmpresa(ContextoExecucao& ctx, const Erro& erro)
 {
-    if (erro.Numero() != erros::LivroFalhou) return ctx.RegistarFalha(erro);
+    if (TipoDe(erro) != TipoFalha::Livro) return ctx.RegistarFalha(erro);
     ctx.RegistarFalha(Erro(erros::LivroFalhou, "Falha na criação de um livro da empresa " + ctx.EmpresaActual +
                                                    "; ver o registo da emissão"),
                       FalhasCorrida::Estado(erro));
 }
 
-// With ContinuarAposFalha a company's failure is recorded and logged, its connections dropped
-// and the run goes on; its workbooks not yet mailed stay in the log folder, for the resume.
+// With ContinuarAposFalha a company's failure is recorded and logged, its connections gone with
+// it, and the run goes on; its workbooks not yet mailed stay in the log folder, for the resume.
 void tratarEmpresaContinuando(ContextoExecucao& ctx)
 {
     try {
         tratarEmpresa(ctx);
-        return;
     } catch (const Erro& erro) {
-        if (terminaACorrida(erro)) throw;
+        if (TerminaACorrida(TipoDe(erro))) throw;
         registarFalhaEmpresa(ctx, erro);
     }
-    ctx.Ligacao.reset();
-    ctx.LigacaoExt.reset();
-    ctx.TemLigacaoExt = false;
 }
 
 }  // namespace
@@ -260,43 +242,15 @@ std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista
     return empresas;
 }
 
-void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
-                 const std::string& caminho)
+void AbreLigacao(const ContextoExecucao& ctx, EmpresaCorrida& empresa)
 {
-    LeitorIni ini(&ctx.cacheIni);
-    ini.DefinirFicheiro(caminho);
-    if (!ini.TemSeccao(empresa))
-        throw Erro(erros::EmpresaInvalida, "A empresa \"" + empresa + "\" não tem secção no ficheiro de parâmetros",
-                   caminho);
-    ConstrutorLigacao construtor;
-    definirMotor(construtor, ini, empresa, caminho);
-    definirBaseDados(construtor, ini, empresa, "");
-    ctx.DestinoAdm = ini.LerValor(empresa, "DestinoAdm");
-    ctx.DestinoVnd = ini.LerValor(empresa, "DestinoVnd");
-    ctx.DestinoEnc = ini.LerValor(empresa, "DestinoEnc");
-    ctx.GrupoPortes = ini.LerValor(empresa, "GrupoPortes");
-    // The list goes into the statements as it stands, so only SQL literals may pass.
-    if (!GrupoPortesValido(ctx.GrupoPortes))
-        throw Erro(erros::ParametroInvalido,
-                   "Empresa " + empresa +
-                       ": a chave GrupoPortes tem de ser uma lista de valores SQL separados "
-                       "por vírgulas (por exemplo 'PORTES','FRETE')",
-                   ctx.GrupoPortes);
-    ligacao = ligar(ctx, empresa, construtor);
+    empresa.Ligacao = ligar(ctx, empresa.Definicoes.Nome, empresa.Definicoes.Ligacao);
 }
 
-void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
-                    const std::string& caminho, bool& aberta)
+void AbreLigacaoExt(const ContextoExecucao& ctx, EmpresaCorrida& empresa)
 {
-    LeitorIni ini(&ctx.cacheIni);
-    ini.DefinirFicheiro(caminho);
-    aberta = false;
-    if (ini.LerValor(empresa, "EmpresaExt").empty()) return;
-    ConstrutorLigacao construtor;
-    definirMotor(construtor, ini, empresa, caminho);
-    definirBaseDados(construtor, ini, empresa, "Ext");
-    ligacao = ligar(ctx, empresa, construtor);
-    aberta = true;
+    if (empresa.Definicoes.LigacaoExt)
+        empresa.LigacaoExt = ligar(ctx, empresa.Definicoes.Nome, *empresa.Definicoes.LigacaoExt);
 }
 
 void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas, LeitorIni::Cache* cache)
@@ -308,14 +262,15 @@ void VerificarSegredos(const std::string& ficheiro, const std::vector<std::strin
             ReferenciaSegredo::Resolver("[" + empresa + "] " + chave, ini.LerValor(empresa, chave));
 }
 
-void getNomeEmpresa(ContextoExecucao& ctx)
+void getNomeEmpresa(EmpresaCorrida& empresa)
 {
     ConjuntoResultados rs;
-    ctx.Ligacao->AbrirConsulta("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
-    // Without a row the flag keeps the previous company's value: a missing EMPRESA row changes nothing.
+    empresa.Ligacao->AbrirConsulta("SELECT NOME, NumContr FROM dbo.EMPRESA", rs);
+    // A company without its row has no tax number, so it is not the special one.
+    empresa.EmpresaEspecial = false;
     if (rs.ContarRegistos() > 0) {
         rs.MoverPrimeiro();
-        ctx.EmpresaEspecial = rs.Texto("NumContr") == ContribuinteEmpresaEspecial;
+        empresa.EmpresaEspecial = rs.Texto("NumContr") == ContribuinteEmpresaEspecial;
     }
 }
 

@@ -13,7 +13,7 @@
 namespace quorvelanti {
 
 struct ContextoExecucao;
-class LigacaoBD;
+struct EmpresaCorrida;
 
 void Sincronizar(ContextoExecucao& ctx);
 // Raises Erro unless ctx.FicheiroIni can be read: a missing file says how its folder was chosen
@@ -30,14 +30,16 @@ std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista
 // missing one ends the run before anything is sent; raises the Erro naming key and reference.
 void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas,
                        LeitorIni::Cache* cache = nullptr);
-void AbreLigacao(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
-                 const std::string& caminho);
-void AbreLigacaoExt(ContextoExecucao& ctx, const std::string& empresa, std::unique_ptr<LigacaoBD>& ligacao,
-                    const std::string& caminho, bool& aberta);
+// The company's main connection from its settings (the run's SQL trace when there is one); a
+// connection that does not open raises Erro naming the company.
+void AbreLigacao(const ContextoExecucao& ctx, EmpresaCorrida& empresa);
+// The second connection, only when the company's section sets EmpresaExt.
+void AbreLigacaoExt(const ContextoExecucao& ctx, EmpresaCorrida& empresa);
 // The tax number ("NumContr") of the special company: its reports keep the carriage article
 // groups and it gets no client-supplier orders workbook.
 inline constexpr char ContribuinteEmpresaEspecial[] = "599999990";
-// ctx.EmpresaEspecial from the company's dbo.EMPRESA row: whether its NumContr is that number.
-void getNomeEmpresa(ContextoExecucao& ctx);
+// empresa.EmpresaEspecial from the company's dbo.EMPRESA row: whether its NumContr is that
+// number; false without a row.
+void getNomeEmpresa(EmpresaCorrida& empresa);
 
 }  // namespace quorvelanti

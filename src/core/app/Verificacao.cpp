@@ -13,6 +13,7 @@
 #include "data/Texto.h"
 #include "reports/LerMailVendedor.h"
 #include "run/ContextoExecucao.h"
+#include "run/EmpresaCorrida.h"
 #include "settings/ChavesParametros.h"
 #include "settings/Parametros.h"
 #include "settings/RegistoEntregas.h"
@@ -99,8 +100,9 @@ std::string emSegundos(double segundos)
 
 // Every address the company's workbooks go to: a mistyped one fails here, not halfway through
 // the night's mail.
-void verificarDestinos(LeitorIni& ini, const std::string& nome)
+void verificarDestinos(const DefinicoesEmpresa& empresa)
 {
+    const std::string& nome = empresa.Nome;
     const auto verificar = [&](const std::string& chave, const std::string& lista) {
         try {
             mensagem::LerEnderecos(lista);
@@ -109,31 +111,38 @@ void verificarDestinos(LeitorIni& ini, const std::string& nome)
                        erro.DescricaoCompleta());
         }
     };
-    verificar("DestinoAdm", ini.LerValor(nome, "DestinoAdm"));
-    verificar("DestinoEnc", ini.LerValor(nome, "DestinoEnc"));
-    for (const auto& [codigo, endereco] : ParesVendedor(ini.LerValor(nome, "DestinoVnd")))
+    verificar("DestinoAdm", empresa.DestinoAdm);
+    verificar("DestinoEnc", empresa.DestinoEnc);
+    for (const auto& [codigo, endereco] : ParesVendedor(empresa.DestinoVnd))
         verificar("DestinoVnd (vendedor " + codigo + ")", endereco);
+}
+
+EmpresaCorrida lerEmpresa(ContextoExecucao& ctx, const std::string& nome)
+{
+    LeitorIni ini(&ctx.cacheIni);
+    ini.DefinirFicheiro(ctx.FicheiroIni);
+    return EmpresaCorrida(DefinicoesEmpresa::Ler(ini, nome, ctx.FicheiroIni));
 }
 
 // The connection as the run opens it, then the query that starts each company's reports.
 std::string empresa(ContextoExecucao& ctx, const std::string& nome)
 {
     const auto inicio = ctx.relogio.Instante();
-    AbreLigacao(ctx, nome, ctx.Ligacao, ctx.FicheiroIni);
-    getNomeEmpresa(ctx);
-    ctx.Ligacao->FecharLigacao();
+    EmpresaCorrida emp = lerEmpresa(ctx, nome);
+    AbreLigacao(ctx, emp);
+    getNomeEmpresa(emp);
+    emp.Ligacao->FecharLigacao();
     std::string feito = "ligação e consulta da empresa em " + emSegundos(segundosDesde(ctx.relogio, inicio));
-    LeitorIni ini(&ctx.cacheIni);
-    ini.DefinirFicheiro(ctx.FicheiroIni);
-    verificarDestinos(ini, nome);
+    verificarDestinos(emp.Definicoes);
     return feito;
 }
 
 std::string empresaExterna(ContextoExecucao& ctx, const std::string& nome)
 {
     const auto inicio = ctx.relogio.Instante();
-    AbreLigacaoExt(ctx, nome, ctx.LigacaoExt, ctx.FicheiroIni, ctx.TemLigacaoExt);
-    ctx.LigacaoExt->FecharLigacao();
+    EmpresaCorrida emp = lerEmpresa(ctx, nome);
+    AbreLigacaoExt(ctx, emp);
+    emp.LigacaoExt->FecharLigacao();
     return "ligação em " + emSegundos(segundosDesde(ctx.relogio, inicio));
 }
 

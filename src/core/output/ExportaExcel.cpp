@@ -7,6 +7,7 @@
 #include "output/EscritorLivro.h"
 #include "output/LivroTipo.h"
 #include "run/ContextoExecucao.h"
+#include "run/TipoFalha.h"
 
 namespace quorvelanti {
 
@@ -98,7 +99,8 @@ DescricaoLivro descrever(const ContextoExecucao& ctx, const std::vector<std::str
 // run as any other failure does.
 bool alheiaAoLivro(const Erro& erro)
 {
-    return erro.Numero() == erros::MoedaForaDosLimites || erro.Numero() == erros::CorridaInterrompida;
+    const TipoFalha tipo = TipoDe(erro);
+    return tipo == TipoFalha::Dados || tipo == TipoFalha::Interrupcao;
 }
 
 // Describes the workbook and has 'escrever' write it; a failure of the workbook ends the run.

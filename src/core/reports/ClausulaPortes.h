@@ -12,8 +12,4 @@ struct ContextoExecucao;
 
 std::string ClausulaPortes(const ContextoExecucao& ctx, const std::string& abertura);
 
-// True when the text is a comma-separated list of SQL literals: quoted texts (inner quotes
-// doubled) or numbers, blanks allowed around them; the empty text is valid (no groups).
-bool GrupoPortesValido(const std::string& grupoPortes);
-
 }  // namespace quorvelanti

@@ -4,9 +4,9 @@
 // article on one connection and reused for the article's later lines (the data does not change
 // during a company's run). One object serves one company's run of one report.
 //
-//   ConsultasArtigo consultas(*ctx.Ligacao);
+//   ConsultasArtigo consultas(*empresa.Ligacao);
 //   consultas.DataPrevista("A1", Moeda::DeUnidades(4));   // "Imediata", a note, or ""
-//   ConsultasArtigo semReutilizar(*ctx.Ligacao, false);     // one query per call (benchmark)
+//   ConsultasArtigo semReutilizar(*empresa.Ligacao, false);     // one query per call (benchmark)
 //
 // Article codes go into the statements with their apostrophes doubled, so "O'BRIEN" is looked up.
 #include <optional>

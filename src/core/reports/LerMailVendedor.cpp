@@ -7,7 +7,7 @@ namespace quorvelanti {
 
 void LerMailVendedor(const ContextoExecucao& ctx, std::string& email, const std::string& CodVnd)
 {
-    email = EmailVendedor(ParesVendedor(ctx.DestinoVnd), CodVnd);
+    email = EmailVendedor(ParesVendedor(ctx.EmpresaEmCurso().Definicoes.DestinoVnd), CodVnd);
 }
 
 std::string EmailVendedor(const ParesVendedores& pares, const std::string& CodVnd)

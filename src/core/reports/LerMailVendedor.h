@@ -4,7 +4,7 @@
 // every pair of the list.
 //
 //   std::string email;
-//   LerMailVendedor(ctx, email, "V01");   // ctx.DestinoVnd "V01,ana@emp.pt,V02,rui@emp.pt": "ana@emp.pt"
+//   LerMailVendedor(ctx, email, "V01");   // DestinoVnd "V01,ana@emp.pt,V02,rui@emp.pt": "ana@emp.pt"
 //   ParesVendedor("V01,ana@emp.pt,V02");  // {{"V01", "ana@emp.pt"}}
 //   EmailVendedor(pares, "V01");          // the same lookup in pairs read once: "ana@emp.pt"
 #include <string>

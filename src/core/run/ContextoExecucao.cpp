@@ -25,8 +25,14 @@ bool ContextoExecucao::IniciarLivro(IdentidadeLivro livro)
 {
     RetomarLivro(std::move(livro));
     if (!Retomar || !Entregas || !Entregas->Entregue(EmpresaActual, LivroActual)) return true;
-    ++LivrosSaltados;
+    if (Empresa) ++Empresa->LivrosSaltados;
     return false;
+}
+
+EmpresaCorrida& ContextoExecucao::EmpresaEmCurso() const
+{
+    if (!Empresa) throw Erro(erros::LigacaoFechada, "Não há empresa em curso", EmpresaActual);
+    return *Empresa;
 }
 
 void ContextoExecucao::RetomarLivro(IdentidadeLivro livro)

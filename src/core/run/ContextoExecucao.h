@@ -1,8 +1,8 @@
 #pragma once
-// The run state shared by the company loop and every report: the parameter file, the current
-// company's connections and settings, the run log, mail subject and sender, and one result set
-// per report. Fields keep the names the reports read them by; nothing is reset between
-// companies or runs except where a step says so.
+// The run state shared by the company loop and every report: the parameter file, the company in
+// hand (EmpresaCorrida, owned by the company loop: made when its turn starts, gone when it ends),
+// the run log, mail subject and sender, and one result set per report. Fields keep the names the
+// reports read them by.
 //
 // Besides the report fields it carries the run's services: the clock, the progress sink,
 // the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
@@ -12,12 +12,12 @@
 #include <memory>
 #include <string>
 
-#include "components/database/LigacaoBD.h"
 #include "components/files/LeitorIni.h"
 #include "components/files/PacoteXlsx.h"
 #include "components/mail/SessaoSmtp.h"
 #include "data/ConjuntoResultados.h"
 #include "run/Conjunto.h"
+#include "run/EmpresaCorrida.h"
 #include "run/FalhasCorrida.h"
 #include "run/Interfaces.h"
 #include "settings/IdentidadeLivro.h"
@@ -36,11 +36,8 @@ struct ContextoExecucao {
     std::string FicheiroIni;
     // How start-up chose FicheiroIni's folder and where the sample files are, said when it is missing.
     std::string OrigemFicheiroIni;
-    std::unique_ptr<LigacaoBD> Ligacao;
-    std::unique_ptr<LigacaoBD> LigacaoExt;
-    bool TemLigacaoExt = false;
     std::unique_ptr<cl_log> Log;
-    bool EmpresaEspecial = false;
+    EmpresaCorrida* Empresa = nullptr;  // the company in hand; none between companies
     std::string Assunto;
     std::string Origem;
     ConjuntoResultados RsEncPendentesResumo;
@@ -58,10 +55,6 @@ struct ContextoExecucao {
     ConjuntoResultados RsVendedorCliente;
     ConjuntoResultados RsEncFornecedorBDC;
     ConjuntoResultados RsEncSemanal;
-    std::string DestinoAdm;
-    std::string DestinoVnd;
-    std::string DestinoEnc;
-    std::string GrupoPortes;
     std::string PastaLog;  // always ends in the path separator
     std::string EmpresaActual;
     bool Automatico = false;
@@ -71,12 +64,14 @@ struct ContextoExecucao {
     std::string NomeClienteActual;
     std::string NomeVendedorActual;
 
+    // The company in hand; raises Erro(erros::LigacaoFechada) between companies.
+    EmpresaCorrida& EmpresaEmCurso() const;
     // True when the run sends the weekly set.
     bool ModoSemanal() const { return ConjuntoCorrida == Conjunto::Semanal; }
     // Adds a line to the progress list and writes the same text to the log.
     void Progresso(const std::string& texto);
     // Makes the workbook the one in hand (for the ledger and the failure notice). False when a
-    // resumed run finds it delivered already: it is counted in LivrosSaltados and the caller
+    // resumed run finds it delivered already: it is counted in the company's LivrosSaltados and the caller
     // neither writes nor sends it.
     //   if (!ctx.IniciarLivro(IdentidadeLivro::Vendedor(codigo))) continue;
     bool IniciarLivro(IdentidadeLivro livro);
@@ -103,7 +98,6 @@ struct ContextoExecucao {
     std::string DataCorrida;                    // yyyy-mm-dd, fixed when the run starts
     std::unique_ptr<RegistoEntregas> Entregas;  // the run's delivery ledger
     IdentidadeLivro LivroActual;                // the workbook being written and mailed
-    int LivrosSaltados = 0;                     // the current company's workbooks a resumed run skipped
     std::string PassoActual;                    // what the run is doing, for the failure notice
     bool ContinuarAposFalha = false;            // [Log] ContinuarAposFalha=1: a failed company ends only itself
     FalhasCorrida Falhas;                       // this run's failures, read at its end

@@ -4,14 +4,21 @@
 
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
+#include "run/TipoFalha.h"
 
 namespace quorvelanti {
 
 int FalhasCorrida::Estado(const Erro& erro)
 {
-    if (erro.Numero() == erros::LivroFalhou) return 2;
-    if (erro.Numero() == erros::ExecucaoEmCurso) return 3;
-    if (erro.Numero() == erros::CorridaInterrompida) return 128 + Interrupcao::Sinal();
+    switch (TipoDe(erro)) {
+    case TipoFalha::Livro: return 2;
+    case TipoFalha::ExecucaoEmCurso: return 3;
+    case TipoFalha::Interrupcao: return 128 + Interrupcao::Sinal();
+    case TipoFalha::Registo:
+    case TipoFalha::Dados:
+    case TipoFalha::EntregaIncerta:
+    case TipoFalha::Empresa: break;
+    }
     return 1;
 }
 

@@ -28,8 +28,9 @@ std::string CondicaoDataMes(const std::string& alias, int ano, int mes)
 void AbrirRelatorio(ContextoExecucao& ctx, const std::string& sql, ConjuntoResultados& rs)
 {
     // A report called outside the company loop would otherwise dereference nothing.
-    if (!ctx.Ligacao) throw Erro(erros::LigacaoFechada, "Não há ligação aberta à empresa", ctx.EmpresaActual);
-    ctx.Ligacao->AbrirConsulta(sql, rs);
+    if (!ctx.Empresa || !ctx.Empresa->Ligacao)
+        throw Erro(erros::LigacaoFechada, "Não há ligação aberta à empresa", ctx.EmpresaActual);
+    ctx.Empresa->Ligacao->AbrirConsulta(sql, rs);
 }
 
 std::string JuncoesEncomendas(bool comClientes)

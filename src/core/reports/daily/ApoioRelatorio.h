@@ -31,7 +31,7 @@ std::string CondicaoDataMes(const std::string& alias, int ano, int mes);
 // FROM part that the orders-of-the-day and pending-orders statements share, up to their WHERE.
 std::string JuncoesEncomendas(bool comClientes);
 
-// Runs sql on ctx.Ligacao into rs, as every report query is opened ("", all rows read, 0).
+// Runs sql on the company's main connection into rs, as every report query is opened ("", all rows read, 0).
 // Raises Erro when the company has no open connection, or the query's own failure.
 void AbrirRelatorio(ContextoExecucao& ctx, const std::string& sql, ConjuntoResultados& rs);
 

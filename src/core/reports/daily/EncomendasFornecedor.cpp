@@ -121,7 +121,7 @@ ConjuntoResultados CriaRsEncFornecedor()
 
 int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)
 {
-    ConsultasArtigo consultas(*ctx.Ligacao);
+    ConsultasArtigo consultas(*ctx.EmpresaEmCurso().Ligacao);
     return ExtrairEncomendasFornecedorBDC(ctx, rs, data, consultas);
 }
 
@@ -130,7 +130,7 @@ int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs
 {
     ReescreverData(data);
     rs = CriaRsEncFornecedor();
-    LigacaoBD& ligacao = *ctx.Ligacao;
+    LigacaoBD& ligacao = *ctx.EmpresaEmCurso().Ligacao;
 
     ConjuntoResultados principal;
     ligacao.AbrirConsulta(instrucaoPrincipal(data), principal);

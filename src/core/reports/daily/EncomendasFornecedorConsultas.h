@@ -2,7 +2,7 @@
 // ExtrairEncomendasFornecedorBDC with the caller's article lookups, so a caller can choose
 // whether answers are reused (the benchmark compares both) or share them with another report.
 //
-//   ConsultasArtigo semReutilizar(*ctx.Ligacao, false);
+//   ConsultasArtigo semReutilizar(*empresa.Ligacao, false);
 //   ExtrairEncomendasFornecedorBDC(ctx, ctx.RsEncFornecedorBDC, data, semReutilizar);
 #include <string>
 

@@ -63,7 +63,7 @@ void extrairRelatorios(ContextoExecucao& ctx)
     ExtrairVendasDiaDetalhe(ctx, ctx.RsVendasDiaDetalhe, data);
     data = agora(ctx);
     ExtrairVendasMesCliente(ctx, ctx.RsVendasMesCliente, data);
-    if (!ctx.EmpresaEspecial) {
+    if (!ctx.EmpresaEmCurso().EmpresaEspecial) {
         data = TextoDataHora(ctx.relogio.Agora().MenosUmAno());
         ExtrairEncomendasFornecedorBDC(ctx, ctx.RsEncFornecedorBDC, data);
     }
@@ -82,7 +82,7 @@ void livroAdministracao(ContextoExecucao& ctx)
     escreverEEnviar(
         ctx, folhas,
         NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
-        TipoLivro::Administracao, ctx.DestinoAdm, mensagemDia(ctx));
+        TipoLivro::Administracao, ctx.EmpresaEmCurso().Definicoes.DestinoAdm, mensagemDia(ctx));
 }
 
 // The five per-salesperson copies; true when any of them has rows.
@@ -126,14 +126,14 @@ void livrosVendedores(ContextoExecucao& ctx)
 
 void livroEncomendas(ContextoExecucao& ctx)
 {
-    if (ctx.EmpresaEspecial || ctx.RsEncFornecedorBDC.ContarRegistos() <= 0) return;
+    if (ctx.EmpresaEmCurso().EmpresaEspecial || ctx.RsEncFornecedorBDC.ContarRegistos() <= 0) return;
     if (!ctx.IniciarLivro(IdentidadeLivro::Compras())) return;
     Folhas folhas;
     folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
     escreverEEnviar(
         ctx, folhas,
         NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
-        TipoLivro::Compras, ctx.DestinoEnc,
+        TipoLivro::Compras, ctx.EmpresaEmCurso().Definicoes.DestinoEnc,
         "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
 }
 }  // namespace

@@ -64,7 +64,7 @@ void ClientesSemana(ContextoExecucao& ctx, ConjuntoResultados& rsCli)
         " Group by c.terceiro,l.Vendedor,cl.Nome,v.Nome,cl.Email_Envio_Documentos " +
         " order by c.terceiro";
     // clang-format on
-    ctx.Ligacao->AbrirConsulta(sql, rsCli);
+    ctx.EmpresaEmCurso().Ligacao->AbrirConsulta(sql, rsCli);
 }
 
 void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, const std::string& sCli)
@@ -89,7 +89,7 @@ void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, c
         " and c.Serie <>'0' and c.Terceiro='" + TextoSql(sCli) + "' " +
         " order by c.Data ";
     // clang-format on
-    ctx.Ligacao->AbrirConsulta(sql, rsEncSemana);
+    ctx.EmpresaEmCurso().Ligacao->AbrirConsulta(sql, rsEncSemana);
 }
 
 std::string CalculaDataPrev(ConsultasArtigo& consultas, const ConjuntoResultados& linhas)

@@ -5,7 +5,7 @@
 //   ConjuntoResultados clientes, linhas;
 //   ClientesSemana(ctx, clientes);                 // Terceiro, Nome, Vendedor, NomeVendedor, EmailCliente
 //   ExtrairEncSemanal(ctx, linhas, "C01");         // IdDoc, DataDoc, Artigo, Nome, PrUnit, Quant, Valor, TxDesc
-//   ConsultasArtigo consultas(*ctx.Ligacao);
+//   ConsultasArtigo consultas(*empresa.Ligacao);
 //   PreencheEncSemanal(ctx.RsEncSemanal, linhas, consultas);
 //
 // For one order of two lines the table has five rows: the two lines, "Total Encomenda" with

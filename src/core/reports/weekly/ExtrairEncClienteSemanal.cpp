@@ -13,6 +13,7 @@
 #include "reports/LerMailVendedor.h"
 #include "reports/LivroEnviado.h"
 #include "run/ContextoExecucao.h"
+#include "run/TipoFalha.h"
 
 namespace quorvelanti {
 
@@ -123,7 +124,7 @@ std::vector<LivroAnexo> escreverLote(ContextoExecucao& ctx, const std::vector<Li
             livros.push_back(ExportaExcelAnexo(ctx, folhas, titulos, nome, TipoLivro::ClienteSemanal));
         }
     } catch (const Erro& erro) {
-        if (erro.Numero() == erros::CorridaInterrompida) throw;
+        if (TipoDe(erro) == TipoFalha::Interrupcao) throw;
         falha = {std::current_exception(), ctx.LivroActual};
     }
     return livros;
@@ -144,7 +145,7 @@ void enviarLivro(ContextoExecucao& ctx, const LivroCliente& livroCliente, LivroA
 
 void ExtrairEncClienteSemanal(ContextoExecucao& ctx)
 {
-    ConsultasArtigo consultas(*ctx.Ligacao);
+    ConsultasArtigo consultas(*ctx.EmpresaEmCurso().Ligacao);
     ExtrairEncClienteSemanal(ctx, consultas);
 }
 
@@ -154,7 +155,7 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
     ClientesSemana(ctx, clientes);
     if (clientes.ContarRegistos() <= 0) return;
     // Read once for the company: every client's message looks its salespeople up in it.
-    const ParesVendedores pares = ParesVendedor(ctx.DestinoVnd);
+    const ParesVendedores pares = ParesVendedor(ctx.EmpresaEmCurso().Definicoes.DestinoVnd);
     for (clientes.MoverPrimeiro(); !clientes.FimDados();) {
         std::vector<LivroCliente> lote;
         FalhaLote falha;
