@@ -21,6 +21,7 @@
 #include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
+#include "settings/LeituraCorreio.h"
 
 namespace quorvelanti::gui {
 
@@ -245,7 +246,7 @@ QString ConfiguradorCorreio::EnviarTeste()
             if (chave == "PastaSaida") pastaSaida = valor;
         }
         ServicoCorreio correio(relogio_);
-        correio.Configurar(copia.toStdString());
+        correio.Configurar(LerDefinicoesCorreio(copia.toStdString()));
         correio.Enviar({.origem = emissor,
                         .destinos = destino,
                         .assunto = "Quorvelanti: mensagem de teste",

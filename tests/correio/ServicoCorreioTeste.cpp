@@ -13,6 +13,7 @@
 #include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
+#include "settings/LeituraCorreio.h"
 
 using namespace quorvelanti;
 
@@ -67,7 +68,7 @@ protected:
                 const std::string& bcc = "", const std::string& assunto = "Mapas (07-12-2026) - EMP1")
     {
         ServicoCorreio correio(relogio_);
-        correio.Configurar(parametros(chaves));
+        correio.Configurar(LerDefinicoesCorreio(parametros(chaves)));
         correio.Enviar({.origem = "Relatórios <rel@emp.pt>",
                         .destinos = para,
                         .copia = cc,
@@ -129,7 +130,7 @@ TEST_F(ServicoCorreioTeste, AssuntoCorpoAnexoECabecalhosChegamIntactos)
     const std::string assunto = "Encomendas Pendentes — Açores e Évora, distribuição semanal (07-12-2026) ";
     enviar(smtp.ChavesIni(), "adm@emp.pt", "", "", assunto);
     ServicoCorreio outro(relogio_);
-    outro.Configurar(parametros(smtp.ChavesIni()));
+    outro.Configurar(LerDefinicoesCorreio(parametros(smtp.ChavesIni())));
     outro.Enviar({.origem = "rel@emp.pt",
                   .destinos = "adm@emp.pt",
                   .assunto = "Mapas (07-12-2026) - EMP1",
@@ -172,7 +173,7 @@ TEST_F(ServicoCorreioTeste, NomeDeAnexoComAcentosENomeClienteNoEhlo)
     apoio::ServidorSmtp smtp;
     apoio::EscreverBytes(anexo("Vendas Março \"final\".xlsx"), livro_);
     ServicoCorreio correio(relogio_);
-    correio.Configurar(parametros(smtp.ChavesIni() + "NomeCliente=relatorios.emp.pt\n"));
+    correio.Configurar(LerDefinicoesCorreio(parametros(smtp.ChavesIni() + "NomeCliente=relatorios.emp.pt\n")));
     correio.Enviar(pedido("adm@emp.pt", anexo("Vendas Março \"final\".xlsx")));
 
     auto lido = apoio::LerCorreio(smtp.Mensagens().at(0).dados);
@@ -214,7 +215,7 @@ TEST_F(ServicoCorreioTeste, CadaFalhaDoServidorLevantaErroComASuaResposta)
         o.fecharNosDados = true;
         apoio::ServidorSmtp smtp(o);
         ServicoCorreio correio(relogio_);
-        correio.Configurar(parametros(smtp.ChavesIni() + "Tentativas=2\n"));
+        correio.Configurar(LerDefinicoesCorreio(parametros(smtp.ChavesIni() + "Tentativas=2\n")));
         EXPECT_THROW(correio.Enviar(pedido("adm@emp.pt", anexo())), Erro);
         EXPECT_TRUE(correio.EntregaIncerta());
         EXPECT_TRUE(smtp.Mensagens().empty());
@@ -232,7 +233,7 @@ TEST_F(ServicoCorreioTeste, DestinatarioRecusadoSoCustaASiProprio)
     o.maxDestinatarios = 2;
     apoio::ServidorSmtp smtp(o);
     ServicoCorreio correio(relogio_);
-    correio.Configurar(parametros(smtp.ChavesIni()));
+    correio.Configurar(LerDefinicoesCorreio(parametros(smtp.ChavesIni())));
     auto comCopia = pedido("adm@emp.pt;nao@emp.pt;dir@emp.pt", anexo());
     comCopia.copia = "cc1@emp.pt, cc2@emp.pt";
     correio.Enviar(comCopia);
@@ -257,7 +258,7 @@ TEST_F(ServicoCorreioTeste, SemRespostaAoFimDaMensagemEntregaIncertaSemRepetir)
         o.aposGuardar = depois;
         apoio::ServidorSmtp smtp(o);
         ServicoCorreio correio(relogio_);
-        correio.Configurar(parametros(smtp.ChavesIni() + "Tentativas=3\nTimeout=2\n"));
+        correio.Configurar(LerDefinicoesCorreio(parametros(smtp.ChavesIni() + "Tentativas=3\nTimeout=2\n")));
         const auto inicio = std::chrono::steady_clock::now();
         try {
             correio.Enviar(pedido("adm@emp.pt", anexo()));
@@ -413,7 +414,7 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
     auto erroDe = [&](const std::string& chaves) {
         ServicoCorreio correio(relogio_);
         try {
-            correio.Configurar(parametros(chaves));
+            correio.Configurar(LerDefinicoesCorreio(parametros(chaves)));
         } catch (const Erro& e) {
             EXPECT_EQ(e.Numero(), erros::CorreioConfiguracao);
             return e.Descricao();
@@ -435,7 +436,7 @@ TEST_F(ServicoCorreioTeste, ConfiguracaoInvalidaNomeiaAChave)
     // A CA file that cannot be read is named with the system's reason, not left to libcurl.
     try {
         ServicoCorreio correio(relogio_);
-        correio.Configurar(parametros("Servidor=s\nSeguranca=ssl\nCertificadoCA=" + pasta_.Caminho() + "\n"));
+        correio.Configurar(LerDefinicoesCorreio(parametros("Servidor=s\nSeguranca=ssl\nCertificadoCA=" + pasta_.Caminho() + "\n")));
         ADD_FAILURE() << "CertificadoCA ilegível devia falhar";
     } catch (const Erro& e) {
         EXPECT_EQ(e.DescricaoCompleta(), "Não foi possível ler o ficheiro de autoridades [SMTP] CertificadoCA " +

@@ -11,6 +11,7 @@
 #include "components/mail/ServicoCorreio.h"
 #include "components/mail/SessaoSmtp.h"
 #include "data/Relogio.h"
+#include "settings/LeituraCorreio.h"
 
 using namespace quorvelanti;
 
@@ -38,7 +39,7 @@ std::vector<apoio::MensagemRecebida> enviar(const apoio::ServidorSmtp& smtp, con
     apoio::EscreverBytes(pasta / "livro.xlsx", "PK livro");
     for (int i = 0; i < n; ++i) {
         ServicoCorreio correio(relogio, sessao);
-        correio.Configurar(pasta / "q.qel");
+        correio.Configurar(LerDefinicoesCorreio(pasta / "q.qel"));
         correio.Enviar({.origem = "rel@emp.pt",
                         .destinos = "adm@emp.pt",
                         .assunto = "m" + std::to_string(i),

@@ -11,6 +11,7 @@
 #include "components/mail/SessaoSmtp.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
+#include "settings/LeituraCorreio.h"
 
 using namespace quorvelanti;
 
@@ -22,7 +23,7 @@ protected:
     {
         apoio::EscreverBytes(pasta / "q.qel", "[SMTP]\n" + smtp.ChavesIni() + "OAuthSegredo=s3gredo\n");
         ServicoCorreio correio(relogio, sessao);
-        correio.Configurar(pasta / "q.qel");
+        correio.Configurar(LerDefinicoesCorreio(pasta / "q.qel"));
         correio.Enviar({.origem = "rel@emp.pt",
                         .destinos = para,
                         .assunto = "Mapas",
@@ -101,7 +102,7 @@ TEST(TokenOAuthTentativas, ServicoOcupadoOuEmBaixoTentadoDeNovoComoUmaMensagem)
         std::vector<std::string> relato;
         sessao.DefinirRelato([&](const std::string& linha) { relato.push_back(linha); });
         ServicoCorreio correio(relogio, sessao);
-        correio.Configurar(pasta / "q.qel");
+        correio.Configurar(LerDefinicoesCorreio(pasta / "q.qel"));
         correio.Enviar({.origem = "rel@emp.pt", .destinos = "adm@emp.pt", .assunto = "Mapas", .mensagem = "corpo"});
         return relato;
     };

@@ -12,6 +12,7 @@
 #include "components/mail/ServicoCorreio.h"
 #include "data/Erro.h"
 #include "data/Relogio.h"
+#include "settings/LeituraCorreio.h"
 
 using namespace quorvelanti;
 
@@ -34,7 +35,7 @@ protected:
         const std::string ficheiro = pasta_ / "Quorvelanti.qel";
         apoio::EscreverBytes(ficheiro, "[SMTP]\nemailEmissor=rel@emp.pt\n" + api.ChavesIni(conta) + extra);
         ServicoCorreio correio(relogio_);
-        correio.Configurar(ficheiro);
+        correio.Configurar(LerDefinicoesCorreio(ficheiro));
         correio.Enviar({.origem = "rel@emp.pt",
                         .destinos = "adm@emp.pt",
                         .copia = "dir@emp.pt",

@@ -7,6 +7,7 @@
 #include "data/Texto.h"
 #include "run/ContextoExecucao.h"
 #include "run/TipoFalha.h"
+#include "settings/LeituraCorreio.h"
 #include "settings/Parametros.h"
 #include "sistema/Sistema.h"
 
@@ -96,7 +97,7 @@ void AvisarFalha(ContextoExecucao& ctx, const FalhaCorrida& falha) noexcept
         if (destino.empty()) return;
         // On the run's session: its pace holds for the notice too, and its retries are logged.
         ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
-        correio.Configurar(ctx.FicheiroIni);
+        correio.Configurar(LerDefinicoesCorreio(ctx.FicheiroIni));
         correio.Enviar({.origem = parametros.email_Origem(),
                         .destinos = destino,
                         .assunto = assunto(ctx),

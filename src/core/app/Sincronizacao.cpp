@@ -20,6 +20,7 @@
 #include "run/TipoFalha.h"
 #include "settings/ChavesParametros.h"
 #include "settings/DefinicoesEmpresa.h"
+#include "settings/LeituraCorreio.h"
 #include "settings/Parametros.h"
 #include "settings/RegistoEntregas.h"
 #include "sistema/Sistema.h"
@@ -84,8 +85,7 @@ void removerTemporariosAbandonados(const ContextoExecucao& ctx)
     FicheiroTemporario::RemoverAbandonados(ctx.PastaLog);
     LeitorIni ini;
     ini.DefinirFicheiro(ctx.FicheiroIni);
-    if (const auto saida = ini.LerValor("SMTP", "PastaSaida"); !texto::Aparar(saida).empty())
-        FicheiroTemporario::RemoverAbandonados(PastaConfigurada(saida, "PastaSaida", "SMTP"));
+    if (const auto saida = PastaSaidaCorreio(ini); !saida.empty()) FicheiroTemporario::RemoverAbandonados(saida);
 }
 
 // A mail API named wrong (an unknown Transporte, a UrlApi that is not https) would fail only at
@@ -94,7 +94,7 @@ void verificarTransporte(ContextoExecucao& ctx)
 {
     LeitorIni ini(&ctx.cacheIni);
     ini.DefinirFicheiro(ctx.FicheiroIni);
-    DefinicoesApi::Ler(ini);
+    LerDefinicoesApi(ini);
 }
 
 void fechar(std::unique_ptr<LigacaoBD>& ligacao)
@@ -251,15 +251,6 @@ void AbreLigacaoExt(const ContextoExecucao& ctx, EmpresaCorrida& empresa)
 {
     if (empresa.Definicoes.LigacaoExt)
         empresa.LigacaoExt = ligar(ctx, empresa.Definicoes.Nome, *empresa.Definicoes.LigacaoExt);
-}
-
-void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas, LeitorIni::Cache* cache)
-{
-    LeitorIni ini(cache);
-    ini.DefinirFicheiro(ficheiro);
-    for (const auto& empresa : empresas)
-        for (const char* chave : {"Password", "PasswordExt"})
-            ReferenciaSegredo::Resolver("[" + empresa + "] " + chave, ini.LerValor(empresa, chave));
 }
 
 void getNomeEmpresa(EmpresaCorrida& empresa)

@@ -26,10 +26,6 @@ void VerificarFicheiroParametros(const ContextoExecucao& ctx);
 //   bool comLista = false;
 //   auto empresas = LerEmpresas("/etc/dorvam/Quorvelanti.qel", &comLista);
 std::vector<std::string> LerEmpresas(const std::string& ficheiro, bool* comLista = nullptr);
-// Reads every company's database passwords given by reference (@credencial:, @ficheiro:), so a
-// missing one ends the run before anything is sent; raises the Erro naming key and reference.
-void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas,
-                       LeitorIni::Cache* cache = nullptr);
 // The company's main connection from its settings (the run's SQL trace when there is one); a
 // connection that does not open raises Erro naming the company.
 void AbreLigacao(const ContextoExecucao& ctx, EmpresaCorrida& empresa);

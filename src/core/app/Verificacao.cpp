@@ -15,6 +15,7 @@
 #include "run/ContextoExecucao.h"
 #include "run/EmpresaCorrida.h"
 #include "settings/ChavesParametros.h"
+#include "settings/LeituraCorreio.h"
 #include "settings/Parametros.h"
 #include "settings/RegistoEntregas.h"
 #include "sistema/Sistema.h"
@@ -196,7 +197,7 @@ bool VerificarParametros(ContextoExecucao& ctx)
 
     ServicoCorreio correio(ctx.relogio);
     if (v.Verificar("[SMTP]", [&] {
-            correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
+            correio.Configurar(LerDefinicoesCorreio(ctx.FicheiroIni, &ctx.cacheIni));
             return std::string("chaves válidas");
         }))
         v.Verificar("correio", [&] { return correio.Verificar(parametros.email_Origem()); });
@@ -205,7 +206,7 @@ bool VerificarParametros(ContextoExecucao& ctx)
         LeitorIni ini(&ctx.cacheIni);
         ini.DefinirFicheiro(ctx.FicheiroIni);
         v.Verificar("empresa " + nome, [&] { return empresa(ctx, nome); });
-        if (!ini.LerValor(nome, "EmpresaExt").empty())
+        if (DefinicoesEmpresa::TemSegundaBase(ini, nome))
             v.Verificar("empresa " + nome + " (EmpresaExt)", [&] { return empresaExterna(ctx, nome); });
     }
     return v.TudoBem();

@@ -8,6 +8,7 @@
 #include "output/LivroAnexo.h"
 #include "output/NomeLivro.h"
 #include "run/ContextoExecucao.h"
+#include "settings/LeituraCorreio.h"
 
 namespace quorvelanti {
 
@@ -27,7 +28,7 @@ void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string
     // A new service per mail: settings edited between mails take effect at the next one. Below
     // it the run keeps its connection while the settings stay the same.
     ServicoCorreio correio(ctx.relogio, ctx.SessaoCorreio);
-    correio.Configurar(ctx.FicheiroIni, &ctx.cacheIni);
+    correio.Configurar(LerDefinicoesCorreio(ctx.FicheiroIni, &ctx.cacheIni));
     try {
         correio.Enviar({.origem = ctx.Origem,
                         .destinos = Destino,

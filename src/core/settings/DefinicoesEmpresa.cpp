@@ -107,4 +107,18 @@ DefinicoesEmpresa DefinicoesEmpresa::Ler(const LeitorIni& ini, const std::string
     return d;
 }
 
+void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas, LeitorIni::Cache* cache)
+{
+    LeitorIni ini(cache);
+    ini.DefinirFicheiro(ficheiro);
+    for (const auto& empresa : empresas)
+        for (const char* chave : {"Password", "PasswordExt"})
+            ReferenciaSegredo::Resolver("[" + empresa + "] " + chave, ini.LerValor(empresa, chave));
+}
+
+bool DefinicoesEmpresa::TemSegundaBase(const LeitorIni& ini, const std::string& empresa)
+{
+    return !ini.LerValor(empresa, "EmpresaExt").empty();
+}
+
 }  // namespace quorvelanti

@@ -11,12 +11,12 @@
 //   d.DestinoVnd;                    // "V01,ana@emp.pt,V02,rui@emp.pt"
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "components/database/ConstrutorLigacao.h"
+#include "components/files/LeitorIni.h"
 
 namespace quorvelanti {
-
-class LeitorIni;
 
 struct DefinicoesEmpresa {
     std::string Nome;
@@ -29,7 +29,14 @@ struct DefinicoesEmpresa {
     // key), a password reference that cannot be read, and a GrupoPortes that is no SQL list.
     // 'caminho' is the parameter file: a SQLite company file is found beside it.
     static DefinicoesEmpresa Ler(const LeitorIni& ini, const std::string& empresa, const std::string& caminho);
+    // True when the section names a second database (EmpresaExt).
+    static bool TemSegundaBase(const LeitorIni& ini, const std::string& empresa);
 };
+
+// Reads every company's database passwords given by reference (@credencial:, @ficheiro:), so a
+// missing one ends the run before anything is sent; raises the Erro naming key and reference.
+void VerificarSegredos(const std::string& ficheiro, const std::vector<std::string>& empresas,
+                       LeitorIni::Cache* cache = nullptr);
 
 // True when the text is a comma-separated list of SQL literals: quoted texts (inner quotes
 // doubled) or numbers, blanks allowed around them; the empty text is valid (no groups).

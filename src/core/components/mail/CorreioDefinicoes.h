@@ -1,7 +1,8 @@
 #pragma once
-// The "SMTP" settings of the parameter file, read and checked once per mail service.
+// The "SMTP" settings of the parameter file as the settings layer reads and checks them
+// (LerDefinicoesCorreio).
 //
-//   auto d = ServicoCorreio::Definicoes::Ler("/etc/dorvam/Quorvelanti.qel");
+//   auto d = LerDefinicoesCorreio("/etc/dorvam/Quorvelanti.qel");
 //   d.porta;   // 587 when Seguranca=starttls and no Porta is given
 #include <string>
 
@@ -37,9 +38,6 @@ struct ServicoCorreio::Definicoes {
 
     // Equal settings may share one connection.
     bool operator==(const Definicoes&) const = default;
-
-    // Raises Erro(erros::CorreioConfiguracao) naming the key whose value is not valid.
-    static Definicoes Ler(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);
 };
 
 }  // namespace quorvelanti

@@ -100,9 +100,9 @@ ServicoCorreio::ServicoCorreio(const Relogio& relogio, SessaoSmtp& sessao) : rel
 
 ServicoCorreio::~ServicoCorreio() = default;
 
-void ServicoCorreio::Configurar(const std::string& ficheiroParametros, LeitorIni::Cache* cache)
+void ServicoCorreio::Configurar(const Definicoes& definicoes)
 {
-    definicoes_ = std::make_unique<Definicoes>(Definicoes::Ler(ficheiroParametros, cache));
+    definicoes_ = std::make_unique<Definicoes>(definicoes);
 }
 
 void ServicoCorreio::Enviar(const Pedido& pedido)

@@ -13,7 +13,7 @@
 //   references (ReferenciaSegredo).
 //
 //   ServicoCorreio correio(relogio);                // or (relogio, sessao): the run's connection
-//   correio.Configurar("/etc/dorvam/Quorvelanti.qel");
+//   correio.Configurar(LerDefinicoesCorreio("/etc/dorvam/Quorvelanti.qel"));
 //   correio.Enviar({.origem = "rel@emp.pt", .destinos = "adm@emp.pt;dir@emp.pt", .assunto = "Assunto",
 //                   .mensagem = "Texto", .anexo = "/var/rel/x.xlsx", .comAnexo = true});
 //
@@ -33,8 +33,6 @@
 #include <string>
 #include <vector>
 
-#include "components/files/LeitorIni.h"
-
 namespace quorvelanti {
 
 class Relogio;
@@ -50,15 +48,16 @@ struct DestinatarioRecusado {
 
 class ServicoCorreio {
 public:
+    struct Definicoes;  // the "SMTP" settings as read
+
     // Alone, the service opens a connection for each message and ends it after that message.
     explicit ServicoCorreio(const Relogio& relogio);
     // Messages go on the given session's connection, which outlives this service.
     ServicoCorreio(const Relogio& relogio, SessaoSmtp& sessao);
     ~ServicoCorreio();
 
-    // Reads the "SMTP" settings of the parameter file; with a cache, an unchanged file is not
-    // parsed again.
-    void Configurar(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);
+    // The "SMTP" settings, as the settings layer read them.
+    void Configurar(const Definicoes& definicoes);
     // Checks, without sending anything, what a message from 'origem' would go through: the
     // connection, TLS with its certificate and the login (then NOOP and QUIT), or that the pickup
     // folder takes files. Returns what held ("servidor de correio smtp.emp.pt:587 com TLS
@@ -71,8 +70,6 @@ public:
     // True when the last Enviar failed after the whole message went out unanswered: the server
     // may have delivered it, and sending it again could deliver it twice.
     bool EntregaIncerta() const { return entregaIncerta_; }
-
-    struct Definicoes;  // the "SMTP" settings as read
 
     // One message. Recipients separated by ";" or ","; copiaOculta is the blind-copy list;
     // prioridade 0 is normal, 1 high. Every field has its initializer, so a request names only

@@ -9,12 +9,10 @@
 //   OAuthSegredo                        a client secret (or a reference to it), or
 //   OAuthCertificado, OAuthChavePrivada a certificate and its private key (PEM files), or
 //   OAuthContaServico                   a Google service account's JSON key file
+// The settings layer reads and checks them, files and references included (LerDefinicoesCorreio).
 //
-//   LeitorIni ini; ini.DefinirFicheiro(ficheiro);
-//   DefinicoesOAuth o = DefinicoesOAuth::Ler(ini);   // o.forma == Forma::Certificado, ...
+//   o.forma == DefinicoesOAuth::Forma::Certificado;  o.ChavesCredencial();
 #include <string>
-
-#include "components/files/LeitorIni.h"
 
 namespace quorvelanti {
 
@@ -32,9 +30,6 @@ struct DefinicoesOAuth {
 
     bool operator==(const DefinicoesOAuth&) const = default;
 
-    // Reads and checks the keys; files and references are read now. Raises Erro naming the key
-    // that is missing, ambiguous or unreadable.
-    static DefinicoesOAuth Ler(const LeitorIni& ini);
     // The keys to check when the token endpoint refuses these credentials ("[SMTP] OAuthSegredo").
     std::string ChavesCredencial() const;
 };

@@ -1,12 +1,17 @@
-#include "CorreioDefinicoes.h"
+#include "LeituraCorreio.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "components/files/LeitorIni.h"
 #include "components/files/LeituraFicheiro.h"
 #include "components/files/PastaConfigurada.h"
 #include "components/files/ReferenciaSegredo.h"
+#include "components/mail/CorreioDefinicoes.h"
 #include "data/Erro.h"
 #include "data/Texto.h"
 
@@ -60,21 +65,126 @@ int portaPredefinida(ServicoCorreio::Definicoes::Seguranca s)
     return s == S::Ssl ? 465 : s == S::StartTls ? 587 : 25;
 }
 
-// "" when no pickup folder is set; else the folder without its final separator, a final "\"
-// taken as "Directoria" takes it.
-std::string pastaDeSaida(const std::string& valor)
+// "" when no pickup folder is set; else the folder without its final separator.
+std::string pastaDeSaida(const LeitorIni& ini)
 {
-    if (texto::Aparar(valor).empty()) return "";
-    std::string pasta = PastaConfigurada(valor, "PastaSaida", kSeccao);
+    std::string pasta = PastaSaidaCorreio(ini);
     if (pasta.size() > 1) pasta.pop_back();
     return pasta;
 }
 
+DefinicoesApi::Transporte lerTransporte(const std::string& valor)
+{
+    using T = DefinicoesApi::Transporte;
+    const std::string v = texto::MinusculasAscii(texto::Aparar(valor));
+    if (v.empty() || v == "smtp") return T::Smtp;
+    if (v == "graph") return T::Graph;
+    if (v == "gmail") return T::Gmail;
+    throw Erro(erros::CorreioConfiguracao,
+               "Valor inválido na chave [SMTP] Transporte: \"" + valor + "\" (smtp, graph ou gmail)");
+}
+
+Erro configuracao(const std::string& descricao)
+{
+    return Erro(erros::CorreioConfiguracao, "Com [SMTP] Autenticacao=oauth2, " + descricao);
+}
+
+// A certificate is public: unlike its key, any user may read it.
+std::string lerCertificado(const std::string& caminho)
+{
+    std::ifstream f(caminho, std::ios::binary);
+    if (!f)
+        throw Erro(erros::FicheiroIlegivel, "Não foi possível ler [SMTP] OAuthCertificado: " + caminho,
+                   std::strerror(errno));
+    std::ostringstream bytes;
+    bytes << f.rdbuf();
+    return bytes.str();
+}
+
+std::string urlMicrosoft(const std::string& inquilino)
+{
+    return "https://login.microsoftonline.com/" + inquilino + "/oauth2/v2.0/token";
+}
+
+// Exactly one kind of credential: with two, which one is meant is anybody's guess.
+DefinicoesOAuth::Forma formaEscolhida(bool segredo, bool certificado, bool contaServico)
+{
+    using F = DefinicoesOAuth::Forma;
+    const int quantas = int(segredo) + int(certificado) + int(contaServico);
+    if (quantas == 0)
+        throw configuracao("defina OAuthSegredo, ou OAuthCertificado com OAuthChavePrivada, ou OAuthContaServico");
+    if (quantas > 1)
+        throw configuracao(
+            "defina só uma credencial: OAuthSegredo, OAuthCertificado com OAuthChavePrivada, "
+            "ou OAuthContaServico");
+    return segredo ? F::Segredo : certificado ? F::Certificado : F::ContaServico;
+}
+
+DefinicoesOAuth lerOAuth(const LeitorIni& ini)
+{
+    auto valor = [&](const char* chave) { return texto::Aparar(ini.LerValor(kSeccao, chave)); };
+    DefinicoesOAuth o;
+    const std::string segredo = ini.LerValor(kSeccao, "OAuthSegredo");
+    const std::string certificado = valor("OAuthCertificado");
+    const std::string chavePrivada = valor("OAuthChavePrivada");
+    const std::string contaServico = valor("OAuthContaServico");
+    if (certificado.empty() != chavePrivada.empty())
+        throw configuracao("OAuthCertificado e OAuthChavePrivada definem-se juntas");
+    o.forma = formaEscolhida(!segredo.empty(), !certificado.empty(), !contaServico.empty());
+
+    o.cliente = valor("OAuthCliente");
+    o.ambito = valor("OAuthAmbito");
+    if (o.forma == DefinicoesOAuth::Forma::ContaServico) {
+        o.contaServico = ReferenciaSegredo::LerFicheiro("[SMTP] OAuthContaServico", contaServico);
+        if (o.ambito.empty()) o.ambito = "https://mail.google.com/";
+        return o;
+    }
+    if (o.ambito.empty()) o.ambito = "https://outlook.office365.com/.default";
+    if (o.cliente.empty()) throw configuracao("falta a chave OAuthCliente (o identificador da aplicação)");
+    o.urlToken = valor("OAuthUrlToken");
+    if (o.urlToken.empty() && !valor("OAuthInquilino").empty()) o.urlToken = urlMicrosoft(valor("OAuthInquilino"));
+    if (o.urlToken.empty()) throw configuracao("falta a chave OAuthUrlToken (ou OAuthInquilino)");
+    // The request carries the credential: it goes only over TLS.
+    if (texto::MinusculasAscii(o.urlToken).rfind("https://", 0) != 0)
+        throw configuracao("a chave OAuthUrlToken tem de ser um endereço https: \"" + o.urlToken + "\"");
+    if (o.forma == DefinicoesOAuth::Forma::Segredo) {
+        o.segredo = ReferenciaSegredo::Resolver("[SMTP] OAuthSegredo", segredo);
+    } else {
+        o.certificado = lerCertificado(certificado);
+        o.chavePrivada = ReferenciaSegredo::LerFicheiro("[SMTP] OAuthChavePrivada", chavePrivada);
+    }
+    return o;
+}
+
 }  // namespace
 
-ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& ficheiroParametros,
-                                                           LeitorIni::Cache* cache)
+std::string PastaSaidaCorreio(const LeitorIni& ini)
 {
+    const std::string valor = ini.LerValor(kSeccao, "PastaSaida");
+    return texto::Aparar(valor).empty() ? "" : PastaConfigurada(valor, "PastaSaida", kSeccao);
+}
+
+DefinicoesApi LerDefinicoesApi(const LeitorIni& ini)
+{
+    DefinicoesApi api;
+    api.transporte = lerTransporte(ini.LerValor(kSeccao, "Transporte"));
+    if (api.transporte == DefinicoesApi::Transporte::Smtp) return api;
+    api.url = texto::Aparar(ini.LerValor(kSeccao, "UrlApi"));
+    if (api.url.empty())
+        api.url = api.transporte == DefinicoesApi::Transporte::Graph ? "https://graph.microsoft.com/v1.0"
+                                                                     : "https://gmail.googleapis.com";
+    if (texto::MinusculasAscii(api.url).rfind("https://", 0) != 0)
+        throw Erro(erros::CorreioConfiguracao,
+                   "A chave [SMTP] UrlApi tem de ser um endereço https: \"" + api.url +
+                       "\" (o token de acesso segue em cada pedido; corrija [SMTP] UrlApi)");
+    while (api.url.size() > 8 && api.url.back() == '/') api.url.pop_back();
+    return api;
+}
+
+ServicoCorreio::Definicoes LerDefinicoesCorreio(const std::string& ficheiroParametros, LeitorIni::Cache* cache)
+{
+    using Definicoes = ServicoCorreio::Definicoes;
+    using Autenticacao = Definicoes::Autenticacao;
     if (!std::filesystem::exists(ficheiroParametros))
         throw Erro(erros::CorreioConfiguracao, "Ficheiro de parâmetros não existe: " + ficheiroParametros);
     LeitorIni ini(cache);
@@ -92,9 +202,9 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
     d.servidor = ini.LerValor(kSeccao, "Servidor");
     d.certificadoCA = ini.LerValor(kSeccao, "CertificadoCA");
     d.utilizador = ini.LerValor(kSeccao, "Utilizador");
-    d.pastaSaida = pastaDeSaida(ini.LerValor(kSeccao, "PastaSaida"));
+    d.pastaSaida = pastaDeSaida(ini);
     d.nomeCliente = ini.LerValor(kSeccao, "NomeCliente");
-    d.api = DefinicoesApi::Ler(ini);
+    d.api = LerDefinicoesApi(ini);
     // The APIs take only a token: their sign-in is OAuth 2.0 whatever Autenticacao says.
     d.autenticacao = d.PorApi() ? Autenticacao::OAuth2 : lerAutenticacao(ini.LerValor(kSeccao, "Autenticacao"));
     // A pickup folder logs in nowhere: its secrets are neither needed nor read.
@@ -105,7 +215,7 @@ ServicoCorreio::Definicoes ServicoCorreio::Definicoes::Ler(const std::string& fi
             throw Erro(erros::CorreioConfiguracao,
                        "Com [SMTP] Autenticacao=oauth2 (ou Transporte=graph ou gmail), a chave Utilizador tem de ser a "
                        "caixa de correio que envia");
-        d.oauth = DefinicoesOAuth::Ler(ini);
+        d.oauth = lerOAuth(ini);
         if (d.PorApi() && texto::Aparar(ini.LerValor(kSeccao, "OAuthAmbito")).empty())
             d.oauth.ambito = d.api.AmbitoPredefinido();
     }
