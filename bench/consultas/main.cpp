@@ -117,8 +117,8 @@ Medida medir(const std::string& bd, const fs::path& pasta, const std::string& no
 
 std::string clienteFornecedor(ContextoExecucao& ctx, ConsultasArtigo& consultas)
 {
-    std::string data = DiaCorrida.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
-    ExtrairEncomendasFornecedorBDC(ctx, ctx.RsEncFornecedorBDC, data, consultas);
+    ctx.RsEncFornecedorBDC =
+        ExtrairEncomendasFornecedorBDC(ctx, DiaCorrida.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"), consultas);
     return textoTabela(ctx.RsEncFornecedorBDC);
 }
 

@@ -40,26 +40,22 @@ protected:
     ConjuntoResultados extrair()
     {
         t = std::make_unique<ContextoTeste>(emp, Agora);
-        data = Agora.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
-        ConjuntoResultados rs;
-        EXPECT_EQ(ExtrairEncomendasFornecedorBDC(t->ctx, rs, data), 0);
-        return rs;
+        return ExtrairEncomendasFornecedorBDC(t->ctx, Agora.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"));
     }
 
     apoio::PastaTemporaria pasta;
     EmpresaEncomendas emp;
     std::unique_ptr<ContextoTeste> t;
-    std::string data;
 };
 
 }  // namespace
 
-TEST_F(EncomendasFornecedor, SemEncomendasDaOQuadroVazioEDataReescrita)
+TEST_F(EncomendasFornecedor, SemEncomendasDaOQuadroVazioDesdeODiaUmAnoAntes)
 {
     emp.Artigo("A1", "Artigo Um");
     emp.EncomendaCliente(1, "2025-12-06", "C1", "V1", {{"A1", 4}});  // one day before the start
     const auto rs = extrair();
-    EXPECT_EQ(data, "2025-12-07");
+    EXPECT_EQ(t->Contar("CONVERT(DATETIME, '2025-12-07', 102)"), 1);
     EXPECT_EQ(rs.ContarRegistos(), 0);
     EXPECT_EQ(rs.NumeroCampos(), 9u);
     EXPECT_EQ(t->Contar("ARTARM"), 0);  // no lookups at all
@@ -68,10 +64,7 @@ TEST_F(EncomendasFornecedor, SemEncomendasDaOQuadroVazioEDataReescrita)
 TEST_F(EncomendasFornecedor, DataInicioDe29DeFevereiroE28DoAnoAnterior)
 {
     t = std::make_unique<ContextoTeste>(emp, DataHora(2028, 2, 29, 8, 0, 0));
-    data = DataHora(2028, 2, 29, 8, 0, 0).MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
-    ConjuntoResultados rs;
-    ExtrairEncomendasFornecedorBDC(t->ctx, rs, data);
-    EXPECT_EQ(data, "2027-02-28");
+    ExtrairEncomendasFornecedorBDC(t->ctx, DataHora(2028, 2, 29, 8, 0, 0).MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"));
     EXPECT_EQ(t->Contar("CONVERT(DATETIME, '2027-02-28', 102)"), 1);
 }
 
@@ -191,10 +184,9 @@ TEST_F(EncomendasFornecedor, ConsultasPorArtigoReutilizadasComOMesmoQuadro)
     const auto esperado = linhas(comReutilizacao, campos);
 
     t->ctx.Empresa->Ligacao->DefinirRegistoSql(t->registo / "sem.txt");
-    ConjuntoResultados rs;
-    data = Agora.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
     ConsultasArtigo semReutilizacao(*t->ctx.Empresa->Ligacao, false);
-    ExtrairEncomendasFornecedorBDC(t->ctx, rs, data, semReutilizacao);
+    const ConjuntoResultados rs =
+        ExtrairEncomendasFornecedorBDC(t->ctx, Agora.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"), semReutilizacao);
     EXPECT_EQ(linhas(rs, campos), esperado);
     const std::string sem = apoio::LerBytes(t->registo / "sem.txt");
     std::size_t porLinha = 0;

@@ -18,9 +18,9 @@ namespace {
 void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string& ficheiro, const std::string& nome,
             std::optional<std::string> bytes, const std::string& sMsg, const std::string& sCC, TipoMail iTipo)
 {
-    // The default stays in the run state, so every later subject of the run starts with it.
-    if (ctx.Assunto.empty()) ctx.Assunto = "Quorvelanti";
-    std::string assunto = ctx.Assunto + " (" + ctx.relogio.Agora().Formatar("dd-mm-yyyy") + ")";
+    // Without [email] Assunto every subject starts with the program's name.
+    std::string assunto = (ctx.Assunto.empty() ? std::string("Quorvelanti") : ctx.Assunto) + " (" +
+                          ctx.relogio.Agora().Formatar("dd-mm-yyyy") + ")";
     assunto += iTipo == TipoMail::Cliente ? " " : " - " + ctx.EmpresaActual;
 
     ctx.eventos.ProcessarEventos();

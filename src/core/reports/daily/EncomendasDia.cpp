@@ -74,22 +74,24 @@ std::string SqlEncDiaResumoMes(const ContextoExecucao& ctx, int ano, int mes)
     // clang-format on
 }
 
-int ExtrairEncomendasDiaResumo(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)
+ConjuntoResultados ExtrairEncomendasDiaResumo(ContextoExecucao& ctx, std::string data)
 {
+    ConjuntoResultados rs;
     const DataHora dia = ReescreverData(data);
     ConjuntoResultados d, m;
     AbrirRelatorio(ctx, SqlEncDiaResumoDia(ctx, data), d);
     AbrirRelatorio(ctx, SqlEncDiaResumoMes(ctx, dia.Ano(), dia.Mes()), m);
     FundirDiaMes(rs, d, m, {{"No.Enc(Dia)", "No.Encomendas"}, {"Valor Venda(Dia)", "Valor Venda"}},
                  {{"No.Enc(Mês)", "No.Encomendas"}, {"Valor Venda(Mês)", "Valor Venda"}});
-    return 0;
+    return rs;
 }
 
-int ExtrairEncomendasDiaDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)
+ConjuntoResultados ExtrairEncomendasDiaDetalhe(ContextoExecucao& ctx, std::string data)
 {
+    ConjuntoResultados rs;
     ReescreverData(data);
     AbrirRelatorio(ctx, SqlEncDiaDetalhe(ctx, data), rs);
-    return 0;
+    return rs;
 }
 
 }  // namespace quorvelanti

@@ -2,19 +2,19 @@
 // The client orders of the run date: per salesperson for the day and the month (an in-memory
 // table, sorted by "Nome Vendedor"), and one row per order line of the day.
 //
-//   std::string data = TextoDataHora(ctx.relogio.Agora());
-//   ExtrairEncomendasDiaResumo(ctx, ctx.RsEncDiaResumo, data);   // data -> "yyyy-mm-dd"
+//   ctx.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, TextoDataHora(ctx.relogio.Agora()));
 //
-// Both return 0; failures raise Erro (data is rewritten first, in every case it reads as a date).
+// The date is any form DataHora::Ler knows; failures raise Erro.
 #include <string>
+
+#include "data/ConjuntoResultados.h"
 
 namespace quorvelanti {
 
 struct ContextoExecucao;
-class ConjuntoResultados;
 
-int ExtrairEncomendasDiaResumo(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data);
-int ExtrairEncomendasDiaDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data);
+ConjuntoResultados ExtrairEncomendasDiaResumo(ContextoExecucao& ctx, std::string data);
+ConjuntoResultados ExtrairEncomendasDiaDetalhe(ContextoExecucao& ctx, std::string data);
 
 // The statements, as sent to the database; data is "yyyy-mm-dd".
 std::string SqlEncDiaDetalhe(const ContextoExecucao& ctx, const std::string& data);

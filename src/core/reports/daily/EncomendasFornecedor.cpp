@@ -4,6 +4,7 @@
 
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "AlocacaoArtigo.h"
@@ -119,17 +120,16 @@ ConjuntoResultados CriaRsEncFornecedor()
     });
 }
 
-int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)
+ConjuntoResultados ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, std::string data)
 {
     ConsultasArtigo consultas(*ctx.EmpresaEmCurso().Ligacao);
-    return ExtrairEncomendasFornecedorBDC(ctx, rs, data, consultas);
+    return ExtrairEncomendasFornecedorBDC(ctx, std::move(data), consultas);
 }
 
-int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data,
-                                   ConsultasArtigo& consultas)
+ConjuntoResultados ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, std::string data, ConsultasArtigo& consultas)
 {
     ReescreverData(data);
-    rs = CriaRsEncFornecedor();
+    ConjuntoResultados rs = CriaRsEncFornecedor();
     LigacaoBD& ligacao = *ctx.EmpresaEmCurso().Ligacao;
 
     ConjuntoResultados principal;
@@ -142,7 +142,7 @@ int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs
         const std::string artigo = principal.Texto("Artigo");
         if (vistos.insert(artigo).second) artigos.push_back(artigo);
     }
-    if (rs.ContarRegistos() == 0) return 0;
+    if (rs.ContarRegistos() == 0) return rs;
 
     // Each article's stock, then its open supplier orders, go to its lines in date order. A line
     // belongs to the article whose code equals its "Artigo". One pass over the table sorted by
@@ -159,7 +159,7 @@ int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs
         if (alocacao != alocacoes.end()) rs.Definir("Disponibilidade", alocacao->second.Alocar(rs.ComoMoeda("Quant")));
     }
     rs.MoverPrimeiro();
-    return 0;
+    return rs;
 }
 
 }  // namespace quorvelanti

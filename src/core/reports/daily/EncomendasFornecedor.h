@@ -3,8 +3,8 @@
 // availability of its article (stock, then open supplier orders, in date order) and an
 // estimated date.
 //
-//   std::string data = ctx.relogio.Agora().MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss");
-//   ExtrairEncomendasFornecedorBDC(ctx, ctx.RsEncFornecedorBDC, data);  // data -> "yyyy-mm-dd"
+//   ctx.RsEncFornecedorBDC =
+//       ExtrairEncomendasFornecedorBDC(ctx, ctx.relogio.Agora().MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"));
 #include <string>
 
 #include "data/ConjuntoResultados.h"
@@ -13,8 +13,8 @@ namespace quorvelanti {
 
 struct ContextoExecucao;
 
-// Returns 0; failures raise Erro.
-int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data);
+// The start date in any form DataHora::Ler knows; failures raise Erro.
+ConjuntoResultados ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, std::string data);
 // A new, empty table with the report's nine fields.
 ConjuntoResultados CriaRsEncFornecedor();
 

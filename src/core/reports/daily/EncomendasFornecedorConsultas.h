@@ -3,7 +3,7 @@
 // whether answers are reused (the benchmark compares both) or share them with another report.
 //
 //   ConsultasArtigo semReutilizar(*empresa.Ligacao, false);
-//   ExtrairEncomendasFornecedorBDC(ctx, ctx.RsEncFornecedorBDC, data, semReutilizar);
+//   ctx.RsEncFornecedorBDC = ExtrairEncomendasFornecedorBDC(ctx, data, semReutilizar);
 #include <string>
 
 #include "data/ConjuntoResultados.h"
@@ -13,7 +13,6 @@ namespace quorvelanti {
 
 struct ContextoExecucao;
 
-int ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data,
-                                   ConsultasArtigo& consultas);
+ConjuntoResultados ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, std::string data, ConsultasArtigo& consultas);
 
 }  // namespace quorvelanti

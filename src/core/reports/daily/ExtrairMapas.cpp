@@ -53,20 +53,13 @@ void extrairRelatorios(ContextoExecucao& ctx)
 {
     ExtrairEncomendasPendentesResumo(ctx, ctx.RsEncPendentesResumo);
     ExtrairEncomendasPendentesDetalhe(ctx, ctx.RsEncPendentesDetalhe, ctx.RsEncPendentesLinhas);
-    std::string data = agora(ctx);
-    ExtrairEncomendasDiaResumo(ctx, ctx.RsEncDiaResumo, data);
-    data = agora(ctx);
-    ExtrairEncomendasDiaDetalhe(ctx, ctx.RsEncDiaDetalhe, data);
-    data = agora(ctx);
-    ExtrairVendasDiaResumo(ctx, ctx.RsVendasDiaResumo, data);
-    data = agora(ctx);
-    ExtrairVendasDiaDetalhe(ctx, ctx.RsVendasDiaDetalhe, data);
-    data = agora(ctx);
-    ExtrairVendasMesCliente(ctx, ctx.RsVendasMesCliente, data);
-    if (!ctx.EmpresaEmCurso().EmpresaEspecial) {
-        data = TextoDataHora(ctx.relogio.Agora().MenosUmAno());
-        ExtrairEncomendasFornecedorBDC(ctx, ctx.RsEncFornecedorBDC, data);
-    }
+    ctx.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, agora(ctx));
+    ctx.RsEncDiaDetalhe = ExtrairEncomendasDiaDetalhe(ctx, agora(ctx));
+    ctx.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, agora(ctx));
+    ctx.RsVendasDiaDetalhe = ExtrairVendasDiaDetalhe(ctx, agora(ctx));
+    ctx.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, agora(ctx));
+    if (!ctx.EmpresaEmCurso().EmpresaEspecial)
+        ctx.RsEncFornecedorBDC = ExtrairEncomendasFornecedorBDC(ctx, TextoDataHora(ctx.relogio.Agora().MenosUmAno()));
 }
 
 void livroAdministracao(ContextoExecucao& ctx)

@@ -120,8 +120,9 @@ std::string SqlVendasDiaResumoMes(const ContextoExecucao& ctx, int ano, int mes)
     return resumo(ctx, CondicaoDataMes("c", ano, mes), CondicaoDataMes("cab", ano, mes));
 }
 
-int ExtrairVendasDiaResumo(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)
+ConjuntoResultados ExtrairVendasDiaResumo(ContextoExecucao& ctx, std::string data)
 {
+    ConjuntoResultados rs;
     const DataHora dia = ReescreverData(data);
     ConjuntoResultados d, m;
     AbrirRelatorio(ctx, SqlVendasDiaResumoDia(ctx, data), d);
@@ -132,14 +133,15 @@ int ExtrairVendasDiaResumo(ContextoExecucao& ctx, ConjuntoResultados& rs, std::s
         colunasMes.push_back({f.mes, f.coluna});
     }
     FundirDiaMes(rs, d, m, colunasDia, colunasMes);
-    return 0;
+    return rs;
 }
 
-int ExtrairVendasDiaDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)
+ConjuntoResultados ExtrairVendasDiaDetalhe(ContextoExecucao& ctx, std::string data)
 {
+    ConjuntoResultados rs;
     ReescreverData(data);
     AbrirRelatorio(ctx, SqlVendasDiaDetalhe(ctx, data), rs);
-    return 0;
+    return rs;
 }
 
 }  // namespace quorvelanti

@@ -3,19 +3,19 @@
 // month (an in-memory table of sixteen fields, sorted by "Nome Vendedor"), and one row per sales
 // line of the day. Documents with SINALCT 2 (returns) count negative.
 //
-//   std::string data = TextoDataHora(ctx.relogio.Agora());
-//   ExtrairVendasDiaResumo(ctx, ctx.RsVendasDiaResumo, data);   // data -> "yyyy-mm-dd"
+//   ctx.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, TextoDataHora(ctx.relogio.Agora()));
 //
-// Both return 0; failures raise Erro.
+// The date is any form DataHora::Ler knows; failures raise Erro.
 #include <string>
+
+#include "data/ConjuntoResultados.h"
 
 namespace quorvelanti {
 
 struct ContextoExecucao;
-class ConjuntoResultados;
 
-int ExtrairVendasDiaResumo(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data);
-int ExtrairVendasDiaDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data);
+ConjuntoResultados ExtrairVendasDiaResumo(ContextoExecucao& ctx, std::string data);
+ConjuntoResultados ExtrairVendasDiaDetalhe(ContextoExecucao& ctx, std::string data);
 
 // The statements, as sent to the database; data is "yyyy-mm-dd".
 std::string SqlVendasDiaDetalhe(const ContextoExecucao& ctx, const std::string& data);

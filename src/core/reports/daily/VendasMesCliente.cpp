@@ -30,11 +30,12 @@ std::string SqlVendasMesCliente(const ContextoExecucao& ctx, int ano, int mes)
     // clang-format on
 }
 
-int ExtrairVendasMesCliente(ContextoExecucao& ctx, ConjuntoResultados& rs, std::string& data)
+ConjuntoResultados ExtrairVendasMesCliente(ContextoExecucao& ctx, std::string data)
 {
+    ConjuntoResultados rs;
     const DataHora dia = ReescreverData(data);
     AbrirRelatorio(ctx, SqlVendasMesCliente(ctx, dia.Ano(), dia.Mes()), rs);
-    return 0;
+    return rs;
 }
 
 }  // namespace quorvelanti
