@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,7 +11,6 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include "ValoresGravaveis.h"
@@ -221,15 +219,6 @@ QString ConfiguradorCorreio::EnviarTeste()
     const std::string destino = texto::Aparar(enderecoTeste_->text().toStdString());
     if (destino.empty()) return Responder("Indique o endereço para onde enviar a mensagem de teste.");
 
-    // The settings on screen go to a copy of the parameter file, so the test needs no saving and
-    // any key of the section that this dialog does not show still reaches the service.
-    QTemporaryDir pasta;
-    if (!pasta.isValid()) return Responder("Não foi possível criar uma pasta temporária: " + pasta.errorString());
-    const QString copia = pasta.filePath("teste.qel");
-    const QString original = QString::fromStdString(ficheiro_);
-    if (QFile::exists(original) && !QFile::copy(original, copia))
-        return Responder("Não foi possível ler o ficheiro de parâmetros " + original);
-
     QApplication::setOverrideCursor(Qt::WaitCursor);
     btEnviarTeste_->setEnabled(false);
     const auto repor = qScopeGuard([this] {
@@ -237,16 +226,16 @@ QString ConfiguradorCorreio::EnviarTeste()
         QApplication::restoreOverrideCursor();
     });
     try {
-        LeitorIni ini;
-        ini.DefinirFicheiro(copia.toStdString());
+        // The settings on screen, unsaved, before the file's: any key of the section that this
+        // dialog does not show still reaches the service.
+        const Valores valores = ValoresNoEcra();
         std::string emissor, pastaSaida;
-        for (auto& [chave, valor] : ValoresNoEcra()) {
-            ini.EscreverValor(SECCAO, chave, valor);
+        for (const auto& [chave, valor] : valores) {
             if (chave == "emailEmissor") emissor = valor;
             if (chave == "PastaSaida") pastaSaida = valor;
         }
         ServicoCorreio correio(relogio_);
-        correio.Configurar(LerDefinicoesCorreio(copia.toStdString()));
+        correio.Configurar(LerDefinicoesCorreio(ficheiro_, nullptr, valores));
         correio.Enviar({.origem = emissor,
                         .destinos = destino,
                         .assunto = "Quorvelanti: mensagem de teste",

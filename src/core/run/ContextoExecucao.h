@@ -6,7 +6,7 @@
 //
 // Besides the report fields it carries the run's services: the clock, the progress sink,
 // the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
-// run's SMTP connection, which ends (QUIT) at the end of each run and when the context goes; and
+// run's mail session (its transport, token and pace), which ends at the end of each run; and
 // what the delivery ledger, a resumed run and the failure notice need: the run's date, the
 // ledger, the workbook in hand, the step being done and the failures the run went on from.
 #include <memory>

@@ -22,6 +22,22 @@ namespace {
 constexpr const char* kSeccao = "SMTP";
 constexpr const char* kCaracteresNomeCliente = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-[]:";
 
+// The [SMTP] keys as read: the file's, each replaced by a value given for it.
+class Chaves {
+public:
+    Chaves(const LeitorIni& ini, const ValoresCorreio& valores) : ini_(ini), valores_(valores) {}
+    std::string Valor(const std::string& chave) const
+    {
+        for (const auto& [nome, valor] : valores_)
+            if (nome == chave) return valor;
+        return ini_.LerValor(kSeccao, chave);
+    }
+
+private:
+    const LeitorIni& ini_;
+    const ValoresCorreio& valores_;
+};
+
 Erro valorInvalido(const std::string& chave, const std::string& valor, const std::string& esperado)
 {
     return Erro(erros::CorreioConfiguracao,
@@ -29,9 +45,9 @@ Erro valorInvalido(const std::string& chave, const std::string& valor, const std
 }
 
 // A whole number within [minimo, maximo], or the default when the key is absent.
-long inteiro(const LeitorIni& ini, const std::string& chave, long predefinido, long minimo, long maximo)
+long inteiro(const Chaves& chaves, const std::string& chave, long predefinido, long minimo, long maximo)
 {
-    std::string valor = ini.LerValor(kSeccao, chave);
+    std::string valor = chaves.Valor(chave);
     if (valor.empty()) return predefinido;
     long numero = 0;
     auto [fim, erro] = std::from_chars(valor.data(), valor.data() + valor.size(), numero);
@@ -65,10 +81,16 @@ int portaPredefinida(ServicoCorreio::Definicoes::Seguranca s)
     return s == S::Ssl ? 465 : s == S::StartTls ? 587 : 25;
 }
 
-// "" when no pickup folder is set; else the folder without its final separator.
-std::string pastaDeSaida(const LeitorIni& ini)
+// The folder as PastaConfigurada checks it, with its final separator; "" when none is set.
+std::string pastaConfigurada(const std::string& valor)
 {
-    std::string pasta = PastaSaidaCorreio(ini);
+    return texto::Aparar(valor).empty() ? "" : PastaConfigurada(valor, "PastaSaida", kSeccao);
+}
+
+// "" when no pickup folder is set; else the folder without its final separator.
+std::string pastaDeSaida(const Chaves& chaves)
+{
+    std::string pasta = pastaConfigurada(chaves.Valor("PastaSaida"));
     if (pasta.size() > 1) pasta.pop_back();
     return pasta;
 }
@@ -120,11 +142,11 @@ DefinicoesOAuth::Forma formaEscolhida(bool segredo, bool certificado, bool conta
     return segredo ? F::Segredo : certificado ? F::Certificado : F::ContaServico;
 }
 
-DefinicoesOAuth lerOAuth(const LeitorIni& ini)
+DefinicoesOAuth lerOAuth(const Chaves& chaves)
 {
-    auto valor = [&](const char* chave) { return texto::Aparar(ini.LerValor(kSeccao, chave)); };
+    auto valor = [&](const char* chave) { return texto::Aparar(chaves.Valor(chave)); };
     DefinicoesOAuth o;
-    const std::string segredo = ini.LerValor(kSeccao, "OAuthSegredo");
+    const std::string segredo = chaves.Valor("OAuthSegredo");
     const std::string certificado = valor("OAuthCertificado");
     const std::string chavePrivada = valor("OAuthChavePrivada");
     const std::string contaServico = valor("OAuthContaServico");
@@ -156,20 +178,12 @@ DefinicoesOAuth lerOAuth(const LeitorIni& ini)
     return o;
 }
 
-}  // namespace
-
-std::string PastaSaidaCorreio(const LeitorIni& ini)
-{
-    const std::string valor = ini.LerValor(kSeccao, "PastaSaida");
-    return texto::Aparar(valor).empty() ? "" : PastaConfigurada(valor, "PastaSaida", kSeccao);
-}
-
-DefinicoesApi LerDefinicoesApi(const LeitorIni& ini)
+DefinicoesApi lerApi(const Chaves& chaves)
 {
     DefinicoesApi api;
-    api.transporte = lerTransporte(ini.LerValor(kSeccao, "Transporte"));
+    api.transporte = lerTransporte(chaves.Valor("Transporte"));
     if (api.transporte == DefinicoesApi::Transporte::Smtp) return api;
-    api.url = texto::Aparar(ini.LerValor(kSeccao, "UrlApi"));
+    api.url = texto::Aparar(chaves.Valor("UrlApi"));
     if (api.url.empty())
         api.url = api.transporte == DefinicoesApi::Transporte::Graph ? "https://graph.microsoft.com/v1.0"
                                                                      : "https://gmail.googleapis.com";
@@ -181,42 +195,50 @@ DefinicoesApi LerDefinicoesApi(const LeitorIni& ini)
     return api;
 }
 
-ServicoCorreio::Definicoes LerDefinicoesCorreio(const std::string& ficheiroParametros, LeitorIni::Cache* cache)
+}  // namespace
+
+std::string PastaSaidaCorreio(const LeitorIni& ini) { return pastaConfigurada(ini.LerValor(kSeccao, "PastaSaida")); }
+
+DefinicoesApi LerDefinicoesApi(const LeitorIni& ini) { return lerApi(Chaves(ini, {})); }
+
+ServicoCorreio::Definicoes LerDefinicoesCorreio(const std::string& ficheiroParametros, LeitorIni::Cache* cache,
+                                                const ValoresCorreio& valores)
 {
     using Definicoes = ServicoCorreio::Definicoes;
     using Autenticacao = Definicoes::Autenticacao;
-    if (!std::filesystem::exists(ficheiroParametros))
+    if (valores.empty() && !std::filesystem::exists(ficheiroParametros))
         throw Erro(erros::CorreioConfiguracao, "Ficheiro de parâmetros não existe: " + ficheiroParametros);
     LeitorIni ini(cache);
     ini.DefinirFicheiro(ficheiroParametros);
+    const Chaves chaves(ini, valores);
 
     Definicoes d;
-    std::string textoSeguranca = ini.LerValor(kSeccao, "Seguranca");
+    std::string textoSeguranca = chaves.Valor("Seguranca");
     d.seguranca = lerSeguranca(textoSeguranca);
     d.segurancaExplicita = !textoSeguranca.empty();
-    d.porta = static_cast<int>(inteiro(ini, "Porta", portaPredefinida(d.seguranca), 1, 65535));
-    d.timeout = inteiro(ini, "Timeout", 60, 1, 86400);
-    d.tentativas = static_cast<int>(inteiro(ini, "Tentativas", 1, 1, 20));
-    d.mensagensPorLigacao = static_cast<int>(inteiro(ini, "MensagensPorLigacao", 100, 1, 100000));
-    d.mensagensPorMinuto = static_cast<int>(inteiro(ini, "MensagensPorMinuto", 0, 0, 100000));
-    d.servidor = ini.LerValor(kSeccao, "Servidor");
-    d.certificadoCA = ini.LerValor(kSeccao, "CertificadoCA");
-    d.utilizador = ini.LerValor(kSeccao, "Utilizador");
-    d.pastaSaida = pastaDeSaida(ini);
-    d.nomeCliente = ini.LerValor(kSeccao, "NomeCliente");
-    d.api = LerDefinicoesApi(ini);
+    d.porta = static_cast<int>(inteiro(chaves, "Porta", portaPredefinida(d.seguranca), 1, 65535));
+    d.timeout = inteiro(chaves, "Timeout", 60, 1, 86400);
+    d.tentativas = static_cast<int>(inteiro(chaves, "Tentativas", 1, 1, 20));
+    d.mensagensPorLigacao = static_cast<int>(inteiro(chaves, "MensagensPorLigacao", 100, 1, 100000));
+    d.mensagensPorMinuto = static_cast<int>(inteiro(chaves, "MensagensPorMinuto", 0, 0, 100000));
+    d.servidor = chaves.Valor("Servidor");
+    d.certificadoCA = chaves.Valor("CertificadoCA");
+    d.utilizador = chaves.Valor("Utilizador");
+    d.pastaSaida = pastaDeSaida(chaves);
+    d.nomeCliente = chaves.Valor("NomeCliente");
+    d.api = lerApi(chaves);
     // The APIs take only a token: their sign-in is OAuth 2.0 whatever Autenticacao says.
-    d.autenticacao = d.PorApi() ? Autenticacao::OAuth2 : lerAutenticacao(ini.LerValor(kSeccao, "Autenticacao"));
+    d.autenticacao = d.PorApi() ? Autenticacao::OAuth2 : lerAutenticacao(chaves.Valor("Autenticacao"));
     // A pickup folder logs in nowhere: its secrets are neither needed nor read.
     if (d.pastaSaida.empty() && d.autenticacao == Autenticacao::PalavraPasse)
-        d.password = ReferenciaSegredo::Resolver("[SMTP] Password", ini.LerValor(kSeccao, "Password"));
+        d.password = ReferenciaSegredo::Resolver("[SMTP] Password", chaves.Valor("Password"));
     if (d.pastaSaida.empty() && d.autenticacao == Autenticacao::OAuth2) {
         if (d.utilizador.empty())
             throw Erro(erros::CorreioConfiguracao,
                        "Com [SMTP] Autenticacao=oauth2 (ou Transporte=graph ou gmail), a chave Utilizador tem de ser a "
                        "caixa de correio que envia");
-        d.oauth = lerOAuth(ini);
-        if (d.PorApi() && texto::Aparar(ini.LerValor(kSeccao, "OAuthAmbito")).empty())
+        d.oauth = lerOAuth(chaves);
+        if (d.PorApi() && texto::Aparar(chaves.Valor("OAuthAmbito")).empty())
             d.oauth.ambito = d.api.AmbitoPredefinido();
     }
 
