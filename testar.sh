@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./instalar-pacotes.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Optimised as the programs ship, without debug information: it costs a third of the build's time.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG"
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j2 --timeout 600
 # Any line clang-format would change is a failure; "clang-format -i FILE" fixes it.
