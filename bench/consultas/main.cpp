@@ -81,7 +81,7 @@ std::string textoTabela(ConjuntoResultados rs)
 }
 
 // A report run: builds the report on the context and returns what it produced, as text.
-using Corrida = std::string (*)(ContextoExecucao&, ConsultasArtigo&);
+using Corrida = std::string (*)(ContextoExecucao&, ConsultasArtigo&, const std::string& bd);
 
 // One report run on a fresh connection with its own trace; fills the timing and the counts.
 Medida medir(const std::string& bd, const fs::path& pasta, const std::string& nome, bool reutilizar, Corrida corrida)
@@ -106,7 +106,7 @@ Medida medir(const std::string& bd, const fs::path& pasta, const std::string& no
     ConsultasArtigo consultas(*empresa.Ligacao, reutilizar);
     Medida m;
     const auto inicio = std::chrono::steady_clock::now();
-    m.resultado = corrida(ctx, consultas);
+    m.resultado = corrida(ctx, consultas, bd);
     m.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     for (const auto& [artigo, n] : consultasPorArtigo(registo)) {
         m.maximoPorArtigo = std::max(m.maximoPorArtigo, n);
@@ -115,24 +115,39 @@ Medida medir(const std::string& bd, const fs::path& pasta, const std::string& no
     return m;
 }
 
-std::string clienteFornecedor(ContextoExecucao& ctx, ConsultasArtigo& consultas)
+std::string clienteFornecedor(ContextoExecucao& ctx, ConsultasArtigo& consultas, const std::string&)
 {
-    ctx.RsEncFornecedorBDC =
-        ExtrairEncomendasFornecedorBDC(ctx, DiaCorrida.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"), consultas);
-    return textoTabela(ctx.RsEncFornecedorBDC);
+    return textoTabela(
+        ExtrairEncomendasFornecedorBDC(ctx, DiaCorrida.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"), consultas));
 }
 
 // The whole weekly run: workbooks written, mails dropped in the pickup folder, workbooks deleted.
-// The mails' attachments differ only in their time stamps, so the tables are compared instead:
-// the last client's table, and the number of mails.
-std::string semanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
+// The mails' attachments differ only in their time stamps, so what is compared is the number of
+// mails and the last client's table, made again after the run on an untraced connection of its
+// own (so the counts stay the run's) with every lookup asked anew.
+std::string semanal(ContextoExecucao& ctx, ConsultasArtigo& consultas, const std::string& bd)
 {
     const fs::path saida = fs::path(ctx.FicheiroIni).parent_path() / "saida";
     fs::remove_all(saida);
     fs::create_directories(saida);
     ExtrairEncClienteSemanal(ctx, consultas);
     const auto mails = std::distance(fs::directory_iterator(saida), fs::directory_iterator());
-    return std::to_string(mails) + " mails\n" + textoTabela(ctx.RsEncSemanal);
+    // The run's connection is put back afterwards: its lookups ('consultas') still hold it.
+    auto& ligacao = ctx.EmpresaEmCurso().Ligacao;
+    std::unique_ptr<LigacaoBD> daCorrida = std::move(ligacao);
+    ligacao = std::make_unique<LigacaoBD>();
+    ligacao->AbrirLigacao("Motor=SQLite;Database={" + bd + "}");
+    ConjuntoResultados clientes, linhas, tabela;
+    ClientesSemana(ctx, clientes);
+    std::string ultimo;
+    for (clientes.MoverPrimeiro(); !clientes.FimDados(); clientes.MoverSeguinte()) ultimo = clientes.Texto("Terceiro");
+    ExtrairEncSemanal(ctx, linhas, ultimo);
+    {
+        ConsultasArtigo semReutilizar(*ligacao, false);
+        PreencheEncSemanal(tabela, linhas, semReutilizar);
+    }
+    ligacao = std::move(daCorrida);
+    return std::to_string(mails) + " mails\n" + textoTabela(tabela);
 }
 
 // The text padded with blanks to a width in characters (setw counts bytes, not UTF-8 characters).

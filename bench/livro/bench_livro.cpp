@@ -77,9 +77,10 @@ double exportar(const ConjuntoResultados& rs, const std::string& ficheiro)
     RelogioFixo relogio(DataHora(2026, 12, 7));
     Nada nada;
     ContextoExecucao ctx(relogio, nada, nada);
-    ctx.RsEncFornecedorBDC = rs;
+    DescricaoLivro livro{.ficheiro = ficheiro, .tipo = TipoLivro::Compras};
+    livro.folhas.push_back({"Encomendas Cliente_Fornecedor", "Encomendas", rs.ClonarComFiltro(), {}});
     const double inicio = tempoProcessador();
-    ExportaExcel(ctx, {"", "Encomendas Cliente_Fornecedor"}, {"", "Encomendas"}, ficheiro, TipoLivro::Compras);
+    ExportaExcel(ctx, livro);
     return segundosDesde(inicio);
 }
 

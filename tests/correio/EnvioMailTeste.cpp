@@ -50,14 +50,18 @@ protected:
 
 TEST_F(EnvioMailTeste, AssuntoDosDoisTiposComADataDoMomento)
 {
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "Informação relativa ao dia 07-12-2026 - EMP1 Açores", "", TipoMail::Empresa);
-    EXPECT_TRUE(ctx_.Assunto.empty()) << "the default goes into the subject, not into the run state";
+    EnvioMail(ctx_, {.para = "adm@emp.pt", .corpo = "Informação relativa ao dia 07-12-2026 - EMP1 Açores"}, livro_);
     frente_.relogio.Definir(DataHora(2026, 12, 8, 0, 0, 5));  // past midnight: the new day counts
-    EnvioMail(ctx_, "cliente@cli.pt", livro_, "Informação relativa às Encomendas Pendentes", "vnd@emp.pt",
-              TipoMail::Cliente);
-    ctx_.Assunto = "Mapas Diários — Açores";
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", static_cast<TipoMail>(7));  // no named type: a company mail
-    EnvioMail(ctx_, "cliente@cli.pt", livro_, "m", "", TipoMail::Cliente);
+    EnvioMail(ctx_,
+              {.para = "cliente@cli.pt",
+               .copia = "vnd@emp.pt",
+               .corpo = "Informação relativa às Encomendas Pendentes",
+               .tipo = TipoMail::Cliente},
+              livro_);
+    const std::string assunto = "Mapas Diários — Açores";
+    // no named type: a company mail
+    EnvioMail(ctx_, {.para = "adm@emp.pt", .assunto = assunto, .corpo = "m", .tipo = static_cast<TipoMail>(7)}, livro_);
+    EnvioMail(ctx_, {.para = "cliente@cli.pt", .assunto = assunto, .corpo = "m", .tipo = TipoMail::Cliente}, livro_);
 
     auto lidas = mensagens(saida_);
     ASSERT_EQ(lidas.size(), 4u);
@@ -66,7 +70,6 @@ TEST_F(EnvioMailTeste, AssuntoDosDoisTiposComADataDoMomento)
     EXPECT_EQ(lidas[1].Cabecalho("Subject"), "Quorvelanti (08-12-2026) ");
     EXPECT_EQ(lidas[2].Cabecalho("Subject"), "Mapas Diários — Açores (08-12-2026) - EMP1 Açores");
     EXPECT_EQ(lidas[3].Cabecalho("Subject"), "Mapas Diários — Açores (08-12-2026) ");
-    EXPECT_EQ(ctx_.Assunto, "Mapas Diários — Açores");
 
     EXPECT_EQ(lidas[0].corpo, "Informação relativa ao dia 07-12-2026 - EMP1 Açores");
     EXPECT_EQ(lidas[1].Enderecos("To"), std::vector<std::string>{"cliente@cli.pt"});
@@ -80,18 +83,18 @@ TEST_F(EnvioMailTeste, AssuntoDosDoisTiposComADataDoMomento)
 
 TEST_F(EnvioMailTeste, EventosUmaVezAntesDeCadaMail)
 {
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
+    EnvioMail(ctx_, {.para = "adm@emp.pt", .corpo = "m"}, livro_);
+    EnvioMail(ctx_, {.para = "adm@emp.pt", .corpo = "m"}, livro_);
     EXPECT_EQ(enviadasEmCadaPassagem_, (std::vector<std::size_t>{0, 1}));
 }
 
 TEST_F(EnvioMailTeste, DefinicoesLidasDeNovoEmCadaMail)
 {
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
+    EnvioMail(ctx_, {.para = "adm@emp.pt", .corpo = "m"}, livro_);
     std::string outra = pasta_ / "outra-pasta";  // a new size: seen even within one tick of the file clock
     std::filesystem::create_directory(outra);
     escreverParametros("PastaSaida=" + outra + "\n");
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
+    EnvioMail(ctx_, {.para = "adm@emp.pt", .corpo = "m"}, livro_);
     EXPECT_EQ(apoio::Ficheiros(saida_).size(), 1u);
     EXPECT_EQ(apoio::Ficheiros(outra).size(), 1u);
 }
@@ -102,9 +105,9 @@ TEST_F(EnvioMailTeste, FalhaDoServidorChegaAoChamador)
     o.recusar = {"vnd@emp.pt"};
     apoio::ServidorSmtp smtp(o);
     escreverParametros(smtp.ChavesIni());
-    EnvioMail(ctx_, "adm@emp.pt", livro_, "m", "", TipoMail::Empresa);
+    EnvioMail(ctx_, {.para = "adm@emp.pt", .corpo = "m"}, livro_);
     try {
-        EnvioMail(ctx_, "vnd@emp.pt", livro_, "m", "", TipoMail::Empresa);
+        EnvioMail(ctx_, {.para = "vnd@emp.pt", .corpo = "m"}, livro_);
         ADD_FAILURE() << "devia falhar";
     } catch (const Erro& e) {
         EXPECT_EQ(e.Numero(), erros::CorreioFalhou);

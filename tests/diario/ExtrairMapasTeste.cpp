@@ -13,6 +13,8 @@
 #include "LivroLido.h"
 #include "ServidorSmtp.h"
 #include "output/ExportaExcel.h"
+#include "reports/DescricoesLivros.h"
+#include "reports/LivroEnviado.h"
 #include "reports/daily/ExtrairMapas.h"
 #include "reports/daily/TrataVendedor.h"
 
@@ -20,12 +22,12 @@ using namespace quorvelanti;
 
 namespace {
 
-// 31 December 2026 23:59:40, then one second later at every reading.
+// 31 December 2026 23:59:50, then one second later at every reading.
 class RelogioQueAnda : public Relogio {
 public:
     DataHora Agora() const override
     {
-        const int s = 40 + leituras_++;
+        const int s = 50 + leituras_++;
         return s < 60 ? DataHora(2026, 12, 31, 23, 59, s) : DataHora(2027, 1, 1, 0, (s - 60) / 60, (s - 60) % 60);
     }
 private:
@@ -110,8 +112,6 @@ TEST_F(ExtrairMapasTeste, EmpresaEspecialSemRelatorioDeComprasEAdmSemDestinoFica
 {
     ctx.Empresa->EmpresaEspecial = true;
     ctx.Empresa->Definicoes.DestinoAdm.clear();
-    ctx.RsEncFornecedorBDC = ConjuntoResultados({{"Data", TipoCampo::Texto, 15}});
-    ctx.RsEncFornecedorBDC.AdicionarLinha();  // rows left by a previous company: not used
 
     ExtrairMapas(ctx);
 
@@ -123,7 +123,47 @@ TEST_F(ExtrairMapasTeste, EmpresaEspecialSemRelatorioDeComprasEAdmSemDestinoFica
     const auto ficheiros = apoio::Ficheiros(pasta / "log");
     ASSERT_EQ(ficheiros.size(), 1u);
     EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("[0-9]{14}-[0-9]+_Adm_EMP1\\.xlsx"))) << ficheiros[0];
-    EXPECT_EQ(ctx.RsEncFornecedorBDC.ContarRegistos(), 1);
+}
+
+// A report's hand-over alone: a purchasing workbook described from its rows, with no run behind
+// the description, dispatched with a recipient (mailed with its message, recorded, gone) and
+// without one (kept in the log folder, not recorded).
+TEST_F(ExtrairMapasTeste, LivroDescritoEDespachado)
+{
+    MapasDia mapas;
+    mapas.RsEncFornecedorBDC = ConjuntoResultados({{"Artigo", TipoCampo::Texto, 15}});
+    mapas.RsEncFornecedorBDC.AcrescentarLinhaBruta({std::string("ART01")});
+    ctx.Entregas = std::make_unique<RegistoEntregas>(RegistoEntregas::NomeFicheiro(ctx.PastaLog),
+                                                     RegistoEntregas::Corrida{"2026-12-31", "diario", ctx.FicheiroIni});
+    auto livro = [&](std::string para) {
+        return LivroPronto{.identidade = IdentidadeLivro::Compras(),
+                           .nome = NomeLivro::Para(ctx.PastaLog, relogio, "_Enc_EMP1.xlsx"),
+                           .descricao = DescreverCompras(mapas, "31-12-2026"),
+                           .mensagem = {.para = std::move(para), .copia = "chefe@emp.pt", .assunto = "Compras",
+                                        .corpo = "Em falta"}};
+    };
+    ASSERT_TRUE(ctx.IniciarLivro(IdentidadeLivro::Compras()));
+    DespacharLivro(ctx, livro("compras@emp.pt"));
+    DespacharLivro(ctx, livro(""));
+
+    const auto mails = correios();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].Enderecos("Cc"), std::vector<std::string>{"chefe@emp.pt"});
+    EXPECT_EQ(mails[0].Cabecalho("Subject").rfind("Compras (", 0), 0u) << mails[0].Cabecalho("Subject");
+    EXPECT_EQ(mails[0].corpo.rfind("Em falta", 0), 0u) << mails[0].corpo;
+    ASSERT_EQ(mails[0].anexos.size(), 1u);
+    apoio::EscreverBytes(pasta / "enviado.xlsx", mails[0].anexos[0].bytes);
+    const std::string folha = diario::TextoFolha(diario::LerLivro(pasta / "enviado.xlsx"), "Encomendas Cliente_Fornecedor");
+    EXPECT_EQ(folha.rfind("Encomendas Cliente_Fornecedor em 31-12-2026\n", 0), 0u) << folha;
+    EXPECT_NE(folha.find("ART01"), std::string::npos) << folha;
+
+    const auto ficheiros = apoio::Ficheiros(pasta / "log");
+    ASSERT_EQ(ficheiros.size(), 2u);
+    EXPECT_EQ(ficheiros[1], "ENTREGAS_MAPAS.txt");
+    EXPECT_TRUE(ficheiros[0].ends_with("_Enc_EMP1.xlsx")) << ficheiros[0];
+    const std::string registo = apoio::LerBytes(pasta / "log/ENTREGAS_MAPAS.txt");
+    EXPECT_NE(registo.find("\tcompras@emp.pt\tchefe@emp.pt\t"), std::string::npos) << registo;
+    EXPECT_EQ(registo.find("\t\tchefe@emp.pt"), std::string::npos) << registo;  // the kept one is not recorded
 }
 
 TEST_F(ExtrairMapasTeste, CodigoComBarraNaoDesviaOLivroParaOutraPasta)
@@ -150,44 +190,30 @@ TEST_F(ExtrairMapasTeste, CodigoComBarraNaoDesviaOLivroParaOutraPasta)
 }  // namespace
 
 // The salesperson workbooks read the company-wide result sets through their own filtered
-// clones: written before the administration workbook, they leave it as the run writes it.
+// clones: written before the administration workbook, they leave it as it was.
 TEST(ExtrairMapasOrdem, LivrosDosVendedoresAntesDoDaAdministracaoDeixamNoIgual)
 {
     apoio::PastaTemporaria pasta;
-    std::filesystem::create_directories(pasta / "log");
-    std::filesystem::create_directories(pasta / "saida");
     diario::CriarEmpresaDiaria(pasta / "empresa.db");
-    apoio::EscreverBytes(pasta / "q.qel", "[SMTP]\r\nemailEmissor=rel@emp.pt\r\nPastaSaida=" + pasta / "saida" + "\r\n");
     diario::ContextoTeste t;
     ContextoExecucao& ctx = t.ctx;
     t.Ligar(pasta / "empresa.db");
-    ctx.Log = std::make_unique<cl_log>(ctx.relogio);
-    ctx.FicheiroIni = pasta / "q.qel";
-    ctx.PastaLog = pasta / "log/";
-    ctx.Origem = "rel@emp.pt";
     ctx.EmpresaActual = "EMP1";
     ctx.Empresa->EmpresaEspecial = true;
-    ctx.Empresa->Definicoes.DestinoVnd = "V1,ana@emp.pt,V2,bruno@emp.pt";
-    ExtrairMapas(ctx);  // the administration workbook first, kept in the log folder
-    const auto ficheiros = apoio::Ficheiros(pasta / "log");
-    ASSERT_EQ(ficheiros.size(), 1u);
-    const auto primeiro = diario::LerLivro(pasta / ("log/" + ficheiros[0]));
+    const MapasDia mapas = ExtrairMapasDia(ctx, *ctx.Empresa);
+    DescricaoLivro adm = DescreverAdministracao(mapas, "31-12-2026");
+    adm.ficheiro = pasta / "antes.xlsx";
+    ExportaExcel(ctx, adm);
+    const auto primeiro = diario::LerLivro(adm.ficheiro);
 
-    std::vector<std::string> nomes{""}, titulos{""};
-    for (const auto& folha : primeiro) {
-        nomes.push_back(folha.nome);
-        titulos.push_back(folha.texto.substr(0, folha.texto.find('\n')));
-    }
-    const std::vector<std::string> folhasVendedor{"", "a", "b", "c", "d", "e"};
     for (const std::string codigo : {"V1", "V2"}) {
-        TrataVendedorPendente(ctx, ctx.RsVendedorPendente, codigo);
-        TrataVendedorVenda(ctx, ctx.RsVendedorVenda, codigo);
-        TrataVendedorEncPendentes(ctx, ctx.RsVendedorEncPendentes, codigo);
-        TrataVendedorAcumulado(ctx, ctx.RsVendedorAcumulado, codigo);
-        TrataVendedorCliente(ctx, ctx.RsVendedorCliente, codigo);
-        ExportaExcel(ctx, folhasVendedor, folhasVendedor, pasta / (codigo + ".xlsx"), TipoLivro::Vendedor);
+        DescricaoLivro vendedor = DescreverVendedor(CopiarVendedor(mapas, codigo), "31-12-2026");
+        vendedor.ficheiro = pasta / (codigo + ".xlsx");
+        ExportaExcel(ctx, vendedor);
     }
-    ExportaExcel(ctx, nomes, titulos, pasta / "adm.xlsx", TipoLivro::Administracao);
+    adm = DescreverAdministracao(mapas, "31-12-2026");
+    adm.ficheiro = pasta / "adm.xlsx";
+    ExportaExcel(ctx, adm);
 
     const auto depois = diario::LerLivro(pasta / "adm.xlsx");
     ASSERT_EQ(depois.size(), primeiro.size());

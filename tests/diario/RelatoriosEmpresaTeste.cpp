@@ -63,12 +63,14 @@ protected:
     diario::ContextoTeste t;
     ContextoExecucao& ctx = t.ctx;
     std::string data = "07-12-2026 23:04:59";
+    MapasDia m;        // the company's result sets, as the daily set fills them
+    CopiasVendedor c;  // one salesperson's copies of them
 };
 
 TEST_F(RelatoriosEmpresa, EncomendasDiaResumo)
 {
-    ctx.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, data);
-    auto& rs = ctx.RsEncDiaResumo;
+    m.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, data);
+    auto& rs = m.RsEncDiaResumo;
     EXPECT_EQ(nomesCampos(rs), (std::vector<std::string>{"Vendedor", "Nome Vendedor", "No.Enc(Dia)",
                                                          "Valor Venda(Dia)", "No.Enc(Mês)", "Valor Venda(Mês)"}));
     // Sorted by name (V9 has none); series '0' counts for V2 in the month only; the document
@@ -81,16 +83,16 @@ TEST_F(RelatoriosEmpresa, EncomendasDiaResumo)
 TEST_F(RelatoriosEmpresa, EncomendasDiaResumoDaEmpresaEspecialIncluiPortes)
 {
     ctx.Empresa->EmpresaEspecial = true;
-    ctx.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, data);
-    ctx.RsEncDiaResumo.Filtrar("Vendedor", "V1");
-    EXPECT_EQ(linhas(ctx.RsEncDiaResumo, nomesCampos(ctx.RsEncDiaResumo)),
+    m.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, data);
+    m.RsEncDiaResumo.Filtrar("Vendedor", "V1");
+    EXPECT_EQ(linhas(m.RsEncDiaResumo, nomesCampos(m.RsEncDiaResumo)),
               (std::vector<std::string>{"V1|Ana Silva|2|165|2|165"}));
 }
 
 TEST_F(RelatoriosEmpresa, EncomendasDiaDetalhe)
 {
-    ctx.RsEncDiaDetalhe = ExtrairEncomendasDiaDetalhe(ctx, data);
-    auto& rs = ctx.RsEncDiaDetalhe;
+    m.RsEncDiaDetalhe = ExtrairEncomendasDiaDetalhe(ctx, data);
+    auto& rs = m.RsEncDiaDetalhe;
     EXPECT_EQ(nomesCampos(rs), (std::vector<std::string>{"Id.Doc.", "Vendedor", "Nome Vendedor", "Data Entrega",
                                                          "Cliente", "Nome Cliente", "Artigo", "Designação Artigo",
                                                          "Pr.Unit.Venda", "Quantidade", "Valor Venda"}));
@@ -113,8 +115,8 @@ const std::vector<std::string> camposVendasResumo{
 
 TEST_F(RelatoriosEmpresa, VendasDiaResumo)
 {
-    ctx.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, data);
-    auto& rs = ctx.RsVendasDiaResumo;
+    m.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, data);
+    auto& rs = m.RsVendasDiaResumo;
     EXPECT_EQ(nomesCampos(rs), camposVendasResumo);
     for (std::size_t i = 2; i < rs.NumeroCampos(); ++i) EXPECT_EQ(rs.CampoEm(i).tipo, TipoCampo::Moeda);
     EXPECT_EQ(linhas(rs, camposVendasResumo),
@@ -128,8 +130,8 @@ TEST_F(RelatoriosEmpresa, VendasDiaResumo)
 TEST_F(RelatoriosEmpresa, VendasDiaResumoSemGruposPortes)
 {
     ctx.Empresa->Definicoes.GrupoPortes.clear();
-    ctx.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, data);
-    auto& rs = ctx.RsVendasDiaResumo;
+    m.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, data);
+    auto& rs = m.RsVendasDiaResumo;
     // Carriage goods count as goods; both descriptor sub-sums have no group condition.
     rs.Filtrar("Vendedor", "V2");
     EXPECT_EQ(linhas(rs, camposVendasResumo),
@@ -141,8 +143,8 @@ TEST_F(RelatoriosEmpresa, VendasDiaResumoSemGruposPortes)
 
 TEST_F(RelatoriosEmpresa, VendasDiaDetalhe)
 {
-    ctx.RsVendasDiaDetalhe = ExtrairVendasDiaDetalhe(ctx, data);
-    auto& rs = ctx.RsVendasDiaDetalhe;
+    m.RsVendasDiaDetalhe = ExtrairVendasDiaDetalhe(ctx, data);
+    auto& rs = m.RsVendasDiaDetalhe;
     const std::vector<std::string> campos{"Id.Doc.",     "Vendedor",      "Nome Vendedor", "Cliente",
                                           "Nome Cliente", "Artigo",       "Designação Artigo", "Quantidade",
                                           "Pr.Unit.Custo", "Valor Custo", "Pr.Unit.Venda", "Valor Venda", "Mrg %"};
@@ -164,8 +166,8 @@ TEST_F(RelatoriosEmpresa, VendasDiaDetalhe)
 
 TEST_F(RelatoriosEmpresa, VendasMesCliente)
 {
-    ctx.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, data);
-    auto& rs = ctx.RsVendasMesCliente;
+    m.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, data);
+    auto& rs = m.RsVendasMesCliente;
     EXPECT_EQ(nomesCampos(rs),
               (std::vector<std::string>{"Vendedor", "Nome Vendedor", "Cliente", "NomeCliente", "Valor Venda"}));
     // The document of year field 2025 dated in December 2026 is left out, as is the unknown client.
@@ -177,9 +179,9 @@ TEST_F(RelatoriosEmpresa, VendasMesCliente)
 
 TEST_F(RelatoriosEmpresa, EncomendasPendentes)
 {
-    ExtrairEncomendasPendentesResumo(ctx, ctx.RsEncPendentesResumo);
-    ExtrairEncomendasPendentesDetalhe(ctx, ctx.RsEncPendentesDetalhe, ctx.RsEncPendentesLinhas);
-    auto& resumo = ctx.RsEncPendentesResumo;
+    m.RsEncPendentesResumo = ExtrairEncomendasPendentesResumo(ctx);
+    ExtrairEncomendasPendentesDetalhe(ctx, m.RsEncPendentesDetalhe, m.RsEncPendentesLinhas);
+    auto& resumo = m.RsEncPendentesResumo;
     EXPECT_EQ(nomesCampos(resumo), (std::vector<std::string>{"Vendedor", "Nome Vendedor", "No.Enc", "Valor Pendente"}));
     // Before 1 June 2020 left out, that day itself kept; the converted order left out; the
     // unknown client's order (V2, A/3) counts here only.
@@ -187,7 +189,7 @@ TEST_F(RelatoriosEmpresa, EncomendasPendentes)
               (std::vector<std::string>{"V9||1|20", "V1|Ana Silva|2|1149", "V2|Bruno Costa|3|48", "V3|Carla Dias|1|70",
                                         "O'B|Olivia O'Brien|1|12"}));
 
-    auto& detalhe = ctx.RsEncPendentesDetalhe;
+    auto& detalhe = m.RsEncPendentesDetalhe;
     EXPECT_EQ(nomesCampos(detalhe), (std::vector<std::string>{"Id. Doc.", "Data Doc.", "Cliente", "Nome Cliente",
                                                               "Vendedor", "Nome Vendedor", "Valor Pendente"}));
     const auto documentos = linhas(detalhe, nomesCampos(detalhe));
@@ -202,7 +204,7 @@ TEST_F(RelatoriosEmpresa, EncomendasPendentes)
                                         "ECL/A/2/2026|07-12-2026|C2|Cliente Dois|V9||20",
                                         "ECL/A/8/2026|07-12-2026|C2|Cliente Dois|O'B|Olivia O'Brien|12"}));
 
-    auto& linhasPend = ctx.RsEncPendentesLinhas;
+    auto& linhasPend = m.RsEncPendentesLinhas;
     EXPECT_EQ(nomesCampos(linhasPend),
               (std::vector<std::string>{"Id. Doc.", "Data Doc.", "Cliente", "Nome Cliente", "Vendedor", "Nome Vendedor",
                                         "Artigo", "Designação Artigo", "Quantidade", "Pr.Unit.Venda", "Valor Pendente"}));
@@ -215,32 +217,32 @@ TEST_F(RelatoriosEmpresa, EncomendasPendentes)
 
 TEST_F(RelatoriosEmpresa, CopiasPorVendedorDosResultadosDaEmpresa)
 {
-    ExtrairEncomendasPendentesDetalhe(ctx, ctx.RsEncPendentesDetalhe, ctx.RsEncPendentesLinhas);
-    ctx.RsEncDiaDetalhe = ExtrairEncomendasDiaDetalhe(ctx, data);
-    ctx.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, data);
-    ctx.RsVendasDiaDetalhe = ExtrairVendasDiaDetalhe(ctx, data);
-    ctx.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, data);
+    ExtrairEncomendasPendentesDetalhe(ctx, m.RsEncPendentesDetalhe, m.RsEncPendentesLinhas);
+    m.RsEncDiaDetalhe = ExtrairEncomendasDiaDetalhe(ctx, data);
+    m.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, data);
+    m.RsVendasDiaDetalhe = ExtrairVendasDiaDetalhe(ctx, data);
+    m.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, data);
 
     // V3 sold in the month but not today: day figures 0 in the accumulated sheet.
-    TrataVendedorAcumulado(ctx, ctx.RsVendedorAcumulado, "V3");
-    EXPECT_EQ(linhas(ctx.RsVendedorAcumulado, nomesCampos(ctx.RsVendedorAcumulado)),
+    TrataVendedorAcumulado(m, c.RsVendedorAcumulado, "V3");
+    EXPECT_EQ(linhas(c.RsVendedorAcumulado, nomesCampos(c.RsVendedorAcumulado)),
               (std::vector<std::string>{"0|0|0|2|40|0"}));
-    TrataVendedorVenda(ctx, ctx.RsVendedorVenda, "V3");
-    EXPECT_EQ(ctx.RsVendedorVenda.ContarRegistos(), 0);
-    EXPECT_EQ(nomesCampos(ctx.RsVendedorVenda),
+    TrataVendedorVenda(m, c.RsVendedorVenda, "V3");
+    EXPECT_EQ(c.RsVendedorVenda.ContarRegistos(), 0);
+    EXPECT_EQ(nomesCampos(c.RsVendedorVenda),
               (std::vector<std::string>{"Id.Doc.", "Cliente", "Nome Cliente", "Artigo", "Designação Artigo",
                                         "Pr.Unit.Venda", "Quantidade", "Valor Venda"}));
-    TrataVendedorCliente(ctx, ctx.RsVendedorCliente, "V3");
-    EXPECT_EQ(linhas(ctx.RsVendedorCliente, {"Cliente", "Nome Cliente", "Vendas"}),
+    TrataVendedorCliente(m, c.RsVendedorCliente, "V3");
+    EXPECT_EQ(linhas(c.RsVendedorCliente, {"Cliente", "Nome Cliente", "Vendas"}),
               (std::vector<std::string>{"C2|Cliente Dois|30"}));
 
     // The apostrophe code: its order of the day and its pending line, with the dates converted.
-    TrataVendedorPendente(ctx, ctx.RsVendedorPendente, "O'B");
-    ASSERT_EQ(ctx.RsVendedorPendente.ContarRegistos(), 1);
-    ctx.RsVendedorPendente.MoverPrimeiro();
-    EXPECT_EQ(std::get<DataHora>(ctx.RsVendedorPendente.ValorDe("Data Entrega")), DataHora(2026, 12, 24));
-    TrataVendedorEncPendentes(ctx, ctx.RsVendedorEncPendentes, "O'B");
-    EXPECT_EQ(linhas(ctx.RsVendedorEncPendentes, {"Id.Doc.", "Data Doc", "Valor Pendente"}),
+    TrataVendedorPendente(m, c.RsVendedorPendente, "O'B");
+    ASSERT_EQ(c.RsVendedorPendente.ContarRegistos(), 1);
+    c.RsVendedorPendente.MoverPrimeiro();
+    EXPECT_EQ(std::get<DataHora>(c.RsVendedorPendente.ValorDe("Data Entrega")), DataHora(2026, 12, 24));
+    TrataVendedorEncPendentes(m, c.RsVendedorEncPendentes, "O'B");
+    EXPECT_EQ(linhas(c.RsVendedorEncPendentes, {"Id.Doc.", "Data Doc", "Valor Pendente"}),
               (std::vector<std::string>{"ECL/A/8/2026|07-12-2026|12"}));
 }
 

@@ -14,8 +14,7 @@ namespace {
 
 class TrataVendedor : public ::testing::Test {
 protected:
-    diario::ContextoTeste t;
-    ContextoExecucao& ctx = t.ctx;
+    MapasDia mapas;
 };
 
 // The pending-order lines as the database gives them (Data Doc. is dd-mm-yyyy text).
@@ -40,9 +39,9 @@ ConjuntoResultados linhasPendentes()
 
 TEST_F(TrataVendedor, EncPendentesCopiaSoOVendedorComColunasDoLivro)
 {
-    ctx.RsEncPendentesLinhas = linhasPendentes();
+    mapas.RsEncPendentesLinhas = linhasPendentes();
     ConjuntoResultados rsf;
-    TrataVendedorEncPendentes(ctx, rsf, "V1");
+    TrataVendedorEncPendentes(mapas, rsf, "V1");
     ASSERT_EQ(rsf.NumeroCampos(), 9u);
     EXPECT_EQ(rsf.CampoEm(0).nome, "Id.Doc.");  // "Id. Doc." loses its blank
     EXPECT_EQ(rsf.CampoEm(1).nome, "Data Doc");
@@ -61,14 +60,14 @@ TEST_F(TrataVendedor, EncPendentesCopiaSoOVendedorComColunasDoLivro)
     rsf.MoverSeguinte();
     EXPECT_EQ(rsf.Texto("Data Doc"), "não data");  // no date: passes unchanged
     // The source stays whole, for the workbooks written after.
-    EXPECT_EQ(ctx.RsEncPendentesLinhas.ContarRegistos(), 3);
+    EXPECT_EQ(mapas.RsEncPendentesLinhas.ContarRegistos(), 3);
 }
 
 TEST_F(TrataVendedor, OrigemSemColunaVendedorFalha)
 {
-    ctx.RsVendasDiaResumo = ConjuntoResultados({{"Codigo", TipoCampo::Texto, 10}});
+    mapas.RsVendasDiaResumo = ConjuntoResultados({{"Codigo", TipoCampo::Texto, 10}});
     ConjuntoResultados rsf;
-    EXPECT_THROW(TrataVendedorAcumulado(ctx, rsf, "V1"), Erro);
+    EXPECT_THROW(TrataVendedorAcumulado(mapas, rsf, "V1"), Erro);
 }
 
 TEST(LerMailVendedor, SoCodigosExactosEmPosicoesPares)

@@ -20,15 +20,13 @@ using T = TipoCampo;
 
 namespace {
 
-const std::vector<std::string> FolhasTipo1{"",
-                                           "Enc.Pend.Resumo",
+const std::vector<std::string> FolhasTipo1{"Enc.Pend.Resumo",
                                            "Enc.Pend.Detalhe",
                                            "Enc.Dia Resumo",
                                            "Enc.Dia Detalhe",
                                            "Vendas Dia Resumo",
                                            "Vendas Dia Detalhe"};
-const std::vector<std::string> TitulosTipo1{"",
-                                            "Encomendas Pendentes 07-12-2026",
+const std::vector<std::string> TitulosTipo1{"Encomendas Pendentes 07-12-2026",
                                             "Encomendas Pendentes (detalhe)",
                                             "Encomendas do Dia 07-12-2026",
                                             "",
@@ -83,17 +81,17 @@ ConjuntoResultados semanalUmaEncomenda()
     return rs;
 }
 
-void preencherTipo1(ContextoExecucao& ctx)
+void preencherTipo1(MapasDia& mapas)
 {
-    ctx.RsEncPendentesResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Inteiro, T::Moeda}), 3);
-    ctx.RsEncPendentesDetalhe =
+    mapas.RsEncPendentesResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Inteiro, T::Moeda}), 3);
+    mapas.RsEncPendentesDetalhe =
         ConjuntoVariado(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Numerico, T::Moeda}), 4, 1);
-    ctx.RsEncDiaResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Moeda, T::Moeda, T::Moeda, T::Duplo}), 2, 2);
-    ctx.RsEncDiaDetalhe = ConjuntoVariado(Campos({T::Texto, T::DataHora, T::Texto, T::Texto, T::Texto, T::Texto,
+    mapas.RsEncDiaResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Moeda, T::Moeda, T::Moeda, T::Duplo}), 2, 2);
+    mapas.RsEncDiaDetalhe = ConjuntoVariado(Campos({T::Texto, T::DataHora, T::Texto, T::Texto, T::Texto, T::Texto,
                                                   T::Texto, T::Texto, T::Texto, T::Inteiro, T::Moeda}),
                                           5, 3);
-    ctx.RsVendasDiaResumo = ConjuntoVariado(camposVendasResumo(), 10, 4);
-    ctx.RsVendasDiaDetalhe = ConjuntoVariado(camposVendasDetalhe(), 10, 5);
+    mapas.RsVendasDiaResumo = ConjuntoVariado(camposVendasResumo(), 10, 4);
+    mapas.RsVendasDiaDetalhe = ConjuntoVariado(camposVendasDetalhe(), 10, 5);
 }
 
 std::vector<std::string> ficheirosTemporarios(const std::string& pasta)
@@ -111,7 +109,7 @@ std::vector<std::string> ficheirosTemporarios(const std::string& pasta)
 TEST(ExportaExcel, LivroDiarioDeSeisFolhas)
 {
     livro_teste::LivroTeste t;
-    preencherTipo1(t.ctx);
+    preencherTipo1(t.mapas);
     t.Exportar(FolhasTipo1, TitulosTipo1, 1);
     t.Verificar("tipo1");
     EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
@@ -120,11 +118,11 @@ TEST(ExportaExcel, LivroDiarioDeSeisFolhas)
 TEST(ExportaExcel, FolhasSemRegistosFicamVaziasNoSeuLugar)
 {
     livro_teste::LivroTeste t;
-    preencherTipo1(t.ctx);
-    t.ctx.RsEncPendentesDetalhe = ConjuntoResultados(Campos({T::Texto, T::Moeda}));  // fields, no rows
-    t.ctx.RsEncDiaResumo = ConjuntoResultados();                                  // nothing at all
-    t.ctx.RsEncDiaDetalhe.Filtrar("A_Texto", "nenhum");                           // rows, none visible
-    t.ctx.RsVendasDiaDetalhe = ConjuntoResultados(camposVendasDetalhe());
+    preencherTipo1(t.mapas);
+    t.mapas.RsEncPendentesDetalhe = ConjuntoResultados(Campos({T::Texto, T::Moeda}));  // fields, no rows
+    t.mapas.RsEncDiaResumo = ConjuntoResultados();                                  // nothing at all
+    t.mapas.RsEncDiaDetalhe.Filtrar("A_Texto", "nenhum");                           // rows, none visible
+    t.mapas.RsVendasDiaDetalhe = ConjuntoResultados(camposVendasDetalhe());
     t.Exportar(FolhasTipo1, TitulosTipo1, 1);
     t.Verificar("folhas_1_5");
 }
@@ -132,7 +130,7 @@ TEST(ExportaExcel, FolhasSemRegistosFicamVaziasNoSeuLugar)
 TEST(ExportaExcel, UmSoRegistoSomaAPropriaLinha)
 {
     livro_teste::LivroTeste t;
-    t.ctx.RsEncPendentesResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Inteiro, T::Numerico}), 1);
+    t.mapas.RsEncPendentesResumo = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Inteiro, T::Numerico}), 1);
     t.Exportar(FolhasTipo1, TitulosTipo1, 1);
     t.Verificar("n1");
 }
@@ -140,33 +138,33 @@ TEST(ExportaExcel, UmSoRegistoSomaAPropriaLinha)
 TEST(ExportaExcel, UmSoCampoNaoFundeETingeSoAColunaA)
 {
     livro_teste::LivroTeste t;
-    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto}), 4);
-    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Encomendas Cliente/Fornecedor"}, 3);
+    t.mapas.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto}), 4);
+    t.Exportar({"Encomendas Cliente_Fornecedor"}, {"Encomendas Cliente/Fornecedor"}, 3);
     t.Verificar("campo_unico");
 }
 
 TEST(ExportaExcel, LivroDoVendedorDeCincoFolhas)
 {
     livro_teste::LivroTeste t;
-    t.ctx.RsVendedorPendente = ConjuntoVariado(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Texto,
+    t.copias.RsVendedorPendente = ConjuntoVariado(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Texto,
                                                        T::Texto, T::Inteiro, T::Moeda}),
                                                6);
-    t.ctx.RsVendedorVenda = ConjuntoVariado(
+    t.copias.RsVendedorVenda = ConjuntoVariado(
         Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Inteiro, T::Duplo, T::Moeda}), 7, 1);
-    t.ctx.RsVendedorEncPendentes = ConjuntoVariado(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Texto,
+    t.copias.RsVendedorEncPendentes = ConjuntoVariado(Campos({T::Texto, T::Data, T::Texto, T::Texto, T::Texto, T::Texto,
                                                            T::Texto, T::Duplo, T::Numerico}),
                                                    3, 2);
-    t.ctx.RsVendedorAcumulado = ConjuntoVariado(Campos({T::Texto, T::Moeda, T::Moeda}), 4, 3);
-    t.ctx.RsVendedorCliente = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Moeda}), 2, 4);
-    t.Exportar({"", "Enc.Dia Detalhe", "Vendas Dia Detalhe", "Enc.Pend.Detalhe", "Vendas Acum.", "Vendas Acum. Mês"},
-               {"", "Encomendas do dia", "Vendas do dia", "Pendentes", "Acumulado", "Acumulado do mês"}, 2);
+    t.copias.RsVendedorAcumulado = ConjuntoVariado(Campos({T::Texto, T::Moeda, T::Moeda}), 4, 3);
+    t.copias.RsVendedorCliente = ConjuntoVariado(Campos({T::Texto, T::Texto, T::Moeda}), 2, 4);
+    t.Exportar({"Enc.Dia Detalhe", "Vendas Dia Detalhe", "Enc.Pend.Detalhe", "Vendas Acum.", "Vendas Acum. Mês"},
+               {"Encomendas do dia", "Vendas do dia", "Pendentes", "Acumulado", "Acumulado do mês"}, 2);
     t.Verificar();
 }
 
 TEST(ExportaExcel, PercentagemSobreTotalZeroMostraErroDeDivisao)
 {
     livro_teste::LivroTeste t;
-    auto& rs = t.ctx.RsVendasDiaDetalhe;
+    auto& rs = t.mapas.RsVendasDiaDetalhe;
     rs = ConjuntoVariado(camposVendasDetalhe(), 3);
     for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) rs.Definir("L_Moeda", Moeda{});
     t.Exportar(FolhasTipo1, TitulosTipo1, 1);
@@ -178,26 +176,25 @@ TEST(ExportaExcel, PercentagemSobreTotalZeroMostraErroDeDivisao)
 TEST(ExportaExcel, LivroSemanalDeUmCliente)
 {
     livro_teste::LivroTeste t;
-    t.ctx.LinhaComando = "/3S";
-    t.ctx.ClienteActual = "C0001";
-    t.ctx.NomeClienteActual = "Ferragens Conceição, Lda";
-    t.ctx.NomeVendedorActual = "Ana Simões";
-    t.ctx.RsEncSemanal = semanalUmaEncomenda();
-    t.Exportar({"", "Enc. Pendentes"}, {"", "Encomendas Pendentes em 07-12-2026"}, 4);
+    t.cliente.terceiro = "C0001";
+    t.cliente.nome = "Ferragens Conceição, Lda";
+    t.cliente.nomesVendedores = "Ana Simões";
+    t.cliente.RsEncSemanal = semanalUmaEncomenda();
+    t.Exportar({"Enc. Pendentes"}, {"Encomendas Pendentes em 07-12-2026"}, 4);
     t.Verificar("semanal");
 }
 
-// The writer needs only a description: a weekly workbook described from its result set and
-// client rows, with no run context behind it, holds what the run's own holds for that client
-// (every part but the creation time), and a described sheet without rows keeps its place.
+// The writer needs only a description: a weekly workbook described by hand from its result set
+// and client rows holds what the weekly kind's own description writes for that client (every
+// part but the creation time), and a described sheet without rows keeps its place.
 TEST(EscritorLivro, LivroDeUmaDescricaoSoIgualAoDaCorrida)
 {
     livro_teste::LivroTeste t;
-    t.ctx.ClienteActual = "C0001";
-    t.ctx.NomeClienteActual = "Ferragens Conceição, Lda";
-    t.ctx.NomeVendedorActual = "Ana Simões";
-    t.ctx.RsEncSemanal = semanalUmaEncomenda();
-    t.Exportar({"", "Enc. Pendentes"}, {"", "Encomendas Pendentes em 07-12-2026"}, 4);
+    t.cliente.terceiro = "C0001";
+    t.cliente.nome = "Ferragens Conceição, Lda";
+    t.cliente.nomesVendedores = "Ana Simões";
+    t.cliente.RsEncSemanal = semanalUmaEncomenda();
+    t.Exportar({"Enc. Pendentes"}, {"Encomendas Pendentes em 07-12-2026"}, 4);
 
     DescricaoLivro descrito;
     PacoteXlsx provas;
@@ -213,34 +210,33 @@ TEST(EscritorLivro, LivroDeUmaDescricaoSoIgualAoDaCorrida)
     EXPECT_NE(partesDoLivro(descrito.ficheiro).find("<sheet name=\"Sheet2\""), std::string::npos);
 }
 
-// Fewer rows than the band leaves out, and a weekly kind asked for outside the weekly mode:
-// the layout still follows the kind, so the header, data and colours stay where they belong.
-TEST(ExportaExcel, LivroSemanalPequenoOuForaDoModoSemanal)
+// Fewer rows than the band leaves out: the layout still follows the kind, so the header, data
+// and colours stay where they belong.
+TEST(ExportaExcel, LivroSemanalPequeno)
 {
     for (std::size_t linhas : {1u, 2u, 3u}) {
         livro_teste::LivroTeste t;
-        t.ctx.LinhaComando = linhas == 3 ? "" : "3";
-        t.ctx.ClienteActual = "C2";
-        t.ctx.RsEncSemanal = ConjuntoVariado(Campos({T::Texto, T::Moeda, T::Data}), linhas);
-        t.Exportar({"", "Enc. Pendentes"}, {"", "Pendentes"}, 4);
+        t.cliente.terceiro = "C2";
+        t.cliente.RsEncSemanal = ConjuntoVariado(Campos({T::Texto, T::Moeda, T::Data}), linhas);
+        t.Exportar({"Enc. Pendentes"}, {"Pendentes"}, 4);
         SCOPED_TRACE(linhas);
         t.Verificar();
     }
 }
 
-// The writer works on a clone: the context's cursor stays put, and its filter and order are
+// The writer works on a clone: the result set's cursor stays put, and its filter and order are
 // the rows written.
 TEST(ExportaExcel, EscreveAVistaDoConjuntoSemMoverOCursor)
 {
     livro_teste::LivroTeste t;
-    auto& rs = t.ctx.RsEncFornecedorBDC;
+    auto& rs = t.mapas.RsEncFornecedorBDC;
     rs = ConjuntoVariado(Campos({T::Texto, T::Inteiro, T::Moeda, T::Texto}), 12);
     rs.Filtrar("D_Texto", "");  // the rows whose D is null
     rs.Ordenar("C_Moeda");
     ASSERT_GT(rs.ContarRegistos(), 1);
     rs.MoverSeguinte();
     const std::vector<Valor> actual = rs.LinhaActual();
-    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"}, 3);
+    t.Exportar({"Encomendas Cliente_Fornecedor"}, {"Filtrado"}, 3);
     EXPECT_EQ(rs.LinhaActual(), actual);
     t.Verificar();
 }
@@ -249,8 +245,8 @@ TEST(ExportaExcel, SubstituiFicheiroExistente)
 {
     livro_teste::LivroTeste t;
     apoio::EscreverBytes(t.ficheiro, "um livro antigo");
-    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 3);
-    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Novo"}, 3);
+    t.mapas.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 3);
+    t.Exportar({"Encomendas Cliente_Fornecedor"}, {"Novo"}, 3);
     EXPECT_EQ(apoio::LerBytes(t.ficheiro).substr(0, 2), "PK");
     t.Verificar();
     EXPECT_EQ(apoio::Ficheiros(t.pasta.Caminho()), (std::vector<std::string>{"descricao.json", "livro.xlsx"}));
@@ -262,12 +258,12 @@ TEST(ExportaExcel, SubstituiFicheiroExistente)
 TEST(ExportaExcel, LivroParaCorreioSoFicaQuandoOCorreioFalha)
 {
     livro_teste::LivroTeste t;
-    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 3);
-    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"}, 3);
+    t.mapas.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 3);
+    t.Exportar({"Encomendas Cliente_Fornecedor"}, {"Filtrado"}, 3);
     std::filesystem::remove(t.ficheiro);
     auto exportar = [&] {
-        return ExportaExcelAnexo(t.ctx, {"", "Encomendas Cliente_Fornecedor"}, {"", "Filtrado"},
-                                 NomeLivro{t.ficheiro, "20261207230459_Enc_EMP.xlsx"}, TipoLivro::Compras);
+        return ExportaExcelAnexo(t.ctx, t.Descrever({"Encomendas Cliente_Fornecedor"}, {"Filtrado"}, 3),
+                                 "20261207230459_Enc_EMP.xlsx");
     };
     auto falhar = [](long numero) { return [numero] { throw Erro(numero, "Falha no envio", "550 recusado"); }; };
     {
@@ -320,8 +316,8 @@ TEST(ExportaExcel, TamanhosForaDosLimitesNaoEscondemNemFalham)
     livro_teste::LivroTeste t;
     ConjuntoResultados rs({{"Nota", T::Texto, 0}, {"Memo", T::Texto, 100000}});
     rs.AcrescentarLinhaBruta({std::string(40000, 'x'), std::string("curto")});
-    t.ctx.RsEncFornecedorBDC = rs;
-    t.Exportar({"", "Encomendas Cliente_Fornecedor"}, {"", "Notas"}, 3);
+    t.mapas.RsEncFornecedorBDC = rs;
+    t.Exportar({"Encomendas Cliente_Fornecedor"}, {"Notas"}, 3);
     const auto r = apoio::Executar({apoio::Python(), "-c",
                                     "import openpyxl, sys\n"
                                     "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
@@ -337,8 +333,8 @@ TEST(ExportaExcel, LibreOfficeMostraOsTotais)
 {
     if (!apoio::Existe("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice (libreoffice-calc-nogui) não instalado";
     livro_teste::LivroTeste t;
-    preencherTipo1(t.ctx);
-    auto& detalhe = t.ctx.RsVendasDiaDetalhe;
+    preencherTipo1(t.mapas);
+    auto& detalhe = t.mapas.RsVendasDiaDetalhe;
     for (detalhe.MoverPrimeiro(); !detalhe.FimDados(); detalhe.MoverSeguinte()) detalhe.Definir("L_Moeda", Moeda{});
     t.Exportar(FolhasTipo1, TitulosTipo1, 1);
     t.VerificarNoLibreOffice();
@@ -388,8 +384,8 @@ TEST(ExportaExcelFalhas, PastaInexistenteRegistaETermina)
 {
     livro_teste::LivroTeste t;
     t.ficheiro = t.pasta / "nao-existe/livro.xlsx";
-    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto}), 2);
-    const Falha f = exportarComFalha(t, {"", "Encomendas Cliente_Fornecedor"}, 3, true);
+    t.mapas.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto}), 2);
+    const Falha f = exportarComFalha(t, {"Encomendas Cliente_Fornecedor"}, 3, true);
     EXPECT_EQ(f.estado, 2);
     const auto inicio = f.log.find(SituacaoAnomala);
     ASSERT_NE(inicio, std::string::npos) << f.log;
@@ -404,8 +400,8 @@ TEST(ExportaExcelFalhas, NomeDeFolhaInvalidoMantemOLivroAnterior)
 {
     livro_teste::LivroTeste t;
     apoio::EscreverBytes(t.ficheiro, "o livro de ontem");
-    t.ctx.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 2);
-    const Falha f = exportarComFalha(t, {"", "Encomendas/Fornecedor"}, 3, true);
+    t.mapas.RsEncFornecedorBDC = ConjuntoVariado(Campos({T::Texto, T::Moeda}), 2);
+    const Falha f = exportarComFalha(t, {"Encomendas/Fornecedor"}, 3, true);
     EXPECT_EQ(f.estado, 2);
     EXPECT_NE(f.log.find(SituacaoAnomala), std::string::npos) << f.log;
     EXPECT_EQ(apoio::LerBytes(t.ficheiro), "o livro de ontem");
@@ -415,7 +411,7 @@ TEST(ExportaExcelFalhas, NomeDeFolhaInvalidoMantemOLivroAnterior)
 TEST(ExportaExcelFalhas, SemLogOMotivoVaiParaOStderr)
 {
     livro_teste::LivroTeste t;
-    const Falha f = exportarComFalha(t, {"", "Folha"}, 5, false);
+    const Falha f = exportarComFalha(t, {"Folha"}, 5, false);
     EXPECT_EQ(f.estado, 2);
     EXPECT_NE(f.erros.find("Situação Anómala\n\rErro: Tipo de livro desconhecido: 5  501"), std::string::npos)
         << f.erros;
@@ -424,19 +420,8 @@ TEST(ExportaExcelFalhas, SemLogOMotivoVaiParaOStderr)
 
     // A number below the first kind is refused as well.
     livro_teste::LivroTeste abaixo;
-    const Falha zero = exportarComFalha(abaixo, {"", "Folha"}, 0, false);
+    const Falha zero = exportarComFalha(abaixo, {"Folha"}, 0, false);
     EXPECT_EQ(zero.estado, 2);
     EXPECT_NE(zero.erros.find("Tipo de livro desconhecido: 0  501"), std::string::npos) << zero.erros;
     EXPECT_FALSE(apoio::Existe(abaixo.ficheiro));
-}
-
-TEST(ExportaExcelFalhas, FolhaSemConjuntoNoTipo)
-{
-    livro_teste::LivroTeste t;
-    t.ctx.RsVendedorPendente = ConjuntoVariado(Campos({T::Texto}), 1);
-    const Falha f = exportarComFalha(t, {"", "a", "b", "c", "d", "e", "f"}, 2, true);
-    EXPECT_EQ(f.estado, 2);
-    EXPECT_NE(f.log.find("n\xe3o tem folha 6  501"), std::string::npos) << f.log;
-    EXPECT_FALSE(apoio::Existe(t.ficheiro));
-    EXPECT_EQ(ficheirosTemporarios(t.pasta.Caminho()), std::vector<std::string>{});
 }

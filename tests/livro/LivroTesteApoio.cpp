@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "output/ExportaExcel.h"
+#include "reports/DescricoesLivros.h"
 
 using namespace quorvelanti;
 
@@ -72,23 +73,24 @@ std::string json(const ConjuntoResultados& rs)
     return r + "]}";
 }
 
-const ConjuntoResultados& conjuntoDe(const ContextoExecucao& ctx, int tipo, std::size_t i)
+std::string json(TipoTotal t)
 {
-    // The reader's own copy of which result set fills which sheet.
-    static const std::vector<const ConjuntoResultados ContextoExecucao::*> tipo1{
-        &ContextoExecucao::RsEncPendentesResumo, &ContextoExecucao::RsEncPendentesDetalhe,
-        &ContextoExecucao::RsEncDiaResumo,       &ContextoExecucao::RsEncDiaDetalhe,
-        &ContextoExecucao::RsVendasDiaResumo,    &ContextoExecucao::RsVendasDiaDetalhe};
-    static const std::vector<const ConjuntoResultados ContextoExecucao::*> tipo2{
-        &ContextoExecucao::RsVendedorPendente, &ContextoExecucao::RsVendedorVenda,
-        &ContextoExecucao::RsVendedorEncPendentes, &ContextoExecucao::RsVendedorAcumulado,
-        &ContextoExecucao::RsVendedorCliente};
-    switch (tipo) {
-    case 1: return ctx.*tipo1.at(i - 1);
-    case 2: return ctx.*tipo2.at(i - 1);
-    case 3: return ctx.RsEncFornecedorBDC;
-    default: return ctx.RsEncSemanal;
+    switch (t) {
+    case TipoTotal::SUMC: return "\"SUMC\"";
+    case TipoTotal::PER1: return "\"PER1\"";
+    case TipoTotal::PER2: return "\"PER2\"";
+    case TipoTotal::PER3: return "\"PER3\"";
     }
+    return "?";
+}
+
+std::string json(const FolhaDescrita& folha)
+{
+    std::string totais;
+    for (const EntradaTotal& t : folha.totais)
+        totais += (totais.empty() ? "[" : ",[") + std::to_string(t.coluna) + "," + json(t.tipo) + "]";
+    return "{\"nome\":" + json(folha.nome) + ",\"titulo\":" + json(folha.titulo) +
+           ",\"dados\":" + json(folha.dados) + ",\"totais\":[" + totais + "]}";
 }
 
 }  // namespace
@@ -140,23 +142,38 @@ LivroTeste::LivroTeste()
     ctx.PastaLog = pasta.Caminho() + "/";
 }
 
+DescricaoLivro LivroTeste::Descrever(const std::vector<std::string>& folhas, const std::vector<std::string>& titulos,
+                                     int tipo) const
+{
+    DescricaoLivro livro;
+    switch (tipo) {
+    case 1: livro = DescreverAdministracao(mapas, ""); break;
+    case 2: livro = DescreverVendedor(copias, ""); break;
+    case 3: livro = DescreverCompras(mapas, ""); break;
+    case 4: livro = DescreverClienteSemanal(cliente); break;
+    default: livro.tipo = static_cast<TipoLivro>(tipo);
+    }
+    livro.folhas.resize(folhas.size());
+    for (std::size_t i = 0; i < folhas.size(); ++i) {
+        livro.folhas[i].nome = folhas[i];
+        livro.folhas[i].titulo = titulos.at(i);
+    }
+    livro.ficheiro = ficheiro;
+    return livro;
+}
+
 void LivroTeste::Exportar(const std::vector<std::string>& folhas, const std::vector<std::string>& titulos, int tipo)
 {
-    folhas_ = folhas;
-    titulos_ = titulos;
-    tipo_ = tipo;
-    ExportaExcel(ctx, folhas, titulos, ficheiro, static_cast<TipoLivro>(tipo));
+    livro_ = Descrever(folhas, titulos, tipo);
+    ExportaExcel(ctx, livro_);
 }
 
 std::string LivroTeste::Descricao() const
 {
-    std::string r = "{\"tipo\":" + std::to_string(tipo_) + ",\"cliente\":[" + json(ctx.ClienteActual) + "," +
-                    json(ctx.NomeClienteActual) + "," + json(ctx.NomeVendedorActual) + "],\"folhas\":[";
-    for (std::size_t i = 1; i < folhas_.size(); ++i) {
-        const ConjuntoResultados rs = conjuntoDe(ctx, tipo_, i).ClonarComFiltro();
-        r += (i > 1 ? "," : "") + std::string("{\"nome\":") + json(folhas_[i]) + ",\"titulo\":" + json(titulos_[i]) +
-             ",\"dados\":" + json(rs) + "}";
-    }
+    std::string r = "{\"tipo\":" + std::to_string(static_cast<int>(livro_.tipo)) + ",\"cliente\":[" +
+                    json(cliente.terceiro) + "," + json(cliente.nome) + "," + json(cliente.nomesVendedores) +
+                    "],\"folhas\":[";
+    for (std::size_t i = 0; i < livro_.folhas.size(); ++i) r += (i ? "," : "") + json(livro_.folhas[i]);
     return r + "]}";
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 // Support for the workbook tests: a run context without a window, result sets filled with
-// varied values, and a record of each call (kind, sheets, titles, the rows of every result
-// set) written as JSON for the independent reader in verifica_livro.py.
+// varied values, and a record of each workbook written (kind, client rows, and per sheet its
+// name, title, rows and totals) as JSON for the independent reader in verifica_livro.py.
 //
 //   LivroTeste t;
-//   t.ctx.RsVendasDiaResumo = ConjuntoVariado(camposVendas, 10);
-//   t.Exportar({"", "Enc.Pend.Resumo", ...}, {"", "Título", ...}, 1);
+//   t.mapas.RsVendasDiaResumo = ConjuntoVariado(camposVendas, 10);
+//   t.Exportar({"Enc.Pend.Resumo", ...}, {"Título", ...}, 1);
 //   t.Verificar("tipo1");      // runs the reader on the workbook and its description
 #include <string>
 #include <vector>
@@ -13,6 +13,8 @@
 #include "Apoio.h"
 #include "FrenteTeste.h"
 #include "data/ConjuntoResultados.h"
+#include "output/DescricaoLivro.h"
+#include "reports/ConjuntosLivros.h"
 #include "run/ContextoExecucao.h"
 
 namespace livro_teste {
@@ -29,7 +31,12 @@ class LivroTeste {
 public:
     LivroTeste();
 
-    // Runs ExportaExcel into pasta/livro.xlsx and records the call for Verificar.
+    // The kind's workbook (its sheets' rows and totals as the reports describe them) under the
+    // given sheet names and titles, into pasta/livro.xlsx; a kind without a description gets
+    // one empty sheet per name.
+    quorvelanti::DescricaoLivro Descrever(const std::vector<std::string>& folhas,
+                                          const std::vector<std::string>& titulos, int tipo) const;
+    // Runs ExportaExcel on that workbook and records it for Verificar.
     void Exportar(const std::vector<std::string>& folhas, const std::vector<std::string>& titulos, int tipo);
     // Runs verifica_livro.py on the workbook; the test fails with its output when it fails.
     void Verificar(const std::string& caso = "geral") const;
@@ -42,10 +49,12 @@ public:
     std::string ficheiro;
     apoio::FrenteTeste frente;
     quorvelanti::ContextoExecucao ctx;
+    quorvelanti::MapasDia mapas;
+    quorvelanti::CopiasVendedor copias;
+    quorvelanti::EncomendasCliente cliente;
 
 private:
-    std::vector<std::string> folhas_, titulos_;
-    int tipo_ = 0;
+    quorvelanti::DescricaoLivro livro_;
 };
 
 }  // namespace livro_teste

@@ -16,7 +16,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from verifica_livro import TOTAIS, resultados_totais  # noqa: E402
+from verifica_livro import resultados_totais  # noqa: E402
 
 RECALCULAR = """<?xml version="1.0" encoding="UTF-8"?>
 <oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema"
@@ -54,8 +54,8 @@ def verificar(livro, descricao, saida, modo):
     base = os.path.splitext(os.path.basename(livro))[0]
     tipo = descricao["tipo"]
     D = 7 if tipo == 4 else 4
-    for i, folha in enumerate(descricao["folhas"], 1):
-        linhas, totais = folha["dados"]["linhas"], TOTAIS.get((tipo, i), [])
+    for folha in descricao["folhas"]:
+        linhas, totais = folha["dados"]["linhas"], folha["totais"]
         if not linhas or not totais:
             continue
         with open(os.path.join(saida, f"{base}-{folha['nome']}.csv"), encoding="utf-8") as f:

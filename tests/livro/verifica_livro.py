@@ -3,8 +3,8 @@
 
     verifica_livro.py CASO LIVRO.xlsx DESCRICAO.json
 
-DESCRICAO holds the kind, the client texts and, per sheet, its name, title and the fields and
-rows of its result set. Every sheet is checked against the layout rules; CASO adds the literal
+DESCRICAO holds the kind, the client texts and, per sheet, its name, title, the fields and
+rows of its result set and its totals. Every sheet is checked against the layout rules; CASO adds the literal
 cells of a known example. Prints every difference found and exits 1 if there is any.
 """
 import datetime
@@ -19,20 +19,6 @@ VERMELHO, BRANCO, AZUL, FAIXA = "FF0000", "FFFFFF", "0066CC", "7ACDF6"
 FMT_NUM, FMT_DATA = "###,###,##0.00", "dd-mm-yyyy"
 NUMERICOS, INTEIROS_15, DATAS = {3, 5, 6, 131}, {3, 5, 6}, {7, 135}
 S = "SUMC"
-TOTAIS = {
-    (1, 1): [(3, S), (4, S)],
-    (1, 2): [(7, S)],
-    (1, 3): [(3, S), (4, S), (5, S), (6, S)],
-    (1, 4): [(11, S)],
-    (1, 5): [(3, S), (4, S), (5, S), (6, S), (7, S), (8, "PER3"),
-             (10, S), (11, S), (12, S), (13, S), (14, S), (15, "PER3")],
-    (1, 6): [(10, S), (12, S), (13, "PER2")],
-    (2, 1): [(9, S)],
-    (2, 2): [(8, S)],
-    (2, 3): [(9, S)],
-    (2, 4): [],
-    (2, 5): [(3, S)],
-}
 RECUO = {"PER1": (2, 3), "PER2": (1, 2), "PER3": (3, 4)}
 
 falhas = []
@@ -281,7 +267,7 @@ def verifica_livro(caminho, descricao):
         verifica_impressao(ws, H, onde)
         verifica_larguras(ws, campos, onde)
         verifica_dados(ws, campos, linhas, D, B, semanal, onde)
-        verifica_totais(ws, wsv, folha, TOTAIS.get((tipo, i), []), D, linhas_escritas, onde)
+        verifica_totais(ws, wsv, folha, folha["totais"], D, linhas_escritas, onde)
     return wb, wbv
 
 

@@ -15,13 +15,13 @@ namespace quorvelanti {
 namespace {
 
 // The attachment is named 'nome'; its bytes are 'bytes' when given, else read from 'ficheiro'.
-void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string& ficheiro, const std::string& nome,
-            std::optional<std::string> bytes, const std::string& sMsg, const std::string& sCC, TipoMail iTipo)
+void enviar(ContextoExecucao& ctx, const MensagemLivro& mensagem, const std::string& ficheiro, const std::string& nome,
+            std::optional<std::string> bytes)
 {
-    // Without [email] Assunto every subject starts with the program's name.
-    std::string assunto = (ctx.Assunto.empty() ? std::string("Quorvelanti") : ctx.Assunto) + " (" +
+    // Without a subject (no [email] Assunto) every subject starts with the program's name.
+    std::string assunto = (mensagem.assunto.empty() ? std::string("Quorvelanti") : mensagem.assunto) + " (" +
                           ctx.relogio.Agora().Formatar("dd-mm-yyyy") + ")";
-    assunto += iTipo == TipoMail::Cliente ? " " : " - " + ctx.EmpresaActual;
+    assunto += mensagem.tipo == TipoMail::Cliente ? " " : " - " + ctx.EmpresaActual;
 
     ctx.eventos.ProcessarEventos();
 
@@ -31,41 +31,40 @@ void enviar(ContextoExecucao& ctx, const std::string& Destino, const std::string
     correio.Configurar(LerDefinicoesCorreio(ctx.FicheiroIni, &ctx.cacheIni));
     try {
         correio.Enviar({.origem = ctx.Origem,
-                        .destinos = Destino,
-                        .copia = sCC,
+                        .destinos = mensagem.para,
+                        .copia = mensagem.copia,
                         .assunto = assunto,
-                        .mensagem = sMsg,
+                        .mensagem = mensagem.corpo,
                         .anexo = ficheiro,
                         .comAnexo = true,
                         .nomeAnexo = nome,
                         .bytesAnexo = std::move(bytes)});
     } catch (const Erro&) {
         // The server may hold it already: recorded, a resume does not send it a second time.
-        if (correio.EntregaIncerta()) ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), {.incerta = true});
+        if (correio.EntregaIncerta())
+            ctx.RegistarEntrega(mensagem.para, mensagem.copia, correio.IdMensagem(), {.incerta = true});
         throw;
     }
     SituacaoEntrega situacao;
     for (const auto& recusa : correio.Recusados()) situacao.recusados.push_back(recusa.endereco);
-    ctx.RegistarEntrega(Destino, sCC, correio.IdMensagem(), situacao);
+    ctx.RegistarEntrega(mensagem.para, mensagem.copia, correio.IdMensagem(), situacao);
     // The others have their mail; each refused address fails the run at its end.
     for (const auto& recusa : correio.Recusados())
         ctx.RegistarFalha(Erro(erros::CorreioFalhou,
-                               "Destinatário recusado no correio para " + Destino + ": " + recusa.endereco,
+                               "Destinatário recusado no correio para " + mensagem.para + ": " + recusa.endereco,
                                recusa.resposta));
 }
 
 }  // namespace
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const NomeLivro& Livro, const std::string& sMsg,
-               const std::string& sCC, TipoMail iTipo)
+void EnvioMail(ContextoExecucao& ctx, const MensagemLivro& mensagem, const NomeLivro& Livro)
 {
-    enviar(ctx, Destino, Livro.caminho, Livro.anexo, std::nullopt, sMsg, sCC, iTipo);
+    enviar(ctx, mensagem, Livro.caminho, Livro.anexo, std::nullopt);
 }
 
-void EnvioMail(ContextoExecucao& ctx, const std::string& Destino, const LivroAnexo& Livro, const std::string& sMsg,
-               const std::string& sCC, TipoMail iTipo)
+void EnvioMail(ContextoExecucao& ctx, const MensagemLivro& mensagem, const LivroAnexo& Livro)
 {
-    enviar(ctx, Destino, Livro.Caminho(), Livro.NomeAnexo(), Livro.BytesEmMemoria(), sMsg, sCC, iTipo);
+    enviar(ctx, mensagem, Livro.Caminho(), Livro.NomeAnexo(), Livro.BytesEmMemoria());
 }
 
 }  // namespace quorvelanti

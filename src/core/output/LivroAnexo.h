@@ -7,7 +7,7 @@
 //
 //   auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Adm_EMP.xlsx");
 //   LivroAnexo livro = ExportaExcelAnexo(ctx, folhas, titulos, nome, tipo);
-//   EnvioMail(ctx, "adm@emp.pt", livro, mensagem, "", TipoMail::Empresa);   // takes its bytes
+//   EnvioMail(ctx, {.para = "adm@emp.pt", .corpo = mensagem}, livro);   // takes its bytes
 //   // on success: nothing more, the temporary file goes with livro
 //   // on failure: livro.Guardar();   // synced, renamed onto livro.Ficheiro()
 //

@@ -2,7 +2,7 @@
 // The workbook kinds; each value is the kind's number, the one the run's messages and the
 // workbook layout tables are keyed by.
 //
-//   ExportaExcel(ctx, folhas, titulos, ficheiro, TipoLivro::Administracao);
+//   DescricaoLivro livro{.ficheiro = ficheiro, .tipo = TipoLivro::Administracao};
 //   LivroTipo(TipoLivro::ClienteSemanal).Semanal();  // true
 
 namespace quorvelanti {

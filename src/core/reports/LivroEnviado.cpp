@@ -1,7 +1,9 @@
 #include "LivroEnviado.h"
 
 #include "data/Erro.h"
-#include "output/LivroAnexo.h"
+#include "output/EnvioMail.h"
+#include "output/ExportaExcel.h"
+#include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
 
@@ -10,6 +12,30 @@ std::string ParteNomeFicheiro(std::string parte)
     for (char& c : parte)
         if (c == '/' || c == '\\') c = '_';
     return parte;
+}
+
+LivroAnexo EscreverLivro(ContextoExecucao& ctx, LivroPronto& livro)
+{
+    ctx.RetomarLivro(livro.identidade);
+    livro.descricao.ficheiro = livro.nome.caminho;
+    return ExportaExcelAnexo(ctx, livro.descricao, livro.nome.anexo);
+}
+
+void EnviarLivroPronto(ContextoExecucao& ctx, const LivroPronto& livro, LivroAnexo& anexo)
+{
+    ctx.RetomarLivro(livro.identidade);
+    EnviarLivro(anexo, [&] { EnvioMail(ctx, livro.mensagem, anexo); });
+}
+
+void DespacharLivro(ContextoExecucao& ctx, LivroPronto livro)
+{
+    if (livro.mensagem.para.empty()) {
+        ctx.RetomarLivro(livro.identidade);
+        livro.descricao.ficheiro = livro.nome.caminho;
+        return ExportaExcel(ctx, livro.descricao);
+    }
+    LivroAnexo anexo = EscreverLivro(ctx, livro);
+    EnviarLivroPronto(ctx, livro, anexo);
 }
 
 void EnviarLivro(LivroAnexo& livro, const std::function<void()>& enviar)

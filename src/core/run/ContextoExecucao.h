@@ -1,10 +1,11 @@
 #pragma once
-// The run state shared by the company loop and every report: the parameter file, the company in
-// hand (EmpresaCorrida, owned by the company loop: made when its turn starts, gone when it ends),
-// the run log, mail subject and sender, and one result set per report. Fields keep the names the
-// reports read them by.
+// What the whole run shares, and nothing of one report: the parameter file and the run's settings
+// (log folder, mail subject and sender, continue-after-failure), the company in hand
+// (EmpresaCorrida, owned by the company loop: made when its turn starts, gone when it ends) and
+// the run log. The reports keep their result sets themselves and hand over finished workbooks
+// (LivroPronto).
 //
-// Besides the report fields it carries the run's services: the clock, the progress sink,
+// It carries the run's services: the clock, the progress sink,
 // the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
 // run's mail session (its transport, token and pace), which ends at the end of each run; and
 // what the delivery ledger, a resumed run and the failure notice need: the run's date, the
@@ -15,7 +16,6 @@
 #include "components/files/LeitorIni.h"
 #include "components/files/PacoteXlsx.h"
 #include "components/mail/SessaoSmtp.h"
-#include "data/ConjuntoResultados.h"
 #include "run/Conjunto.h"
 #include "run/EmpresaCorrida.h"
 #include "run/FalhasCorrida.h"
@@ -40,29 +40,11 @@ struct ContextoExecucao {
     EmpresaCorrida* Empresa = nullptr;  // the company in hand; none between companies
     std::string Assunto;
     std::string Origem;
-    ConjuntoResultados RsEncPendentesResumo;
-    ConjuntoResultados RsEncPendentesDetalhe;
-    ConjuntoResultados RsEncDiaResumo;
-    ConjuntoResultados RsEncDiaDetalhe;
-    ConjuntoResultados RsVendasDiaResumo;
-    ConjuntoResultados RsVendasDiaDetalhe;
-    ConjuntoResultados RsVendedorPendente;
-    ConjuntoResultados RsVendedorVenda;
-    ConjuntoResultados RsVendedorEncPendentes;
-    ConjuntoResultados RsEncPendentesLinhas;
-    ConjuntoResultados RsVendedorAcumulado;
-    ConjuntoResultados RsVendasMesCliente;
-    ConjuntoResultados RsVendedorCliente;
-    ConjuntoResultados RsEncFornecedorBDC;
-    ConjuntoResultados RsEncSemanal;
     std::string PastaLog;  // always ends in the path separator
     std::string EmpresaActual;
     bool Automatico = false;
     std::string LinhaComando;
     Conjunto ConjuntoCorrida = Conjunto::Diario;
-    std::string ClienteActual;
-    std::string NomeClienteActual;
-    std::string NomeVendedorActual;
 
     // The company in hand; raises Erro(erros::LigacaoFechada) between companies.
     EmpresaCorrida& EmpresaEmCurso() const;

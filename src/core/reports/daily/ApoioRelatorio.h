@@ -4,7 +4,7 @@
 //
 //   std::string data = TextoDataHora(ctx.relogio.Agora());   // "07-12-2026 23:04:59"
 //   DataHora dia = ReescreverData(data);                     // data is now "2026-12-07"
-//   AbrirRelatorio(ctx, sql, ctx.RsEncDiaDetalhe);
+//   AbrirRelatorio(ctx, sql, mapas.RsEncDiaDetalhe);
 #include <string>
 
 #include "data/DataHora.h"

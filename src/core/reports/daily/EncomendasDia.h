@@ -2,7 +2,7 @@
 // The client orders of the run date: per salesperson for the day and the month (an in-memory
 // table, sorted by "Nome Vendedor"), and one row per order line of the day.
 //
-//   ctx.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, TextoDataHora(ctx.relogio.Agora()));
+//   mapas.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, TextoDataHora(ctx.relogio.Agora()));
 //
 // The date is any form DataHora::Ler knows; failures raise Erro.
 #include <string>

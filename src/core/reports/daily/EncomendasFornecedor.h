@@ -3,7 +3,7 @@
 // availability of its article (stock, then open supplier orders, in date order) and an
 // estimated date.
 //
-//   ctx.RsEncFornecedorBDC =
+//   mapas.RsEncFornecedorBDC =
 //       ExtrairEncomendasFornecedorBDC(ctx, ctx.relogio.Agora().MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"));
 #include <string>
 

@@ -3,7 +3,7 @@
 // whether answers are reused (the benchmark compares both) or share them with another report.
 //
 //   ConsultasArtigo semReutilizar(*empresa.Ligacao, false);
-//   ctx.RsEncFornecedorBDC = ExtrairEncomendasFornecedorBDC(ctx, data, semReutilizar);
+//   mapas.RsEncFornecedorBDC = ExtrairEncomendasFornecedorBDC(ctx, data, semReutilizar);
 #include <string>
 
 #include "data/ConjuntoResultados.h"

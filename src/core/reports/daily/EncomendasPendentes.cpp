@@ -64,9 +64,11 @@ std::string SqlEncPendentesLinhas(const ContextoExecucao& ctx)
     // clang-format on
 }
 
-void ExtrairEncomendasPendentesResumo(ContextoExecucao& ctx, ConjuntoResultados& rs)
+ConjuntoResultados ExtrairEncomendasPendentesResumo(ContextoExecucao& ctx)
 {
+    ConjuntoResultados rs;
     AbrirRelatorio(ctx, SqlEncPendentesResumo(ctx), rs);
+    return rs;
 }
 
 void ExtrairEncomendasPendentesDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs, ConjuntoResultados& rsLinhas)

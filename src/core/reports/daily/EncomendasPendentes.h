@@ -2,19 +2,20 @@
 // The company's pending client orders (every qualifying order line since 1 June 2020, whatever
 // the run date): per salesperson, per order document, and per order line.
 //
-//   ExtrairEncomendasPendentesResumo(ctx, ctx.RsEncPendentesResumo);
-//   ExtrairEncomendasPendentesDetalhe(ctx, ctx.RsEncPendentesDetalhe, ctx.RsEncPendentesLinhas);
+//   mapas.RsEncPendentesResumo = ExtrairEncomendasPendentesResumo(ctx);
+//   ExtrairEncomendasPendentesDetalhe(ctx, mapas.RsEncPendentesDetalhe, mapas.RsEncPendentesLinhas);
 //
-// Each result set is replaced by the opened query. Failures raise Erro; when the document
+// The detail's two result sets are replaced by the opened queries. Failures raise Erro; when the document
 // statement fails the line statement is not run and its result set keeps what it held.
 #include <string>
+
+#include "data/ConjuntoResultados.h"
 
 namespace quorvelanti {
 
 struct ContextoExecucao;
-class ConjuntoResultados;
 
-void ExtrairEncomendasPendentesResumo(ContextoExecucao& ctx, ConjuntoResultados& rs);
+ConjuntoResultados ExtrairEncomendasPendentesResumo(ContextoExecucao& ctx);
 void ExtrairEncomendasPendentesDetalhe(ContextoExecucao& ctx, ConjuntoResultados& rs, ConjuntoResultados& rsLinhas);
 
 // The statements, as sent to the database.

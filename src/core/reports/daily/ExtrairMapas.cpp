@@ -1,7 +1,5 @@
 #include "ExtrairMapas.h"
 
-#include <vector>
-
 #include "ApoioRelatorio.h"
 #include "EncomendasDia.h"
 #include "EncomendasFornecedor.h"
@@ -10,8 +8,7 @@
 #include "VendasDia.h"
 #include "VendasMesCliente.h"
 #include "data/Relogio.h"
-#include "output/EnvioMail.h"
-#include "output/ExportaExcel.h"
+#include "reports/DescricoesLivros.h"
 #include "reports/LerMailVendedor.h"
 #include "reports/LivroEnviado.h"
 #include "run/ContextoExecucao.h"
@@ -19,85 +16,36 @@
 namespace quorvelanti {
 
 namespace {
-// Every date text reads the clock when it is built, so a run that crosses midnight shows the
-// date of the moment each title, name and message was made.
+// Each workbook reads the clock when it is made, once for its titles and message, so a run that
+// crosses midnight shows on each the date of the moment it was made.
 std::string hoje(const ContextoExecucao& ctx) { return ctx.relogio.Agora().Formatar("dd-mm-yyyy"); }
 std::string agora(const ContextoExecucao& ctx) { return TextoDataHora(ctx.relogio.Agora()); }
 
-std::string mensagemDia(const ContextoExecucao& ctx)
+std::string mensagemDia(const ContextoExecucao& ctx, const std::string& dia)
 {
-    return "Informação relativa ao dia " + hoje(ctx) + " - " + ctx.EmpresaActual;
+    return "Informação relativa ao dia " + dia + " - " + ctx.EmpresaActual;
 }
 
-// Sheet names and titles; position 0 stays empty, as the workbook writer expects.
-struct Folhas {
-    std::vector<std::string> nomes{""};
-    std::vector<std::string> titulos{""};
-    void Acrescentar(std::string nome, std::string titulo)
-    {
-        nomes.push_back(std::move(nome));
-        titulos.push_back(std::move(titulo));
-    }
-};
-
-// Writes the workbook and mails it, or keeps it in PastaLog when it has no recipient.
-void escreverEEnviar(ContextoExecucao& ctx, const Folhas& folhas, const NomeLivro& nome, TipoLivro tipo,
-                     const std::string& destino, const std::string& mensagem)
+// The workbook mailed to 'para' with the day's message, or kept in PastaLog without a recipient.
+LivroPronto livroDoDia(const ContextoExecucao& ctx, IdentidadeLivro identidade, DescricaoLivro descricao,
+                       const std::string& resto, std::string para, std::string corpo)
 {
-    if (destino.empty()) return ExportaExcel(ctx, folhas.nomes, folhas.titulos, nome.caminho, tipo);
-    LivroAnexo livro = ExportaExcelAnexo(ctx, folhas.nomes, folhas.titulos, nome, tipo);
-    EnviarLivro(livro, [&] { EnvioMail(ctx, destino, livro, mensagem, "", TipoMail::Empresa); });
+    return {.identidade = std::move(identidade),
+            .nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, resto),
+            .descricao = std::move(descricao),
+            .mensagem = {.para = std::move(para), .assunto = ctx.Assunto, .corpo = std::move(corpo)}};
 }
 
-void extrairRelatorios(ContextoExecucao& ctx)
-{
-    ExtrairEncomendasPendentesResumo(ctx, ctx.RsEncPendentesResumo);
-    ExtrairEncomendasPendentesDetalhe(ctx, ctx.RsEncPendentesDetalhe, ctx.RsEncPendentesLinhas);
-    ctx.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, agora(ctx));
-    ctx.RsEncDiaDetalhe = ExtrairEncomendasDiaDetalhe(ctx, agora(ctx));
-    ctx.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, agora(ctx));
-    ctx.RsVendasDiaDetalhe = ExtrairVendasDiaDetalhe(ctx, agora(ctx));
-    ctx.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, agora(ctx));
-    if (!ctx.EmpresaEmCurso().EmpresaEspecial)
-        ctx.RsEncFornecedorBDC = ExtrairEncomendasFornecedorBDC(ctx, TextoDataHora(ctx.relogio.Agora().MenosUmAno()));
-}
-
-void livroAdministracao(ContextoExecucao& ctx)
+void livroAdministracao(ContextoExecucao& ctx, const EmpresaCorrida& empresa, const MapasDia& mapas)
 {
     if (!ctx.IniciarLivro(IdentidadeLivro::Administracao())) return;
-    Folhas folhas;
-    folhas.Acrescentar("Enc.Pend.Resumo", "Encomendas Pendentes Resumo a " + hoje(ctx));
-    folhas.Acrescentar("Enc.Pend.Detalhe", "Encomendas Pendentes Detalhe a " + hoje(ctx));
-    folhas.Acrescentar("Enc.Dia Resumo", "Encomendas Dia Resumo de " + hoje(ctx));
-    folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
-    folhas.Acrescentar("Vendas Dia Resumo", "Vendas Dia Resumo de " + hoje(ctx));
-    folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
-    escreverEEnviar(
-        ctx, folhas,
-        NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
-        TipoLivro::Administracao, ctx.EmpresaEmCurso().Definicoes.DestinoAdm, mensagemDia(ctx));
+    const std::string dia = hoje(ctx);
+    DespacharLivro(ctx, livroDoDia(ctx, IdentidadeLivro::Administracao(), DescreverAdministracao(mapas, dia),
+                                   "_Adm_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx",
+                                   empresa.Definicoes.DestinoAdm, mensagemDia(ctx, dia)));
 }
 
-// The five per-salesperson copies; true when any of them has rows.
-bool copiasVendedor(ContextoExecucao& ctx, Folhas& folhas, const std::string& codigo)
-{
-    TrataVendedorPendente(ctx, ctx.RsVendedorPendente, codigo);
-    folhas.Acrescentar("Enc.Dia Detalhe", "Encomendas Dia Detalhe de " + hoje(ctx));
-    TrataVendedorVenda(ctx, ctx.RsVendedorVenda, codigo);
-    folhas.Acrescentar("Vendas Dia Detalhe", "Vendas Dia Detalhe de " + hoje(ctx));
-    TrataVendedorEncPendentes(ctx, ctx.RsVendedorEncPendentes, codigo);
-    folhas.Acrescentar("Enc.Pend.Detalhe", "Encomendas Pendentes Detalhe a  " + hoje(ctx));
-    TrataVendedorAcumulado(ctx, ctx.RsVendedorAcumulado, codigo);
-    folhas.Acrescentar("Vendas Acum.", "Vendas Acumuladas de  " + hoje(ctx));
-    TrataVendedorCliente(ctx, ctx.RsVendedorCliente, codigo);
-    folhas.Acrescentar("Vendas Acum. Mês", "Vendas Acumuladas do Mês corrente  ");
-    for (const auto* rs : {&ctx.RsVendedorPendente, &ctx.RsVendedorVenda, &ctx.RsVendedorEncPendentes,
-                           &ctx.RsVendedorAcumulado, &ctx.RsVendedorCliente})
-        if (rs->ContarRegistos() > 0) return true;
-    return false;
-}
-
-void livrosVendedores(ContextoExecucao& ctx)
+void livrosVendedores(ContextoExecucao& ctx, const MapasDia& mapas)
 {
     ConjuntoResultados vendedores;
     AbrirRelatorio(ctx, "Select * from Vendedor order by Codigo", vendedores);
@@ -105,38 +53,53 @@ void livrosVendedores(ContextoExecucao& ctx)
     for (vendedores.MoverPrimeiro(); !vendedores.FimDados(); vendedores.MoverSeguinte()) {
         const std::string codigo = vendedores.Texto("Codigo");
         if (!ctx.IniciarLivro(IdentidadeLivro::Vendedor(codigo))) continue;
-        Folhas folhas;
-        if (!copiasVendedor(ctx, folhas, codigo)) continue;
+        const CopiasVendedor copias = CopiarVendedor(mapas, codigo);
+        if (!copias.TemLinhas()) continue;
         std::string email;
         LerMailVendedor(ctx, email, codigo);
         if (email.empty()) continue;
-        const auto nome =
-            NomeLivro::Para(ctx.PastaLog, ctx.relogio,
-                            "_" + ParteNomeFicheiro(codigo) + "_Vnd_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx");
-        escreverEEnviar(ctx, folhas, nome, TipoLivro::Vendedor, email, mensagemDia(ctx));
+        const std::string dia = hoje(ctx);
+        DespacharLivro(
+            ctx, livroDoDia(ctx, IdentidadeLivro::Vendedor(codigo), DescreverVendedor(copias, dia),
+                            "_" + ParteNomeFicheiro(codigo) + "_Vnd_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx",
+                            email, mensagemDia(ctx, dia)));
     }
 }
 
-void livroEncomendas(ContextoExecucao& ctx)
+void livroEncomendas(ContextoExecucao& ctx, const EmpresaCorrida& empresa, const MapasDia& mapas)
 {
-    if (ctx.EmpresaEmCurso().EmpresaEspecial || ctx.RsEncFornecedorBDC.ContarRegistos() <= 0) return;
+    if (empresa.EmpresaEspecial || mapas.RsEncFornecedorBDC.ContarRegistos() <= 0) return;
     if (!ctx.IniciarLivro(IdentidadeLivro::Compras())) return;
-    Folhas folhas;
-    folhas.Acrescentar("Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em " + hoje(ctx));
-    escreverEEnviar(
-        ctx, folhas,
-        NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx"),
-        TipoLivro::Compras, ctx.EmpresaEmCurso().Definicoes.DestinoEnc,
-        "Informação relativa às Encomendas em " + hoje(ctx) + " - " + ctx.EmpresaActual);
+    const std::string dia = hoje(ctx);
+    DespacharLivro(ctx,
+                   livroDoDia(ctx, IdentidadeLivro::Compras(), DescreverCompras(mapas, dia),
+                              "_Enc_" + ParteNomeFicheiro(ctx.EmpresaActual) + ".xlsx", empresa.Definicoes.DestinoEnc,
+                              "Informação relativa às Encomendas em " + dia + " - " + ctx.EmpresaActual));
 }
 }  // namespace
 
+MapasDia ExtrairMapasDia(ContextoExecucao& ctx, const EmpresaCorrida& empresa)
+{
+    MapasDia mapas;
+    mapas.RsEncPendentesResumo = ExtrairEncomendasPendentesResumo(ctx);
+    ExtrairEncomendasPendentesDetalhe(ctx, mapas.RsEncPendentesDetalhe, mapas.RsEncPendentesLinhas);
+    mapas.RsEncDiaResumo = ExtrairEncomendasDiaResumo(ctx, agora(ctx));
+    mapas.RsEncDiaDetalhe = ExtrairEncomendasDiaDetalhe(ctx, agora(ctx));
+    mapas.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, agora(ctx));
+    mapas.RsVendasDiaDetalhe = ExtrairVendasDiaDetalhe(ctx, agora(ctx));
+    mapas.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, agora(ctx));
+    if (!empresa.EmpresaEspecial)
+        mapas.RsEncFornecedorBDC = ExtrairEncomendasFornecedorBDC(ctx, TextoDataHora(ctx.relogio.Agora().MenosUmAno()));
+    return mapas;
+}
+
 void ExtrairMapas(ContextoExecucao& ctx)
 {
-    extrairRelatorios(ctx);
-    livroAdministracao(ctx);
-    livrosVendedores(ctx);
-    livroEncomendas(ctx);
+    const EmpresaCorrida& empresa = ctx.EmpresaEmCurso();
+    const MapasDia mapas = ExtrairMapasDia(ctx, empresa);
+    livroAdministracao(ctx, empresa, mapas);
+    livrosVendedores(ctx, mapas);
+    livroEncomendas(ctx, empresa, mapas);
 }
 
 }  // namespace quorvelanti

@@ -3,7 +3,6 @@
 #include <initializer_list>
 
 #include "data/ConjuntoResultados.h"
-#include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
 
@@ -53,9 +52,9 @@ void copiarVendedor(const ConjuntoResultados& origem, ConjuntoResultados& rsf, c
 }
 }  // namespace
 
-void TrataVendedorPendente(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorPendente(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
-    copiarVendedor(ctx.RsEncDiaDetalhe, rsf, sVendedor,
+    copiarVendedor(mapas.RsEncDiaDetalhe, rsf, sVendedor,
                    {{"Id.Doc.", TipoCampo::Texto, 30, "Id.Doc."},
                     {"Data Entrega", TipoCampo::Data, 0, "Data Entrega"},
                     {"Cliente", TipoCampo::Texto, 15, "Cliente"},
@@ -67,9 +66,9 @@ void TrataVendedorPendente(const ContextoExecucao& ctx, ConjuntoResultados& rsf,
                     {"Valor Venda", TipoCampo::Moeda, 0, "Valor Venda"}});
 }
 
-void TrataVendedorVenda(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorVenda(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
-    copiarVendedor(ctx.RsVendasDiaDetalhe, rsf, sVendedor,
+    copiarVendedor(mapas.RsVendasDiaDetalhe, rsf, sVendedor,
                    {{"Id.Doc.", TipoCampo::Texto, 30, "Id.Doc."},
                     {"Cliente", TipoCampo::Texto, 15, "Cliente"},
                     {"Nome Cliente", TipoCampo::Texto, 80, "Nome Cliente"},
@@ -80,9 +79,9 @@ void TrataVendedorVenda(const ContextoExecucao& ctx, ConjuntoResultados& rsf, co
                     {"Valor Venda", TipoCampo::Moeda, 0, "Valor Venda"}});
 }
 
-void TrataVendedorEncPendentes(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorEncPendentes(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
-    copiarVendedor(ctx.RsEncPendentesLinhas, rsf, sVendedor,
+    copiarVendedor(mapas.RsEncPendentesLinhas, rsf, sVendedor,
                    {{"Id.Doc.", TipoCampo::Texto, 30, "Id. Doc."},
                     {"Data Doc", TipoCampo::TextoFixo, 10, "Data Doc."},
                     {"Cliente", TipoCampo::Texto, 15, "Cliente"},
@@ -94,9 +93,9 @@ void TrataVendedorEncPendentes(const ContextoExecucao& ctx, ConjuntoResultados& 
                     {"Valor Pendente", TipoCampo::Moeda, 0, "Valor Pendente"}});
 }
 
-void TrataVendedorAcumulado(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorAcumulado(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
-    copiarVendedor(ctx.RsVendasDiaResumo, rsf, sVendedor,
+    copiarVendedor(mapas.RsVendasDiaResumo, rsf, sVendedor,
                    {{"No.Vnd(Dia)", TipoCampo::Moeda, 0, "No.Vnd(Dia)"},
                     {"Valor Venda(Dia)", TipoCampo::Moeda, 0, "Valor Venda(Dia)"},
                     {"Venda Descr(Dia)", TipoCampo::Moeda, 0, "Venda Descr(Dia)"},
@@ -105,12 +104,31 @@ void TrataVendedorAcumulado(const ContextoExecucao& ctx, ConjuntoResultados& rsf
                     {"Venda Descr(Mês)", TipoCampo::Moeda, 0, "Venda Descr(Mês)"}});
 }
 
-void TrataVendedorCliente(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor)
+void TrataVendedorCliente(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor)
 {
-    copiarVendedor(ctx.RsVendasMesCliente, rsf, sVendedor,
+    copiarVendedor(mapas.RsVendasMesCliente, rsf, sVendedor,
                    {{"Cliente", TipoCampo::Texto, 15, "Cliente"},
                     {"Nome Cliente", TipoCampo::Texto, 80, "NomeCliente"},
                     {"Vendas", TipoCampo::Moeda, 0, "Valor Venda"}});
+}
+
+CopiasVendedor CopiarVendedor(const MapasDia& mapas, const std::string& sVendedor)
+{
+    CopiasVendedor copias;
+    TrataVendedorPendente(mapas, copias.RsVendedorPendente, sVendedor);
+    TrataVendedorVenda(mapas, copias.RsVendedorVenda, sVendedor);
+    TrataVendedorEncPendentes(mapas, copias.RsVendedorEncPendentes, sVendedor);
+    TrataVendedorAcumulado(mapas, copias.RsVendedorAcumulado, sVendedor);
+    TrataVendedorCliente(mapas, copias.RsVendedorCliente, sVendedor);
+    return copias;
+}
+
+bool CopiasVendedor::TemLinhas() const
+{
+    for (const auto* rs :
+         {&RsVendedorPendente, &RsVendedorVenda, &RsVendedorEncPendentes, &RsVendedorAcumulado, &RsVendedorCliente})
+        if (rs->ContarRegistos() > 0) return true;
+    return false;
 }
 
 }  // namespace quorvelanti

@@ -1,18 +1,19 @@
 #pragma once
 // Per-salesperson copies of the company-wide result sets.
 //
-//   TrataVendedorPendente(ctx, ctx.RsVendedorPendente, "V01");   // V01's rows of RsEncDiaDetalhe
+//   TrataVendedorPendente(mapas, copia, "V01");          // V01's rows of mapas.RsEncDiaDetalhe
+//   CopiasVendedor copias = CopiarVendedor(mapas, "V01");  // all five
 #include <string>
+
+#include "reports/ConjuntosLivros.h"
 
 namespace quorvelanti {
 
-struct ContextoExecucao;
-class ConjuntoResultados;
-
-void TrataVendedorPendente(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
-void TrataVendedorVenda(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
-void TrataVendedorEncPendentes(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
-void TrataVendedorAcumulado(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
-void TrataVendedorCliente(const ContextoExecucao& ctx, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorPendente(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorVenda(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorEncPendentes(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorAcumulado(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor);
+void TrataVendedorCliente(const MapasDia& mapas, ConjuntoResultados& rsf, const std::string& sVendedor);
+CopiasVendedor CopiarVendedor(const MapasDia& mapas, const std::string& sVendedor);
 
 }  // namespace quorvelanti

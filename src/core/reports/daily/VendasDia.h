@@ -3,7 +3,7 @@
 // month (an in-memory table of sixteen fields, sorted by "Nome Vendedor"), and one row per sales
 // line of the day. Documents with SINALCT 2 (returns) count negative.
 //
-//   ctx.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, TextoDataHora(ctx.relogio.Agora()));
+//   mapas.RsVendasDiaResumo = ExtrairVendasDiaResumo(ctx, TextoDataHora(ctx.relogio.Agora()));
 //
 // The date is any form DataHora::Ler knows; failures raise Erro.
 #include <string>

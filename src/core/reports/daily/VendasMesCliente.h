@@ -2,7 +2,7 @@
 // The signed sales of the run date's month per salesperson and client (goods and descriptors
 // alike), as opened from the database; ordered by salesperson code, then client code.
 //
-//   ctx.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, TextoDataHora(ctx.relogio.Agora()));
+//   mapas.RsVendasMesCliente = ExtrairVendasMesCliente(ctx, TextoDataHora(ctx.relogio.Agora()));
 //
 // The date is any form DataHora::Ler knows; failures raise Erro.
 #include <string>

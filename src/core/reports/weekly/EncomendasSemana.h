@@ -6,7 +6,7 @@
 //   ClientesSemana(ctx, clientes);                 // Terceiro, Nome, Vendedor, NomeVendedor, EmailCliente
 //   ExtrairEncSemanal(ctx, linhas, "C01");         // IdDoc, DataDoc, Artigo, Nome, PrUnit, Quant, Valor, TxDesc
 //   ConsultasArtigo consultas(*empresa.Ligacao);
-//   PreencheEncSemanal(ctx.RsEncSemanal, linhas, consultas);
+//   PreencheEncSemanal(cliente.RsEncSemanal, linhas, consultas);
 //
 // For one order of two lines the table has five rows: the two lines, "Total Encomenda" with
 // their sum in "Valor Venda", an empty row, and "Total Geral". Total rows leave the other

@@ -7,9 +7,7 @@
 #include "EncomendasSemana.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
-#include "output/EnvioMail.h"
-#include "output/ExportaExcel.h"
-#include "output/LivroAnexo.h"
+#include "reports/DescricoesLivros.h"
 #include "reports/LerMailVendedor.h"
 #include "reports/LivroEnviado.h"
 #include "run/ContextoExecucao.h"
@@ -26,12 +24,6 @@ struct ClienteSemana {
     std::string email;
     std::vector<std::string> vendedores;  // codes, in list order
     std::string nomesVendedores;          // the names that are not empty, joined by ", "
-};
-
-// A client whose workbook is ready to be written: its order lines read and laid out.
-struct LivroCliente {
-    ClienteSemana cliente;
-    ConjuntoResultados encomendas;  // what the workbook shows, as PreencheEncSemanal leaves it
 };
 
 // Clients are read from the database a batch at a time, then their workbooks written, then
@@ -68,10 +60,25 @@ std::string copiaVendedores(const ParesVendedores& pares, const ClienteSemana& c
     return copia;
 }
 
+// The client's workbook, with its message to the client and a copy to its salespeople.
+LivroPronto livroCliente(const ContextoExecucao& ctx, const ClienteSemana& cliente, ConjuntoResultados encomendas,
+                         const ParesVendedores& pares)
+{
+    const EncomendasCliente conteudo{cliente.terceiro, cliente.nome, cliente.nomesVendedores, std::move(encomendas)};
+    return {.identidade = IdentidadeLivro::Cliente(cliente.terceiro),
+            .nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio, "_Enc_" + ParteNomeFicheiro(cliente.terceiro) + ".xlsx"),
+            .descricao = DescreverClienteSemanal(conteudo),
+            .mensagem = {.para = cliente.email,
+                         .copia = copiaVendedores(pares, cliente),
+                         .assunto = "Encomendas Pendentes",
+                         .corpo = "Informação relativa às Encomendas Pendentes",
+                         .tipo = TipoMail::Cliente}};
+}
+
 // Reads clients from the cursor into 'lote' until it holds a batch or the list ends. A client
 // without an address, already delivered (a resume) or without pending lines has no workbook.
 void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtigo& consultas,
-             std::vector<LivroCliente>& lote)
+             const ParesVendedores& pares, std::vector<LivroPronto>& lote)
 {
     while (lote.size() < kClientesPorLote && !clientes.FimDados()) {
         ClienteSemana cliente = lerCliente(clientes);
@@ -83,21 +90,8 @@ void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtig
         if (linhas.ContarRegistos() <= 0) continue;
         ConjuntoResultados encomendas;
         PreencheEncSemanal(encomendas, linhas, consultas);
-        lote.push_back({std::move(cliente), std::move(encomendas)});
+        lote.push_back(livroCliente(ctx, cliente, std::move(encomendas), pares));
     }
-}
-
-// Makes the client's workbook the one in hand and puts the client in the run context: its rows,
-// and the names its workbook and message show.
-void tomarCliente(ContextoExecucao& ctx, const LivroCliente& livroCliente)
-{
-    const ClienteSemana& cliente = livroCliente.cliente;
-    ctx.RetomarLivro(IdentidadeLivro::Cliente(cliente.terceiro));
-    ctx.RsEncSemanal = livroCliente.encomendas;
-    ctx.ClienteActual = cliente.terceiro;
-    ctx.NomeClienteActual = cliente.nome;
-    ctx.NomeVendedorActual = cliente.nomesVendedores;
-    ctx.Assunto = "Encomendas Pendentes";
 }
 
 // A failure met in a batch, and the workbook it names.
@@ -109,36 +103,20 @@ struct FalhaLote {
 // Writes the batch's workbooks in list order until one fails: that failure comes before any of
 // the reading, which stopped at a later client, and takes its place. Told to stop, the run
 // mails nothing more and the written workbooks go: what is missing is left to the resume.
-std::vector<LivroAnexo> escreverLote(ContextoExecucao& ctx, const std::vector<LivroCliente>& lote, FalhaLote& falha)
+std::vector<LivroAnexo> escreverLote(ContextoExecucao& ctx, std::vector<LivroPronto>& lote, FalhaLote& falha)
 {
-    const std::vector<std::string> folhas{"", "Enc. Pendentes"};
-    const std::vector<std::string> titulos{"", "Encomendas Pendentes"};
     std::vector<LivroAnexo> livros;
     livros.reserve(lote.size());
     try {
-        for (const auto& livroCliente : lote) {
+        for (auto& livro : lote) {
             Interrupcao::Verificar();
-            tomarCliente(ctx, livroCliente);
-            const auto nome = NomeLivro::Para(ctx.PastaLog, ctx.relogio,
-                                              "_Enc_" + ParteNomeFicheiro(livroCliente.cliente.terceiro) + ".xlsx");
-            livros.push_back(ExportaExcelAnexo(ctx, folhas, titulos, nome, TipoLivro::ClienteSemanal));
+            livros.push_back(EscreverLivro(ctx, livro));
         }
     } catch (const Erro& erro) {
         if (TipoDe(erro) == TipoFalha::Interrupcao) throw;
         falha = {std::current_exception(), ctx.LivroActual};
     }
     return livros;
-}
-
-void enviarLivro(ContextoExecucao& ctx, const LivroCliente& livroCliente, LivroAnexo& livro,
-                 const ParesVendedores& pares)
-{
-    const ClienteSemana& cliente = livroCliente.cliente;
-    tomarCliente(ctx, livroCliente);
-    EnviarLivro(livro, [&] {
-        EnvioMail(ctx, cliente.email, livro, "Informação relativa às Encomendas Pendentes",
-                  copiaVendedores(pares, cliente), TipoMail::Cliente);
-    });
 }
 
 }  // namespace
@@ -157,10 +135,10 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
     // Read once for the company: every client's message looks its salespeople up in it.
     const ParesVendedores pares = ParesVendedor(ctx.EmpresaEmCurso().Definicoes.DestinoVnd);
     for (clientes.MoverPrimeiro(); !clientes.FimDados();) {
-        std::vector<LivroCliente> lote;
+        std::vector<LivroPronto> lote;
         FalhaLote falha;
         try {
-            lerLote(ctx, clientes, consultas, lote);
+            lerLote(ctx, clientes, consultas, pares, lote);
         } catch (...) {
             falha = {std::current_exception(), ctx.LivroActual};
         }
@@ -170,7 +148,7 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
         std::vector<LivroAnexo> livros = escreverLote(ctx, lote, falha);
         for (std::size_t i = 0; i < livros.size(); ++i) {
             Interrupcao::Verificar();
-            enviarLivro(ctx, lote[i], livros[i], pares);
+            EnviarLivroPronto(ctx, lote[i], livros[i]);
         }
         if (!falha.erro) continue;
         ctx.RetomarLivro(falha.livro);
