@@ -31,7 +31,7 @@ struct CopiasVendedor {
     ConjuntoResultados RsVendedorAcumulado;
     ConjuntoResultados RsVendedorCliente;
 
-    // True when any of the five has rows: a salesperson without any gets no workbook.
+    // True when any sheet of the salesperson's workbook has rows: one without any gets no workbook.
     bool TemLinhas() const;
 };
 

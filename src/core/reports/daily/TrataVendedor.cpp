@@ -1,8 +1,10 @@
 #include "TrataVendedor.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "data/ConjuntoResultados.h"
+#include "reports/DescricoesLivros.h"
 
 namespace quorvelanti {
 
@@ -125,10 +127,8 @@ CopiasVendedor CopiarVendedor(const MapasDia& mapas, const std::string& sVendedo
 
 bool CopiasVendedor::TemLinhas() const
 {
-    for (const auto* rs :
-         {&RsVendedorPendente, &RsVendedorVenda, &RsVendedorEncPendentes, &RsVendedorAcumulado, &RsVendedorCliente})
-        if (rs->ContarRegistos() > 0) return true;
-    return false;
+    return std::any_of(FolhasVendedor().begin(), FolhasVendedor().end(),
+                       [this](const auto& folha) { return (this->*folha.conjunto).ContarRegistos() > 0; });
 }
 
 }  // namespace quorvelanti
