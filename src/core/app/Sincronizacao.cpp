@@ -29,11 +29,19 @@ namespace quorvelanti {
 
 namespace {
 
+// A warning goes where the scheduler's output and the log are read.
+void avisar(const ContextoExecucao& ctx, const std::string& aviso)
+{
+    ctx.progresso.Aviso(aviso);
+    if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
+}
+
 std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string& empresa,
                                  const ConstrutorLigacao& construtor)
 {
     auto ligacao = std::make_unique<LigacaoBD>();
     if (!ctx.FicheiroRegistoSql.empty()) ligacao->DefinirRegistoSql(ctx.FicheiroRegistoSql);
+    ligacao->DefinirAviso([&ctx](const std::string& aviso) { avisar(ctx, aviso); });
     try {
         ligacao->AbrirLigacao(construtor.Definicoes());
     } catch (const Erro& erro) {
@@ -42,13 +50,6 @@ std::unique_ptr<LigacaoBD> ligar(const ContextoExecucao& ctx, const std::string&
                    erro.DescricaoCompleta());
     }
     return ligacao;
-}
-
-// A warning goes where the scheduler's output and the log are read.
-void avisar(ContextoExecucao& ctx, const std::string& aviso)
-{
-    ctx.progresso.Aviso(aviso);
-    if (ctx.Log->Aberto()) ctx.Log->Escrever(aviso);
 }
 
 // The parameter file holds passwords: say so when anyone may read it. Its group may: the

@@ -9,9 +9,15 @@
 //   ConsultasArtigo semReutilizar(*empresa.Ligacao, false);     // one query per call (benchmark)
 //
 // Article codes go into the statements with their apostrophes doubled, so "O'BRIEN" is looked up.
+//
+// A report that knows its lines before it asks sends their lookups ahead (LigacaoBD::Antecipar),
+// to be in flight together, and then asks as ever:
+//   consultas.Antecipar({{"A1", Moeda::DeUnidades(4)}, {"A2", Moeda::DeUnidades(1)}});
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "data/Moeda.h"
 
@@ -23,9 +29,21 @@ class LigacaoBD;
 //   "O'BRIEN" -> "O''BRIEN"
 std::string TextoSql(const std::string& texto);
 
+// One line of a report as the lookups see it.
+struct LinhaArtigo {
+    std::string artigo;
+    Moeda quantidade;
+};
+
 class ConsultasArtigo {
 public:
     explicit ConsultasArtigo(LigacaoBD& ligacao, bool reutilizar = true);
+
+    // Sends ahead the statements DataPrevista will run for these lines, in this order: the stock
+    // of every article not asked yet, then 'depois' (the caller's own), then, once the stocks
+    // are in, the note of every article whose stock will not cover one of its lines. Every line
+    // given must then go through DataPrevista. Nothing is sent ahead without reuse.
+    void Antecipar(const std::vector<LinhaArtigo>& linhas, const std::vector<std::string>& depois = {});
 
     // Existences minus client reservations over the three warehouses; std::nullopt when the
     // statement returns no row.
@@ -40,11 +58,13 @@ public:
 private:
     std::optional<Moeda> consultarStock(const std::string& artigo);
     std::string consultarNota(const std::string& artigo);
+    bool precisaDeNota(const LinhaArtigo& linha);
 
     LigacaoBD& ligacao_;
     bool reutilizar_;
     std::unordered_map<std::string, std::optional<Moeda>> stocks_;
     std::unordered_map<std::string, std::string> notas_;
+    std::unordered_set<std::string> stocksAntecipados_, notasAntecipadas_;
 };
 
 }  // namespace quorvelanti

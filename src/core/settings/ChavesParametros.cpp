@@ -26,7 +26,7 @@ const std::vector<ChavesDoLugar>& lugares()
         {Lugar::Empresa, "à secção de cada empresa",
          {"Servidor", "Empresa", "Username", "Password", "Motor", "DriverODBC", "TimeoutLigacao", "TimeoutConsulta",
           "Encriptacao", "DestinoAdm", "DestinoVnd", "DestinoEnc", "GrupoPortes", "EmpresaExt", "ServidorExt",
-          "UsernameExt", "PasswordExt"}},
+          "UsernameExt", "PasswordExt", "LigacoesConsulta", "AtrasoSimulado"}},
         {Lugar::Email, "a [email]", {"Assunto"}},
         {Lugar::Smtp, "a [SMTP]",
          {"emailEmissor", "Servidor", "Porta", "Seguranca", "CertificadoCA", "Utilizador", "Password", "Autenticacao",

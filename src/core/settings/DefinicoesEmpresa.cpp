@@ -21,6 +21,8 @@ void definirMotor(ConstrutorLigacao& construtor, const LeitorIni& ini, const std
     if (auto timeout = ini.LerValor(empresa, "TimeoutConsulta"); !timeout.empty())
         construtor.DefinirTimeoutConsulta(timeout);
     if (auto cifra = ini.LerValor(empresa, "Encriptacao"); !cifra.empty()) construtor.DefinirEncriptacao(cifra);
+    construtor.DefinirLigacoesConsulta(ini.LerValor(empresa, "LigacoesConsulta"));
+    construtor.DefinirAtrasoSimulado(ini.LerValor(empresa, "AtrasoSimulado"));
     construtor.DefinirPastaRelativa(std::filesystem::path(caminho).parent_path().string());
 }
 

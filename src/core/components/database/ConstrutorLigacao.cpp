@@ -58,6 +58,19 @@ void ConstrutorLigacao::DefinirTimeoutConsulta(const std::string& segundos)
     timeoutConsulta_ = TextoLigacaoOdbc::SegundosTimeout("TimeoutConsulta", segundos);
 }
 
+void ConstrutorLigacao::DefinirLigacoesConsulta(const std::string& ligacoes)
+{
+    ligacoesConsulta_ =
+        TextoLigacaoOdbc::Contagem("LigacoesConsulta", ligacoes, DefinicoesLigacao::LigacoesConsultaPredefinidas, 1,
+                                   DefinicoesLigacao::LigacoesConsultaMaximas);
+}
+
+void ConstrutorLigacao::DefinirAtrasoSimulado(const std::string& milissegundos)
+{
+    atrasoSimulado_ =
+        TextoLigacaoOdbc::Contagem("AtrasoSimulado", milissegundos, 0, 0, DefinicoesLigacao::AtrasoSimuladoMaximo);
+}
+
 void ConstrutorLigacao::DefinirEncriptacao(const std::string& encriptacao)
 {
     std::string e = texto::MinusculasAscii(texto::Aparar(encriptacao));
@@ -78,6 +91,8 @@ DefinicoesLigacao ConstrutorLigacao::Definicoes() const
     DefinicoesLigacao d;
     d.timeoutLigacao = timeout_;
     d.timeoutConsulta = timeoutConsulta_;
+    d.ligacoesConsulta = ligacoesConsulta_;
+    d.atrasoSimulado = atrasoSimulado_;
     if (motor_ == "SQLite") {
         if (baseDados_.empty())
             throw Erro(erros::ParametroInvalido, "Chave Empresa vazia", "o motor SQLite precisa do ficheiro");
@@ -129,6 +144,8 @@ std::string ConstrutorLigacao::TextoLigacao() const
         t.Definir("TimeoutLigacao", std::to_string(d.timeoutLigacao));
     }
     t.Definir("TimeoutConsulta", std::to_string(d.timeoutConsulta));
+    t.Definir("LigacoesConsulta", std::to_string(d.ligacoesConsulta));
+    if (d.atrasoSimulado > 0) t.Definir("AtrasoSimulado", std::to_string(d.atrasoSimulado));
     return t.Texto();
 }
 

@@ -5,7 +5,8 @@
 //   c.DefinirServidor("sql01\\ERP"); c.DefinirBaseDados("EMP01");
 //   c.DefinirUtilizador("rel"); c.DefinirPassword("a;b}c");
 //   c.Definicoes();    // {SqlServer, "Driver={FreeTDS};Server=sql01\ERP;...;UID=rel;PWD={a;b}}c};...", 30, 1800}
-//   c.TextoLigacao();  // Driver={FreeTDS};Server=sql01\ERP;...;TimeoutLigacao=30;TimeoutConsulta=1800
+//   c.TextoLigacao();  //
+//   Driver={FreeTDS};Server=sql01\ERP;...;TimeoutLigacao=30;TimeoutConsulta=1800;LigacoesConsulta=8
 //
 // Values are brace-quoted by the ODBC rules whenever they need it, so any password works.
 // With Motor "SQLite" the base de dados is a file; a relative path is taken from PastaRelativa.
@@ -31,6 +32,10 @@ public:
     void DefinirTimeout(const std::string& segundos);
     // "TimeoutConsulta": seconds a statement may take, default 1800, 0 for no limit.
     void DefinirTimeoutConsulta(const std::string& segundos);
+    // "LigacoesConsulta": connections with statements in flight, 1 to 64, 8 when blank.
+    void DefinirLigacoesConsulta(const std::string& ligacoes);
+    // "AtrasoSimulado": milliseconds before every statement (measuring a distant server), 0 when blank.
+    void DefinirAtrasoSimulado(const std::string& milissegundos);
     void DefinirEncriptacao(const std::string& encriptacao);
     void DefinirPastaRelativa(const std::string& pasta);
 
@@ -44,6 +49,8 @@ private:
     std::string motor_, driver_ = sistema::ControladorOdbcPredefinido(), encriptacao_ = "pedir", pastaRelativa_;
     int timeout_ = 30;
     int timeoutConsulta_ = 1800;
+    int ligacoesConsulta_ = DefinicoesLigacao::LigacoesConsultaPredefinidas;
+    int atrasoSimulado_ = 0;
 };
 
 }  // namespace quorvelanti

@@ -5,6 +5,8 @@
 //   DefinicoesLigacao d = construtor.Definicoes();
 //   d.motor == DefinicoesLigacao::Motor::SqlServer;   // d.textoOdbc: "Driver={FreeTDS};Server=...;..."
 //   ligacao.AbrirLigacao(d);
+// The keys of our own "LigacoesConsulta" and "AtrasoSimulado" are read with Contagem
+// (TextoLigacaoOdbc) into the last two fields.
 #include <string>
 
 namespace quorvelanti {
@@ -16,6 +18,16 @@ struct DefinicoesLigacao {
     std::string ficheiro;        // Sqlite: the database file
     int timeoutLigacao = 30;     // seconds to connect
     int timeoutConsulta = 1800;  // seconds a statement may take; 0 for no limit
+    // Connections a report may keep statements in flight on, the first one included; 1: one
+    // statement at a time.
+    int ligacoesConsulta = LigacoesConsultaPredefinidas;
+    // Milliseconds waited before every statement, as the round trip to a distant server would
+    // take: for measuring, 0 in use.
+    int atrasoSimulado = 0;
+
+    static constexpr int LigacoesConsultaPredefinidas = 8;
+    static constexpr int LigacoesConsultaMaximas = 64;
+    static constexpr int AtrasoSimuladoMaximo = 10000;
 };
 
 }  // namespace quorvelanti

@@ -2,17 +2,26 @@
 
 #include <fstream>
 
+#include "ConsultasAntecipadas.h"
 #include "Motor.h"
 #include "MotorOdbc.h"
 #include "MotorSqlite.h"
 #include "MotorTipos.h"
 #include "TextoLigacaoOdbc.h"
 #include "data/Erro.h"
+#include "data/Interrupcao.h"
 #include "data/Texto.h"
 
 namespace quorvelanti {
 
 namespace {
+std::unique_ptr<LigacaoBD::Motor> abrirMotor(const DefinicoesLigacao& d, MotorSqlite::Cache cache)
+{
+    if (d.motor == DefinicoesLigacao::Motor::Sqlite)
+        return std::make_unique<MotorSqlite>(d.ficheiro, d.timeoutConsulta, cache);
+    return std::make_unique<MotorOdbc>(TextoLigacaoOdbc::Ler(d.textoOdbc), d.timeoutLigacao, d.timeoutConsulta);
+}
+
 void registar(std::ofstream& f, const std::string& ficheiro, std::string sql)
 {
     for (char& c : sql)
@@ -37,6 +46,11 @@ void LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
     const std::string motor = texto::Aparar(t.Retirar("Motor").value_or(""));
     d.timeoutLigacao = TextoLigacaoOdbc::SegundosTimeout("TimeoutLigacao", t.Retirar("TimeoutLigacao").value_or(""));
     d.timeoutConsulta = TextoLigacaoOdbc::SegundosTimeout("TimeoutConsulta", t.Retirar("TimeoutConsulta").value_or(""));
+    d.ligacoesConsulta = TextoLigacaoOdbc::Contagem("LigacoesConsulta", t.Retirar("LigacoesConsulta").value_or(""),
+                                                    DefinicoesLigacao::LigacoesConsultaPredefinidas, 1,
+                                                    DefinicoesLigacao::LigacoesConsultaMaximas);
+    d.atrasoSimulado = TextoLigacaoOdbc::Contagem("AtrasoSimulado", t.Retirar("AtrasoSimulado").value_or(""), 0, 0,
+                                                  DefinicoesLigacao::AtrasoSimuladoMaximo);
     if (texto::IguaisSemCaixa(motor, "SQLite")) {
         d.motor = DefinicoesLigacao::Motor::Sqlite;
         d.ficheiro = t.Valor("Database").value_or("");
@@ -51,13 +65,11 @@ void LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
 
 void LigacaoBD::AbrirLigacao(const DefinicoesLigacao& definicoes)
 {
-    motor_.reset();
+    FecharLigacao();
     consultas_ = 0;
-    if (definicoes.motor == DefinicoesLigacao::Motor::Sqlite)
-        motor_ = std::make_unique<MotorSqlite>(definicoes.ficheiro, definicoes.timeoutConsulta);
-    else
-        motor_ = std::make_unique<MotorOdbc>(TextoLigacaoOdbc::Ler(definicoes.textoOdbc), definicoes.timeoutLigacao,
-                                             definicoes.timeoutConsulta);
+    enviadasAqui_ = 0;
+    motor_ = abrirMotor(definicoes, MotorSqlite::Cache::Grande);
+    definicoes_ = definicoes;
 }
 
 void LigacaoBD::AbrirConsulta(const std::string& sql, ConjuntoResultados& rs)
@@ -65,10 +77,44 @@ void LigacaoBD::AbrirConsulta(const std::string& sql, ConjuntoResultados& rs)
     if (!motor_) throw Erro(erros::LigacaoFechada, "Consulta numa ligação fechada", motor::Resumo(sql));
     if (ficheiroRegistoSql_) registar(*ficheiroRegistoSql_, registoSql_, sql);
     ++consultas_;
+    if (antecipadas_ && antecipadas_->Pendente(sql))
+        antecipadas_->Tomar(sql, rs, [this](const std::string& s, ConjuntoResultados& r) { executarAqui(s, r); });
+    else
+        executarAqui(sql, rs);
+}
+
+void LigacaoBD::executarAqui(const std::string& sql, ConjuntoResultados& rs)
+{
+    if (definicoes_.atrasoSimulado > 0) Interrupcao::Esperar(std::chrono::milliseconds(definicoes_.atrasoSimulado));
+    ++enviadasAqui_;
     motor_->Executar(sql, rs);
 }
 
-void LigacaoBD::FecharLigacao() { motor_.reset(); }
+void LigacaoBD::Antecipar(const std::vector<std::string>& sqls)
+{
+    if (!motor_ || sqls.empty() || definicoes_.ligacoesConsulta <= 1) return;
+    if (!antecipadas_) {
+        const DefinicoesLigacao d = definicoes_;
+        antecipadas_ = std::make_unique<ConsultasAntecipadas>(
+            [d] { return abrirMotor(d, MotorSqlite::Cache::Predefinida); }, d.ligacoesConsulta - 1,
+            std::chrono::milliseconds(d.atrasoSimulado), aviso_);
+    }
+    antecipadas_->Enviar(sqls);
+}
+
+std::optional<ConjuntoResultados> LigacaoBD::Antevisao(const std::string& sql)
+{
+    if (!antecipadas_ || !antecipadas_->Pendente(sql)) return std::nullopt;
+    return antecipadas_->Ver(sql, [this](const std::string& s, ConjuntoResultados& r) { executarAqui(s, r); });
+}
+
+void LigacaoBD::DefinirAviso(std::function<void(const std::string&)> aviso) { aviso_ = std::move(aviso); }
+
+void LigacaoBD::FecharLigacao()
+{
+    antecipadas_.reset();
+    motor_.reset();
+}
 
 bool LigacaoBD::Aberta() const { return motor_ != nullptr; }
 
@@ -81,5 +127,7 @@ void LigacaoBD::DefinirRegistoSql(const std::string& ficheiro)
 }
 
 long LigacaoBD::ConsultasExecutadas() const { return consultas_; }
+
+long LigacaoBD::ConsultasEnviadas() const { return enviadasAqui_ + (antecipadas_ ? antecipadas_->Enviadas() : 0); }
 
 }  // namespace quorvelanti

@@ -304,6 +304,34 @@ MotorOdbc::MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos, int tim
 
 MotorOdbc::~MotorOdbc() = default;
 
+// Makes the statement handle reachable by Cancelar while the statement runs; a motor already
+// cancelled runs nothing more.
+struct MotorOdbc::EmCurso {
+    EmCurso(MotorOdbc& motor, SQLHANDLE instrucao, const std::string& sql) : motor_(motor)
+    {
+        std::lock_guard<std::mutex> bloqueio(motor_.cancelamento_);
+        if (motor_.cancelado_) throw Erro(erros::ConsultaFalhou, "Consulta cancelada: " + motor::Resumo(sql));
+        motor_.instrucaoEmCurso_ = instrucao;
+    }
+    ~EmCurso()
+    {
+        std::lock_guard<std::mutex> bloqueio(motor_.cancelamento_);
+        motor_.instrucaoEmCurso_ = nullptr;
+    }
+    EmCurso(const EmCurso&) = delete;
+    EmCurso& operator=(const EmCurso&) = delete;
+
+private:
+    MotorOdbc& motor_;
+};
+
+void MotorOdbc::Cancelar()
+{
+    std::lock_guard<std::mutex> bloqueio(cancelamento_);
+    cancelado_ = true;
+    if (instrucaoEmCurso_) SQLCancel(instrucaoEmCurso_);
+}
+
 void MotorOdbc::Executar(const std::string& sql, ConjuntoResultados& rs)
 {
     try {
@@ -317,6 +345,7 @@ void MotorOdbc::Executar(const std::string& sql, ConjuntoResultados& rs)
 void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
 {
     Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
+    const EmCurso emCurso(*this, instrucao.h(), sql);
     // The driver waits on the server without a way to notice a signal: the watcher cancels.
     Interrupcao::AoSinal cancelar([h = instrucao.h()] { SQLCancel(h); });
     Interrupcao::Verificar();

@@ -16,6 +16,7 @@
 // "Encryption=require" is said to be so. Every other failure is Erro with the SQLSTATE and the
 // driver's message. Messages show only the masked string.
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "Motor.h"
@@ -29,12 +30,17 @@ public:
     MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos, int timeoutConsultaSegundos);
     ~MotorOdbc() override;
     void Executar(const std::string& sql, ConjuntoResultados& rs) override;
+    void Cancelar() override;
 
 private:
     void executar(const std::string& sql, ConjuntoResultados& rs);
-    struct Pegas;  // the environment and connection handles
+    struct Pegas;    // the environment and connection handles
+    struct EmCurso;  // the statement handle Cancelar reaches while it runs
     std::unique_ptr<Pegas> pegas_;
     int timeoutConsulta_;
+    std::mutex cancelamento_;           // guards the two below
+    void* instrucaoEmCurso_ = nullptr;  // the running statement's handle, none between statements
+    bool cancelado_ = false;
 };
 
 }  // namespace quorvelanti

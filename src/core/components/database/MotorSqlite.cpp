@@ -98,7 +98,7 @@ Valor valorNatural(sqlite3_stmt* s, int c)
 
 void MotorSqlite::Fechar::operator()(sqlite3* bd) const { sqlite3_close_v2(bd); }
 
-MotorSqlite::MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos)
+MotorSqlite::MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos, Cache cache)
     : caminho_(caminho), timeoutConsulta_(timeoutConsultaSegundos)
 {
     // Without SQLITE_OPEN_CREATE a missing file is an error, never a new empty company.
@@ -123,14 +123,21 @@ MotorSqlite::MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos
     // The report joins revisit the same pages: with the default 2 MB cache a large company is
     // read again and again from the file. A bigger cache, not mmap, so that a file truncated
     // under the run fails a statement instead of killing the process with SIGBUS.
-    sqlite3_exec(bd, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
+    if (cache == Cache::Grande) sqlite3_exec(bd, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
     const Colacao& colacao = Colacao::Portuguesa();
     sqlite3_create_collation(bd, ReescritaTsql::NomeColacao, SQLITE_UTF8, const_cast<Colacao*>(&colacao),
                              compararTextos);
 }
 
+void MotorSqlite::Cancelar()
+{
+    cancelado_ = true;
+    sqlite3_interrupt(bd_.get());
+}
+
 void MotorSqlite::Executar(const std::string& sql, ConjuntoResultados& rs)
 {
+    if (cancelado_) throw Erro(erros::ConsultaFalhou, "Consulta cancelada: " + motor::Resumo(sql));
     const std::string reescrita = ReescritaTsql::Reescrever(sql);
     sqlite3_stmt* bruta = nullptr;
     const char* resto = nullptr;

@@ -9,6 +9,7 @@
 // column takes its type from its values. A column always gives one C++ value type.
 // A statement still running after timeoutConsultaSegundos (0: no limit) is interrupted and
 // raises Erro (TempoConsultaEsgotado).
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -21,8 +22,12 @@ namespace quorvelanti {
 
 class MotorSqlite : public LigacaoBD::Motor {
 public:
-    MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos);
+    // A connection of its own for statements in flight beside the main one takes the engine's
+    // small default cache: its statements read few pages, and each cache is memory of the run.
+    enum class Cache { Grande, Predefinida };
+    MotorSqlite(const std::string& caminho, int timeoutConsultaSegundos, Cache cache = Cache::Grande);
     void Executar(const std::string& sql, ConjuntoResultados& rs) override;
+    void Cancelar() override;
 
 private:
     struct Fechar {
@@ -31,6 +36,7 @@ private:
     std::string caminho_;
     std::unique_ptr<sqlite3, Fechar> bd_;
     int timeoutConsulta_;
+    std::atomic<bool> cancelado_{false};
     // The deadline of the statement running now (none outside a statement); SQLite holds its
     // address, so the engine never moves.
     std::chrono::steady_clock::time_point prazo_ = std::chrono::steady_clock::time_point::max();

@@ -53,25 +53,21 @@ Moeda valorUnico(LigacaoBD& ligacao, const std::string& sql, const std::string& 
     return rs.ComoMoeda(campo);
 }
 
-Moeda existencia(LigacaoBD& ligacao, const std::string& artigo)
+std::string instrucaoExistencia(const std::string& artigo)
 {
     // clang-format off
-    return valorUnico(ligacao,
-                      "Select coalesce(sum(Existenc),0)-coalesce(sum(ArmEncCl),0) as Existencia from ArtArm where (Armazem='001' or Armazem='002' or Armazem='016') and Artigo='" +
-                          TextoSql(artigo) + "' ",
-                      "Existencia");
+    return "Select coalesce(sum(Existenc),0)-coalesce(sum(ArmEncCl),0) as Existencia from ArtArm where (Armazem='001' or Armazem='002' or Armazem='016') and Artigo='" +
+           TextoSql(artigo) + "' ";
     // clang-format on
 }
 
 // Quantity of the article's supplier-order lines dated on or after the start date.
-Moeda encomendadoFornecedor(LigacaoBD& ligacao, const std::string& artigo, const std::string& dataInicio)
+std::string instrucaoEncomendado(const std::string& artigo, const std::string& dataInicio)
 {
     // clang-format off
-    return valorUnico(ligacao,
-                      std::string("Select coalesce(sum(l.Quant),0) as Qtd ") + DeCabecalhosELinhas +
-                          " where   c.nvias<>-1 and c.areag=2 and c.Tpterc=1 and l.quant>0 and [convert]<>-1 and l.ARTIGO >'' and Artigo='" +
-                          TextoSql(artigo) + "' " + " and c.Data >= CONVERT(DATETIME, '" + dataInicio + "', 102)",
-                      "Qtd");
+    return std::string("Select coalesce(sum(l.Quant),0) as Qtd ") + DeCabecalhosELinhas +
+           " where   c.nvias<>-1 and c.areag=2 and c.Tpterc=1 and l.quant>0 and [convert]<>-1 and l.ARTIGO >'' and Artigo='" +
+           TextoSql(artigo) + "' " + " and c.Data >= CONVERT(DATETIME, '" + dataInicio + "', 102)";
     // clang-format on
 }
 
@@ -134,14 +130,24 @@ ConjuntoResultados ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, std::st
 
     ConjuntoResultados principal;
     ligacao.AbrirConsulta(instrucaoPrincipal(data), principal);
+    std::vector<LinhaArtigo> linhas;
     std::vector<std::string> artigos;  // distinct codes, in order of first appearance
     std::unordered_set<std::string> vistos;
-    rs.ReservarLinhas(static_cast<std::size_t>(principal.ContarRegistos()));
     for (principal.MoverPrimeiro(); !principal.FimDados(); principal.MoverSeguinte()) {
-        acrescentarLinha(rs, principal, consultas);
-        const std::string artigo = principal.Texto("Artigo");
-        if (vistos.insert(artigo).second) artigos.push_back(artigo);
+        linhas.push_back({principal.Texto("Artigo"), principal.ComoMoeda("Quant")});
+        if (vistos.insert(linhas.back().artigo).second) artigos.push_back(linhas.back().artigo);
     }
+    // Every statement below is known now: all go ahead, to be in flight together.
+    std::vector<std::string> totaisArtigos;
+    for (const auto& artigo : artigos) {
+        totaisArtigos.push_back(instrucaoExistencia(artigo));
+        totaisArtigos.push_back(instrucaoEncomendado(artigo, data));
+    }
+    consultas.Antecipar(linhas, totaisArtigos);
+
+    rs.ReservarLinhas(static_cast<std::size_t>(principal.ContarRegistos()));
+    for (principal.MoverPrimeiro(); !principal.FimDados(); principal.MoverSeguinte())
+        acrescentarLinha(rs, principal, consultas);
     if (rs.ContarRegistos() == 0) return rs;
 
     // Each article's stock, then its open supplier orders, go to its lines in date order. A line
@@ -149,9 +155,11 @@ ConjuntoResultados ExtrairEncomendasFornecedorBDC(ContextoExecucao& ctx, std::st
     // date gives every article its lines in that order, the same as filtering the table by each
     // code in turn, without rescanning it per article.
     std::unordered_map<std::string, AlocacaoArtigo> alocacoes;
-    for (const auto& artigo : artigos)
+    for (const auto& artigo : artigos) {
+        const Moeda existencia = valorUnico(ligacao, instrucaoExistencia(artigo), "Existencia");
         alocacoes.emplace(artigo,
-                          AlocacaoArtigo(existencia(ligacao, artigo), encomendadoFornecedor(ligacao, artigo, data)));
+                          AlocacaoArtigo(existencia, valorUnico(ligacao, instrucaoEncomendado(artigo, data), "Qtd")));
+    }
     rs.LimparFiltro();
     rs.Ordenar("Data");
     for (rs.MoverPrimeiro(); !rs.FimDados(); rs.MoverSeguinte()) {

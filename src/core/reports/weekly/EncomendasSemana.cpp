@@ -67,11 +67,10 @@ void ClientesSemana(ContextoExecucao& ctx, ConjuntoResultados& rsCli)
     ctx.EmpresaEmCurso().Ligacao->AbrirConsulta(sql, rsCli);
 }
 
-void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, const std::string& sCli)
+std::string InstrucaoEncSemanal(const ContextoExecucao& ctx, const std::string& sCli)
 {
     // clang-format off
-    const std::string sql =
-        std::string(" SELECT c.TPDOC+'/'+c.SERIE+'/'+") +
+    return std::string(" SELECT c.TPDOC+'/'+c.SERIE+'/'+") +
         " cast(c.NNumDoc as nvarchar(10))+'/'+cast(c.Ano as nvarchar(4))as 'IdDoc'," +
         " convert(nvarchar(10),c.DATA,105) as 'DataDoc'," +
         " l.ARTIGO ,a.Nome ," +
@@ -89,7 +88,19 @@ void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, c
         " and c.Serie <>'0' and c.Terceiro='" + TextoSql(sCli) + "' " +
         " order by c.Data ";
     // clang-format on
-    ctx.EmpresaEmCurso().Ligacao->AbrirConsulta(sql, rsEncSemana);
+}
+
+void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, const std::string& sCli)
+{
+    ctx.EmpresaEmCurso().Ligacao->AbrirConsulta(InstrucaoEncSemanal(ctx, sCli), rsEncSemana);
+}
+
+std::vector<LinhaArtigo> LinhasArtigo(ConjuntoResultados linhas)
+{
+    std::vector<LinhaArtigo> artigos;
+    for (linhas.MoverPrimeiro(); !linhas.FimDados(); linhas.MoverSeguinte())
+        artigos.push_back({linhas.Texto("Artigo"), linhas.ComoMoeda("Quant")});
+    return artigos;
 }
 
 std::string CalculaDataPrev(ConsultasArtigo& consultas, const ConjuntoResultados& linhas)

@@ -12,6 +12,7 @@
 // their sum in "Valor Venda", an empty row, and "Total Geral". Total rows leave the other
 // fields null. Client codes go into the statements with their apostrophes doubled.
 #include <string>
+#include <vector>
 
 #include "data/ConjuntoResultados.h"
 #include "reports/ConsultasArtigo.h"
@@ -22,6 +23,10 @@ struct ContextoExecucao;
 
 void ClientesSemana(ContextoExecucao& ctx, ConjuntoResultados& rsCli);
 void ExtrairEncSemanal(ContextoExecucao& ctx, ConjuntoResultados& rsEncSemana, const std::string& sCli);
+// The statement ExtrairEncSemanal runs for the client, to send it ahead.
+std::string InstrucaoEncSemanal(const ContextoExecucao& ctx, const std::string& sCli);
+// The article and quantity of each of a client's order lines, as CalculaDataPrev will look them up.
+std::vector<LinhaArtigo> LinhasArtigo(ConjuntoResultados linhas);
 // Replaces rsEncSemanal with a new table built from all rows of linhas.
 void PreencheEncSemanal(ConjuntoResultados& rsEncSemanal, ConjuntoResultados& linhas, ConsultasArtigo& consultas);
 // The "Data Prev." of the current order line: "Imediata", the supplier note, or "".

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "EncomendasSemana.h"
+#include "components/database/LigacaoBD.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "reports/DescricoesLivros.h"
@@ -75,22 +76,54 @@ LivroPronto livroCliente(const ContextoExecucao& ctx, const ClienteSemana& clien
                          .tipo = TipoMail::Cliente}};
 }
 
+// The next clients of the list that get statements, up to 'quantos': a client without an
+// address, or already delivered (a resume), has no workbook and no statement.
+std::vector<ClienteSemana> lerRonda(ContextoExecucao& ctx, ConjuntoResultados& clientes, std::size_t quantos)
+{
+    std::vector<ClienteSemana> ronda;
+    while (ronda.size() < quantos && !clientes.FimDados()) {
+        ClienteSemana cliente = lerCliente(clientes);
+        if (cliente.email.empty()) continue;
+        if (!ctx.IniciarLivro(IdentidadeLivro::Cliente(cliente.terceiro))) continue;
+        ronda.push_back(std::move(cliente));
+    }
+    return ronda;
+}
+
+// The round's statements sent ahead, to be in flight together: every client's lines, then,
+// once they are in, their articles' lookups.
+void anteciparRonda(ContextoExecucao& ctx, ConsultasArtigo& consultas, const std::vector<ClienteSemana>& ronda)
+{
+    LigacaoBD& ligacao = *ctx.EmpresaEmCurso().Ligacao;
+    std::vector<std::string> sqls;
+    for (const auto& cliente : ronda) sqls.push_back(InstrucaoEncSemanal(ctx, cliente.terceiro));
+    ligacao.Antecipar(sqls);
+    std::vector<LinhaArtigo> linhas;
+    for (const auto& sql : sqls)
+        if (auto previstas = ligacao.Antevisao(sql)) {
+            const std::vector<LinhaArtigo> doCliente = LinhasArtigo(*previstas);
+            linhas.insert(linhas.end(), doCliente.begin(), doCliente.end());
+        }
+    consultas.Antecipar(linhas);
+}
+
 // Reads clients from the cursor into 'lote' until it holds a batch or the list ends. A client
-// without an address, already delivered (a resume) or without pending lines has no workbook.
+// without pending lines has no workbook either.
 void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtigo& consultas,
              const ParesVendedores& pares, std::vector<LivroPronto>& lote)
 {
     while (lote.size() < kClientesPorLote && !clientes.FimDados()) {
-        ClienteSemana cliente = lerCliente(clientes);
-        // No address, no workbook: skipped without a trace.
-        if (cliente.email.empty()) continue;
-        if (!ctx.IniciarLivro(IdentidadeLivro::Cliente(cliente.terceiro))) continue;
-        ConjuntoResultados linhas;
-        ExtrairEncSemanal(ctx, linhas, cliente.terceiro);
-        if (linhas.ContarRegistos() <= 0) continue;
-        ConjuntoResultados encomendas;
-        PreencheEncSemanal(encomendas, linhas, consultas);
-        lote.push_back(livroCliente(ctx, cliente, std::move(encomendas), pares));
+        const std::vector<ClienteSemana> ronda = lerRonda(ctx, clientes, kClientesPorLote - lote.size());
+        anteciparRonda(ctx, consultas, ronda);
+        for (const ClienteSemana& cliente : ronda) {
+            ctx.RetomarLivro(IdentidadeLivro::Cliente(cliente.terceiro));
+            ConjuntoResultados linhas;
+            ExtrairEncSemanal(ctx, linhas, cliente.terceiro);
+            if (linhas.ContarRegistos() <= 0) continue;
+            ConjuntoResultados encomendas;
+            PreencheEncSemanal(encomendas, linhas, consultas);
+            lote.push_back(livroCliente(ctx, cliente, std::move(encomendas), pares));
+        }
     }
 }
 

@@ -1,0 +1,180 @@
+#include "ConsultasAntecipadas.h"
+
+#include "Motor.h"
+#include "data/Erro.h"
+#include "data/Interrupcao.h"
+
+namespace quorvelanti {
+
+namespace {
+
+// How often a wait for an answer looks for a signal.
+constexpr std::chrono::milliseconds VerSinal{100};
+
+// Opens the connections side by side, each on a thread of its own; the first failure's reason.
+std::vector<std::unique_ptr<LigacaoBD::Motor>> abrirTodos(const ConsultasAntecipadas::AbrirMotor& abrir, int ligacoes,
+                                                          std::string& motivo)
+{
+    std::vector<std::unique_ptr<LigacaoBD::Motor>> motores(static_cast<std::size_t>(ligacoes));
+    std::vector<std::string> motivos(motores.size());
+    std::vector<std::thread> fios;
+    for (std::size_t i = 0; i < motores.size(); ++i)
+        fios.emplace_back([&, i] {
+            try {
+                motores[i] = abrir();
+            } catch (const Erro& erro) {
+                motivos[i] = erro.DescricaoCompleta();
+            } catch (const std::exception& e) {
+                motivos[i] = e.what();
+            }
+        });
+    for (auto& fio : fios) fio.join();
+    std::vector<std::unique_ptr<LigacaoBD::Motor>> abertos;
+    for (std::size_t i = 0; i < motores.size(); ++i) {
+        if (motores[i])
+            abertos.push_back(std::move(motores[i]));
+        else if (motivo.empty())
+            motivo = motivos[i];
+    }
+    return abertos;
+}
+
+}  // namespace
+
+ConsultasAntecipadas::ConsultasAntecipadas(const AbrirMotor& abrir, int ligacoes, std::chrono::milliseconds atraso,
+                                           const Aviso& aviso)
+    : atraso_(atraso)
+{
+    std::string motivo;
+    std::vector<std::unique_ptr<LigacaoBD::Motor>> motores = abrirTodos(abrir, ligacoes, motivo);
+    if (static_cast<int>(motores.size()) < ligacoes && aviso)
+        aviso("Aviso: abertas " + std::to_string(motores.size()) + " de " + std::to_string(ligacoes) +
+              " ligações de consulta adicionais; as instruções seguem pelas abertas (" + motivo + ")");
+    ligacoes_.reserve(motores.size());
+    for (auto& motor : motores) ligacoes_.push_back({std::move(motor), {}});
+    for (auto& ligacao : ligacoes_) ligacao.fio = std::thread([this, &ligacao] { servir(*ligacao.motor); });
+}
+
+ConsultasAntecipadas::~ConsultasAntecipadas()
+{
+    {
+        std::lock_guard<std::mutex> bloqueio(guarda_);
+        parar_ = true;
+    }
+    haTrabalho_.notify_all();
+    for (auto& ligacao : ligacoes_) ligacao.motor->Cancelar();
+    for (auto& ligacao : ligacoes_) ligacao.fio.join();
+}
+
+int ConsultasAntecipadas::Ligacoes() const { return static_cast<int>(ligacoes_.size()); }
+
+void ConsultasAntecipadas::Enviar(const std::vector<std::string>& sqls)
+{
+    if (sqls.empty() || ligacoes_.empty()) return;
+    {
+        std::lock_guard<std::mutex> bloqueio(guarda_);
+        for (const auto& sql : sqls) {
+            entradas_.push_back({sql, Estado::PorEnviar, {}, nullptr});
+            pendentes_[sql].push_back(&entradas_.back());
+        }
+    }
+    haTrabalho_.notify_all();
+}
+
+bool ConsultasAntecipadas::Pendente(const std::string& sql) const
+{
+    std::lock_guard<std::mutex> bloqueio(guarda_);
+    const auto it = pendentes_.find(sql);
+    return it != pendentes_.end() && !it->second.empty();
+}
+
+long ConsultasAntecipadas::Enviadas() const
+{
+    std::lock_guard<std::mutex> bloqueio(guarda_);
+    return enviadas_;
+}
+
+// The next entry a connection may send; none once a statement failed or the company ends.
+ConsultasAntecipadas::Entrada* ConsultasAntecipadas::proximaPorEnviar()
+{
+    while (proxima_ < entradas_.size() && entradas_[proxima_].estado != Estado::PorEnviar) ++proxima_;
+    if (parar_ || falhou_ || proxima_ == entradas_.size()) return nullptr;
+    return &entradas_[proxima_++];
+}
+
+void ConsultasAntecipadas::servir(LigacaoBD::Motor& motor)
+{
+    std::unique_lock<std::mutex> bloqueio(guarda_);
+    for (;;) {
+        Entrada* entrada = nullptr;
+        haTrabalho_.wait(bloqueio, [&] { return parar_ || (entrada = proximaPorEnviar()) != nullptr; });
+        if (!entrada) return;
+        entrada->estado = Estado::Enviada;
+        const std::string sql = entrada->sql;
+        bloqueio.unlock();
+        ConjuntoResultados rs;
+        std::exception_ptr erro;
+        try {
+            // The round trip a distant server would take, cut short when the company ends.
+            std::unique_lock<std::mutex> espera(guarda_);
+            if (haTrabalho_.wait_for(espera, atraso_, [&] { return parar_; })) return;
+            ++enviadas_;
+            espera.unlock();
+            motor.Executar(sql, rs);
+        } catch (...) {
+            erro = std::current_exception();
+        }
+        bloqueio.lock();
+        entrada->rs = std::move(rs);
+        entrada->erro = erro;
+        entrada->estado = Estado::Respondida;
+        if (erro) falhou_ = true;
+        haResposta_.notify_all();
+    }
+}
+
+// The oldest pending entry of the text, answered: waited for while a connection has it, run by
+// the asker when no connection will send it.
+ConsultasAntecipadas::Entrada& ConsultasAntecipadas::respondida(const std::string& sql, const Executar& executarAqui,
+                                                                std::unique_lock<std::mutex>& bloqueio)
+{
+    Entrada& entrada = *pendentes_.at(sql).front();
+    while (entrada.estado != Estado::Respondida) {
+        if (entrada.estado == Estado::PorEnviar && (falhou_ || parar_)) {
+            entrada.estado = Estado::Enviada;
+            bloqueio.unlock();
+            try {
+                executarAqui(sql, entrada.rs);
+            } catch (...) {
+                entrada.erro = std::current_exception();
+            }
+            bloqueio.lock();
+            entrada.estado = Estado::Respondida;
+            break;
+        }
+        haResposta_.wait_for(bloqueio, VerSinal);
+        bloqueio.unlock();
+        Interrupcao::Verificar();
+        bloqueio.lock();
+    }
+    return entrada;
+}
+
+void ConsultasAntecipadas::Tomar(const std::string& sql, ConjuntoResultados& rs, const Executar& executarAqui)
+{
+    std::unique_lock<std::mutex> bloqueio(guarda_);
+    Entrada& entrada = respondida(sql, executarAqui, bloqueio);
+    pendentes_.at(sql).pop_front();
+    if (entrada.erro) std::rethrow_exception(entrada.erro);
+    rs = std::move(entrada.rs);
+}
+
+std::optional<ConjuntoResultados> ConsultasAntecipadas::Ver(const std::string& sql, const Executar& executarAqui)
+{
+    std::unique_lock<std::mutex> bloqueio(guarda_);
+    const Entrada& entrada = respondida(sql, executarAqui, bloqueio);
+    if (entrada.erro) return std::nullopt;
+    return entrada.rs.Clonar();
+}
+
+}  // namespace quorvelanti
