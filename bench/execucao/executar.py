@@ -115,17 +115,17 @@ def compilar(pasta):
             "verificar": pasta / "bench/execucao/bench_verificar_livros"}
 
 
-def escrever_parametros(pasta, conjunto, smtp=None):
-    """The parameter file of one set: one company, every recipient set, mail to a pickup folder
-    or, given its "SMTP" keys, to a server."""
-    vendedores = ",".join(f"V{i:02d},vendedor.v{i:02d}@exemplo.pt" for i in range(1, VENDEDORES + 1))
+def escrever_parametros(pasta, conjunto, smtp=None, empresa=(), vendedores=VENDEDORES):
+    """The parameter file of one set: one company (with the 'empresa' keys besides), every
+    recipient set, mail to a pickup folder or, given its "SMTP" keys, to a server."""
+    vendedores = ",".join(f"V{i:02d},vendedor.v{i:02d}@exemplo.pt" for i in range(1, vendedores + 1))
     nome = {"/S": "Quorvelanti.qel", "/3S": "MapaEncSemana.qel"}[conjunto]
     etiqueta = conjunto.strip("/")
     texto = "\r\n".join([
         "[EMPRESAS]", "Grande", "[FIM]", "",
         "[Grande]", "Motor=SQLite", "Empresa=../empresa.db",
         "DestinoAdm=administracao@exemplo.pt", f"DestinoVnd={vendedores}",
-        "DestinoEnc=compras@exemplo.pt", "GrupoPortes='PORTES'", "",
+        "DestinoEnc=compras@exemplo.pt", "GrupoPortes='PORTES'", *empresa, "",
         "[email]", "Assunto=Mapas", "",
         "[SMTP]", "emailEmissor=relatorios@exemplo.pt",
         *(smtp if smtp is not None else [f"PastaSaida={pasta / ('correio' + etiqueta)}"]), "",

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -54,8 +55,8 @@ std::string utf16le(const std::u16string& texto)
 }
 
 // COLMETADATA, one ROW and DONE (one row): an nvarchar and a varchar of collation
-// SQL_Latin1_General_CP1_CI_AS (Windows-1252), each with its name.
-std::string respostaLote()
+// SQL_Latin1_General_CP1_CI_AS (Windows-1252), each with its name; 'mais': another result follows.
+std::string resultado(bool mais)
 {
     const std::string colacao = bytes({0x09, 0x04, 0xD0, 0x00, 0x34});
     auto coluna = [&](unsigned char tipo, const std::u16string& nome) {
@@ -64,9 +65,39 @@ std::string respostaLote()
     };
     const std::string valor = utf16le(u"SERVIÇOS €");
     const std::string valorCp1252 = "Ac\xE7\xE3o";
-    return pacote(bytes({0x81}) + u16le(2) + coluna(0xE7, u"Designação") + coluna(0xA7, u"Grupo") +
-                  bytes({0xD1}) + u16le(valor.size()) + valor + u16le(valorCp1252.size()) + valorCp1252 +
-                  bytes({0xFD, 0x10, 0x00, 0xC1, 0x00, 1, 0, 0, 0, 0, 0, 0, 0}));
+    return bytes({0x81}) + u16le(2) + coluna(0xE7, u"Designação") + coluna(0xA7, u"Grupo") + bytes({0xD1}) +
+           u16le(valor.size()) + valor + u16le(valorCp1252.size()) + valorCp1252 +
+           bytes({0xFD, static_cast<unsigned char>(mais ? 0x11 : 0x10), 0x00, 0xC1, 0x00, 1, 0, 0, 0, 0, 0, 0, 0});
+}
+
+// ERROR 208, class 16, "Invalid object name 'FALHA'.", then DONE with its error bit.
+std::string erroDeInstrucao(bool mais)
+{
+    const std::u16string texto = u"Invalid object name 'FALHA'.";
+    std::string corpo = bytes({0xD0, 0x00, 0x00, 0x00, 0x01, 0x10}) + u16le(texto.size()) + utf16le(texto);
+    corpo += bytes({0x00, 0x00, 0x01, 0x00, 0x00, 0x00});  // no server or procedure name; line 1
+    return bytes({0xAA}) + u16le(corpo.size()) + corpo + bytes({0xFD, static_cast<unsigned char>(mais ? 0x03 : 0x02),
+                                                              0x00, 0xC1, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});
+}
+
+// One result per line of the batch's text: a line that names FALHA fails, every other answers.
+std::string respostaLote(const std::u16string& texto)
+{
+    std::string corpo;
+    for (std::size_t inicio = 0; inicio <= texto.size();) {
+        const std::size_t fim = std::min(texto.find(u'\n', inicio), texto.size());
+        const bool mais = fim < texto.size();
+        corpo += texto.substr(inicio, fim - inicio).find(u"FALHA") != std::u16string::npos ? erroDeInstrucao(mais)
+                                                                                          : resultado(mais);
+        inicio = fim + 1;
+    }
+    std::string pacotes;  // as many packets as the answer needs
+    for (std::size_t i = 0; i < corpo.size(); i += 4000) {
+        std::string um = pacote(corpo.substr(i, 4000));
+        if (i + 4000 < corpo.size()) um[1] = 0x00;  // not the last
+        pacotes += um;
+    }
+    return pacotes;
 }
 
 // ERROR 18456, state 1, class 14, "Login failed for user 'rel'." in UTF-16; then DONE with its
@@ -114,6 +145,12 @@ ServidorTds::~ServidorTds()
     close(escuta_);
 }
 
+std::vector<std::u16string> ServidorTds::Lotes() const
+{
+    std::lock_guard<std::mutex> guarda(mutex_);
+    return lotes_;
+}
+
 std::string ServidorTds::Pacote(unsigned char tipo) const
 {
     std::lock_guard<std::mutex> guarda(mutex_);
@@ -125,6 +162,7 @@ std::string ServidorTds::Pacote(unsigned char tipo) const
 void ServidorTds::servir()
 {
     std::map<int, std::string> clientes;  // socket -> bytes not yet a whole packet
+    std::map<int, std::string> lotes;     // socket -> the packets so far of a batch still coming
     while (!parar_) {
         std::vector<pollfd> espera{{escuta_, POLLIN, 0}};
         for (const auto& [cliente, resto] : clientes) espera.push_back({cliente, POLLIN, 0});
@@ -156,7 +194,16 @@ void ServidorTds::servir()
                 if (modo_ == Modo::Recusa && tipo == kLogin) escrever(cliente, respostaLoginRecusado());
                 // A server always acknowledges a cancel, even of a statement it is stuck on.
                 if (entra && tipo == kAtencao) escrever(cliente, pacote(done(0x20)));
-                if (modo_ == Modo::Resposta && tipo == kLote) escrever(cliente, respostaLote());
+                if (modo_ != Modo::Resposta || tipo != kLote) continue;
+                lotes[cliente] += um.substr(8);
+                if (!(um[1] & 0x01)) continue;  // more packets of this batch to come
+                const std::u16string texto = TextoLote(lotes[cliente]);
+                lotes.erase(cliente);
+                {
+                    std::lock_guard<std::mutex> guarda(mutex_);
+                    lotes_.push_back(texto);
+                }
+                escrever(cliente, respostaLote(texto));
             }
         }
     }

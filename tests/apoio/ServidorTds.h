@@ -4,8 +4,9 @@
 //   Prelogin  answers the pre-login with "encryption not supported", then nothing;
 //   Login     also accepts the login (LOGINACK) and acknowledges a cancel, but never answers a
 //             batch: a statement blocked on the server;
-//   Resposta  answers every batch with one row of two texts: "Designação" (nvarchar) holding
-//             "SERVIÇOS €" and "Grupo" (varchar, Windows-1252) holding "Acção";
+//   Resposta  answers every statement of a batch (one per line of its text) with one row of two
+//             texts: "Designação" (nvarchar) holding "SERVIÇOS €" and "Grupo" (varchar,
+//             Windows-1252) holding "Acção"; a statement that names FALHA gets error 208 instead;
 //   Recusa    refuses every login as a wrong password is refused (error 18456).
 // It serves any number of clients and keeps every byte they send.
 //
@@ -17,6 +18,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace apoio {
 
@@ -32,6 +34,8 @@ public:
     // The payload of the first packet of the given TDS type (0x12 pre-login, 0x10 login,
     // 0x01 batch) that any client sent; "" when none came.
     std::string Pacote(unsigned char tipo) const;
+    // The text of every whole batch any client sent, in the order they came (Resposta only).
+    std::vector<std::u16string> Lotes() const;
 
 private:
     void servir();
@@ -41,6 +45,7 @@ private:
     std::atomic<bool> parar_{false};
     mutable std::mutex mutex_;
     std::string pacotes_;  // every whole packet received, one after another
+    std::vector<std::u16string> lotes_;
     std::thread fio_;
 };
 

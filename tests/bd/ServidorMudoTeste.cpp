@@ -9,8 +9,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "Apoio.h"
@@ -135,6 +137,50 @@ TEST(ServidorMudo, InstrucaoChegaComoORegistoEARespostaComoEnviada)
     rs.MoverPrimeiro();
     EXPECT_EQ(rs.Texto("Designação"), "SERVIÇOS €");
     EXPECT_EQ(rs.Texto("Grupo"), "Acção");
+}
+
+// Statements sent ahead through FreeTDS go several to a batch on several connections: each
+// reaches the server once, and each answer, or the server's error for the one that fails among
+// them, comes where it is asked for, in the order of the trace.
+TEST(ServidorMudo, InstrucoesAntecipadasEmLotesChegamUmaVezCada)
+{
+    apoio::PastaTemporaria pasta;
+    ServidorTds servidor(ServidorTds::Modo::Resposta);
+    LigacaoBD ligacao;
+    ligacao.DefinirRegistoSql(pasta / "trace.sql");
+    ligacao.AbrirLigacao(TextoPara(Local(servidor.Porta()), "nao", "5") + ";LigacoesConsulta=4");
+    std::vector<std::string> sqls;
+    for (int i = 0; i < 60; ++i)
+        sqls.push_back("SELECT a.Nome FROM ARTIGOS as a WHERE a.Codigo='" + (i == 41 ? std::string("FALHA") : "Ç" + std::to_string(i)) + "'");
+    ligacao.Antecipar(sqls);
+    std::string trace;
+    for (const auto& sql : sqls) {
+        ConjuntoResultados rs;
+        trace += sql + "\n";
+        try {
+            ligacao.AbrirConsulta(sql, rs);
+            rs.MoverPrimeiro();
+            EXPECT_EQ(rs.Texto("Designação"), "SERVIÇOS €");
+            EXPECT_EQ(sql.find("FALHA"), std::string::npos);
+        } catch (const Erro& e) {
+            EXPECT_NE(sql.find("FALHA"), std::string::npos) << e.DescricaoCompleta();
+            EXPECT_NE(e.Detalhe().find("Invalid object name 'FALHA'."), std::string::npos) << e.Detalhe();
+        }
+    }
+    EXPECT_EQ(apoio::LerBytes(pasta / "trace.sql"), trace);
+
+    std::multiset<std::u16string> pedidas, recebidas;
+    for (const auto& sql : sqls) pedidas.insert(texto::ParaUtf16(sql));
+    const auto lotes = servidor.Lotes();
+    for (const auto& lote : lotes)
+        for (std::size_t inicio = 0; inicio <= lote.size();) {
+            const std::size_t fim = std::min(lote.find(u'\n', inicio), lote.size());
+            recebidas.insert(lote.substr(inicio, fim - inicio));
+            inicio = fim + 1;
+        }
+    EXPECT_EQ(recebidas, pedidas);
+    EXPECT_LT(lotes.size(), sqls.size() / 2);  // several to a round trip
+    EXPECT_EQ(ligacao.ConsultasEnviadas(), static_cast<long>(sqls.size()));
 }
 
 // The instance service on 127.0.0.1:1434: silent, or answering with the given TCP port.

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "EmpresaEncomendas.h"
+#include "data/Erro.h"
 #include "data/Texto.h"
 #include "reports/daily/EncomendasFornecedor.h"
 #include "reports/daily/EncomendasFornecedorConsultas.h"
@@ -192,4 +194,59 @@ TEST_F(EncomendasFornecedor, ConsultasPorArtigoReutilizadasComOMesmoQuadro)
     std::size_t porLinha = 0;
     for (std::size_t p = 0; (p = sem.find("as stock  from ARTARM", p)) != std::string::npos; ++p) ++porLinha;
     EXPECT_EQ(porLinha, 12u);  // one per line without reuse
+}
+
+// Forty articles' lookups in flight on several connections: the table and the trace are those of
+// one statement at a time, and nothing is sent that is not asked for. When one article's stock
+// cannot be read, the report fails with that statement's own error, as one at a time, its trace
+// up to it is the same, and no statement went twice.
+TEST_F(EncomendasFornecedor, ConsultasEmCursoComoUmaDeCadaVezMesmoQuandoUmaFalha)
+{
+    for (int i = 1; i <= 40; ++i) {
+        const std::string artigo = "A" + std::to_string(100 + i);
+        emp.Artigo(artigo, "Artigo " + artigo);
+        emp.Stock(artigo, "001", i % 3);
+        emp.EncomendaCliente(i, "2026-12-01", "C1", "V1", {{artigo, 2}});
+    }
+    emp.EncomendaFornecedor(90, "2026-11-01", {{"A101", 4}, {"A102", 4}}, "Janeiro");
+    struct Corrida {
+        std::string tabela, erro;
+        std::vector<std::string> instrucoes;
+        long enviadas = 0;
+    };
+    const auto correr = [&](int ligacoes) {
+        t = std::make_unique<ContextoTeste>(emp, Agora);
+        LigacaoBD& ligacao = *t->ctx.Empresa->Ligacao;
+        ligacao.AbrirLigacao("Motor=SQLite;Database={" + emp.Caminho() + "};LigacoesConsulta=" + std::to_string(ligacoes));
+        Corrida c;
+        try {
+            const auto rs = ExtrairEncomendasFornecedorBDC(t->ctx, Agora.MenosUmAno().Formatar("dd-mm-yyyy hh:mm:ss"));
+            for (const auto& linha : linhas(rs, {"Artigo", "Disponibilidade", "Prazo Estimado"}))
+                c.tabela += linha[0] + "|" + linha[1] + "|" + linha[2] + "\n";
+        } catch (const Erro& erro) {
+            c.erro = erro.DescricaoCompleta();
+        }
+        c.instrucoes = t->Instrucoes();
+        c.enviadas = ligacao.ConsultasEnviadas();
+        return c;
+    };
+
+    const Corrida uma = correr(1), oito = correr(8);
+    EXPECT_EQ(oito.erro, "");
+    EXPECT_EQ(oito.tabela, uma.tabela);
+    EXPECT_EQ(oito.instrucoes, uma.instrucoes);
+    EXPECT_EQ(oito.enviadas, static_cast<long>(oito.instrucoes.size()));
+    EXPECT_EQ(uma.instrucoes.size(), 1u + 40 * 3 + 27);  // the lines; stock, existence, ordered; 27 short of 2
+
+    emp.Executar("ALTER TABLE ARTARM RENAME TO ARTARM_T");
+    emp.Executar("CREATE VIEW ARTARM AS SELECT ARTIGO, ARMAZEM, CASE WHEN ARTIGO = 'A120' THEN json('{') ELSE "
+                 "EXISTENC END AS EXISTENC, ArmEncCl FROM ARTARM_T");
+    const Corrida falhaUma = correr(1), falhaOito = correr(8);
+    EXPECT_NE(falhaUma.erro, "");
+    EXPECT_EQ(falhaOito.erro, falhaUma.erro);
+    EXPECT_EQ(falhaOito.instrucoes, falhaUma.instrucoes);
+    EXPECT_NE(falhaOito.instrucoes.back().find("'A120'"), std::string::npos) << falhaOito.instrucoes.back();
+    const std::set<std::string> distintas(falhaOito.instrucoes.begin(), falhaOito.instrucoes.end());
+    EXPECT_EQ(distintas.size(), falhaOito.instrucoes.size());
+    EXPECT_LE(falhaOito.enviadas, static_cast<long>(uma.instrucoes.size()));
 }

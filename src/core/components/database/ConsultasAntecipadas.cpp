@@ -1,5 +1,7 @@
 #include "ConsultasAntecipadas.h"
 
+#include <algorithm>
+
 #include "Motor.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
@@ -10,6 +12,9 @@ namespace {
 
 // How often a wait for an answer looks for a signal.
 constexpr std::chrono::milliseconds VerSinal{100};
+// The most statements one round trip carries: enough to hide the round trip behind the server's
+// work, few enough that the first answers of a batch come soon.
+constexpr std::size_t PorLote = 16;
 
 // Opens the connections side by side, each on a thread of its own; the first failure's reason.
 std::vector<std::unique_ptr<LigacaoBD::Motor>> abrirTodos(const ConsultasAntecipadas::AbrirMotor& abrir, int ligacoes,
@@ -94,42 +99,70 @@ long ConsultasAntecipadas::Enviadas() const
     return enviadas_;
 }
 
-// The next entry a connection may send; none once a statement failed or the company ends.
-ConsultasAntecipadas::Entrada* ConsultasAntecipadas::proximaPorEnviar()
+// The next entries a connection sends together, marked as sent: the queue shared out among the
+// connections, at most PorLote each; none once a statement failed or the company ends.
+std::vector<ConsultasAntecipadas::Entrada*> ConsultasAntecipadas::proximoLote()
 {
-    while (proxima_ < entradas_.size() && entradas_[proxima_].estado != Estado::PorEnviar) ++proxima_;
-    if (parar_ || falhou_ || proxima_ == entradas_.size()) return nullptr;
-    return &entradas_[proxima_++];
+    std::vector<Entrada*> lote;
+    if (parar_ || falhou_) return lote;
+    std::size_t porEnviar = 0;
+    for (std::size_t i = proxima_; i < entradas_.size(); ++i) porEnviar += entradas_[i].estado == Estado::PorEnviar;
+    const std::size_t quantos = std::clamp<std::size_t>(porEnviar / ligacoes_.size(), 1, PorLote);
+    for (; proxima_ < entradas_.size() && lote.size() < quantos; ++proxima_) {
+        Entrada& entrada = entradas_[proxima_];
+        if (entrada.estado != Estado::PorEnviar) continue;
+        entrada.estado = Estado::Enviada;
+        lote.push_back(&entrada);
+    }
+    return lote;
 }
 
 void ConsultasAntecipadas::servir(LigacaoBD::Motor& motor)
 {
     std::unique_lock<std::mutex> bloqueio(guarda_);
     for (;;) {
-        Entrada* entrada = nullptr;
-        haTrabalho_.wait(bloqueio, [&] { return parar_ || (entrada = proximaPorEnviar()) != nullptr; });
-        if (!entrada) return;
-        entrada->estado = Estado::Enviada;
-        const std::string sql = entrada->sql;
+        std::vector<Entrada*> lote;
+        haTrabalho_.wait(bloqueio, [&] { return parar_ || !(lote = proximoLote()).empty(); });
+        if (lote.empty()) return;
+        std::vector<std::string> sqls;
+        for (const Entrada* entrada : lote) sqls.push_back(entrada->sql);
+        // The round trip a distant server would take, cut short when the company ends.
+        if (haTrabalho_.wait_for(bloqueio, atraso_, [&] { return parar_; })) return;
+        enviadas_ += static_cast<long>(sqls.size());
         bloqueio.unlock();
-        ConjuntoResultados rs;
-        std::exception_ptr erro;
+        std::vector<LigacaoBD::Motor::Resposta> respostas;
+        std::exception_ptr erroDoLote;
         try {
-            // The round trip a distant server would take, cut short when the company ends.
-            std::unique_lock<std::mutex> espera(guarda_);
-            if (haTrabalho_.wait_for(espera, atraso_, [&] { return parar_; })) return;
-            ++enviadas_;
-            espera.unlock();
-            motor.Executar(sql, rs);
+            respostas = motor.ExecutarLote(sqls);
         } catch (...) {
-            erro = std::current_exception();
+            erroDoLote = std::current_exception();
         }
         bloqueio.lock();
-        entrada->rs = std::move(rs);
-        entrada->erro = erro;
-        entrada->estado = Estado::Respondida;
-        if (erro) falhou_ = true;
+        responder(lote, respostas, erroDoLote);
         haResposta_.notify_all();
+    }
+}
+
+// Each statement of the batch gets its answer; one the server never reached goes back to be run
+// by whoever asks for it, since a failure stopped the sending.
+void ConsultasAntecipadas::responder(const std::vector<Entrada*>& lote,
+                                     std::vector<LigacaoBD::Motor::Resposta>& respostas, std::exception_ptr erroDoLote)
+{
+    for (std::size_t i = 0; i < lote.size(); ++i) {
+        Entrada& entrada = *lote[i];
+        if (erroDoLote) {
+            entrada.erro = erroDoLote;
+        } else if (i < respostas.size() && respostas[i].respondida) {
+            entrada.rs = std::move(respostas[i].rs);
+            entrada.erro = respostas[i].erro;
+        } else {
+            entrada.estado = Estado::PorEnviar;
+            --enviadas_;  // it never ran
+            falhou_ = true;
+            continue;
+        }
+        entrada.estado = Estado::Respondida;
+        if (entrada.erro) falhou_ = true;
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Statements sent ahead on connections of their own, so that their round trips to a distant
-// server overlap instead of waiting one after another. Each answer waits under its statement's
+// Statements sent ahead on connections of their own, several to a batch, so that their round
+// trips to a distant server overlap instead of waiting one after another. Each answer waits under its statement's
 // text until the code that asks for it one by one takes it (LigacaoBD::AbrirConsulta), so the
 // rows, the trace and the failures come in the order of a run without it. Private to LigacaoBD.
 //
@@ -8,8 +8,9 @@
 //   antecipadas.Enviar({"select ... 'A1'", "select ... 'A2'"});
 //   if (antecipadas.Pendente(sql)) antecipadas.Tomar(sql, rs, executarAqui);
 //
-// Every statement handed over is sent once at most: the first failure stops the sending of those
-// after it, and one not yet sent when asked for is run by the asker (executarAqui) instead. A
+// Every statement handed over runs once at most: the first failure stops the sending of those
+// after it, and one not yet run when asked for (not sent, or its batch stopped before it) is run
+// by the asker (executarAqui) instead. A
 // failure is raised where the statement is taken, as the statement would have raised it. The
 // destructor cancels what is still running and closes the connections.
 #include <chrono>
@@ -25,7 +26,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "LigacaoBD.h"
+#include "Motor.h"
 
 namespace quorvelanti {
 
@@ -51,7 +52,7 @@ public:
     void Tomar(const std::string& sql, ConjuntoResultados& rs, const Executar& executarAqui);
     // Waits for that answer and gives a clone of its rows, leaving it pending; none when it failed.
     std::optional<ConjuntoResultados> Ver(const std::string& sql, const Executar& executarAqui);
-    // Statements the connections of their own have sent.
+    // Statements the connections of their own have run.
     long Enviadas() const;
 
 private:
@@ -68,7 +69,9 @@ private:
     };
 
     void servir(LigacaoBD::Motor& motor);
-    Entrada* proximaPorEnviar();
+    std::vector<Entrada*> proximoLote();
+    void responder(const std::vector<Entrada*>& lote, std::vector<LigacaoBD::Motor::Resposta>& respostas,
+                   std::exception_ptr erroDoLote);
     Entrada& respondida(const std::string& sql, const Executar& executarAqui, std::unique_lock<std::mutex>& bloqueio);
 
     std::chrono::milliseconds atraso_;

@@ -33,6 +33,20 @@ void registar(std::ofstream& f, const std::string& ficheiro, std::string sql)
 }
 }  // namespace
 
+std::vector<LigacaoBD::Motor::Resposta> LigacaoBD::Motor::ExecutarLote(const std::vector<std::string>& sqls)
+{
+    std::vector<Resposta> respostas(sqls.size());
+    for (std::size_t i = 0; i < sqls.size(); ++i) {
+        try {
+            Executar(sqls[i], respostas[i].rs);
+        } catch (...) {
+            respostas[i].erro = std::current_exception();
+        }
+        respostas[i].respondida = true;
+    }
+    return respostas;
+}
+
 LigacaoBD::LigacaoBD() = default;
 LigacaoBD::~LigacaoBD() = default;
 LigacaoBD::LigacaoBD(LigacaoBD&&) noexcept = default;

@@ -342,21 +342,19 @@ void MotorOdbc::Executar(const std::string& sql, ConjuntoResultados& rs)
     }
 }
 
-void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
+namespace {
+
+// The statement's time limit, when there is one.
+void limitar(const Pega& instrucao, int timeoutConsulta)
 {
-    Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
-    const EmCurso emCurso(*this, instrucao.h(), sql);
-    // The driver waits on the server without a way to notice a signal: the watcher cancels.
-    Interrupcao::AoSinal cancelar([h = instrucao.h()] { SQLCancel(h); });
-    Interrupcao::Verificar();
-    const std::string falhou = "Consulta falhou: " + motor::Resumo(sql);
-    if (timeoutConsulta_ > 0)
+    if (timeoutConsulta > 0)
         SQLSetStmtAttr(instrucao.h(), SQL_ATTR_QUERY_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(timeoutConsulta_)), SQL_IS_UINTEGER);
-    // Wide: a narrow statement would be widened by the driver manager byte by byte, as ISO-8859-1.
-    std::vector<SQLWCHAR> instrucaoLarga = largo(sql);
-    SQLRETURN r = SQLExecDirectW(instrucao.h(), instrucaoLarga.data(), SQL_NTS);
-    verificar(r, instrucao, falhou);
+                       reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(timeoutConsulta)), SQL_IS_UINTEGER);
+}
+
+// The rows of the result the handle is on.
+ConjuntoResultados lerResultado(const Pega& instrucao, const std::string& falhou)
+{
     SQLSMALLINT n = 0;
     verificar(SQLNumResultCols(instrucao.h(), &n), instrucao, falhou);
 
@@ -370,6 +368,7 @@ void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
     }
 
     std::vector<std::vector<Valor>> linhas;
+    SQLRETURN r;
     while (n > 0 && (r = SQLFetch(instrucao.h())) != SQL_NO_DATA) {
         verificar(r, instrucao, falhou);
         std::vector<Valor> linha;
@@ -377,8 +376,56 @@ void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
         for (SQLUSMALLINT c = 1; c <= n; ++c) linha.push_back(lerValor(instrucao, c, colunas[c - 1u]));
         linhas.push_back(std::move(linha));
     }
+    return motor::Conjunto(std::move(campos), tipado, std::move(linhas));
+}
 
-    rs = motor::Conjunto(std::move(campos), tipado, std::move(linhas));
+}  // namespace
+
+void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
+{
+    Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
+    const EmCurso emCurso(*this, instrucao.h(), sql);
+    // The driver waits on the server without a way to notice a signal: the watcher cancels.
+    Interrupcao::AoSinal cancelar([h = instrucao.h()] { SQLCancel(h); });
+    Interrupcao::Verificar();
+    limitar(instrucao, timeoutConsulta_);
+    const std::string falhou = "Consulta falhou: " + motor::Resumo(sql);
+    // Wide: a narrow statement would be widened by the driver manager byte by byte, as ISO-8859-1.
+    std::vector<SQLWCHAR> instrucaoLarga = largo(sql);
+    verificar(SQLExecDirectW(instrucao.h(), instrucaoLarga.data(), SQL_NTS), instrucao, falhou);
+    rs = lerResultado(instrucao, falhou);
+}
+
+// The statements one after another in one text, one round trip, each answer read in turn.
+std::vector<LigacaoBD::Motor::Resposta> MotorOdbc::ExecutarLote(const std::vector<std::string>& sqls)
+{
+    if (sqls.size() < 2) return Motor::ExecutarLote(sqls);
+    Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
+    std::string lote;
+    for (const auto& sql : sqls) lote += (lote.empty() ? "" : "\n") + sql;
+    const EmCurso emCurso(*this, instrucao.h(), sqls.front());
+    Interrupcao::AoSinal cancelar([h = instrucao.h()] { SQLCancel(h); });
+    Interrupcao::Verificar();
+    limitar(instrucao, timeoutConsulta_);
+    std::vector<SQLWCHAR> loteLargo = largo(lote);
+    SQLRETURN r = SQLExecDirectW(instrucao.h(), loteLargo.data(), SQL_NTS);
+    std::vector<Resposta> respostas(sqls.size());
+    for (std::size_t i = 0; i < sqls.size(); ++i) {
+        if (i > 0) r = SQLMoreResults(instrucao.h());
+        if (r == SQL_NO_DATA) break;  // the server stopped the batch: the rest never ran
+        const std::string falhou = "Consulta falhou: " + motor::Resumo(sqls[i]);
+        try {
+            verificar(r, instrucao, falhou);
+            respostas[i].rs = lerResultado(instrucao, falhou);
+        } catch (const Erro& erro) {
+            respostas[i].erro =
+                std::make_exception_ptr(erro.Numero() == erros::TempoConsultaEsgotado
+                                            ? motor::ErroTempoConsulta(sqls[i], timeoutConsulta_, erro.Detalhe())
+                                            : erro);
+        }
+        respostas[i].respondida = true;
+    }
+    return respostas;
 }
 
 }  // namespace quorvelanti

@@ -30,6 +30,9 @@ public:
     MotorOdbc(const TextoLigacaoOdbc& texto, int timeoutSegundos, int timeoutConsultaSegundos);
     ~MotorOdbc() override;
     void Executar(const std::string& sql, ConjuntoResultados& rs) override;
+    // One text of the statements separated by line breaks, their results read in turn
+    // (SQLMoreResults): a distant server's round trip once for all.
+    std::vector<Resposta> ExecutarLote(const std::vector<std::string>& sqls) override;
     void Cancelar() override;
 
 private:
