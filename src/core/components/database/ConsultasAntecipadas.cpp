@@ -80,6 +80,7 @@ void ConsultasAntecipadas::Enviar(const std::vector<std::string>& sqls)
         std::lock_guard<std::mutex> bloqueio(guarda_);
         for (const auto& sql : sqls) {
             entradas_.push_back({sql, Estado::PorEnviar, {}, nullptr});
+            ++porEnviar_;
             pendentes_[sql].push_back(&entradas_.back());
         }
     }
@@ -105,13 +106,12 @@ std::vector<ConsultasAntecipadas::Entrada*> ConsultasAntecipadas::proximoLote()
 {
     std::vector<Entrada*> lote;
     if (parar_ || falhou_) return lote;
-    std::size_t porEnviar = 0;
-    for (std::size_t i = proxima_; i < entradas_.size(); ++i) porEnviar += entradas_[i].estado == Estado::PorEnviar;
-    const std::size_t quantos = std::clamp<std::size_t>(porEnviar / ligacoes_.size(), 1, PorLote);
+    const std::size_t quantos = std::clamp<std::size_t>(porEnviar_ / ligacoes_.size(), 1, PorLote);
     for (; proxima_ < entradas_.size() && lote.size() < quantos; ++proxima_) {
         Entrada& entrada = entradas_[proxima_];
         if (entrada.estado != Estado::PorEnviar) continue;
         entrada.estado = Estado::Enviada;
+        --porEnviar_;
         lote.push_back(&entrada);
     }
     return lote;
@@ -157,6 +157,7 @@ void ConsultasAntecipadas::responder(const std::vector<Entrada*>& lote,
             entrada.erro = respostas[i].erro;
         } else {
             entrada.estado = Estado::PorEnviar;
+            ++porEnviar_;
             --enviadas_;  // it never ran
             falhou_ = true;
             continue;
@@ -175,6 +176,7 @@ ConsultasAntecipadas::Entrada& ConsultasAntecipadas::respondida(const std::strin
     while (entrada.estado != Estado::Respondida) {
         if (entrada.estado == Estado::PorEnviar && (falhou_ || parar_)) {
             entrada.estado = Estado::Enviada;
+            --porEnviar_;
             bloqueio.unlock();
             try {
                 executarAqui(sql, entrada.rs);
@@ -197,9 +199,23 @@ void ConsultasAntecipadas::Tomar(const std::string& sql, ConjuntoResultados& rs,
 {
     std::unique_lock<std::mutex> bloqueio(guarda_);
     Entrada& entrada = respondida(sql, executarAqui, bloqueio);
-    pendentes_.at(sql).pop_front();
-    if (entrada.erro) std::rethrow_exception(entrada.erro);
+    auto& doTexto = pendentes_.at(sql);
+    doTexto.pop_front();
+    if (doTexto.empty()) pendentes_.erase(sql);
+    entrada.estado = Estado::Tomada;
+    const std::exception_ptr erro = entrada.erro;
     rs = std::move(entrada.rs);
+    esquecerTomadas();
+    if (erro) std::rethrow_exception(erro);
+}
+
+// The entries taken at the front of the queue go: a night's statements do not pile up in memory.
+void ConsultasAntecipadas::esquecerTomadas()
+{
+    while (!entradas_.empty() && entradas_.front().estado == Estado::Tomada) {
+        entradas_.pop_front();
+        if (proxima_ > 0) --proxima_;
+    }
 }
 
 std::optional<ConjuntoResultados> ConsultasAntecipadas::Ver(const std::string& sql, const Executar& executarAqui)

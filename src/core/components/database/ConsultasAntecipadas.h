@@ -56,7 +56,7 @@ public:
     long Enviadas() const;
 
 private:
-    enum class Estado { PorEnviar, Enviada, Respondida };
+    enum class Estado { PorEnviar, Enviada, Respondida, Tomada };
     struct Entrada {
         std::string sql;
         Estado estado = Estado::PorEnviar;
@@ -70,6 +70,7 @@ private:
 
     void servir(LigacaoBD::Motor& motor);
     std::vector<Entrada*> proximoLote();
+    void esquecerTomadas();
     void responder(const std::vector<Entrada*>& lote, std::vector<LigacaoBD::Motor::Resposta>& respostas,
                    std::exception_ptr erroDoLote);
     Entrada& respondida(const std::string& sql, const Executar& executarAqui, std::unique_lock<std::mutex>& bloqueio);
@@ -77,8 +78,9 @@ private:
     std::chrono::milliseconds atraso_;
     mutable std::mutex guarda_;
     std::condition_variable haTrabalho_, haResposta_;
-    std::deque<Entrada> entradas_;  // in the order sent; a deque keeps every entry where it is
+    std::deque<Entrada> entradas_;  // in the order sent; a deque keeps every other entry where it is
     std::size_t proxima_ = 0;       // the first entry not yet looked at by a connection
+    std::size_t porEnviar_ = 0;     // entries no connection took yet
     std::unordered_map<std::string, std::deque<Entrada*>> pendentes_;  // by text, oldest first
     bool falhou_ = false;  // a statement failed: those after it are not sent
     bool parar_ = false;
