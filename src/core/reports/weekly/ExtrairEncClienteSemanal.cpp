@@ -1,6 +1,7 @@
 #include "ExtrairEncClienteSemanal.h"
 
 #include <algorithm>
+#include <deque>
 #include <exception>
 #include <vector>
 
@@ -76,46 +77,58 @@ LivroPronto livroCliente(const ContextoExecucao& ctx, const ClienteSemana& clien
                          .tipo = TipoMail::Cliente}};
 }
 
-// The next clients of the list that get statements, up to 'quantos': a client without an
-// address, or already delivered (a resume), has no workbook and no statement.
-std::vector<ClienteSemana> lerRonda(ContextoExecucao& ctx, ConjuntoResultados& clientes, std::size_t quantos)
+// The clients read from the list ahead of the batch being made, their statements sent: their
+// lines always, their articles' lookups from the first one on to 'comPesquisas'.
+struct ClientesAdiante {
+    std::deque<ClienteSemana> clientes;
+    std::size_t comPesquisas = 0;
+};
+
+// Tops the clients ahead up to two batches' worth, once fewer than a batch are left, and sends
+// their lines' statements: a client without an address, or already delivered (a resume), has no
+// workbook and no statement.
+void lerAdiante(ContextoExecucao& ctx, ConjuntoResultados& clientes, ClientesAdiante& adiante)
 {
-    std::vector<ClienteSemana> ronda;
-    while (ronda.size() < quantos && !clientes.FimDados()) {
+    if (adiante.clientes.size() >= kClientesPorLote) return;
+    std::vector<std::string> sqls;
+    while (adiante.clientes.size() < 2 * kClientesPorLote && !clientes.FimDados()) {
         ClienteSemana cliente = lerCliente(clientes);
         if (cliente.email.empty()) continue;
         if (!ctx.IniciarLivro(IdentidadeLivro::Cliente(cliente.terceiro))) continue;
-        ronda.push_back(std::move(cliente));
+        sqls.push_back(InstrucaoEncSemanal(ctx, cliente.terceiro));
+        adiante.clientes.push_back(std::move(cliente));
     }
-    return ronda;
+    ctx.EmpresaEmCurso().Ligacao->Antecipar(sqls);
 }
 
-// The round's statements sent ahead, to be in flight together: every client's lines, then,
-// once they are in, their articles' lookups.
-void anteciparRonda(ContextoExecucao& ctx, ConsultasArtigo& consultas, const std::vector<ClienteSemana>& ronda)
+// Once their lines are in, sends the lookups of the clients ahead that have none sent yet.
+void anteciparPesquisas(ContextoExecucao& ctx, ConsultasArtigo& consultas, ClientesAdiante& adiante)
 {
     LigacaoBD& ligacao = *ctx.EmpresaEmCurso().Ligacao;
-    std::vector<std::string> sqls;
-    for (const auto& cliente : ronda) sqls.push_back(InstrucaoEncSemanal(ctx, cliente.terceiro));
-    ligacao.Antecipar(sqls);
     std::vector<LinhaArtigo> linhas;
-    for (const auto& sql : sqls)
-        if (auto previstas = ligacao.Antevisao(sql)) {
+    for (; adiante.comPesquisas < adiante.clientes.size(); ++adiante.comPesquisas)
+        if (auto previstas =
+                ligacao.Antevisao(InstrucaoEncSemanal(ctx, adiante.clientes[adiante.comPesquisas].terceiro))) {
             const std::vector<LinhaArtigo> doCliente = LinhasArtigo(*previstas);
             linhas.insert(linhas.end(), doCliente.begin(), doCliente.end());
         }
     consultas.Antecipar(linhas);
 }
 
-// Reads clients from the cursor into 'lote' until it holds a batch or the list ends. A client
-// without pending lines has no workbook either.
+// Makes the clients ahead into 'lote' until it holds a batch or the list ends (a client without
+// pending lines has no workbook either); then sends the next clients' lines ahead, to travel
+// while this batch is written and mailed.
 void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtigo& consultas,
-             const ParesVendedores& pares, std::vector<LivroPronto>& lote)
+             const ParesVendedores& pares, ClientesAdiante& adiante, std::vector<LivroPronto>& lote)
 {
-    while (lote.size() < kClientesPorLote && !clientes.FimDados()) {
-        const std::vector<ClienteSemana> ronda = lerRonda(ctx, clientes, kClientesPorLote - lote.size());
-        anteciparRonda(ctx, consultas, ronda);
-        for (const ClienteSemana& cliente : ronda) {
+    while (lote.size() < kClientesPorLote) {
+        lerAdiante(ctx, clientes, adiante);
+        if (adiante.clientes.empty()) break;
+        anteciparPesquisas(ctx, consultas, adiante);
+        while (lote.size() < kClientesPorLote && !adiante.clientes.empty()) {
+            const ClienteSemana cliente = std::move(adiante.clientes.front());
+            adiante.clientes.pop_front();
+            --adiante.comPesquisas;
             ctx.RetomarLivro(IdentidadeLivro::Cliente(cliente.terceiro));
             ConjuntoResultados linhas;
             ExtrairEncSemanal(ctx, linhas, cliente.terceiro);
@@ -125,6 +138,7 @@ void lerLote(ContextoExecucao& ctx, ConjuntoResultados& clientes, ConsultasArtig
             lote.push_back(livroCliente(ctx, cliente, std::move(encomendas), pares));
         }
     }
+    lerAdiante(ctx, clientes, adiante);
 }
 
 // A failure met in a batch, and the workbook it names.
@@ -167,11 +181,12 @@ void ExtrairEncClienteSemanal(ContextoExecucao& ctx, ConsultasArtigo& consultas)
     if (clientes.ContarRegistos() <= 0) return;
     // Read once for the company: every client's message looks its salespeople up in it.
     const ParesVendedores pares = ParesVendedor(ctx.EmpresaEmCurso().Definicoes.DestinoVnd);
-    for (clientes.MoverPrimeiro(); !clientes.FimDados();) {
+    ClientesAdiante adiante;
+    for (clientes.MoverPrimeiro(); !clientes.FimDados() || !adiante.clientes.empty();) {
         std::vector<LivroPronto> lote;
         FalhaLote falha;
         try {
-            lerLote(ctx, clientes, consultas, pares, lote);
+            lerLote(ctx, clientes, consultas, pares, adiante, lote);
         } catch (...) {
             falha = {std::current_exception(), ctx.LivroActual};
         }
