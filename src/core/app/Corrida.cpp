@@ -3,6 +3,7 @@
 #include "app/AvisoFalha.h"
 #include "app/BloqueioExecucao.h"
 #include "app/Sincronizacao.h"
+#include "app/VigiaCorrida.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
 #include "run/ContextoExecucao.h"
@@ -32,9 +33,11 @@ private:
 // The log itself may be what failed.
 FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
 {
-    if (ctx.Log && TipoDe(falha.numero) != TipoFalha::Livro)
-        ctx.Log->EscreverSePossivel("Erro " + std::to_string(falha.numero) + ": " + falha.descricao);
+    const std::string linha = "Erro " + std::to_string(falha.numero) + ": " + falha.descricao;
+    if (ctx.Log && TipoDe(falha.numero) != TipoFalha::Livro) ctx.Log->EscreverSePossivel(linha);
     AvisarFalha(ctx, falha);
+    ctx.GuardarLinha(linha);
+    AvisarFimVigia(ctx, falha.estado);
     if (ctx.Log) ctx.Log->Fechar();
     return falha;
 }
@@ -54,6 +57,8 @@ std::optional<FalhaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<B
 {
     Interrupcao::Vigia vigia;
     ctx.Falhas.Limpar();
+    ctx.UrlVigia.clear();  // a window's run before this one may have named one
+    ctx.UltimasLinhas.clear();
     try {
         // The lock is named after the file's real path, which a missing file does not have.
         VerificarFicheiroParametros(ctx);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/VigiaCorrida.h"
 #include "components/database/ConstrutorLigacao.h"
 #include "components/database/LigacaoBD.h"
 #include "components/files/FicheiroTemporario.h"
@@ -290,6 +291,9 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.Assunto = parametros.email_Assunto();
     ctx.Origem = parametros.email_Origem();
     ctx.ContinuarAposFalha = parametros.Log_ContinuarAposFalha();
+    ctx.UrlVigia = parametros.Log_UrlVigia();
+    ctx.CertificadoVigia = parametros.Log_CertificadoCA();
+    AvisarInicioVigia(ctx);
     bool comLista = false;
     const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
     if (!comLista) avisarSemLista(ctx);
@@ -319,6 +323,7 @@ void Sincronizar(ContextoExecucao& ctx)
     // A run that went on past failures ends in failure: its log stays open for the last line
     // and the notice, and is closed where the failure is reported.
     if (!ctx.Falhas.Vazia()) return;
+    AvisarFimVigia(ctx, 0);
     ctx.Log->Fechar();
     ctx.Log.reset();
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/Sincronizacao.h"
+#include "app/VigiaCorrida.h"
 #include "components/files/VerificadorPasta.h"
 #include "components/mail/ServicoCorreio.h"
 #include "components/mail/mime/MensagemEnderecos.h"
@@ -194,6 +195,13 @@ bool VerificarParametros(ContextoExecucao& ctx)
         });
     if (!texto::Aparar(parametros.Log_AvisoFalha()).empty())
         v.Verificar("[Log] AvisoFalha", [&] { return enderecos(parametros.Log_AvisoFalha()); });
+    if (!parametros.Log_UrlVigia().empty())
+        v.Verificar("[Log] UrlVigia", [&] {
+            const std::string aviso =
+                VigiaCorrida(parametros.Log_UrlVigia(), parametros.Log_CertificadoCA()).Verificar();
+            if (!aviso.empty()) throw Erro(erros::ParametroInvalido, aviso.substr(aviso.find("a vigia")));
+            return std::string("a vigia respondeu");
+        });
 
     ServicoCorreio correio(ctx.relogio);
     if (v.Verificar("[SMTP]", [&] {

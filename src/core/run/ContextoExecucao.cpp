@@ -15,8 +15,19 @@ ContextoExecucao::ContextoExecucao(const Relogio& relogio, SaidaProgresso& progr
     });
 }
 
+namespace {
+constexpr std::size_t LinhasGuardadas = 20;
+}
+
+void ContextoExecucao::GuardarLinha(const std::string& linha)
+{
+    UltimasLinhas.push_back(linha);
+    if (UltimasLinhas.size() > LinhasGuardadas) UltimasLinhas.pop_front();
+}
+
 void ContextoExecucao::Progresso(const std::string& texto)
 {
+    GuardarLinha(texto);
     progresso.AddLista(texto);
     Log->Escrever(texto);
 }
@@ -50,6 +61,7 @@ void ContextoExecucao::RegistarEntrega(const std::string& para, const std::strin
 void ContextoExecucao::RegistarFalha(const Erro& erro, int estado)
 {
     const std::string linha = "Erro " + std::to_string(erro.Numero()) + ": " + erro.DescricaoCompleta();
+    GuardarLinha(linha);
     progresso.Aviso(linha);
     if (Log) Log->EscreverSePossivel(linha);
     Falhas.Registar({erro.Numero(), erro.DescricaoCompleta(), EmpresaActual, PassoActual, estado});

@@ -10,6 +10,7 @@
 // run's mail session (its transport, token and pace), which ends at the end of each run; and
 // what the delivery ledger, a resumed run and the failure notice need: the run's date, the
 // ledger, the workbook in hand, the step being done and the failures the run went on from.
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,8 @@ struct ContextoExecucao {
     bool ModoSemanal() const { return ConjuntoCorrida == Conjunto::Semanal; }
     // Adds a line to the progress list and writes the same text to the log.
     void Progresso(const std::string& texto);
+    // Keeps the line among the run's last ones (UltimasLinhas), as Progresso and RegistarFalha do.
+    void GuardarLinha(const std::string& linha);
     // Makes the workbook the one in hand (for the ledger and the failure notice). False when a
     // resumed run finds it delivered already: it is counted in the company's LivrosSaltados and the caller
     // neither writes nor sends it.
@@ -82,6 +85,8 @@ struct ContextoExecucao {
     IdentidadeLivro LivroActual;                // the workbook being written and mailed
     std::string PassoActual;                    // what the run is doing, for the failure notice
     bool ContinuarAposFalha = false;            // [Log] ContinuarAposFalha=1: a failed company ends only itself
+    std::string UrlVigia, CertificadoVigia;     // [Log] UrlVigia and CertificadoCA: the run's pings
+    std::deque<std::string> UltimasLinhas;      // the run's last progress and failure lines, for a failed ping
     FalhasCorrida Falhas;                       // this run's failures, read at its end
 
     // The parameter file as last parsed: every company and every mail reads it, and a large

@@ -30,6 +30,8 @@ void Parametros::Ler()
     logDirectoria_ = ini.LerValor("Log", "Directoria");
     logAvisoFalha_ = ini.LerValor("Log", "AvisoFalha");
     logContinuarAposFalha_ = texto::Aparar(ini.LerValor("Log", "ContinuarAposFalha")) == "1";
+    logUrlVigia_ = texto::Aparar(ini.LerValor("Log", "UrlVigia"));
+    logCertificadoCA_ = texto::Aparar(ini.LerValor("Log", "CertificadoCA"));
 }
 
 std::string Parametros::PastaDe(const std::string& directoria)

@@ -26,7 +26,8 @@ public:
     // given) says why, for the window to show.
     bool Escrever(std::string* motivo = nullptr);
     // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria", "Log"/"AvisoFalha",
-    // "Log"/"ContinuarAposFalha"; Erro at the first failure, keeping what was read.
+    // "Log"/"ContinuarAposFalha", "Log"/"UrlVigia", "Log"/"CertificadoCA"; Erro at the first
+    // failure, keeping what was read.
     void Ler();
 
     void Log_Directoria(const std::string& vData) { logDirectoria_ = vData; }
@@ -36,6 +37,10 @@ public:
     // "ContinuarAposFalha=1": a company that fails ends only itself and the run goes on to the
     // next; any other value, or none, keeps the run ending at its first failure. Never written.
     bool Log_ContinuarAposFalha() const { return logContinuarAposFalha_; }
+    // "UrlVigia": the https:// address of a dead man's switch pinged at the start and the end of
+    // every run; "CertificadoCA": the PEM of a private CA its certificate is signed by. Never written.
+    const std::string& Log_UrlVigia() const { return logUrlVigia_; }
+    const std::string& Log_CertificadoCA() const { return logCertificadoCA_; }
 
     // The folder a "Directoria" value names, ending in "/": blanks trimmed, a final "\" taken
     // as "/" ("/srv/rel\" and "/srv/rel" are one folder), "" the root. A Windows path
@@ -44,7 +49,8 @@ public:
     static std::string PastaDe(const std::string& directoria);
 
 private:
-    std::string logDirectoria_, logAvisoFalha_, ficheiroIni_, emailOrigem_, emailAssunto_;
+    std::string logDirectoria_, logAvisoFalha_, logUrlVigia_, logCertificadoCA_, ficheiroIni_, emailOrigem_,
+        emailAssunto_;
     bool logContinuarAposFalha_ = false;
 };
 
