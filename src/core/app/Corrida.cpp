@@ -2,10 +2,12 @@
 
 #include "app/AvisoFalha.h"
 #include "app/BloqueioExecucao.h"
+#include "app/FicheiroMetricas.h"
 #include "app/Sincronizacao.h"
 #include "app/VigiaCorrida.h"
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
+#include "data/Relogio.h"
 #include "run/ContextoExecucao.h"
 #include "run/TipoFalha.h"
 
@@ -37,6 +39,8 @@ FalhaCorrida terminarComFalha(ContextoExecucao& ctx, const FalhaCorrida& falha)
     if (ctx.Log && TipoDe(falha.numero) != TipoFalha::Livro) ctx.Log->EscreverSePossivel(linha);
     AvisarFalha(ctx, falha);
     ctx.GuardarLinha(linha);
+    ctx.Metricas.FimEmpresa(ctx.EmpresaActual, ctx.relogio.AgoraReal(), falha.estado);
+    EscreverMetricas(ctx, falha.estado);
     AvisarFimVigia(ctx, falha.estado);
     if (ctx.Log) ctx.Log->Fechar();
     return falha;
@@ -57,6 +61,8 @@ std::optional<FalhaCorrida> correrVigiado(ContextoExecucao& ctx, std::optional<B
 {
     Interrupcao::Vigia vigia;
     ctx.Falhas.Limpar();
+    ctx.Metricas.Iniciar(ctx.relogio.AgoraReal());
+    ctx.PastaMetricas.clear();
     ctx.UrlVigia.clear();  // a window's run before this one may have named one
     ctx.UltimasLinhas.clear();
     try {

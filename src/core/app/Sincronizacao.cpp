@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/FicheiroMetricas.h"
 #include "app/VigiaCorrida.h"
 #include "components/database/ConstrutorLigacao.h"
 #include "components/database/LigacaoBD.h"
@@ -193,6 +194,7 @@ void tratarEmpresa(ContextoExecucao& ctx)
 // The workbook writer has logged what failed in full; its failure then says whose it was.
 void registarFalhaEmpresa(ContextoExecucao& ctx, const Erro& erro)
 {
+    ctx.Metricas.FimEmpresa(ctx.EmpresaActual, ctx.relogio.AgoraReal(), FalhasCorrida::Estado(erro));
     if (TipoDe(erro) != TipoFalha::Livro) return ctx.RegistarFalha(erro);
     ctx.RegistarFalha(Erro(erros::LivroFalhou, "Falha na criação de um livro da empresa " + ctx.EmpresaActual +
                                                    "; ver o registo da emissão"),
@@ -293,6 +295,7 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.ContinuarAposFalha = parametros.Log_ContinuarAposFalha();
     ctx.UrlVigia = parametros.Log_UrlVigia();
     ctx.CertificadoVigia = parametros.Log_CertificadoCA();
+    ctx.PastaMetricas = parametros.Log_PastaMetricas();
     AvisarInicioVigia(ctx);
     bool comLista = false;
     const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);
@@ -311,10 +314,12 @@ void Sincronizar(ContextoExecucao& ctx)
         // Set first, so a company whose database does not open is the one a failure names.
         ctx.EmpresaActual = empresa;
         if (empresaJaCompleta(ctx)) continue;
+        ctx.Metricas.InicioEmpresa(empresa, ctx.relogio.AgoraReal());
         if (ctx.ContinuarAposFalha)
             tratarEmpresaContinuando(ctx);
         else
             tratarEmpresa(ctx);
+        ctx.Metricas.FimEmpresa(empresa, ctx.relogio.AgoraReal(), 0);
         ctx.eventos.ProcessarEventos();
     }
     Interrupcao::Verificar();
@@ -323,6 +328,7 @@ void Sincronizar(ContextoExecucao& ctx)
     // A run that went on past failures ends in failure: its log stays open for the last line
     // and the notice, and is closed where the failure is reported.
     if (!ctx.Falhas.Vazia()) return;
+    EscreverMetricas(ctx, 0);
     AvisarFimVigia(ctx, 0);
     ctx.Log->Fechar();
     ctx.Log.reset();

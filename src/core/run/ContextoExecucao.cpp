@@ -56,6 +56,7 @@ void ContextoExecucao::RegistarEntrega(const std::string& para, const std::strin
                                        const SituacaoEntrega& situacao)
 {
     if (Entregas) Entregas->Registar(EmpresaActual, LivroActual, para, cc, idMensagem, relogio.Agora(), situacao);
+    Metricas.Entrega(EmpresaActual, situacao);
 }
 
 void ContextoExecucao::RegistarFalha(const Erro& erro, int estado)

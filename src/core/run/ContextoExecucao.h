@@ -21,6 +21,7 @@
 #include "run/EmpresaCorrida.h"
 #include "run/FalhasCorrida.h"
 #include "run/Interfaces.h"
+#include "run/MetricasCorrida.h"
 #include "settings/IdentidadeLivro.h"
 #include "settings/RegistoEntregas.h"
 #include "settings/cl_log.h"
@@ -86,6 +87,8 @@ struct ContextoExecucao {
     std::string PassoActual;                    // what the run is doing, for the failure notice
     bool ContinuarAposFalha = false;            // [Log] ContinuarAposFalha=1: a failed company ends only itself
     std::string UrlVigia, CertificadoVigia;     // [Log] UrlVigia and CertificadoCA: the run's pings
+    std::string PastaMetricas;                  // [Log] PastaMetricas, ending in "/"; "": no metrics file
+    MetricasCorrida Metricas;                   // what the run did, per company, for that file
     std::deque<std::string> UltimasLinhas;      // the run's last progress and failure lines, for a failed ping
     FalhasCorrida Falhas;                       // this run's failures, read at its end
 

@@ -33,7 +33,7 @@ const std::vector<ChavesDoLugar>& lugares()
           "OAuthInquilino", "OAuthUrlToken", "OAuthCliente", "OAuthAmbito", "OAuthSegredo", "OAuthCertificado",
           "OAuthChavePrivada", "OAuthContaServico", "Timeout", "Tentativas", "NomeCliente", "PastaSaida",
           "MensagensPorLigacao", "MensagensPorMinuto", "Transporte", "UrlApi"}},
-        {Lugar::Log, "a [Log]", {"Directoria", "AvisoFalha", "ContinuarAposFalha", "UrlVigia", "CertificadoCA"}},
+        {Lugar::Log, "a [Log]", {"Directoria", "AvisoFalha", "ContinuarAposFalha", "UrlVigia", "CertificadoCA", "PastaMetricas"}},
     };
     // clang-format on
     return tabela;

@@ -32,6 +32,8 @@ void Parametros::Ler()
     logContinuarAposFalha_ = texto::Aparar(ini.LerValor("Log", "ContinuarAposFalha")) == "1";
     logUrlVigia_ = texto::Aparar(ini.LerValor("Log", "UrlVigia"));
     logCertificadoCA_ = texto::Aparar(ini.LerValor("Log", "CertificadoCA"));
+    const std::string metricas = texto::Aparar(ini.LerValor("Log", "PastaMetricas"));
+    logPastaMetricas_ = metricas.empty() ? "" : PastaConfigurada(metricas, "PastaMetricas", "Log");
 }
 
 std::string Parametros::PastaDe(const std::string& directoria)

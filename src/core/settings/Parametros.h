@@ -26,8 +26,8 @@ public:
     // given) says why, for the window to show.
     bool Escrever(std::string* motivo = nullptr);
     // Reads "email"/"Assunto", "SMTP"/"emailEmissor", "Log"/"Directoria", "Log"/"AvisoFalha",
-    // "Log"/"ContinuarAposFalha", "Log"/"UrlVigia", "Log"/"CertificadoCA"; Erro at the first
-    // failure, keeping what was read.
+    // "Log"/"ContinuarAposFalha", "Log"/"UrlVigia", "Log"/"CertificadoCA", "Log"/"PastaMetricas";
+    // Erro at the first failure, keeping what was read.
     void Ler();
 
     void Log_Directoria(const std::string& vData) { logDirectoria_ = vData; }
@@ -40,6 +40,8 @@ public:
     // "UrlVigia": the https:// address of a dead man's switch pinged at the start and the end of
     // every run; "CertificadoCA": the PEM of a private CA its certificate is signed by. Never written.
     const std::string& Log_UrlVigia() const { return logUrlVigia_; }
+    // "PastaMetricas": the folder of the run's metrics file, as PastaDe gives a folder; "" when unset.
+    const std::string& Log_PastaMetricas() const { return logPastaMetricas_; }
     const std::string& Log_CertificadoCA() const { return logCertificadoCA_; }
 
     // The folder a "Directoria" value names, ending in "/": blanks trimmed, a final "\" taken
@@ -49,8 +51,8 @@ public:
     static std::string PastaDe(const std::string& directoria);
 
 private:
-    std::string logDirectoria_, logAvisoFalha_, logUrlVigia_, logCertificadoCA_, ficheiroIni_, emailOrigem_,
-        emailAssunto_;
+    std::string logDirectoria_, logAvisoFalha_, logUrlVigia_, logCertificadoCA_, logPastaMetricas_, ficheiroIni_,
+        emailOrigem_, emailAssunto_;
     bool logContinuarAposFalha_ = false;
 };
 
