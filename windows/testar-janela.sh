@@ -27,6 +27,10 @@ instalar_se_faltar Xvfb xvfb
 instalar_se_faltar xdotool xdotool
 instalar_se_faltar import imagemagick
 preparar_wine
+# Wine finds none of its own fonts here, so Windows' dialog font (MS Shell Dlg) would fall to a
+# math font whose tall glyph boxes push a line edit's text out of sight; Windows maps it to a
+# plain sans-serif face, and so does this prefix.
+"$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Shell Dlg' /d 'DejaVu Sans' /f >/dev/null 2>&1
 # Wine's desktop takes the display of the first program of a session: every program here runs
 # under the same Xvfb, in a session of its own.
 /usr/lib/wine/wineserver64 -w
@@ -92,8 +96,7 @@ correio=$(janela '^Configura.* do servidor de e-mail$')
 fotografar "$correio" janela-correio
 teclas "$correio" Escape
 fechada '^Configura.* do servidor de e-mail$'
-# Confirming without a change writes back the very bytes that were read: the fields held the
-# file's values (Wine 8 draws no text inside line edits, so the pictures cannot show them).
+# Confirming without a change writes back the very bytes that were read.
 cp "$P/dorvam/Quorvelanti.qel" "$P-parametros.qel"
 teclas "$parametros" alt+c
 fechada '^Par.*metros'
