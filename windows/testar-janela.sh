@@ -5,7 +5,8 @@
 # the keyboard, "Sincronizar" is pressed, and then:
 #   - the run wrote the same messages and left the same workbooks as quorvelanti.exe /S on the
 #     same data (windows/comparar.py);
-#   - the window is still open after the run, and closing it (Alt+F4) ends the program with 0.
+#   - the window is still open after the run, and closing it (Alt+F4) ends the program with 0;
+#   - /S, run on the same display, shows no window.
 # Screenshots of the three windows go to docs/imagens/*-windows.png (QUORVELANTI_IMAGENS names
 # another folder). Exit 0 only when all of that holds.
 #
@@ -52,8 +53,15 @@ echo "== Empresas de exemplo ($QUORVELANTI_DATA) e a corrida sem janela (/S)"
 # The demo also ran the weekly set; the comparison wants the daily set alone, once headless.
 limpar_saidas() { rm -rf "$P/correio" "$P/relatorios" && mkdir -p "$P/correio" "$P/relatorios"; }
 limpar_saidas
-QUORVELANTI_PASTA_BASE=$P "$PONTE/quorvelanti" /S > "$P-sem-janela.log" 2>&1 ||
-  falhar "quorvelanti.exe /S falhou: $P-sem-janela.log"
+# With a display there, /S still opens no window: none may show while it runs.
+QUORVELANTI_PASTA_BASE=$P "$PONTE/quorvelanti" /S > "$P-sem-janela.log" 2>&1 &
+programa=$!
+while kill -0 "$programa" 2>/dev/null; do
+  ! xdotool search --onlyvisible --name . >/dev/null 2>&1 || falhar "quorvelanti.exe /S abriu uma janela"
+  sleep 0.2
+done
+wait "$programa" || falhar "quorvelanti.exe /S falhou: $P-sem-janela.log"
+programa=
 rm -rf "$P/sem-janela" && mkdir -p "$P/sem-janela"
 mv "$P/correio" "$P/relatorios" "$P/sem-janela/"
 limpar_saidas
