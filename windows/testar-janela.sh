@@ -17,6 +17,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-comum.sh"
 P=$SAIDA/janela
 IMAGENS=${QUORVELANTI_IMAGENS:-$RAIZ/docs/imagens}
+mkdir -p "$IMAGENS"
 ESPERA=120  # seconds any one step may take under Wine
 
 falhar() {
