@@ -132,6 +132,8 @@ construir_qt() {
             -DFEATURE_pkg_config=OFF -DFEATURE_androiddeployqt=OFF -DFEATURE_system_zlib=ON &&
         cmake --build "$DEPS/obra/qt" -j"$NUCLEOS" && cmake --install "$DEPS/obra/qt"
     } > "$DEPS/obra/qt.log" 2>&1 || { tail -n 40 "$DEPS/obra/qt.log" >&2; exit 1; }
+    # Installed, Qt needs nothing of its 1.7 GB build folder.
+    rm -rf "$DEPS/obra/qt"
 }
 
 # The JSON library is headers only: Debian's own, seen from the prefix so no Linux header
