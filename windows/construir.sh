@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds Quorvelanti for 64-bit Windows on Debian 12: build-windows/quorvelanti-windows.zip.
-# Installs what it needs with apt-get; builds libxlsxwriter, SQLite and curl (Schannel, Windows'
-# own TLS) from Debian's source packages once, into build-windows/deps, and reuses them after.
+# Installs what it needs with apt-get; builds libxlsxwriter, SQLite, curl (Schannel, Windows' own
+# TLS), libcrypto and Qt from Debian's source packages once, into build-windows/deps, and reuses
+# them after.
 #   ./windows/construir.sh                  # the zip
 #   ./windows/construir.sh --dependencias   # only the libraries
 set -eu
@@ -19,7 +20,7 @@ apt_lock() { if command -v flock >/dev/null; then como_root flock /tmp/apt.lock 
 
 instalar_pacotes() {
     faltam=""
-    for p in mingw-w64 libz-mingw-w64-dev cmake make pkg-config tcl dpkg-dev xz-utils zip python3 perl nlohmann-json3-dev; do
+    for p in mingw-w64 libz-mingw-w64-dev cmake make ninja-build pkg-config tcl dpkg-dev xz-utils zip python3 perl nlohmann-json3-dev qt6-base-dev; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || faltam="$faltam $p"
     done
     [ -z "$faltam" ] && return 0
@@ -108,6 +109,33 @@ construir_curl() {
         -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_HTTP=OFF -DCURL_DISABLE_SMB=ON -DCURL_DISABLE_ALTSVC=ON
 }
 
+# Qt 6 (Core, Gui, Widgets and the Windows platform plugin), static, from Debian's qt6-base: the
+# same version as the host's qt6-base-dev, whose moc, rcc and uic (Qt6HostInfo) the cross build uses.
+QT="$DEPS/qt"
+construir_qt() {
+    [ -f "$QT/lib/libQt6Widgets.a" ] && return 0
+    fonte=$(obter_fonte qt6-base)
+    mkdir -p "$DEPS/obra"
+    echo "A construir Qt para Windows (a primeira vez demora; registo em $DEPS/obra/qt.log)"
+    # mingw's Gui leaves out the DirectWrite 3 font database that the plugin would otherwise
+    # reference; tablets need the wintab header, which the Debian source omits.
+    {
+        cmake -S "$fonte" -B "$DEPS/obra/qt" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$QT" -DBUILD_SHARED_LIBS=OFF \
+            -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+            -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+            -DFEATURE_directwrite3=OFF -DFEATURE_tabletevent=OFF \
+            -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_testlib=OFF \
+            -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
+            -DFEATURE_opengl=OFF -DINPUT_opengl=no -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF \
+            -DFEATURE_zstd=OFF -DFEATURE_freetype=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
+            -DFEATURE_pkg_config=OFF -DFEATURE_androiddeployqt=OFF -DFEATURE_system_zlib=ON &&
+        cmake --build "$DEPS/obra/qt" -j"$NUCLEOS" && cmake --install "$DEPS/obra/qt"
+    } > "$DEPS/obra/qt.log" 2>&1 || { tail -n 40 "$DEPS/obra/qt.log" >&2; exit 1; }
+    # Installed, Qt needs nothing of its 1.7 GB build folder.
+    rm -rf "$DEPS/obra/qt"
+}
+
 # The JSON library is headers only: Debian's own, seen from the prefix so no Linux header
 # folder reaches the Windows compiler.
 copiar_json() {
@@ -138,19 +166,27 @@ lancador_ccache() {
     return 0
 }
 
+# Qt's own toolchain file wraps ours and lets CMake find the Windows Qt beside the host's tools.
 construir_programa() {
+    # A build folder configured before it had the windows has our toolchain alone: made anew.
+    grep -qs 'qt.toolchain.cmake' "$SAIDA/obra/CMakeCache.txt" || rm -rf "$SAIDA/obra"
     PKG_CONFIG_LIBDIR="$PREFIXO/lib/pkgconfig" PKG_CONFIG_PATH="" cmake -S "$RAIZ" -B "$SAIDA/obra" \
-        -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release -DQUORVELANTI_GUI=OFF \
+        -DCMAKE_TOOLCHAIN_FILE="$QT/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOOLCHAIN" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_BUILD_TYPE=Release -DQUORVELANTI_GUI=ON \
         -DQUORVELANTI_TESTS="${QUORVELANTI_TESTES_WINDOWS:-OFF}" $(opcoes_openssl) \
         -Dnlohmann_json_DIR="$PREFIXO/share/cmake/nlohmann_json" $(lancador_ccache) >/dev/null
     cmake --build "$SAIDA/obra" -j"$NUCLEOS" --target quorvelanti quorvelanti-gerador \
         ${QUORVELANTI_TESTES_WINDOWS:+teste_sistema}
 }
 
-# DLLs every Windows 10 and Server 2016 has; any other one a program or a packed DLL imports
-# must be in the package.
+# DLLs every Windows 10 and Server 2016 has (the second line Qt's, the api-ms-win ones API sets
+# the loader resolves); any other one a program or a packed DLL imports must be in the package.
 DLLS_DO_WINDOWS="advapi32.dll bcrypt.dll crypt32.dll gdi32.dll iphlpapi.dll kernel32.dll msvcrt.dll
- normaliz.dll ntdll.dll odbc32.dll ole32.dll secur32.dll shell32.dll user32.dll wldap32.dll ws2_32.dll"
+ normaliz.dll ntdll.dll odbc32.dll ole32.dll secur32.dll shell32.dll user32.dll wldap32.dll ws2_32.dll
+ authz.dll comdlg32.dll d3d9.dll d3d11.dll dwmapi.dll dwrite.dll dxgi.dll imm32.dll netapi32.dll
+ oleaut32.dll shcore.dll shlwapi.dll userenv.dll uxtheme.dll version.dll winmm.dll wtsapi32.dll
+ api-ms-win-core-synch-l1-2-0.dll api-ms-win-core-winrt-l1-1-0.dll api-ms-win-core-winrt-string-l1-1-0.dll"
 
 importadas() {  # the DLL names the files import, in lower case
     $ALVO-objdump -p "$@" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u
@@ -187,6 +223,8 @@ empacotar() {
     rm -rf "$SAIDA/pacote" "$SAIDA/quorvelanti-windows.zip"
     mkdir -p "$pacote/exemplos"
     cp "$SAIDA/obra/src/main/quorvelanti.exe" "$SAIDA/obra/tools/gerador/quorvelanti-gerador.exe" "$pacote/"
+    # Without their symbols (Qt's are most of them) the programs are a third of the size.
+    $ALVO-strip "$pacote"/*.exe
     empacotar_dlls "$pacote"
     for exemplo in "$RAIZ"/packaging/exemplos/*.qel; do
         exemplo_windows "$exemplo" > "$pacote/exemplos/$(basename "$exemplo")"
@@ -202,6 +240,7 @@ construir_sqlite
 construir_libcrypto
 construir_xlsxwriter
 construir_curl
+construir_qt
 copiar_json
 descrever_bibliotecas
 [ "${1:-}" = "--dependencias" ] && exit 0  # only the libraries' cache

@@ -9,19 +9,7 @@
 #
 # Everything is written under build-windows/ (the Wine prefix in build-windows/wine/prefixo).
 set -euo pipefail
-RAIZ=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-SAIDA=$RAIZ/build-windows
-ZIP=$SAIDA/quorvelanti-windows.zip
-WINE=/usr/lib/wine/wine64
-export QUORVELANTI_DATA=${QUORVELANTI_DATA:-2026-12-07}
-export WINEPREFIX=$SAIDA/wine/prefixo WINEDEBUG=-all
-
-if [[ ! -e $ZIP || -n ${QUORVELANTI_RECONSTRUIR:-} ]]; then
-  "$RAIZ/windows/construir.sh"
-fi
-if [[ ! -x $WINE ]]; then
-  flock /tmp/apt.lock apt-get install -y -qq --no-install-recommends wine64 || apt-get install -y -qq --no-install-recommends wine64
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/wine-comum.sh"
 
 # QUORVELANTI_COMPILACAO_LINUX names a build folder of this tree to take the Linux programs from.
 LINUX=${QUORVELANTI_COMPILACAO_LINUX:-$SAIDA/linux}
@@ -31,25 +19,7 @@ echo "== O programa para Linux em $LINUX"
 cmake --build "$LINUX" --target quorvelanti quorvelanti-gerador -j"$(nproc)" >/dev/null
 
 echo "== O pacote para Windows, em Wine"
-rm -rf "$SAIDA/wine/programa"
-mkdir -p "$SAIDA/wine/programa"
-(cd "$SAIDA/wine/programa" && unzip -q "$ZIP")
-[[ -d $WINEPREFIX ]] || "$WINE" wineboot -i >/dev/null 2>&1
-
-# The demo's runner is given the Windows programs through Wine; the folders it names become
-# Windows paths (Z:\...) at the boundary, as a Windows user would write them.
-PONTE=$SAIDA/wine/ponte
-mkdir -p "$PONTE"
-cat > "$PONTE/quorvelanti" <<PONTE_FIM
-#!/bin/sh
-[ -n "\${QUORVELANTI_PASTA_BASE:-}" ] && QUORVELANTI_PASTA_BASE=\$("$WINE" winepath -w "\$QUORVELANTI_PASTA_BASE" 2>/dev/null | tr -d '\r') && export QUORVELANTI_PASTA_BASE
-exec "$WINE" "$SAIDA/wine/programa/quorvelanti/quorvelanti.exe" "\$@"
-PONTE_FIM
-cat > "$PONTE/quorvelanti-gerador" <<PONTE_FIM
-#!/bin/sh
-exec "$WINE" "$SAIDA/wine/programa/quorvelanti/quorvelanti-gerador.exe" "\$@"
-PONTE_FIM
-chmod +x "$PONTE"/*
+preparar_wine
 
 estado=0
 echo "== Corrida em Linux ($QUORVELANTI_DATA)"

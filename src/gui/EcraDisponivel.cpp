@@ -1,5 +1,16 @@
 #include "EcraDisponivel.h"
 
+#ifdef _WIN32
+
+namespace quorvelanti::gui {
+
+// Every Windows session has a desktop to draw on, a service's too (unseen there).
+bool EcraDisponivel() { return true; }
+
+}  // namespace quorvelanti::gui
+
+#else
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -42,3 +53,5 @@ bool EcraDisponivel()
 }
 
 }  // namespace quorvelanti::gui
+
+#endif

@@ -8,7 +8,7 @@ namespace quorvelanti::gui {
 
 // True when the platform Qt will use (QT_QPA_PLATFORM, else xcb) can open its display: an X
 // server answers at $DISPLAY for xcb, $WAYLAND_DISPLAY names one for wayland; the platforms
-// that draw elsewhere (offscreen, vnc, linuxfb...) need none.
+// that draw elsewhere (offscreen, vnc, linuxfb...) need none. Always true on Windows.
 bool EcraDisponivel();
 
 }  // namespace quorvelanti::gui

@@ -193,6 +193,7 @@ int main(int argc, char** argv)
         return correrAutomatico(ctx);
     }
 #ifdef QUORVELANTI_COM_JANELA
+    sistema::LargarConsolaPropria();
     return gui::ExecutarJanela(argc, argv, relogio, definicoes, ambiente("QUORVELANTI_TRACE_SQL").value_or(""));
 #else
     std::cerr << "Esta compilação não tem janela: use /S (diário) ou /3S (semanal)." << std::endl;

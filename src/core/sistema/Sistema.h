@@ -206,6 +206,10 @@ void ComecarFioSemSinais(std::thread& fio, std::function<void()> corpo);
 // Text written to stdout and stderr is UTF-8 and shown as such (the console's code page on
 // Windows; POSIX terminals take the bytes as they are).
 void PrepararConsola() noexcept;
+// A console that only this process uses (the one Windows opens for a program started from a
+// shortcut or Explorer) is let go, so the window stands alone; a command prompt's one stays.
+// Nothing on POSIX.
+void LargarConsolaPropria() noexcept;
 // A closed stdout or a file-size limit then fails a write (EPIPE, EFBIG) instead of killing.
 void IgnorarSinaisDeEscrita() noexcept;
 

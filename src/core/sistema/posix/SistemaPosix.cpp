@@ -401,6 +401,8 @@ void ComecarFioSemSinais(std::thread& fio, std::function<void()> corpo)
 
 void PrepararConsola() noexcept {}
 
+void LargarConsolaPropria() noexcept {}
+
 void IgnorarSinaisDeEscrita() noexcept
 {
     signal(SIGPIPE, SIG_IGN);

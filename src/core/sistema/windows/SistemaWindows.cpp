@@ -458,6 +458,12 @@ void PrepararConsola() noexcept
     SetConsoleCP(CP_UTF8);
 }
 
+void LargarConsolaPropria() noexcept
+{
+    DWORD processos[2];
+    if (GetConsoleProcessList(processos, 2) == 1) FreeConsole();
+}
+
 // Windows has no SIGPIPE or SIGXFSZ: such writes already fail with an error.
 void IgnorarSinaisDeEscrita() noexcept {}
 
