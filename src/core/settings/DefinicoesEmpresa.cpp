@@ -105,7 +105,7 @@ DefinicoesEmpresa DefinicoesEmpresa::Ler(const LeitorIni& ini, const std::string
                        ": a chave GrupoPortes tem de ser uma lista de valores SQL separados "
                        "por vírgulas (por exemplo 'PORTES','FRETE')",
                    d.GrupoPortes);
-    if (!ini.LerValor(empresa, "EmpresaExt").empty()) d.LigacaoExt = ligacao(ini, empresa, caminho, "Ext");
+    if (TemSegundaBase(ini, empresa)) d.LigacaoExt = ligacao(ini, empresa, caminho, "Ext");
     return d;
 }
 
