@@ -125,9 +125,9 @@ TEST_F(ExtrairMapasTeste, EmpresaEspecialSemRelatorioDeComprasEAdmSemDestinoFica
     EXPECT_TRUE(std::regex_match(ficheiros[0], std::regex("[0-9]{14}-[0-9]+_Adm_EMP1\\.xlsx"))) << ficheiros[0];
 }
 
-// A report's hand-over alone: a purchasing workbook described from its rows, with no run behind
-// the description, dispatched with a recipient (mailed with its message, recorded, gone) and
-// without one (kept in the log folder, not recorded).
+// A report's hand-over alone: a purchasing workbook built from its rows, with no run behind the
+// workbook's DescricaoLivro, dispatched with a recipient (mailed with its message, recorded, gone)
+// and without one (kept in the log folder, not recorded).
 TEST_F(ExtrairMapasTeste, LivroDescritoEDespachado)
 {
     MapasDia mapas;

@@ -118,4 +118,24 @@ std::vector<std::string> Resumo(const std::vector<apoio::MensagemRecebida>& mens
 
 bool Contem(const std::string& texto, const std::string& fragmento) { return texto.find(fragmento) != std::string::npos; }
 
+std::map<std::string, double> AmostrasPrometheus(const std::string& ficheiro)
+{
+    const auto r = apoio::Executar({apoio::Python(), "-c",
+                                    "import sys\n"
+                                    "from prometheus_client.parser import text_string_to_metric_families\n"
+                                    "for f in text_string_to_metric_families(open(sys.argv[1]).read()):\n"
+                                    "    for s in f.samples:\n"
+                                    "        r = ','.join(f'{k}={v}' for k, v in sorted(s.labels.items()))\n"
+                                    "        print(f'{s.name}{{{r}}} {s.value!r}')\n",
+                                    ficheiro});
+    EXPECT_EQ(r.estado, 0) << r.erros;
+    std::map<std::string, double> valores;
+    for (std::size_t i = 0, f; (f = r.saida.find('\n', i)) != std::string::npos; i = f + 1) {
+        const std::string linha = r.saida.substr(i, f - i);
+        valores[linha.substr(0, linha.rfind(' '))] = std::stod(linha.substr(linha.rfind(' ') + 1));
+    }
+    return valores;
+}
+
+
 }  // namespace falhas

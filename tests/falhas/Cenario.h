@@ -75,4 +75,9 @@ std::vector<std::string> Resumo(const std::vector<apoio::MensagemRecebida>& mens
 // True when the text contains the fragment; a readable assertion helper.
 bool Contem(const std::string& texto, const std::string& fragmento);
 
+// Every sample of a metrics file, "name{label=value,...}" (labels sorted) to its value, as
+// Prometheus' own text-format parser (python3-prometheus-client) reads them; the test fails when
+// it cannot.
+std::map<std::string, double> AmostrasPrometheus(const std::string& ficheiro);
+
 }  // namespace falhas

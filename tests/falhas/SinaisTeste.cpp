@@ -91,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Sinais, SinalNaEsperaDoCorreio,
                          [](const ::testing::TestParamInfo<Sinal>& info) { return info.param.nome; });
 
 // Stopped while it mails A's workbook: once the run has unwound, AvisoFalha hears of it through the
-// same mail server, with the signal, the company and the command that resumes the run.
+// same mail server, with the signal, the company and the command that resumes the run, and the
+// metrics file says so, giving A no success.
 TEST_F(DuasEmpresas, InterrompidaAvisaQuemEstaEmAvisoFalha)
 {
     std::atomic<pid_t> pid{-1};
@@ -101,7 +102,9 @@ TEST_F(DuasEmpresas, InterrompidaAvisaQuemEstaEmAvisoFalha)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     });
     parametros(smtp.ChavesIni());
-    cenario.Parametros(cenario.ParametrosEscritos() + "AvisoFalha=aviso@emp.pt\r\n");
+    std::filesystem::create_directories(cenario.Base() + "/metricas");
+    cenario.Parametros(cenario.ParametrosEscritos() + "AvisoFalha=aviso@emp.pt\r\nPastaMetricas=" + cenario.Base() +
+                       "/metricas\r\n");
     falhas::ProcessoEmCurso corrida({apoio::Programa(), "/S"}, cenario.Ambiente(), cenario.Base() + "/corrida");
     pid = corrida.Pid();
     EXPECT_EQ(corrida.Terminar(), 143);
@@ -111,6 +114,10 @@ TEST_F(DuasEmpresas, InterrompidaAvisaQuemEstaEmAvisoFalha)
     EXPECT_EQ(aviso.Enderecos("To"), std::vector<std::string>{"aviso@emp.pt"});
     for (const char* parte : {"Corrida interrompida pelo sinal SIGTERM", "Empresa: A\n", "QUORVELANTI_RETOMAR=1"})
         EXPECT_TRUE(Contem(aviso.corpo, parte)) << parte << " in " << aviso.corpo;
+    const auto metricas = falhas::AmostrasPrometheus(cenario.Base() + "/metricas/quorvelanti_diario.prom");
+    EXPECT_EQ(metricas.at("quorvelanti_run_exit_status{set=diario}"), 143);
+    EXPECT_EQ(metricas.at("quorvelanti_company_exit_status{company=A,set=diario}"), 143);
+    EXPECT_EQ(metricas.count("quorvelanti_company_last_success_timestamp_seconds{company=A,set=diario}"), 0u);
 }
 
 // "quorvelanti /S | true", or a wrapper that died: the progress lines are lost, not the mails.
