@@ -71,8 +71,6 @@ ConsultasAntecipadas::~ConsultasAntecipadas()
     for (auto& ligacao : ligacoes_) ligacao.fio.join();
 }
 
-int ConsultasAntecipadas::Ligacoes() const { return static_cast<int>(ligacoes_.size()); }
-
 void ConsultasAntecipadas::Enviar(const std::vector<std::string>& sqls)
 {
     if (sqls.empty() || ligacoes_.empty()) return;

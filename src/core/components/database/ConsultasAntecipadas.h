@@ -43,7 +43,6 @@ public:
     ConsultasAntecipadas(const ConsultasAntecipadas&) = delete;
     ConsultasAntecipadas& operator=(const ConsultasAntecipadas&) = delete;
 
-    int Ligacoes() const;
     // Queues the statements, sent in this order as connections come free.
     void Enviar(const std::vector<std::string>& sqls);
     // True when an answer to this text was queued and not taken yet.

@@ -332,14 +332,12 @@ void MotorOdbc::Cancelar()
     if (instrucaoEmCurso_) SQLCancel(instrucaoEmCurso_);
 }
 
+// One statement is a batch of one: the same handle, limits and reading.
 void MotorOdbc::Executar(const std::string& sql, ConjuntoResultados& rs)
 {
-    try {
-        executar(sql, rs);
-    } catch (const Erro& erro) {
-        if (erro.Numero() != erros::TempoConsultaEsgotado) throw;
-        throw motor::ErroTempoConsulta(sql, timeoutConsulta_, erro.Detalhe());
-    }
+    Resposta resposta = std::move(ExecutarLote({sql}).front());
+    if (resposta.erro) std::rethrow_exception(resposta.erro);
+    rs = std::move(resposta.rs);
 }
 
 namespace {
@@ -381,47 +379,34 @@ ConjuntoResultados lerResultado(const Pega& instrucao, const std::string& falhou
 
 }  // namespace
 
-void MotorOdbc::executar(const std::string& sql, ConjuntoResultados& rs)
-{
-    Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
-    const EmCurso emCurso(*this, instrucao.h(), sql);
-    // The driver waits on the server without a way to notice a signal: the watcher cancels.
-    Interrupcao::AoSinal cancelar([h = instrucao.h()] { SQLCancel(h); });
-    Interrupcao::Verificar();
-    limitar(instrucao, timeoutConsulta_);
-    const std::string falhou = "Consulta falhou: " + motor::Resumo(sql);
-    // Wide: a narrow statement would be widened by the driver manager byte by byte, as ISO-8859-1.
-    std::vector<SQLWCHAR> instrucaoLarga = largo(sql);
-    verificar(SQLExecDirectW(instrucao.h(), instrucaoLarga.data(), SQL_NTS), instrucao, falhou);
-    rs = lerResultado(instrucao, falhou);
-}
-
 // The statements one after another in one text, one round trip, each answer read in turn.
 std::vector<LigacaoBD::Motor::Resposta> MotorOdbc::ExecutarLote(const std::vector<std::string>& sqls)
 {
-    if (sqls.size() < 2) return Motor::ExecutarLote(sqls);
     Pega instrucao(SQL_HANDLE_STMT, pegas_->ligacao->h());
     std::string lote;
     for (const auto& sql : sqls) lote += (lote.empty() ? "" : "\n") + sql;
     const EmCurso emCurso(*this, instrucao.h(), sqls.front());
+    // The driver waits on the server without a way to notice a signal: the watcher cancels.
     Interrupcao::AoSinal cancelar([h = instrucao.h()] { SQLCancel(h); });
     Interrupcao::Verificar();
     limitar(instrucao, timeoutConsulta_);
+    // Wide: a narrow statement would be widened by the driver manager byte by byte, as ISO-8859-1.
     std::vector<SQLWCHAR> loteLargo = largo(lote);
     SQLRETURN r = SQLExecDirectW(instrucao.h(), loteLargo.data(), SQL_NTS);
     std::vector<Resposta> respostas(sqls.size());
     for (std::size_t i = 0; i < sqls.size(); ++i) {
-        if (i > 0) r = SQLMoreResults(instrucao.h());
-        if (r == SQL_NO_DATA) break;  // the server stopped the batch: the rest never ran
+        // A first statement without rows answers SQL_NO_DATA; after it, the server stopped the
+        // batch and the rest never ran.
+        if (i > 0 && (r = SQLMoreResults(instrucao.h())) == SQL_NO_DATA) break;
         const std::string falhou = "Consulta falhou: " + motor::Resumo(sqls[i]);
         try {
             verificar(r, instrucao, falhou);
             respostas[i].rs = lerResultado(instrucao, falhou);
         } catch (const Erro& erro) {
             respostas[i].erro =
-                std::make_exception_ptr(erro.Numero() == erros::TempoConsultaEsgotado
-                                            ? motor::ErroTempoConsulta(sqls[i], timeoutConsulta_, erro.Detalhe())
-                                            : erro);
+                erro.Numero() == erros::TempoConsultaEsgotado
+                    ? std::make_exception_ptr(motor::ErroTempoConsulta(sqls[i], timeoutConsulta_, erro.Detalhe()))
+                    : std::current_exception();
         }
         respostas[i].respondida = true;
     }

@@ -31,12 +31,11 @@ public:
     ~MotorOdbc() override;
     void Executar(const std::string& sql, ConjuntoResultados& rs) override;
     // One text of the statements separated by line breaks, their results read in turn
-    // (SQLMoreResults): a distant server's round trip once for all.
+    // (SQLMoreResults): a distant server's round trip once for all. Executar is a batch of one.
     std::vector<Resposta> ExecutarLote(const std::vector<std::string>& sqls) override;
     void Cancelar() override;
 
 private:
-    void executar(const std::string& sql, ConjuntoResultados& rs);
     struct Pegas;    // the environment and connection handles
     struct EmCurso;  // the statement handle Cancelar reaches while it runs
     std::unique_ptr<Pegas> pegas_;
