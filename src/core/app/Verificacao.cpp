@@ -197,9 +197,9 @@ bool VerificarParametros(ContextoExecucao& ctx)
         v.Verificar("[Log] AvisoFalha", [&] { return enderecos(parametros.Log_AvisoFalha()); });
     if (!parametros.Log_UrlVigia().empty())
         v.Verificar("[Log] UrlVigia", [&] {
-            const std::string aviso =
+            const std::string falha =
                 VigiaCorrida(parametros.Log_UrlVigia(), parametros.Log_CertificadoCA()).Verificar();
-            if (!aviso.empty()) throw Erro(erros::ParametroInvalido, aviso.substr(aviso.find("a vigia")));
+            if (!falha.empty()) throw Erro(erros::ParametroInvalido, falha);
             return std::string("a vigia respondeu");
         });
 

@@ -14,18 +14,14 @@ std::string servidorDe(const std::string& url)
     return url.substr(0, url.find('/', inicio));
 }
 
-void avisar(ContextoExecucao& ctx, const std::string& aviso)
-{
-    if (aviso.empty()) return;
-    ctx.progresso.Aviso(aviso);
-    if (ctx.Log) ctx.Log->EscreverSePossivel(aviso);
-}
+// The log's line for a ping that went wrong; none for one the service took.
+std::string aviso(const std::string& falha) { return falha.empty() ? "" : "Aviso: " + falha; }
 
 }  // namespace
 
 void AvisarInicioVigia(ContextoExecucao& ctx)
 {
-    if (!ctx.UrlVigia.empty()) avisar(ctx, VigiaCorrida(ctx.UrlVigia, ctx.CertificadoVigia).Inicio());
+    if (!ctx.UrlVigia.empty()) ctx.AvisarSePossivel(aviso(VigiaCorrida(ctx.UrlVigia, ctx.CertificadoVigia).Inicio()));
 }
 
 void AvisarFimVigia(ContextoExecucao& ctx, int estado)
@@ -34,7 +30,7 @@ void AvisarFimVigia(ContextoExecucao& ctx, int estado)
     std::string corpo;
     if (estado != 0)
         for (const auto& linha : ctx.UltimasLinhas) corpo += linha + "\n";
-    avisar(ctx, VigiaCorrida(ctx.UrlVigia, ctx.CertificadoVigia).Fim(estado, corpo));
+    ctx.AvisarSePossivel(aviso(VigiaCorrida(ctx.UrlVigia, ctx.CertificadoVigia).Fim(estado, corpo)));
 }
 
 VigiaCorrida::VigiaCorrida(std::string url, std::string certificadoCA)
@@ -54,7 +50,7 @@ std::string VigiaCorrida::Verificar() { return enviar("log", "quorvelanti --veri
 
 std::string VigiaCorrida::enviar(const std::string& sufixo, const std::string& corpo)
 {
-    const std::string onde = "Aviso: a vigia " + servidorDe(url_) + " (" + sufixo + ")";
+    const std::string onde = "a vigia " + servidorDe(url_) + " (" + sufixo + ")";
     if (url_.rfind("https://", 0) != 0) return onde + " não foi avisada: UrlVigia tem de começar por https://";
     const RespostaHttps r = http_.Executar(
         {.metodo = "POST", .url = url_ + "/" + sufixo, .tipo = "text/plain; charset=utf-8", .corpo = corpo});

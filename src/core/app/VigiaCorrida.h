@@ -3,12 +3,12 @@
 // starts and to <url>/<exit status> when it ends (0 for success), a failed run's last lines as the
 // body of its request, the convention of the services that raise an alarm when a ping does not
 // come. Each request is bounded by SegundosMaximos and can neither fail nor hold up the run: what
-// goes wrong comes back as the one line the log gets.
+// goes wrong comes back as its reason, for the one line the log gets.
 //
 //   VigiaCorrida vigia("https://hc.exemplo.pt/ping/5f0c", "");   // CertificadoCA: "" for the system's
-//   std::string aviso = vigia.Inicio();                          // "" when the service took it
-//   aviso = vigia.Fim(1, "Erro 12: ...");
-//   aviso = vigia.Verificar();                                   // <url>/log: changes no state
+//   std::string falha = vigia.Inicio();                          // "" when the service took it
+//   falha = vigia.Fim(1, "Erro 12: ...");   // "a vigia https://hc.exemplo.pt (1) recusou o aviso: HTTP 404"
+//   falha = vigia.Verificar();                                   // <url>/log: changes no state
 #include <string>
 
 #include "components/mail/api/ClienteHttps.h"

@@ -25,6 +25,13 @@ void ContextoExecucao::GuardarLinha(const std::string& linha)
     if (UltimasLinhas.size() > LinhasGuardadas) UltimasLinhas.pop_front();
 }
 
+void ContextoExecucao::AvisarSePossivel(const std::string& aviso)
+{
+    if (aviso.empty()) return;
+    progresso.Aviso(aviso);
+    if (Log) Log->EscreverSePossivel(aviso);
+}
+
 void ContextoExecucao::Progresso(const std::string& texto)
 {
     GuardarLinha(texto);

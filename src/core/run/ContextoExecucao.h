@@ -56,6 +56,9 @@ struct ContextoExecucao {
     void Progresso(const std::string& texto);
     // Keeps the line among the run's last ones (UltimasLinhas), as Progresso and RegistarFalha do.
     void GuardarLinha(const std::string& linha);
+    // A warning that never ends the run: on the warning channel and, as far as it can be written,
+    // in the log. Nothing for an empty text.
+    void AvisarSePossivel(const std::string& aviso);
     // Makes the workbook the one in hand (for the ledger and the failure notice). False when a
     // resumed run finds it delivered already: it is counted in the company's LivrosSaltados and the caller
     // neither writes nor sends it.
