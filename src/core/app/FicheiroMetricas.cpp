@@ -97,8 +97,12 @@ std::map<std::string, double> SucessosAnteriores(const std::string& texto)
         std::string empresa;
         std::size_t k = c + 9;
         for (; k < linha.size() && linha[k] != '"'; ++k) {
-            if (linha[k] == '\\' && k + 1 < linha.size()) ++k;
-            empresa += linha[k] == 'n' && linha[k - 1] == '\\' ? '\n' : linha[k];
+            char c = linha[k];
+            if (c == '\\' && k + 1 < linha.size()) {
+                c = linha[++k];
+                if (c == 'n') c = '\n';
+            }
+            empresa += c;
         }
         const std::size_t espaco = linha.rfind(' ');
         if (espaco == std::string::npos || espaco < k) continue;
@@ -172,10 +176,8 @@ void EscreverMetricas(ContextoExecucao& ctx, int estado)
         temporario.Escrever(TextoMetricas(fim, SucessosAnteriores(anterior)));
         temporario.Substituir();
     } catch (const std::exception& e) {
-        const std::string aviso =
-            "Aviso: as métricas não foram gravadas em " + caminho + ": " + Erro::De(e).DescricaoCompleta();
-        ctx.progresso.Aviso(aviso);
-        if (ctx.Log && ctx.Log->Aberto()) ctx.Log->EscreverSePossivel(aviso);
+        ctx.AvisarSePossivel("Aviso: as métricas não foram gravadas em " + caminho + ": " +
+                             Erro::De(e).DescricaoCompleta());
     }
 }
 
