@@ -14,10 +14,18 @@ std::string ParteNomeFicheiro(std::string parte)
     return parte;
 }
 
-LivroAnexo EscreverLivro(ContextoExecucao& ctx, LivroPronto& livro)
+namespace {
+// The workbook in hand, to be written under its name.
+void tomarLivro(ContextoExecucao& ctx, LivroPronto& livro)
 {
     ctx.RetomarLivro(livro.identidade);
     livro.descricao.ficheiro = livro.nome.caminho;
+}
+}  // namespace
+
+LivroAnexo EscreverLivro(ContextoExecucao& ctx, LivroPronto& livro)
+{
+    tomarLivro(ctx, livro);
     return ExportaExcelAnexo(ctx, livro.descricao, livro.nome.anexo);
 }
 
@@ -30,8 +38,7 @@ void EnviarLivroPronto(ContextoExecucao& ctx, const LivroPronto& livro, LivroAne
 void DespacharLivro(ContextoExecucao& ctx, LivroPronto livro)
 {
     if (livro.mensagem.para.empty()) {
-        ctx.RetomarLivro(livro.identidade);
-        livro.descricao.ficheiro = livro.nome.caminho;
+        tomarLivro(ctx, livro);
         return ExportaExcel(ctx, livro.descricao);
     }
     LivroAnexo anexo = EscreverLivro(ctx, livro);
