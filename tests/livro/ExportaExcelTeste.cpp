@@ -184,9 +184,9 @@ TEST(ExportaExcel, LivroSemanalDeUmCliente)
     t.Verificar("semanal");
 }
 
-// The writer needs only a description: a weekly workbook described by hand from its result set
-// and client rows holds what the weekly kind's own description writes for that client (every
-// part but the creation time), and a described sheet without rows keeps its place.
+// The writer needs only a DescricaoLivro: a weekly workbook put together by hand from its result
+// set and client rows holds what DescreverClienteSemanal's writes for that client (every part but
+// the creation time), and a sheet without rows keeps its place.
 TEST(EscritorLivro, LivroDeUmaDescricaoSoIgualAoDaCorrida)
 {
     livro_teste::LivroTeste t;

@@ -32,7 +32,7 @@ public:
     LivroTeste();
 
     // The kind's workbook (its sheets' rows and totals as the reports describe them) under the
-    // given sheet names and titles, into pasta/livro.xlsx; a kind without a description gets
+    // given sheet names and titles, into pasta/livro.xlsx; a kind without its table of sheets gets
     // one empty sheet per name.
     quorvelanti::DescricaoLivro Descrever(const std::vector<std::string>& folhas,
                                           const std::vector<std::string>& titulos, int tipo) const;
