@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "Erro.h"
+
 namespace quorvelanti::texto {
 
 namespace {
@@ -271,6 +273,17 @@ std::string MinusculasAscii(std::string s)
 bool IguaisSemCaixa(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && MinusculasAscii(a) == MinusculasAscii(b);
+}
+
+int Contagem(const std::string& chave, const std::string& valor, int vazio, int minimo, int maximo)
+{
+    const std::string s = Aparar(valor);
+    if (s.empty()) return vazio;
+    if (s.size() > 5 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) < minimo ||
+        std::stoi(s) > maximo)
+        throw Erro(erros::ParametroInvalido, "Valor inválido na chave " + chave,
+                   "\"" + valor + "\" (de " + std::to_string(minimo) + " a " + std::to_string(maximo) + ")");
+    return std::stoi(s);
 }
 
 std::size_t Caracteres(const std::string& utf8)

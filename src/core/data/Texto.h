@@ -50,6 +50,11 @@ std::string MaiusculasAscii(std::string s);
 std::string MinusculasAscii(std::string s);
 bool IguaisSemCaixa(const std::string& a, const std::string& b);
 
+// The count a setting holds: a whole number from minimo to maximo, 'vazio' when blank. Raises
+// Erro (ParametroInvalido) naming the key for anything else.
+//   Contagem("LigacoesConsulta", "4", 8, 1, 64) == 4
+int Contagem(const std::string& chave, const std::string& valor, int vazio, int minimo, int maximo);
+
 // Number of characters (code points) of a UTF-8 text.
 std::size_t Caracteres(const std::string& utf8);
 // The first n characters of a UTF-8 text.

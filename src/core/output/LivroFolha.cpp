@@ -7,38 +7,17 @@
 
 #include "data/Erro.h"
 #include "data/Interrupcao.h"
+#include "output/AspectoFolha.h"
 
 namespace quorvelanti {
 
 namespace {
 
-constexpr long Vermelho = 0xFF0000;
-constexpr long Branco = 0xFFFFFF;
-constexpr long Azul = 0x0066CC;
-constexpr long CorFaixa = 0x7ACDF6;  // RGB(122, 205, 246)
-constexpr const char* FormatoNumerico = "###,###,##0.00";
-constexpr const char* FormatoData = "dd-mm-yyyy";
-constexpr const char* TotalEncomenda = "Total Encomenda";
 constexpr int TamanhoTitulo = 20;
 constexpr double AlturaTitulo = 26.25;  // points: a 20-point line with its spacing
 constexpr int LarguraNumeros = 15;
 constexpr double LarguraPadrao = 8.43;  // what the spreadsheet shows for a column never sized
 constexpr double LarguraMaxima = 255;   // the widest column the format allows
-
-using Realce = LivroFolha::Realce;
-
-long fundoDe(Realce r)
-{
-    switch (r) {
-    case Realce::Faixa: return CorFaixa;
-    case Realce::Vermelho: return Vermelho;
-    case Realce::Azul: return Azul;
-    case Realce::Nenhum: break;
-    }
-    return LivroXlsx::SemCor;
-}
-
-long letraDe(Realce r) { return r == Realce::Vermelho || r == Realce::Azul ? Branco : LivroXlsx::SemCor; }
 
 // Width in pixels of a text in the default 11-point font, by classes of letters: close enough
 // for fitting a column to a few header texts.
@@ -78,14 +57,6 @@ double larguraDefinida(int tamanho)
     return std::min<double>(tamanho, LarguraMaxima);
 }
 
-bool temTotalEncomenda(const std::vector<Valor>& linha)
-{
-    return std::any_of(linha.begin(), linha.end(), [](const Valor& v) {
-        const auto* s = std::get_if<std::string>(&v);
-        return s && *s == TotalEncomenda;
-    });
-}
-
 }  // namespace
 
 LivroFolha::LivroFolha(LivroXlsx& livro, const LivroTipo& tipo, ConjuntoResultados dados)
@@ -95,7 +66,7 @@ LivroFolha::LivroFolha(LivroXlsx& livro, const LivroTipo& tipo, ConjuntoResultad
       campos_(static_cast<int>(dados_.NumeroCampos())),
       registos_(static_cast<std::size_t>(std::max(0L, dados_.ContarRegistos()))),
       colunas_(dados_.NumeroCampos()),
-      somas_(dados_.NumeroCampos())
+      totais_(dados_)
 {
 }
 
@@ -119,14 +90,14 @@ void LivroFolha::prepararColunas(const std::vector<std::string>& linhasCliente, 
     for (int k = 0; k < campos_; ++k) {
         const Campo& campo = dados_.CampoEm(k);
         Coluna& coluna = colunas_[k];
-        if (TipoNumerico(campo.tipo)) coluna.formatoNumero = FormatoNumerico;
+        coluna.formatoNumero = FormatoNumeroDe(campo);
         coluna.largura = largura(k, linhasCliente, titulo);
         livro_.Coluna(k, coluna.largura, livro_.FormatoDe(LivroXlsx::Estilo{.formatoNumero = coluna.formatoNumero}));
         for (Realce r : {Realce::Nenhum, Realce::Faixa, Realce::Vermelho, Realce::Azul})
             for (bool data : {false, true})
                 coluna.formatos[static_cast<int>(r)][data] = livro_.FormatoDe(LivroXlsx::Estilo{
-                    .fundo = fundoDe(r),
-                    .corLetra = letraDe(r),
+                    .fundo = CorFundo(r),
+                    .corLetra = CorLetra(r),
                     .formatoNumero = data ? FormatoData : coluna.formatoNumero,
                 });
     }
@@ -159,8 +130,8 @@ LivroXlsx::Formato LivroFolha::formatoLinha(int coluna, Realce realce, bool negr
 {
     return livro_.FormatoDe(LivroXlsx::Estilo{
         .negrito = negrito,
-        .fundo = fundoDe(realce),
-        .corLetra = letraDe(realce),
+        .fundo = CorFundo(realce),
+        .corLetra = CorLetra(realce),
         .centrado = centrado,
         .formatoNumero = coluna < campos_ ? colunas_[coluna].formatoNumero : std::string(),
     });
@@ -171,8 +142,8 @@ void LivroFolha::escreverTitulo(const std::string& titulo)
     const auto a1 = livro_.FormatoDe(LivroXlsx::Estilo{
         .negrito = true,
         .tamanhoLetra = TamanhoTitulo,
-        .fundo = Vermelho,
-        .corLetra = Branco,
+        .fundo = CorVermelho,
+        .corLetra = CorBranco,
         .centrado = true,
         .formatoNumero = colunas_[0].formatoNumero,
     });
@@ -194,24 +165,10 @@ void LivroFolha::escreverCliente(const std::vector<std::string>& linhasCliente)
 
 void LivroFolha::escreverCabecalho()
 {
-    std::vector<Valor> nomes;
-    for (int k = 0; k < campos_; ++k) nomes.emplace_back(dados_.CampoEm(k).nome);
-    // The weekly rows marked "Total Encomenda" are looked for from the header row on.
-    const Realce realce = tipo_.Semanal() && temTotalEncomenda(nomes) ? Realce::Azul : Realce::Vermelho;
+    const Realce realce = RealceCabecalho(tipo_, dados_);
     const int linha = tipo_.LinhaCabecalho() - 1;
     for (int k = 0; k < campos_; ++k)
-        livro_.Texto(linha, k, std::get<std::string>(nomes[k]), formatoLinha(k, realce, true, true));
-}
-
-LivroFolha::Realce LivroFolha::realceDados(std::size_t j) const
-{
-    const std::size_t fora = static_cast<std::size_t>(tipo_.LinhasForaFaixa());
-    // Fewer rows than the band leaves out: no band at all, never one reaching up into the header.
-    Realce realce = j + fora < registos_ ? Realce::Faixa : Realce::Nenhum;
-    if (!tipo_.Semanal()) return realce;
-    if (j + 1 == registos_) return Realce::Vermelho;  // the grand total
-    if (temTotalEncomenda(dados_.Linha(j))) return Realce::Azul;
-    return realce;
+        livro_.Texto(linha, k, dados_.CampoEm(k).nome, formatoLinha(k, realce, true, true));
 }
 
 void LivroFolha::escreverDados()
@@ -220,31 +177,23 @@ void LivroFolha::escreverDados()
     for (std::size_t j = 0; j < registos_; ++j) {
         Interrupcao::Verificar();  // a large sheet takes a while
         const int linha = primeira + static_cast<int>(j);
-        const auto realce = static_cast<int>(realceDados(j));
         const std::vector<Valor>& valores = dados_.Linha(j);
+        const auto realce = static_cast<int>(RealceDados(tipo_, valores, j, registos_));
+        totais_.Somar(valores);
         for (int k = 0; k < campos_; ++k) {
             const auto& formatos = colunas_[k].formatos[realce];
-            Soma& soma = somas_[k];
             const Valor& v = valores[k];
             if (const auto* m = std::get_if<Moeda>(&v)) {
-                try {
-                    soma.moeda += *m;
-                } catch (const Erro& erro) {
-                    throw ErroNoCampo(erro, dados_.CampoEm(static_cast<std::size_t>(k)).nome + " (total)");
-                }
                 livro_.Numero(linha, k, m->ComoDouble(), formatos[0]);
             } else if (const auto* s = std::get_if<std::string>(&v)) {
                 livro_.Texto(linha, k, *s, formatos[0]);
             } else if (const auto* d = std::get_if<DataHora>(&v)) {
-                soma.outros += d->NumeroSerie();
                 livro_.Numero(linha, k, d->NumeroSerie(), formatos[1]);
             } else if (ENulo(v)) {
                 // An empty cell still shows the row's colour.
                 if (realce != static_cast<int>(Realce::Nenhum)) livro_.Vazio(linha, k, formatos[0]);
             } else {
-                const double numero = ValorComoDouble(v);
-                if (std::isfinite(numero)) soma.outros += numero;
-                livro_.Numero(linha, k, numero, formatos[0]);
+                livro_.Numero(linha, k, ValorComoDouble(v), formatos[0]);
             }
         }
     }
@@ -255,43 +204,24 @@ void LivroFolha::escreverTotais(const std::vector<EntradaTotal>& totais)
     const int primeira = tipo_.PrimeiraLinhaDados();
     const int ultima = primeira + static_cast<int>(registos_) - 1;
     const std::string t = std::to_string(ultima + 1);
-    // The result of each entry, for the percentages that refer back to it; none after a
-    // division by zero.
-    std::vector<std::optional<double>> resultados;
-    auto anterior = [&](std::size_t p, std::size_t recuo) {
-        if (recuo > p) throw Erro(erros::LivroFalhou, "Percentagem sem os totais de que depende");
-        return p - recuo;
-    };
+    const std::vector<std::optional<double>> resultados = totais_.Resultados(totais);
     for (std::size_t p = 0; p < totais.size(); ++p) {
         const EntradaTotal& e = totais[p];
         const std::string letra = LivroXlsx::NomeColuna(e.coluna - 1);
         const auto formato = formatoLinha(e.coluna - 1, Realce::Vermelho, false, false);
+        std::string formula;
         if (e.tipo == TipoTotal::SUMC) {
-            const double soma = e.coluna <= campos_ ? somas_[e.coluna - 1].Total() : 0.0;
-            resultados.emplace_back(soma);
-            livro_.FormulaNumero(
-                ultima, e.coluna - 1,
-                "=sum(" + letra + std::to_string(primeira) + ":" + letra + std::to_string(ultima) + ")", soma, formato);
-            continue;
-        }
-        // A percentage compares two totals already on this row, named by counting back along the
-        // list from this entry: X is the divisor, (X - Y) / X * 100. PER1 takes X two entries back
-        // and Y three, PER2 one and two, PER3 three and four.
-        const auto [recuoX, recuoY] = e.tipo == TipoTotal::PER1   ? std::pair{2u, 3u}
-                                      : e.tipo == TipoTotal::PER2 ? std::pair{1u, 2u}
-                                                                  : std::pair{3u, 4u};
-        const std::size_t x = anterior(p, recuoX), y = anterior(p, recuoY);
-        const std::string X = LivroXlsx::NomeColuna(totais[x].coluna - 1);
-        const std::string Y = LivroXlsx::NomeColuna(totais[y].coluna - 1);
-        const std::string formula = "=(" + X + t + "-" + Y + t + ")/" + X + t + " *100";
-        if (resultados[x] && resultados[y] && *resultados[x] != 0) {
-            const double percentagem = (*resultados[x] - *resultados[y]) / *resultados[x] * 100;
-            resultados.emplace_back(percentagem);
-            livro_.FormulaNumero(ultima, e.coluna - 1, formula, percentagem, formato);
+            formula = "=sum(" + letra + std::to_string(primeira) + ":" + letra + std::to_string(ultima) + ")";
         } else {
-            resultados.emplace_back(std::nullopt);
-            livro_.FormulaTexto(ultima, e.coluna - 1, formula, "#DIV/0!", formato);
+            const auto [x, y] = TotaisFolha::Operandos(totais, p);
+            const std::string X = LivroXlsx::NomeColuna(totais[x].coluna - 1);
+            const std::string Y = LivroXlsx::NomeColuna(totais[y].coluna - 1);
+            formula = "=(" + X + t + "-" + Y + t + ")/" + X + t + " *100";
         }
+        if (resultados[p])
+            livro_.FormulaNumero(ultima, e.coluna - 1, formula, *resultados[p], formato);
+        else
+            livro_.FormulaTexto(ultima, e.coluna - 1, formula, "#DIV/0!", formato);
     }
 }
 

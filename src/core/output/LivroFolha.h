@@ -19,8 +19,10 @@
 #include <vector>
 
 #include "data/ConjuntoResultados.h"
+#include "output/AspectoFolha.h"
 #include "output/LivroTipo.h"
 #include "output/LivroXlsx.h"
+#include "output/TotaisFolha.h"
 
 namespace quorvelanti {
 
@@ -33,19 +35,11 @@ public:
     void Escrever(const std::string& titulo, const std::vector<std::string>& linhasCliente,
                   const std::vector<EntradaTotal>& totais);
 
-    // How a row is coloured across the sheet's columns.
-    enum class Realce { Nenhum, Faixa, Vermelho, Azul };
-
 private:
     struct Coluna {
         std::string formatoNumero;  // of every cell of the column that shows a number
         double largura = 0;
         std::array<std::array<LivroXlsx::Formato, 2>, 4> formatos{};  // [Realce][value is a date]
-    };
-    struct Soma {
-        Moeda moeda;
-        double outros = 0;
-        double Total() const { return moeda.ComoDouble() + outros; }
     };
 
     void prepararColunas(const std::vector<std::string>& linhasCliente, const std::string& titulo);
@@ -56,7 +50,6 @@ private:
     void escreverTotais(const std::vector<EntradaTotal>& totais);
 
     LivroXlsx::Formato formatoLinha(int coluna, Realce realce, bool negrito, bool centrado);
-    Realce realceDados(std::size_t j) const;
     double largura(std::size_t c, const std::vector<std::string>& linhasCliente, const std::string& titulo) const;
 
     LivroXlsx& livro_;
@@ -65,7 +58,7 @@ private:
     int campos_;
     std::size_t registos_;
     std::vector<Coluna> colunas_;
-    std::vector<Soma> somas_;
+    TotaisFolha totais_;
 };
 
 }  // namespace quorvelanti

@@ -60,15 +60,13 @@ void ConstrutorLigacao::DefinirTimeoutConsulta(const std::string& segundos)
 
 void ConstrutorLigacao::DefinirLigacoesConsulta(const std::string& ligacoes)
 {
-    ligacoesConsulta_ =
-        TextoLigacaoOdbc::Contagem("LigacoesConsulta", ligacoes, DefinicoesLigacao::LigacoesConsultaPredefinidas, 1,
-                                   DefinicoesLigacao::LigacoesConsultaMaximas);
+    ligacoesConsulta_ = texto::Contagem("LigacoesConsulta", ligacoes, DefinicoesLigacao::LigacoesConsultaPredefinidas,
+                                        1, DefinicoesLigacao::LigacoesConsultaMaximas);
 }
 
 void ConstrutorLigacao::DefinirAtrasoSimulado(const std::string& milissegundos)
 {
-    atrasoSimulado_ =
-        TextoLigacaoOdbc::Contagem("AtrasoSimulado", milissegundos, 0, 0, DefinicoesLigacao::AtrasoSimuladoMaximo);
+    atrasoSimulado_ = texto::Contagem("AtrasoSimulado", milissegundos, 0, 0, DefinicoesLigacao::AtrasoSimuladoMaximo);
 }
 
 void ConstrutorLigacao::DefinirEncriptacao(const std::string& encriptacao)

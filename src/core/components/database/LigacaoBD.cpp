@@ -60,11 +60,11 @@ void LigacaoBD::AbrirLigacao(const std::string& textoLigacao)
     const std::string motor = texto::Aparar(t.Retirar("Motor").value_or(""));
     d.timeoutLigacao = TextoLigacaoOdbc::SegundosTimeout("TimeoutLigacao", t.Retirar("TimeoutLigacao").value_or(""));
     d.timeoutConsulta = TextoLigacaoOdbc::SegundosTimeout("TimeoutConsulta", t.Retirar("TimeoutConsulta").value_or(""));
-    d.ligacoesConsulta = TextoLigacaoOdbc::Contagem("LigacoesConsulta", t.Retirar("LigacoesConsulta").value_or(""),
-                                                    DefinicoesLigacao::LigacoesConsultaPredefinidas, 1,
-                                                    DefinicoesLigacao::LigacoesConsultaMaximas);
-    d.atrasoSimulado = TextoLigacaoOdbc::Contagem("AtrasoSimulado", t.Retirar("AtrasoSimulado").value_or(""), 0, 0,
-                                                  DefinicoesLigacao::AtrasoSimuladoMaximo);
+    d.ligacoesConsulta =
+        texto::Contagem("LigacoesConsulta", t.Retirar("LigacoesConsulta").value_or(""),
+                        DefinicoesLigacao::LigacoesConsultaPredefinidas, 1, DefinicoesLigacao::LigacoesConsultaMaximas);
+    d.atrasoSimulado = texto::Contagem("AtrasoSimulado", t.Retirar("AtrasoSimulado").value_or(""), 0, 0,
+                                       DefinicoesLigacao::AtrasoSimuladoMaximo);
     if (texto::IguaisSemCaixa(motor, "SQLite")) {
         d.motor = DefinicoesLigacao::Motor::Sqlite;
         d.ficheiro = t.Valor("Database").value_or("");

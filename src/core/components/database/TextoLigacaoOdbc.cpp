@@ -103,17 +103,6 @@ int TextoLigacaoOdbc::SegundosTimeout(const std::string& chave, const std::strin
     return std::stoi(s);
 }
 
-int TextoLigacaoOdbc::Contagem(const std::string& chave, const std::string& valor, int vazio, int minimo, int maximo)
-{
-    const std::string s = texto::Aparar(valor);
-    if (s.empty()) return vazio;
-    if (s.size() > 5 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) < minimo ||
-        std::stoi(s) > maximo)
-        throw Erro(erros::ParametroInvalido, "Valor inválido na chave " + chave,
-                   "\"" + valor + "\" (de " + std::to_string(minimo) + " a " + std::to_string(maximo) + ")");
-    return std::stoi(s);
-}
-
 std::optional<std::string> TextoLigacaoOdbc::Valor(const std::string& chave) const
 {
     for (const auto& [k, v] : pares_)

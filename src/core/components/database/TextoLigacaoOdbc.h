@@ -27,10 +27,6 @@ public:
     // (ParametroInvalido) naming the key for anything else.
     //   SegundosTimeout("TimeoutConsulta", "") == 1800
     static int SegundosTimeout(const std::string& chave, const std::string& valor);
-    // The count of another key of our own: a whole number from minimo to maximo, 'vazio' when
-    // blank. Raises Erro (ParametroInvalido) naming the key for anything else.
-    //   Contagem("LigacoesConsulta", "4", 8, 1, 64) == 4
-    static int Contagem(const std::string& chave, const std::string& valor, int vazio, int minimo, int maximo);
 
     // Key lookups ignore letter case.
     std::optional<std::string> Valor(const std::string& chave) const;
