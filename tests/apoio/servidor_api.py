@@ -251,7 +251,8 @@ class Servico:
                 m[cabecalho] = ", ".join(enderecos)
         m["Message-ID"] = c.get("internetMessageId", "")
         m["Importance"] = c.get("importance", "normal")
-        m.set_content(c["body"]["content"])
+        # itemBody: contentType "Text" or "HTML".
+        m.set_content(c["body"]["content"], subtype="html" if c["body"]["contentType"].lower() == "html" else "plain")
         for nome, dados in r["anexos"]:
             m.add_attachment(dados, maintype="application", subtype=TIPO_LIVRO.split("/")[1], filename=nome)
         return m.as_bytes()

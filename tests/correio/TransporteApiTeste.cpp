@@ -30,7 +30,7 @@ std::string aleatorios(std::size_t n)
 class TransporteApi : public ::testing::Test {
 protected:
     void enviar(const apoio::ServidorApi& api, const std::string& bytes, const std::string& bcc = "",
-                const std::string& conta = "", const std::string& extra = "")
+                const std::string& conta = "", const std::string& extra = "", const std::string& html = "")
     {
         const std::string ficheiro = pasta_ / "Quorvelanti.qel";
         apoio::EscreverBytes(ficheiro, "[SMTP]\nemailEmissor=rel@emp.pt\n" + api.ChavesIni(conta) + extra);
@@ -44,7 +44,8 @@ protected:
                         .mensagem = "Informação do dia",
                         .comAnexo = true,
                         .nomeAnexo = "Mapas_Adm.xlsx",
-                        .bytesAnexo = bytes});
+                        .bytesAnexo = bytes,
+                        .html = html});
     }
 
     // The real clock: a service account's assertion must be valid now.
@@ -57,13 +58,17 @@ TEST_F(TransporteApi, GraphGrandeVaiPorRascunhoComOAnexoInteiro)
     apoio::ServidorApi api({});
     // 2.5 MB is over sendMail's 4,000,000 base64 bytes once in MIME and base64 again, under
     // 3 MB: inline. 5 MB: an upload session, in a 4 MiB PUT and the rest. A blind copy alone
-    // makes a draft too, since the text never names it.
+    // makes a draft too, since the text never names it; its summary is the draft's HTML body.
     const std::vector<std::pair<std::size_t, std::string>> casos = {
         {2'500'000, "anexo directo"}, {5'000'000, "anexo sessao"}, {1000, "rota rascunho"}};
     for (const auto& [tamanho, forma] : casos) {
         const std::string bytes = aleatorios(tamanho);
-        ASSERT_NO_THROW(enviar(api, bytes, tamanho == 1000 ? "oculto@emp.pt" : ""));
+        const bool rota = tamanho == 1000;
+        ASSERT_NO_THROW(
+            enviar(api, bytes, rota ? "oculto@emp.pt" : "", "", "", rota ? "<p>Totais &amp; mais</p>" : ""));
         const auto recebida = api.Mensagens().back();
+        EXPECT_EQ(recebida.dados.find("Content-Type: text/html") != std::string::npos, rota);
+        if (rota) EXPECT_NE(recebida.dados.find("<p>Totais &amp; mais</p>"), std::string::npos);
         EXPECT_NE(std::find(recebida.factos.begin(), recebida.factos.end(), forma), recebida.factos.end()) << forma;
         const auto lida = apoio::LerCorreio(recebida.dados);
         ASSERT_EQ(lida.anexos.size(), 1u);

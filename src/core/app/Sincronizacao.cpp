@@ -296,6 +296,7 @@ void Sincronizar(ContextoExecucao& ctx)
     ctx.UrlVigia = parametros.Log_UrlVigia();
     ctx.CertificadoVigia = parametros.Log_CertificadoCA();
     ctx.PastaMetricas = parametros.Log_PastaMetricas();
+    ctx.Resumo = DefinicoesResumo::Ler(ctx.FicheiroIni, &ctx.cacheIni);
     AvisarInicioVigia(ctx);
     bool comLista = false;
     const auto empresas = LerEmpresas(ctx.FicheiroIni, &comLista);

@@ -16,6 +16,7 @@
 #include "run/ContextoExecucao.h"
 #include "run/EmpresaCorrida.h"
 #include "settings/ChavesParametros.h"
+#include "settings/DefinicoesResumo.h"
 #include "settings/LeituraCorreio.h"
 #include "settings/Parametros.h"
 #include "settings/RegistoEntregas.h"
@@ -202,6 +203,13 @@ bool VerificarParametros(ContextoExecucao& ctx)
             if (!falha.empty()) throw Erro(erros::ParametroInvalido, falha);
             return std::string("a vigia respondeu");
         });
+
+    v.Verificar("[email] Resumo", [&] {
+        const DefinicoesResumo resumo = DefinicoesResumo::Ler(ctx.FicheiroIni, &ctx.cacheIni);
+        return resumo.activo
+                   ? "cada mensagem leva o resumo em HTML, até " + std::to_string(resumo.linhas) + " linhas por folha"
+                   : std::string("mensagens só com texto e o livro");
+    });
 
     ServicoCorreio correio(ctx.relogio);
     if (v.Verificar("[SMTP]", [&] {

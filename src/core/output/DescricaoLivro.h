@@ -19,11 +19,19 @@
 
 namespace quorvelanti {
 
+// Whether a message's summary (ResumoHtml) shows the sheet, and which of its rows.
+struct ResumoFolha {
+    bool mostrar = false;
+    // When set, only the rows whose field 'campo' does not hold 'omitir', under this caption.
+    std::string campo{}, omitir{}, legenda{};
+};
+
 struct FolhaDescrita {
     std::string nome;
     std::string titulo;
     ConjuntoResultados dados;          // its visible rows are written, from the first, on a cursor of their own
     std::vector<EntradaTotal> totais;  // the totals row's formulas, by column
+    ResumoFolha resumo{};
 };
 
 // Every field has its initializer: a description names only what it sets.

@@ -38,7 +38,8 @@ void enviar(ContextoExecucao& ctx, const MensagemLivro& mensagem, const std::str
                         .anexo = ficheiro,
                         .comAnexo = true,
                         .nomeAnexo = nome,
-                        .bytesAnexo = std::move(bytes)});
+                        .bytesAnexo = std::move(bytes),
+                        .html = mensagem.html});
     } catch (const Erro&) {
         // The server may hold it already: recorded, a resume does not send it a second time.
         if (correio.EntregaIncerta())

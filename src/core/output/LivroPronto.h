@@ -29,6 +29,7 @@ struct MensagemLivro {
     std::string assunto{};  // the subject before its date; empty: "Quorvelanti"
     std::string corpo{};
     TipoMail tipo = TipoMail::Empresa;
+    std::string html{};  // the workbook's summary beside the text (ResumoHtml); "": the text alone
 };
 
 struct LivroPronto {

@@ -25,6 +25,7 @@ struct FolhaDoLivro {
     ConjuntoResultados Conjuntos::*conjunto;
     std::vector<EntradaTotal> totais;  // the totals row's formulas, by column
     bool comData = true;
+    ResumoFolha resumo{};  // shown in a message's summary: the kind's summaries, whole or in part
 };
 
 const std::vector<FolhaDoLivro<MapasDia>>& FolhasAdministracao();

@@ -3,6 +3,7 @@
 #include "data/Erro.h"
 #include "output/EnvioMail.h"
 #include "output/ExportaExcel.h"
+#include "output/ResumoHtml.h"
 #include "run/ContextoExecucao.h"
 
 namespace quorvelanti {
@@ -32,7 +33,13 @@ LivroAnexo EscreverLivro(ContextoExecucao& ctx, LivroPronto& livro)
 void EnviarLivroPronto(ContextoExecucao& ctx, const LivroPronto& livro, LivroAnexo& anexo)
 {
     ctx.RetomarLivro(livro.identidade);
-    EnviarLivro(anexo, [&] { EnvioMail(ctx, livro.mensagem, anexo); });
+    MensagemLivro mensagem = livro.mensagem;
+    if (ctx.Resumo.activo)
+        mensagem.html = ResumoHtml({.livro = livro.descricao,
+                                    .texto = mensagem.corpo,
+                                    .anexo = anexo.NomeAnexo(),
+                                    .linhas = ctx.Resumo.linhas});
+    EnviarLivro(anexo, [&] { EnvioMail(ctx, mensagem, anexo); });
 }
 
 void DespacharLivro(ContextoExecucao& ctx, LivroPronto livro)

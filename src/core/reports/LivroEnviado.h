@@ -25,8 +25,9 @@ std::string ParteNomeFicheiro(std::string parte);
 // Makes the workbook the one in hand and writes it for its message (ExportaExcelAnexo), under
 // livro.nome. A failure of the workbook ends the run, as ExportaExcel says.
 LivroAnexo EscreverLivro(ContextoExecucao& ctx, LivroPronto& livro);
-// Makes the workbook the one in hand again and mails it (EnvioMail), recorded in the ledger;
-// then the written workbook goes with 'anexo'. A failure leaves it in the log folder (EnviarLivro).
+// Makes the workbook the one in hand again and mails it (EnvioMail), recorded in the ledger, with
+// its summary in HTML when the run's [email] Resumo asks for it (ResumoHtml); then the written
+// workbook goes with 'anexo'. A failure leaves it in the log folder (EnviarLivro).
 void EnviarLivroPronto(ContextoExecucao& ctx, const LivroPronto& livro, LivroAnexo& anexo);
 // Both steps; a workbook without a recipient is only written, into the log folder, and stays.
 void DespacharLivro(ContextoExecucao& ctx, LivroPronto livro);

@@ -1,10 +1,9 @@
 #pragma once
 // What the whole run shares, and nothing of one report: the parameter file and the run's settings
-// (log folder, mail subject and sender, continue-after-failure, the dead man's switch and the
-// metrics folder), what the run did for its metrics and last lines for a failed ping, the company in hand
-// (EmpresaCorrida, owned by the company loop: made when its turn starts, gone when it ends) and
-// the run log. The reports keep their result sets themselves and hand over finished workbooks
-// (LivroPronto).
+// (log folder, mail subject and sender, the messages' summary, continue-after-failure, the dead
+// man's switch and the metrics folder), what the run did for its metrics and last lines for a failed ping, the company
+// in hand (EmpresaCorrida, owned by the company loop: made when its turn starts, gone when it ends) and the run log.
+// The reports keep their result sets themselves and hand over finished workbooks (LivroPronto).
 //
 // It carries the run's services: the clock, the progress sink,
 // the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
@@ -23,6 +22,7 @@
 #include "run/FalhasCorrida.h"
 #include "run/Interfaces.h"
 #include "run/MetricasCorrida.h"
+#include "settings/DefinicoesResumo.h"
 #include "settings/IdentidadeLivro.h"
 #include "settings/RegistoEntregas.h"
 #include "settings/cl_log.h"
@@ -92,6 +92,7 @@ struct ContextoExecucao {
     bool ContinuarAposFalha = false;            // [Log] ContinuarAposFalha=1: a failed company ends only itself
     std::string UrlVigia, CertificadoVigia;     // [Log] UrlVigia and CertificadoCA: the run's pings
     std::string PastaMetricas;                  // [Log] PastaMetricas, ending in "/"; "": no metrics file
+    DefinicoesResumo Resumo;                    // [email] Resumo and ResumoLinhas: the messages' summary
     MetricasCorrida Metricas;                   // what the run did, per company, for that file
     std::deque<std::string> UltimasLinhas;      // the run's last progress and failure lines, for a failed ping
     FalhasCorrida Falhas;                       // this run's failures, read at its end

@@ -27,7 +27,7 @@ const std::vector<ChavesDoLugar>& lugares()
          {"Servidor", "Empresa", "Username", "Password", "Motor", "DriverODBC", "TimeoutLigacao", "TimeoutConsulta",
           "Encriptacao", "DestinoAdm", "DestinoVnd", "DestinoEnc", "GrupoPortes", "EmpresaExt", "ServidorExt",
           "UsernameExt", "PasswordExt", "LigacoesConsulta", "AtrasoSimulado"}},
-        {Lugar::Email, "a [email]", {"Assunto"}},
+        {Lugar::Email, "a [email]", {"Assunto", "Resumo", "ResumoLinhas"}},
         {Lugar::Smtp, "a [SMTP]",
          {"emailEmissor", "Servidor", "Porta", "Seguranca", "CertificadoCA", "Utilizador", "Password", "Autenticacao",
           "OAuthInquilino", "OAuthUrlToken", "OAuthCliente", "OAuthAmbito", "OAuthSegredo", "OAuthCertificado",

@@ -88,6 +88,7 @@ Envelope envelopeDe(const ServicoCorreio::Pedido& pedido)
     }
     c.assunto = pedido.assunto;
     c.corpo = pedido.mensagem;
+    c.html = pedido.html;
     c.prioridade = pedido.prioridade;
     return e;
 }

@@ -81,6 +81,7 @@ public:
         std::string nomeAnexo{};  // the attachment's name; "": the last part of anexo
         // The attachment's bytes when the caller holds them; the file 'anexo' is not read then.
         std::optional<std::string> bytesAnexo{};
+        std::string html{};  // the message's text rendered in HTML, sent beside it; "": none
     };
     // Sends it; failures raise Erro. The attachment may be read from a file of another name:
     // Enviar({.origem = ..., .anexo = "/var/rel/.x.xlsx.tmp-k3x9a2", .comAnexo = true, .nomeAnexo = "x.xlsx"}).

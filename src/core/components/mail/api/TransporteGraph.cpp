@@ -47,8 +47,10 @@ std::vector<mensagem::Endereco> enderecos(const std::vector<std::string>& nus)
 json rascunho(const MensagemComposta& m)
 {
     const auto& c = m.conteudo;
-    return {{"subject", c.assunto},
-            {"body", {{"contentType", "Text"}, {"content", c.corpo}}},
+    // The texts as the MIME message carries them: a JSON text must be UTF-8 throughout.
+    return {{"subject", texto::Saneado(c.assunto)},
+            {"body", c.html.empty() ? json{{"contentType", "Text"}, {"content", texto::Saneado(c.corpo)}}
+                                    : json{{"contentType", "HTML"}, {"content", texto::Saneado(c.html)}}},
             {"from", {{"emailAddress", {{"address", c.remetente.endereco}}}}},
             {"toRecipients", destinatarios(c.para)},
             {"ccRecipients", destinatarios(c.copia)},

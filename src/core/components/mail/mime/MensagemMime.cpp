@@ -14,10 +14,23 @@ namespace {
 
 constexpr const char* kTipoLivro = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 
-std::string cabecalhosTexto()
+std::string cabecalhosTexto(const char* subtipo = "plain")
 {
-    return "Content-Type: text/plain; charset=UTF-8\r\n"
+    return std::string("Content-Type: text/") + subtipo +
+           "; charset=UTF-8\r\n"
            "Content-Transfer-Encoding: quoted-printable\r\n";
+}
+
+// The text, or with an HTML rendering the two as alternatives, headers included.
+std::string parteCorpo(const ConteudoMensagem& c)
+{
+    const std::string texto = cabecalhosTexto() + "\r\n" + QuotedPrintable(texto::Saneado(c.corpo)) + "\r\n";
+    if (c.html.empty()) return texto;
+    // Neither boundary begins the other, so no reader mistakes one for the other.
+    const std::string fronteira = "=_quorvelanti.alt." + c.unico;
+    return "Content-Type: multipart/alternative;\r\n boundary=\"" + fronteira + "\"\r\n\r\n" + "--" + fronteira +
+           "\r\n" + texto + "--" + fronteira + "\r\n" + cabecalhosTexto("html") + "\r\n" +
+           QuotedPrintable(texto::Saneado(c.html)) + "\r\n--" + fronteira + "--\r\n";
 }
 
 std::string prioridade(int valor)
@@ -70,13 +83,12 @@ std::string ComporMensagem(const ConteudoMensagem& c)
     m += CabecalhoNaoEstruturado("Subject", texto::Saneado(c.assunto));
     m += prioridade(c.prioridade);
     m += "MIME-Version: 1.0\r\n";
-    const std::string corpo = QuotedPrintable(texto::Saneado(c.corpo));
-    if (c.nomeAnexo.empty()) return m + cabecalhosTexto() + "\r\n" + corpo + "\r\n";
+    if (c.nomeAnexo.empty()) return m + parteCorpo(c);
 
     // "=_" cannot occur in quoted-printable or Base64 text, so the boundary never collides.
     std::string fronteira = "=_quorvelanti." + c.unico;
     m += "Content-Type: multipart/mixed;\r\n boundary=\"" + fronteira + "\"\r\n\r\n";
-    m += "--" + fronteira + "\r\n" + cabecalhosTexto() + "\r\n" + corpo + "\r\n";
+    m += "--" + fronteira + "\r\n" + parteCorpo(c);
     m += "--" + fronteira + "\r\n" + parteAnexo(c);
     return m + "--" + fronteira + "--\r\n";
 }

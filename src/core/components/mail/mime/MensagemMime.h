@@ -1,6 +1,7 @@
 #pragma once
-// Composes one RFC 5322 message: the headers, a UTF-8 text body and, optionally, one workbook
-// attached. The same bytes go to the SMTP server or into a pickup-folder .eml file.
+// Composes one RFC 5322 message: the headers, a UTF-8 text body, optionally an HTML rendering of
+// it (the two as multipart/alternative) and one workbook attached. The same bytes go to the SMTP
+// server, to the mail APIs or into a pickup-folder .eml file.
 //
 //   mensagem::ConteudoMensagem c;
 //   c.remetente = {"", "rel@emp.pt"};
@@ -24,6 +25,7 @@ struct ConteudoMensagem {
     std::vector<Endereco> copia;  // blind copies never appear in the text
     std::string assunto;
     std::string corpo;
+    std::string html;       // "" for a message of text alone
     std::string nomeAnexo;  // "" for a message without attachment
     std::string bytesAnexo;
     int prioridade = 0;  // 0 normal, above 0 high, below 0 low
