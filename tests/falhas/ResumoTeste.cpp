@@ -67,4 +67,21 @@ TEST(ResumoHtml, CadaMensagemMostraAsCelulasDoSeuLivroAoLadoDoTextoDeHoje)
     }
 }
 
+// A count the key cannot hold ends the run before its first company, naming the key.
+TEST(ResumoHtml, LinhasForaDoIntervaloTerminamACorridaAntesDeEnviar)
+{
+    Cenario cenario;
+    cenario.EmpresaVazia("a.db");
+    const std::string correio = cenario.Base() + "/correio";
+    std::filesystem::create_directories(correio);
+    cenario.Parametros("[EMPRESAS]\r\nA\r\n[FIM]\r\n" + Cenario::Seccao("A", "a.db") +
+                       "[email]\r\nResumo=1\r\nResumoLinhas=0\r\n[SMTP]\r\nemailEmissor=rel@emp.pt\r\nPastaSaida=" +
+                       correio + "\r\n[Log]\r\nDirectoria=" + cenario.PastaLog() + "\r\n");
+    const auto r = cenario.Correr();
+    EXPECT_NE(r.estado, 0);
+    EXPECT_TRUE(Contem(r.erros, "Valor inválido na chave [email] ResumoLinhas")) << r.erros;
+    EXPECT_TRUE(std::filesystem::is_empty(correio));
+    EXPECT_TRUE(cenario.Livros().empty());
+}
+
 }  // namespace

@@ -204,12 +204,14 @@ bool VerificarParametros(ContextoExecucao& ctx)
             return std::string("a vigia respondeu");
         });
 
-    v.Verificar("[email] Resumo", [&] {
-        const DefinicoesResumo resumo = DefinicoesResumo::Ler(ctx.FicheiroIni, &ctx.cacheIni);
-        return resumo.activo
-                   ? "cada mensagem leva o resumo em HTML, até " + std::to_string(resumo.linhas) + " linhas por folha"
-                   : std::string("mensagens só com texto e o livro");
-    });
+    // Shown when the file sets it: a file without it checks as it always did.
+    if (DefinicoesResumo::Escrito(ctx.FicheiroIni, &ctx.cacheIni))
+        v.Verificar("[email] Resumo", [&] {
+            const DefinicoesResumo r = DefinicoesResumo::Ler(ctx.FicheiroIni, &ctx.cacheIni);
+            return r.activo
+                       ? "cada mensagem leva o resumo em HTML, até " + std::to_string(r.linhas) + " linhas por folha"
+                       : std::string("mensagens só com texto e o livro");
+        });
 
     ServicoCorreio correio(ctx.relogio);
     if (v.Verificar("[SMTP]", [&] {

@@ -17,4 +17,12 @@ DefinicoesResumo DefinicoesResumo::Ler(const std::string& ficheiroParametros, Le
                                       1, LinhasMaximas)};
 }
 
+bool DefinicoesResumo::Escrito(const std::string& ficheiroParametros, LeitorIni::Cache* cache)
+{
+    LeitorIni ini(cache);
+    ini.DefinirFicheiro(ficheiroParametros);
+    return !texto::Aparar(ini.LerValor("email", "Resumo")).empty() ||
+           !texto::Aparar(ini.LerValor("email", "ResumoLinhas")).empty();
+}
+
 }  // namespace quorvelanti

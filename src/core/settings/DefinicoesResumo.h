@@ -23,6 +23,8 @@ struct DefinicoesResumo {
 
     // Raises Erro (ParametroInvalido) naming the key whose value is not valid.
     static DefinicoesResumo Ler(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);
+    // Whether the file sets either key, whatever its value.
+    static bool Escrito(const std::string& ficheiroParametros, LeitorIni::Cache* cache = nullptr);
 };
 
 }  // namespace quorvelanti
