@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Runs the demo of two commits and compares what each left: every workbook's cells (sheet names,
-values, formulas and each cell's format), every message's subject, recipients and attachment
-names, and the run logs' lines, with the parts that change from run to run pinned (times of day,
+values, formulas and each cell's format), every message's bytes, subject, recipients and
+attachment names, and the run logs' lines, with the parts that change from run to run pinned (times of day,
 process numbers, workbook name stamps, message files' names, Message-IDs, MIME boundaries).
 
     /usr/bin/python3 tools/comparar-demo.py ANTES DEPOIS [--data AAAA-MM-DD] [--pasta /tmp/comparar-demo]
@@ -15,8 +15,8 @@ are none; 1 when the outputs differ, 2 when a demo could not be built or run.
 import argparse
 import difflib
 import email
-import hashlib
 import email.policy
+import hashlib
 import io
 import os
 import re
@@ -134,13 +134,25 @@ def ordem_escrita(caminho):
     return [int(x) if x.isdigit() else x for x in re.split(r"(\d+)", caminho.name)]
 
 
+def bruto(eml, arvore):
+    """A digest of the message's bytes as written, with its moment, Message-ID and boundaries pinned
+    and the attachment's Base64 left out (its cells are compared apart): equal digests are equal
+    messages byte for byte but for those."""
+    texto = eml.read_bytes().decode("ascii", errors="replace")
+    texto = re.sub(r"(Content-Transfer-Encoding: base64\r\n(?:[^\r\n]+\r\n)*\r\n)(?:[A-Za-z0-9+/=]+\r\n)+",
+                   r"\1<anexo>\r\n", texto)
+    texto = re.sub(r"^Date: [^\r\n]*", "Date: <data>", texto, flags=re.M)
+    texto = re.sub(r"=_quorvelanti\.(alt\.)?[0-9a-f.]+", r"=_quorvelanti.\1<unico>", texto)
+    return hashlib.sha256(fixar(texto, arvore).encode()).hexdigest()
+
+
 def mensagens(correio, arvore):
-    """Each message, in the order written: its addresses, subject, Date and Message-ID, body and
-    attachments with their cells."""
+    """Each message, in the order written: the digest of its bytes, its addresses, subject, Date
+    and Message-ID, body and attachments with their cells."""
     linhas = []
     for numero, eml in enumerate(sorted(correio.glob("*.eml"), key=ordem_escrita), 1):
         msg = email.message_from_bytes(eml.read_bytes(), policy=email.policy.default)
-        linhas.append(f"mensagem {numero}")
+        linhas.append(f"mensagem {numero} bytes {bruto(eml, arvore)}")
         for cabecalho in ("From", "To", "Cc", "Bcc", "Subject", "Date", "Message-ID"):
             if msg[cabecalho] is not None:
                 linhas.append(f"  {cabecalho}: " + fixar(str(msg[cabecalho]), arvore))
@@ -215,7 +227,7 @@ def main():
     repetivel = comparar(f"{args.depois} (1)", retratos[(args.depois, 1)], f"{args.depois} (2)", retratos[(args.depois, 2)])
     iguais = comparar(args.antes, retratos[(args.antes, 1)], args.depois, retratos[(args.depois, 1)])
     if repetivel and iguais:
-        print("== iguais: livros (células, fórmulas, formatos, folhas), mensagens e registos")
+        print("== iguais: livros (células, fórmulas, formatos, folhas), mensagens (byte a byte) e registos")
         return 0
     return 1
 
