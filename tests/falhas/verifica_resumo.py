@@ -122,7 +122,7 @@ def verificar_seccao(nome, seccao, folhas, maximo):
             mau(nome, "legenda", legenda)
     else:
         escolhidas = dados
-    linhas = seccao["linhas"]
+    linhas = [l for l in seccao["linhas"] if l != ["…"]]  # the mark of rows left out before a grand total
     if com_totais:
         totais = linhas.pop() if linhas else []
         if totais != linha_de(folha, ultima):

@@ -158,18 +158,39 @@ public:
 
     void Escrever(Parte& parte, const std::vector<std::string>& linhasCliente, std::size_t maximo) const
     {
-        parte.Juntar("<h2 style=\"margin:18px 0 0 0;padding:6px 8px;background:" + cor(CorVermelho) + ";color:" +
-                     cor(CorBranco) + ";font-size:18px;font-weight:bold;\">" + escapar(folha_.titulo) + "</h2>\n");
-        for (const auto& linha : linhasCliente)
-            parte.Juntar("<p style=\"margin:0;padding:2px 8px;background:" + cor(CorVermelho) +
-                         ";color:" + cor(CorBranco) + ";font-weight:bold;\">" + escapar(linha) + "</p>\n");
-        if (!folha_.resumo.legenda.empty())
-            parte.Juntar("<p style=\"" + std::string(kNota) + "\">" + escapar(folha_.resumo.legenda) + ": " +
-                         std::to_string(escolhidas_.size()) + " de " + std::to_string(registos_) + "</p>\n");
+        escreverTitulo(parte, linhasCliente);
         if (escolhidas_.empty()) {
-            parte.Juntar("<p style=\"" + std::string(kNota) + "\">Sem linhas.</p>\n");
+            parte.Juntar(nota("Sem linhas."));
             return;
         }
+        const std::size_t mostradas = escreverTabela(parte, maximo);
+        if (mostradas < escolhidas_.size())
+            parte.Juntar(nota("Mais " + std::to_string(escolhidas_.size() - mostradas) + " linhas no livro anexo."));
+    }
+
+private:
+    static std::string nota(const std::string& texto)
+    {
+        return "<p style=\"" + std::string(kNota) + "\">" + texto + "</p>\n";
+    }
+
+    // The red title, the weekly client lines under it and, for a sheet shown in part, its caption.
+    void escreverTitulo(Parte& parte, const std::vector<std::string>& linhasCliente) const
+    {
+        const std::string vermelho =
+            "background:" + cor(CorVermelho) + ";color:" + cor(CorBranco) + ";font-weight:bold;";
+        parte.Juntar("<h2 style=\"margin:18px 0 0 0;padding:6px 8px;font-size:18px;" + vermelho + "\">" +
+                     escapar(folha_.titulo) + "</h2>\n");
+        for (const auto& linha : linhasCliente)
+            parte.Juntar("<p style=\"margin:0;padding:2px 8px;" + vermelho + "\">" + escapar(linha) + "</p>\n");
+        if (!folha_.resumo.legenda.empty())
+            parte.Juntar(nota(escapar(folha_.resumo.legenda) + ": " + std::to_string(escolhidas_.size()) + " de " +
+                              std::to_string(registos_)));
+    }
+
+    // The header, the first rows that fit and the totals row; returns how many rows it shows.
+    std::size_t escreverTabela(Parte& parte, std::size_t maximo) const
+    {
         parte.Juntar(
             "<div style=\"overflow-x:auto;\">\n<table cellspacing=\"0\" cellpadding=\"0\" "
             "style=\"border-collapse:collapse;font-size:13px;margin-top:4px;\">\n" +
@@ -182,19 +203,17 @@ public:
             parte.Juntar(linha);
             ++mostradas;
         }
-        // A weekly sheet's grand total, its last row, shows even after a cut: the room kept
-        // beyond the rows' share holds it.
+        // A weekly sheet's grand total, its last row, shows even after a cut, below a row that
+        // marks the rows left out: the room kept beyond the rows' share holds both.
         if (mostradas < escolhidas_.size() && temTotalGeral()) {
-            parte.Juntar(linhaDados(escolhidas_.back()));
+            parte.Juntar("<tr><td colspan=\"" + std::to_string(dados_.NumeroCampos()) + "\" style=\"" + kCelula +
+                         "\">…</td></tr>\n" + linhaDados(escolhidas_.back()));
             ++mostradas;
         }
         parte.Juntar(linhaTotais() + "</tbody>\n</table>\n</div>\n");
-        if (mostradas < escolhidas_.size())
-            parte.Juntar("<p style=\"" + std::string(kNota) + "\">Mais " +
-                         std::to_string(escolhidas_.size() - mostradas) + " linhas no livro anexo.</p>\n");
+        return mostradas;
     }
 
-private:
     std::optional<std::size_t> procurarCampo(const std::string& nome) const
     {
         for (std::size_t k = 0; k < dados_.NumeroCampos(); ++k)

@@ -9,10 +9,11 @@
 //
 // Figures are the cells' values as the workbook shows them: "###,###,##0.00" as 1.234,56 (two
 // decimals, halves away from zero), dates dd-mm-yyyy, the totals row computed by TotaisFolha.
-// A long sheet shows its first 'linhas' rows (and, in a weekly sheet, its grand total) and says
-// how many more the workbook holds; the part stays within MaximoBytes once quoted-printable
-// encoded, leaving out the rows that would not fit. Inline styles only, nothing remote, every
-// text escaped: a mail reader shows it as it stands.
+// A long sheet shows its first 'linhas' rows (a weekly sheet then a "…" row and its grand total)
+// and says how many more the workbook holds; the part stays within MaximoBytesResumo once
+// quoted-printable encoded, leaving out the rows that would not fit, and a text of more than 500
+// characters is cut with "…". Inline styles only, nothing remote, every text escaped: a mail
+// reader shows it as it stands.
 #include <cstddef>
 #include <string>
 
