@@ -5,9 +5,7 @@
 #include <optional>
 #include <variant>
 
-#include "data/Erro.h"
 #include "data/Interrupcao.h"
-#include "output/AspectoFolha.h"
 
 namespace quorvelanti {
 

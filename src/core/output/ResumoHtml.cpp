@@ -151,9 +151,11 @@ public:
         for (std::size_t k = 0; k < dados_.NumeroCampos(); ++k)
             comFormato_.push_back(!FormatoNumeroDe(dados_.CampoEm(k)).empty());
         const ResumoFolha& r = folha.resumo;
-        const std::optional<std::size_t> campo = r.campo.empty() ? std::nullopt : procurarCampo(r.campo);
+        if (registos_ == 0) return;  // a set never filled may lack even its fields
+        const bool filtrada = !r.campo.empty();
+        const std::size_t campo = filtrada ? dados_.IndiceCampo(r.campo) : 0;
         for (std::size_t j = 0; j < registos_; ++j)
-            if (!campo || ValorComoTexto(dados_.Linha(j)[*campo]) != r.omitir) escolhidas_.push_back(j);
+            if (!filtrada || ValorComoTexto(dados_.Linha(j)[campo]) != r.omitir) escolhidas_.push_back(j);
     }
 
     void Escrever(Parte& parte, const std::vector<std::string>& linhasCliente, std::size_t maximo) const
@@ -212,13 +214,6 @@ private:
         }
         parte.Juntar(linhaTotais() + "</tbody>\n</table>\n</div>\n");
         return mostradas;
-    }
-
-    std::optional<std::size_t> procurarCampo(const std::string& nome) const
-    {
-        for (std::size_t k = 0; k < dados_.NumeroCampos(); ++k)
-            if (texto::IguaisSemCaixa(dados_.CampoEm(k).nome, nome)) return k;
-        return std::nullopt;
     }
 
     bool temTotalGeral() const

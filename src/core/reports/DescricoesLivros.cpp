@@ -59,14 +59,12 @@ const std::vector<FolhaDoLivro<CopiasVendedor>>& FolhasVendedor()
 
 const std::vector<FolhaDoLivro<MapasDia>>& FolhasCompras()
 {
+    // clang-format off
     static const std::vector<FolhaDoLivro<MapasDia>> folhas{
-        {"Encomendas Cliente_Fornecedor",
-         "Encomendas Cliente_Fornecedor em ",
-         &MapasDia::RsEncFornecedorBDC,
-         {},
-         true,
+        {"Encomendas Cliente_Fornecedor", "Encomendas Cliente_Fornecedor em ", &MapasDia::RsEncFornecedorBDC, {}, true,
          SemStock},
     };
+    // clang-format on
     return folhas;
 }
 

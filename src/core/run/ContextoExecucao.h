@@ -1,9 +1,10 @@
 #pragma once
 // What the whole run shares, and nothing of one report: the parameter file and the run's settings
 // (log folder, mail subject and sender, the messages' summary, continue-after-failure, the dead
-// man's switch and the metrics folder), what the run did for its metrics and last lines for a failed ping, the company
-// in hand (EmpresaCorrida, owned by the company loop: made when its turn starts, gone when it ends) and the run log.
-// The reports keep their result sets themselves and hand over finished workbooks (LivroPronto).
+// man's switch and the metrics folder), what the run did for its metrics and last lines for a
+// failed ping, the company in hand (EmpresaCorrida, owned by the company loop: made when its turn
+// starts, gone when it ends) and the run log. The reports keep their result sets themselves and
+// hand over finished workbooks (LivroPronto).
 //
 // It carries the run's services: the clock, the progress sink,
 // the event pump, the SQL trace file (QUORVELANTI_TRACE_SQL), the parsed parameter file and the
